@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/detector_day.h"
+
+struct zip;
+
+namespace sorvane {
+
+class Log;
+
+// One row of the member table: a member whose name begins with a detector number.
+struct ZipEntry {
+    int16_t detNum = 0;
+    uint64_t zipIndex = 0;  // the member's index in the ZIP directory
+    std::string ext;        // text after the first dot of the trimmed name: "v30", "o30", ...
+};
+
+// The reader of a Traffic archive (a ZIP file holding "<det>.v30" volume members and
+// "<det>.o30" / "<det>.c30" occupancy members). It lists the members once and then extracts
+// any detector's day into memory on request; nothing is ever written to disk.
+class Unzip {
+  public:
+    explicit Unzip(Log& log);
+    ~Unzip();
+    Unzip(const Unzip&) = delete;
+    Unzip& operator=(const Unzip&) = delete;
+
+    // Stores the path of the archive that the next zipList() opens.
+    void ZipFileName(const std::string& path) { path_ = path; }
+    const std::string& fileName() const { return path_; }
+
+    // Lists the archive and rebuilds the member table and the detector list. Throws
+    // SorvaneError when the archive cannot be read, a member name has no dot, a detector
+    // number lies outside -32768..32767 or no member is a detector member; the previously
+    // listed archive (and its path) then stays loaded and usable.
+    void zipList();
+
+    // Entries of the detector list: detectors in member order, adjacent repeats dropped.
+    int detCount() const { return static_cast<int>(detList_.size()); }
+    int16_t detNum(int index) const;
+
+    // The first position of a detector in the detector list, if it is there.
+    std::optional<int> detPosition(int16_t det) const;
+
+    // Reads the detector's volume and occupancy members. True when both were found. A member
+    // that is missing is logged ("Det <det> does not exist" CR LF) and leaves its array as it
+    // was; a detector that is not in the archive leaves both untouched and logs nothing.
+    // Throws SorvaneError when a member exists but cannot be read.
+    bool extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ);
+
+    const std::vector<ZipEntry>& zipEntries() const { return entries_; }
+
+  private:
+    struct Listing;
+    struct ZipCloser {
+        void operator()(zip* archive) const;
+    };
+
+    std::optional<size_t> findRow(int32_t det, bool (*wanted)(const std::string&)) const;
+    std::vector<uint8_t> readMember(uint64_t index, size_t length, const std::string& name);
+
+    Log& log_;
+    std::string path_;
+    std::string loadedPath_;  // the archive whose tables are loaded
+    std::unique_ptr<zip, ZipCloser> archive_;
+    std::vector<ZipEntry> entries_;
+    std::vector<int16_t> detList_;
+    std::vector<int32_t> firstRow_;       // per detector number + 32768; -1 when absent
+    std::vector<int32_t> firstPosition_;  // per detector number + 32768; -1 when absent
+};
+
+}  // namespace sorvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "archive/unzip.h"
+#include "common/log.h"
+
+namespace CLI {
+class App;
+}
+
+namespace sorvane::cli {
+
+// Exit statuses of sorvane-cli.
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;   // the archive or a file failed
+constexpr int kExitRefused = 2;  // arguments, IDs or parameters were refused
+
+// An archive opened for one command, with the command's log echoed to stderr.
+struct OpenArchive {
+    Log log;
+    std::unique_ptr<Unzip> reader;
+};
+
+// Lists the archive at `path`; on failure prints "Error No: <n>, <description>." to stderr and
+// returns nullptr.
+std::unique_ptr<OpenArchive> openArchive(const std::string& path);
+
+// Prints a message line to stderr.
+void printError(const std::string& message);
+
+// Each command adds itself to the application; `exitCode` receives the command's status.
+void addListCommand(CLI::App& app, int& exitCode);
+void addViewCommand(CLI::App& app, int& exitCode);
+
+}  // namespace sorvane::cli

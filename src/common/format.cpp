@@ -1,0 +1,92 @@
+#include "common/format.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace sorvane {
+
+namespace {
+
+struct PatternDigits {
+    int minDecimals;
+    int maxDecimals;
+};
+
+PatternDigits digitsOf(NumberPattern pattern) {
+    switch (pattern) {
+        case NumberPattern::Whole:
+            return {0, 0};
+        case NumberPattern::OneDecimal:
+            return {1, 1};
+        case NumberPattern::FourDecimals:
+            return {4, 4};
+        case NumberPattern::UpToTwo:
+            return {1, 2};
+    }
+    return {0, 0};
+}
+
+// At most 309 digits before the point of a finite double, and at most five after it here.
+std::string printFixed(double magnitude, int decimals) {
+    char buffer[330];
+    int size = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, magnitude);
+    return std::string(buffer, static_cast<size_t>(size));
+}
+
+// Adds one unit in the last place of a plain decimal text such as "12.49" -> "12.50".
+void incrementLastDigit(std::string& text) {
+    for (size_t i = text.size(); i-- > 0;) {
+        if (text[i] == '.') continue;
+        if (text[i] != '9') {
+            ++text[i];
+            return;
+        }
+        text[i] = '0';
+    }
+    text.insert(text.begin(), '1');
+}
+
+// |value| rounded to `decimals` places, exact halves away from zero.
+std::string roundMagnitude(double magnitude, int decimals) {
+    // An exact tie at `decimals` places needs a value with at most decimals+1 binary fraction
+    // digits; only then is the decimal expansion at decimals+1 places exact.
+    double scaled = std::ldexp(magnitude, decimals + 1);
+    if (scaled < 9.0e15 && scaled == std::floor(scaled)) {
+        std::string exact = printFixed(magnitude, decimals + 1);
+        if (exact.back() == '5') {
+            exact.pop_back();
+            if (decimals == 0) exact.pop_back();  // the '.' left behind
+            incrementLastDigit(exact);
+            return exact;
+        }
+    }
+    return printFixed(magnitude, decimals);
+}
+
+}  // namespace
+
+std::string formatNumber(double value, NumberPattern pattern) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    PatternDigits digits = digitsOf(pattern);
+    std::string text = roundMagnitude(std::fabs(value), digits.maxDecimals);
+    // Drop optional trailing zeros down to the pattern's minimum.
+    if (digits.maxDecimals > digits.minDecimals) {
+        size_t point = text.find('.');
+        size_t keep = point + 1 + static_cast<size_t>(digits.minDecimals);
+        while (text.size() > keep && text.back() == '0')
+            text.pop_back();
+    }
+    bool allZero = text.find_first_not_of("0.") == std::string::npos;
+    if (std::signbit(value) && !allZero) text.insert(text.begin(), '-');
+    return text;
+}
+
+std::string formatTimeOfDay(int secondsAfterMidnight) {
+    int s = ((secondsAfterMidnight % 86400) + 86400) % 86400;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    return buffer;
+}
+
+}  // namespace sorvane

@@ -1,0 +1,117 @@
+#include "common/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/error.h"
+
+namespace sorvane {
+
+namespace {
+
+std::string reasonOf(int err) {
+    return std::strerror(err);
+}
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string destination) : destination_(std::move(destination)) {
+    struct stat st {};
+    if (::stat(destination_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) fail("cannot write", EISDIR);
+        // The rename below would replace a file the user has made read-only.
+        if (::access(destination_.c_str(), W_OK) != 0) fail("cannot write", errno);
+    }
+    std::string folder = folderPart(destination_);
+    temporary_ = (folder.empty() ? std::string() : folder + "/") + "." +
+                 fileNamePart(destination_) + ".XXXXXX";
+    int fd = ::mkstemp(temporary_.data());
+    if (fd < 0) {
+        int err = errno;
+        temporary_.clear();
+        fail("cannot write", err);
+    }
+    // Files the user names get the usual permissions, not mkstemp's owner-only ones.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        int err = errno;
+        ::close(fd);
+        fail("cannot write", err);
+    }
+    static_cast<void>(std::setvbuf(file_, nullptr, _IOFBF, 1 << 16));
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (file_ != nullptr) std::fclose(file_);
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+void AtomicFileWriter::write(std::string_view bytes) {
+    if (bytes.empty()) return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        fail("cannot write", errno);
+}
+
+void AtomicFileWriter::commit() {
+    std::FILE* f = file_;
+    file_ = nullptr;
+    if (std::fflush(f) != 0) {
+        int err = errno;
+        std::fclose(f);
+        fail("cannot write", err);
+    }
+    if (std::fclose(f) != 0) fail("cannot write", errno);
+    if (::rename(temporary_.c_str(), destination_.c_str()) != 0) fail("cannot replace", errno);
+    temporary_.clear();
+}
+
+void AtomicFileWriter::fail(const std::string& what, int err) {
+    throw SorvaneError(kErrFileWrite,
+                       "The file " + destination_ + " " + what + ": " + reasonOf(err));
+}
+
+void writeWholeFile(const std::string& path, std::string_view content) {
+    AtomicFileWriter writer(path);
+    writer.write(content);
+    writer.commit();
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        throw SorvaneError(kErrFileRead,
+                           "The file " + path + " cannot be read: " + reasonOf(errno));
+    }
+    std::string content;
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        content.append(buffer, n);
+    bool failed = std::ferror(f) != 0;
+    int err = errno;
+    std::fclose(f);
+    if (failed) {
+        throw SorvaneError(kErrFileRead, "The file " + path + " cannot be read: " + reasonOf(err));
+    }
+    return content;
+}
+
+std::string fileNamePart(std::string_view path) {
+    size_t sep = path.find_last_of("/\\");
+    return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::string folderPart(std::string_view path) {
+    size_t sep = path.find_last_of("/\\");
+    if (sep == std::string_view::npos) return {};
+    return sep == 0 ? std::string(path.substr(0, 1)) : std::string(path.substr(0, sep));
+}
+
+}  // namespace sorvane

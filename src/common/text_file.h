@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace sorvane {
+
+// Writes a file so that the destination holds either its old content or the complete new
+// one: the bytes go to a temporary file beside it, which commit() renames into place. A writer
+// destroyed without commit() removes its temporary file. Failures throw SorvaneError naming
+// the destination and the reason. Texts are written as given: producers end lines with CR LF.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(std::string destination);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(std::string_view bytes);
+    void commit();
+
+    const std::string& destination() const { return destination_; }
+
+  private:
+    [[noreturn]] void fail(const std::string& what, int err);
+
+    std::string destination_;
+    std::string temporary_;
+    std::FILE* file_ = nullptr;
+};
+
+// Replaces the file at `path` with `content` through an AtomicFileWriter.
+void writeWholeFile(const std::string& path, std::string_view content);
+
+// The whole content of a file; throws SorvaneError naming the file and the reason.
+std::string readWholeFile(const std::string& path);
+
+// The text after the last path separator ('/' or '\'), extension included.
+std::string fileNamePart(std::string_view path);
+
+// The folder part of a path ("" for a bare file name).
+std::string folderPart(std::string_view path);
+
+}  // namespace sorvane

@@ -1,0 +1,68 @@
+#include "common/format.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace sorvane {
+namespace {
+
+struct FormatCase {
+    double value;
+    NumberPattern pattern;
+    const char* expected;
+};
+
+TEST(FormatNumber, MatchesPattern) {
+    const FormatCase cases[] = {
+        // "#0.0#": one or two decimals.
+        FormatCase{0.0, NumberPattern::UpToTwo, "0.0"},
+        FormatCase{3.5, NumberPattern::UpToTwo, "3.5"},
+        FormatCase{3.456, NumberPattern::UpToTwo, "3.46"},
+        FormatCase{12.5f, NumberPattern::UpToTwo, "12.5"},
+        FormatCase{-1.0, NumberPattern::UpToTwo, "-1.0"},
+        FormatCase{100.0, NumberPattern::UpToTwo, "100.0"},
+        FormatCase{0.125, NumberPattern::UpToTwo, "0.13"},  // exact half: away from zero
+        FormatCase{-0.125, NumberPattern::UpToTwo, "-0.13"},
+        FormatCase{0.001, NumberPattern::UpToTwo, "0.0"},
+        FormatCase{-0.001, NumberPattern::UpToTwo, "0.0"},  // no minus on a zero result
+        // "#0": whole numbers, halves away from zero.
+        FormatCase{20.0, NumberPattern::Whole, "20"},
+        FormatCase{2.5, NumberPattern::Whole, "3"},
+        FormatCase{0.5, NumberPattern::Whole, "1"},
+        FormatCase{-2.5, NumberPattern::Whole, "-3"},
+        FormatCase{83.3333, NumberPattern::Whole, "83"},
+        FormatCase{-0.4, NumberPattern::Whole, "0"},
+        FormatCase{99.5, NumberPattern::Whole, "100"},
+        // "0.0" / "#0.0".
+        FormatCase{0.25, NumberPattern::OneDecimal, "0.3"},
+        FormatCase{60.0, NumberPattern::OneDecimal, "60.0"},
+        FormatCase{0.04, NumberPattern::OneDecimal, "0.0"},
+        FormatCase{9.96, NumberPattern::OneDecimal, "10.0"},
+        // "0.0000".
+        FormatCase{0.99855, NumberPattern::FourDecimals, "0.9986"},  // binary value above the half
+        FormatCase{1.0, NumberPattern::FourDecimals, "1.0000"},
+        FormatCase{0.0, NumberPattern::FourDecimals, "0.0000"},
+        FormatCase{0.00005, NumberPattern::FourDecimals, "0.0001"},
+    };
+    for (const FormatCase& c : cases) {
+        EXPECT_EQ(formatNumber(c.value, c.pattern), c.expected) << c.value;
+    }
+}
+
+TEST(FormatNumberLocale, AlwaysUsesPoint) {
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    std::string saved = old ? old : "C";
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale";
+    EXPECT_EQ(formatNumber(3.25, NumberPattern::UpToTwo), "3.25");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(FormatTimeOfDay, TwoDigitsEach) {
+    EXPECT_EQ(formatTimeOfDay(0), "00:00:00");
+    EXPECT_EQ(formatTimeOfDay(29670), "08:14:30");
+    EXPECT_EQ(formatTimeOfDay(86370), "23:59:30");
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -1,0 +1,61 @@
+#include "common/text_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/error.h"
+#include "support/test_support.h"
+
+namespace sorvane {
+namespace {
+
+TEST(AtomicFileWriter, DestinationAppearsOnlyOnCommit) {
+    test::TempDir dir;
+    std::string path = dir.file("out.txt");
+    test::writeFile(path, "old\r\n");
+    {
+        AtomicFileWriter writer(path);
+        writer.write("new\r\n");
+        EXPECT_EQ(test::readFile(path), "old\r\n");
+        // Destroyed without commit: the old file stays, no temporary is left behind.
+    }
+    EXPECT_EQ(test::readFile(path), "old\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    writeWholeFile(path, "new\r\n");
+    EXPECT_EQ(test::readFile(path), "new\r\n");
+}
+
+TEST(AtomicFileWriter, RefusesWhatCannotBeWritten) {
+    test::TempDir dir;
+    EXPECT_THROW(writeWholeFile(dir.file("missing/out.txt"), "x"), SorvaneError);
+    EXPECT_THROW(writeWholeFile(dir.path(), "x"), SorvaneError);  // a directory
+    if (::geteuid() != 0) {
+        std::string readOnly = dir.file("ro.txt");
+        test::writeFile(readOnly, "keep");
+        ::chmod(readOnly.c_str(), 0444);
+        EXPECT_THROW(writeWholeFile(readOnly, "x"), SorvaneError);
+        EXPECT_EQ(test::readFile(readOnly), "keep");
+    }
+    try {
+        writeWholeFile(dir.file("missing/out.txt"), "x");
+    } catch (const SorvaneError& e) {
+        EXPECT_NE(e.description().find("missing/out.txt"), std::string::npos);
+        EXPECT_NE(e.description().find("No such file"), std::string::npos);
+    }
+}
+
+TEST(PathParts, SplitAtEitherSeparator) {
+    EXPECT_EQ(fileNamePart("D:\\data\\day1.traffic"), "day1.traffic");
+    EXPECT_EQ(fileNamePart("/tmp/day1.traffic"), "day1.traffic");
+    EXPECT_EQ(fileNamePart("day1.traffic"), "day1.traffic");
+    EXPECT_EQ(folderPart("/tmp/day1.traffic"), "/tmp");
+    EXPECT_EQ(folderPart("/day1.traffic"), "/");
+    EXPECT_EQ(folderPart("day1.traffic"), "");
+}
+
+}  // namespace
+}  // namespace sorvane

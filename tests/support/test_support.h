@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mkarchive/archive_writer.h"
+
+namespace sorvane::test {
+
+// A folder of its own for one test, removed with everything in it at the end.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Member contents for archives built in tests.
+std::vector<uint8_t> volumeBytes(uint8_t value, size_t length = 2880);
+std::vector<uint8_t> occupancyBytes(int16_t raw, size_t length = 5760);
+
+// Writes an archive with the members in order and returns its path inside `dir`.
+std::string makeArchive(const TempDir& dir, const std::string& name,
+                        const std::vector<synth::ArchiveMember>& members);
+
+// Writes a file with exactly these bytes.
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+
+}  // namespace sorvane::test

@@ -1,0 +1,278 @@
+#include "mkarchive/synthetic_day.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "common/error.h"
+
+namespace sorvane::synth {
+
+namespace {
+
+constexpr int kSlots = 2880;
+constexpr double kPi = 3.14159265358979323846;
+
+// A small generator of our own (splitmix64), so the bytes do not depend on the standard
+// library's distributions.
+class Random {
+  public:
+    explicit Random(uint64_t seed) : state_(seed) {}
+
+    uint64_t next() {
+        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+    double uniform(double lo, double hi) { return lo + (hi - lo) * uniform(); }
+    int integer(int lo, int hi) {
+        return lo + static_cast<int>(next() % static_cast<uint64_t>(hi - lo + 1));
+    }
+    double normal() {
+        double u1 = std::max(uniform(), 1e-12);
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * uniform());
+    }
+    // Knuth's method for small means, a rounded normal above.
+    int poisson(double mean) {
+        if (mean <= 0.0) return 0;
+        if (mean > 30.0)
+            return std::max(0, static_cast<int>(std::lround(mean + std::sqrt(mean) * normal())));
+        double limit = std::exp(-mean);
+        double product = uniform();
+        int k = 0;
+        while (product > limit) {
+            ++k;
+            product *= uniform();
+        }
+        return k;
+    }
+
+  private:
+    uint64_t state_;
+};
+
+double gauss(double x, double mu, double sigma) {
+    double d = (x - mu) / sigma;
+    return std::exp(-0.5 * d * d);
+}
+
+double smoothstep(double edge0, double edge1, double x) {
+    double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
+    return t * t * (3.0 - 2.0 * t);
+}
+
+// Demand of a freeway lane in vehicles per hour at an hour of the day: night lows, a morning
+// and an evening peak, a daytime plateau.
+double laneDemand(double hour) {
+    double plateau = smoothstep(5.0, 8.0, hour) * (1.0 - smoothstep(19.0, 23.5, hour));
+    return 90.0 + 750.0 * plateau + 900.0 * gauss(hour, 7.75, 1.0) +
+           950.0 * gauss(hour, 17.25, 1.3);
+}
+
+// Traits of one lane detector.
+struct Lane {
+    double demandFactor;     // scales the demand profile
+    double freeSpeed;        // km/h
+    double effectiveLength;  // vehicle plus detector length, metres
+    bool congests;           // breaks down in the peaks
+};
+
+struct Slot {
+    int volume;
+    double occupancy;  // percent
+};
+
+// A plausible day: Poisson counts around the demand, occupancy from flow, speed and length.
+std::vector<Slot> healthyDay(const Lane& lane, Random& random) {
+    std::vector<Slot> day(kSlots);
+    for (int i = 0; i < kSlots; ++i) {
+        double hour = i / 120.0;
+        double demand = laneDemand(hour) * lane.demandFactor;
+        double speed = lane.freeSpeed * (1.0 + 0.05 * random.normal());
+        if (lane.congests) {
+            double jam = std::max(gauss(hour, 7.9, 0.6), gauss(hour, 17.4, 0.8));
+            speed *= 1.0 - 0.7 * jam;
+            demand *= 1.0 - 0.25 * jam;
+        }
+        int volume = random.poisson(demand / 120.0);
+        double length = lane.effectiveLength * (1.0 + 0.15 * random.normal());
+        double occupancy = volume == 0 ? 0.0 : volume * 12.0 * length / std::max(speed, 8.0);
+        day[static_cast<size_t>(i)] = {volume, std::clamp(occupancy, 0.0, 99.0)};
+    }
+    return day;
+}
+
+void applyFault(Fault fault, std::vector<Slot>& day, Random& random) {
+    switch (fault) {
+        case Fault::None:
+        case Fault::MissingData:  // written at encoding time
+            break;
+        case Fault::Dead:
+            for (Slot& s : day)
+                s = {0, 0.0};
+            break;
+        case Fault::LockedOn: {
+            int start = random.integer(200, 2000);
+            int length = random.integer(60, 360);
+            for (int i = start; i < std::min(kSlots, start + length); ++i)
+                day[static_cast<size_t>(i)] = {0, 100.0};
+            break;
+        }
+        case Fault::PulseMode:
+            for (Slot& s : day)
+                s.occupancy = s.volume * 0.7;
+            break;
+        case Fault::OccSpikes:
+            for (int n = 0; n < 60; ++n) {
+                Slot& s = day[static_cast<size_t>(random.integer(2, kSlots - 3))];
+                s.occupancy = std::min(99.0, s.occupancy + random.uniform(50.0, 80.0));
+            }
+            break;
+        case Fault::VolSpikes:
+            for (int n = 0; n < 50; ++n) {
+                Slot& s = day[static_cast<size_t>(random.integer(2, kSlots - 3))];
+                s.volume = std::min(60, s.volume + random.integer(22, 30));
+            }
+            break;
+        case Fault::Overcount:
+            for (Slot& s : day)
+                s.volume = std::min(120, static_cast<int>(std::lround(s.volume * 2.4)));
+            break;
+        case Fault::VolumeAtHighOcc: {
+            int start = random.integer(500, 1800);
+            for (int i = start; i < start + 360; ++i) {
+                day[static_cast<size_t>(i)] = {random.integer(11, 15), random.uniform(85.6, 99.4)};
+            }
+            break;
+        }
+        case Fault::Erratic:
+            for (int bin = 0; bin < kSlots / 10; ++bin) {
+                double factor = random.uniform(0.2, 1.8);
+                for (int i = bin * 10; i < bin * 10 + 10; ++i) {
+                    Slot& s = day[static_cast<size_t>(i)];
+                    s.volume = random.poisson(s.volume * factor);
+                }
+            }
+            break;
+    }
+}
+
+void putOccupancy(std::vector<uint8_t>& bytes, int slot, int raw) {
+    auto value = static_cast<uint16_t>(static_cast<int16_t>(raw));
+    bytes[static_cast<size_t>(2 * slot)] = static_cast<uint8_t>(value >> 8);
+    bytes[static_cast<size_t>(2 * slot + 1)] = static_cast<uint8_t>(value & 0xFF);
+}
+
+SyntheticDetector encode(int16_t number, Fault fault, bool c30, const std::vector<Slot>& day,
+                         Random& random) {
+    SyntheticDetector det{number, fault, c30, std::vector<uint8_t>(kSlots),
+                          std::vector<uint8_t>(2 * kSlots)};
+    double scale = c30 ? 18.0 : 10.0;
+    for (int i = 0; i < kSlots; ++i) {
+        const Slot& s = day[static_cast<size_t>(i)];
+        det.volume[static_cast<size_t>(i)] = static_cast<uint8_t>(std::clamp(s.volume, 0, 254));
+        putOccupancy(det.occupancy, i, static_cast<int>(std::lround(s.occupancy * scale)));
+    }
+    if (fault == Fault::MissingData) {
+        int start = random.integer(0, 1400);
+        int length = random.integer(720, 1400);  // six to about twelve hours
+        for (int i = start; i < std::min(kSlots, start + length); ++i) {
+            det.volume[static_cast<size_t>(i)] = 255;
+            putOccupancy(det.occupancy, i, -1);  // 0xFFFF
+        }
+    }
+    return det;
+}
+
+}  // namespace
+
+std::string_view faultName(Fault fault) {
+    switch (fault) {
+        case Fault::None:
+            return "none";
+        case Fault::MissingData:
+            return "missing-data";
+        case Fault::Dead:
+            return "dead";
+        case Fault::LockedOn:
+            return "locked-on";
+        case Fault::PulseMode:
+            return "pulse-mode";
+        case Fault::OccSpikes:
+            return "occ-spikes";
+        case Fault::VolSpikes:
+            return "vol-spikes";
+        case Fault::Overcount:
+            return "overcount";
+        case Fault::VolumeAtHighOcc:
+            return "volume-at-high-occ";
+        case Fault::Erratic:
+            return "erratic";
+    }
+    return "none";
+}
+
+std::vector<SyntheticDetector> makeDay(const DayOptions& options) {
+    long last = static_cast<long>(options.firstDetector) + options.detectors - 1;
+    if (options.detectors < 0 || options.firstDetector < -32768 || last > 32767) {
+        throw SorvaneError(kErrInvalidInput, "Detector numbers must stay within -32768..32767");
+    }
+    Random random(options.seed);
+    int n = options.detectors;
+
+    // Which detectors are faulty: a seeded shuffle, faults dealt round the kinds in turn.
+    std::vector<Fault> faults(static_cast<size_t>(n), Fault::None);
+    int faulty = static_cast<int>(std::lround(std::clamp(options.faultShare, 0.0, 1.0) * n));
+    std::vector<int> order(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        order[static_cast<size_t>(i)] = i;
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(random.integer(0, i))]);
+    for (int f = 0; f < faulty; ++f) {
+        faults[static_cast<size_t>(order[static_cast<size_t>(f)])] =
+            static_cast<Fault>(1 + f % kFaultKinds);
+    }
+
+    std::vector<SyntheticDetector> day;
+    day.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        Lane lane{random.uniform(0.55, 1.0), random.uniform(92.0, 112.0), random.uniform(5.8, 7.2),
+                  random.uniform() < 0.12};
+        std::vector<Slot> slots = healthyDay(lane, random);
+        Fault fault = faults[static_cast<size_t>(i)];
+        applyFault(fault, slots, random);
+        bool c30 = options.occupancy == OccEncoding::C30 ||
+                   (options.occupancy == OccEncoding::Mixed && random.uniform() < 0.5);
+        day.push_back(
+            encode(static_cast<int16_t>(options.firstDetector + i), fault, c30, slots, random));
+    }
+    return day;
+}
+
+std::vector<ArchiveMember> archiveMembers(const std::vector<SyntheticDetector>& day,
+                                          MemberOrder order) {
+    auto volumeMember = [](const SyntheticDetector& d) {
+        return ArchiveMember{std::to_string(d.number) + ".v30", d.volume};
+    };
+    auto occupancyMember = [](const SyntheticDetector& d) {
+        return ArchiveMember{std::to_string(d.number) + (d.c30 ? ".c30" : ".o30"), d.occupancy};
+    };
+    std::vector<ArchiveMember> members;
+    members.reserve(2 * day.size());
+    if (order == MemberOrder::Grouped) {
+        for (const SyntheticDetector& d : day) {
+            members.push_back(volumeMember(d));
+            members.push_back(occupancyMember(d));
+        }
+    } else {
+        for (const SyntheticDetector& d : day)
+            members.push_back(volumeMember(d));
+        for (const SyntheticDetector& d : day)
+            members.push_back(occupancyMember(d));
+    }
+    return members;
+}
+
+}  // namespace sorvane::synth

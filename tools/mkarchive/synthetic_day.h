@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "mkarchive/archive_writer.h"
+
+namespace sorvane::synth {
+
+// The faults a synthetic detector can show, each one that the health test looks for.
+enum class Fault {
+    None,
+    MissingData,      // communication failure: volume 255, occupancy 0xFFFF for hours
+    Dead,             // zeros all day
+    LockedOn,         // occupancy stuck at 100 % for a stretch
+    PulseMode,        // occupancy a fixed multiple of the volume
+    OccSpikes,        // isolated occupancy jumps
+    VolSpikes,        // isolated volume jumps
+    Overcount,        // counts far above what a lane carries
+    VolumeAtHighOcc,  // high occupancy with traffic still flowing
+    Erratic,          // five-minute volumes scattering at equal occupancy
+};
+constexpr int kFaultKinds = 9;
+
+std::string_view faultName(Fault fault);
+
+enum class OccEncoding { O30, C30, Mixed };
+enum class MemberOrder { Grouped, VolumesFirst };
+
+struct DayOptions {
+    int detectors = 150;
+    int firstDetector = 100;
+    uint64_t seed = 1;
+    double faultShare = 0.15;  // share of detectors with a fault, spread over the kinds
+    OccEncoding occupancy = OccEncoding::O30;
+};
+
+// One generated detector: its raw member bytes as an archive stores them.
+struct SyntheticDetector {
+    int16_t number = 0;
+    Fault fault = Fault::None;
+    bool c30 = false;
+    std::vector<uint8_t> volume;     // 2880 bytes
+    std::vector<uint8_t> occupancy;  // 5760 bytes, big-endian tenths ("o30") or 1/18 % ("c30")
+};
+
+// A whole synthetic day; the same options always give the same bytes. Throws SorvaneError
+// when a detector number would leave -32768..32767.
+std::vector<SyntheticDetector> makeDay(const DayOptions& options);
+
+// The archive members of a day in the given order ("100.v30", "100.o30", ...).
+std::vector<ArchiveMember> archiveMembers(const std::vector<SyntheticDetector>& day,
+                                          MemberOrder order);
+
+}  // namespace sorvane::synth
