@@ -161,8 +161,11 @@ bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
         std::string name = std::to_string(det) + "." + entries_[*row].ext;
         std::vector<uint8_t> bytes =
             readMember(entries_[*row].zipIndex, kOccupancyMemberBytes, name);
-        for (size_t i = bytes.size(); i < kOccupancyMemberBytes; ++i) {
-            bytes.push_back(i % 2 == 0 ? kShortOccupancyHigh : kShortOccupancyLow);
+        // A slot of which only the high byte is there is missing as a whole.
+        bytes.resize(bytes.size() - bytes.size() % 2);
+        while (bytes.size() < kOccupancyMemberBytes) {
+            bytes.push_back(kShortOccupancyHigh);
+            bytes.push_back(kShortOccupancyLow);
         }
         decodeOccupancyMember(bytes, occupancyDivisor(name), occ);
     } else {

@@ -1,5 +1,9 @@
 #include "support/test_support.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +45,33 @@ std::string makeArchive(const TempDir& dir, const std::string& name,
     std::string path = dir.file(name);
     synth::writeArchive(path, members);
     return path;
+}
+
+CommandResult runCommand(const std::vector<std::string>& args) {
+    TempDir dir;
+    std::string outPath = dir.file("out");
+    std::string errPath = dir.file("err");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    CommandResult result;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

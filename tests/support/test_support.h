@@ -31,6 +31,17 @@ std::vector<uint8_t> occupancyBytes(int16_t raw, size_t length = 5760);
 std::string makeArchive(const TempDir& dir, const std::string& name,
                         const std::vector<synth::ArchiveMember>& members);
 
+// What a program run by a test did: its exit status (-1 when it did not exit normally) and
+// everything it wrote.
+struct CommandResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with these arguments (args[0] is the program) and waits for it.
+CommandResult runCommand(const std::vector<std::string>& args);
+
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace sorvane {
+namespace {
+
+using synth::ArchiveMember;
+
+test::CommandResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), SORVANE_CLI_PATH);
+    return test::runCommand(args);
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    std::string archive(const std::vector<ArchiveMember>& members) {
+        return test::makeArchive(dir, "day.traffic", members);
+    }
+    test::TempDir dir;
+};
+
+TEST_F(CliTest, ListPrintsTheDetectorListInReaderOrder) {
+    std::string path = archive({{"100.v30", test::volumeBytes(1)},
+                                {"101.v30", test::volumeBytes(1)},
+                                {"100.o30", test::occupancyBytes(10)},
+                                {"101.o30", test::occupancyBytes(10)},
+                                {"notes.txt", {}}});
+    test::CommandResult r = cli({"list", path});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "100\n101\n100\n101\n");
+}
+
+TEST_F(CliTest, ViewPrintsTheImputedDayAtTheInterval) {
+    std::vector<uint8_t> volumes = test::volumeBytes(4);
+    volumes[130] = 41;  // implausible after the first hour
+    std::string path = archive({{"7.v30", volumes}, {"7.o30", test::occupancyBytes(55)}});
+
+    test::CommandResult slots = cli({"view", path, "7"});
+    EXPECT_EQ(slots.exitCode, 0);
+    EXPECT_EQ(std::count(slots.out.begin(), slots.out.end(), '\n'), 2880);
+    EXPECT_EQ(slots.out.substr(0, 20), "00:00:00: 4,  5.5\n00");
+    EXPECT_NE(slots.out.find("\n01:05:00: 0,  0.0\n"), std::string::npos);
+
+    test::CommandResult neg = cli({"view", path, "7", "--interval", "5 min", "--missing", "neg"});
+    EXPECT_EQ(neg.exitCode, 0);
+    EXPECT_EQ(std::count(neg.out.begin(), neg.out.end(), '\n'), 288);
+    EXPECT_NE(neg.out.find("\n01:05:00: -1,  5.5\n"), std::string::npos);
+
+    test::CommandResult zero = cli({"view", path, "7.4", "--interval", "1 hour"});
+    EXPECT_NE(zero.out.find("\n01:00:00: 476,  5.5\n"), std::string::npos) << zero.out;
+
+    test::CommandResult negSlots = cli({"view", path, "7", "--missing", "neg"});
+    EXPECT_NE(negSlots.out.find("\n01:05:00: -1,  0.0\n"), std::string::npos);
+}
+
+TEST_F(CliTest, RefusalsAndFailuresGiveTheirMessageAndStatus) {
+    std::string path = archive({{"7.v30", test::volumeBytes(4)},
+                                {"7.o30", test::occupancyBytes(55)},
+                                {"8.o30", test::occupancyBytes(55)}});
+    test::writeFile(dir.file("bad.traffic"), "not a zip");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"view", path, "abc"}, 2, "You must enter a valid detector ID number.\n"},
+        {{"view", path, "40000"}, 2, "You must enter a valid detector ID number.\n"},
+        {{"view", path, "9"}, 1, "Detector ID=9 does not exist in the data.\n"},
+        {{"view", path, "8"},
+         1,
+         "Det 8 does not exist\r\nDetector could not be extracted. Vol and Occ file pair do not "
+         "exist!!!\n"},
+        {{"view", path, "7", "--interval", "7 min"}, 2, ""},
+        {{"list", dir.file("bad.traffic")}, 1, "Error No: 19, "},
+        {{"list"}, 2, ""},
+        {{}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        test::CommandResult r = cli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
