@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Sorvane and runs every test through CTest.
+# Installs what is missing, builds Sorvane and runs every test through CTest: once in a normal
+# build and once under the address and undefined-behaviour sanitizers.
+# Usage: ./test.sh [--quick]   (--quick skips the sanitizer pass)
 # Exit status is non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -7,6 +9,19 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Normal build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "${1:-}" = "--quick" ]; then exit 0; fi
+
+echo "== Sanitizer build (address, undefined)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSORVANE_SANITIZE=ON -DSORVANE_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
