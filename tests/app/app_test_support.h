@@ -6,7 +6,6 @@
 #include <deque>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,7 @@ struct ShownMessage {
 };
 
 // Dialogs that never block: messages are recorded, file dialogs are answered from a queue
-// (nullopt is a cancel; an empty queue cancels too, and counts as unexpected).
+// (nullopt is a cancel, and so is an empty queue).
 class ScriptedDialogs : public app::Dialogs {
   public:
     void message(app::MessageIcon icon, const QString& title, const QString& text) override;
@@ -34,7 +33,6 @@ class ScriptedDialogs : public app::Dialogs {
     std::vector<ShownMessage> messages;
     std::vector<app::FileDialogRequest> requests;
     std::deque<std::optional<QString>> answers;
-    int unexpectedDialogs = 0;
 
   private:
     std::optional<QString> answer(const app::FileDialogRequest& request);
@@ -62,14 +60,6 @@ class WindowFixture {
     TempDir data_;
     std::unique_ptr<app::frmTrafficExtrac> window_;
 };
-
-// The child of `root` with this objectName; throws when there is none.
-template <class T>
-T* control(const QObject* root, const char* name) {
-    T* found = root->findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return found;
-}
 
 // An archive holding a volume and an occupancy member for each detector, in order.
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "app/app_state.h"
 #include "app/health_param_tab.h"
 #include "app_test_support.h"
 #include "health/health_parameters.h"
@@ -12,10 +13,6 @@ using namespace sorvane::app;
 using sorvane::test::WindowFixture;
 
 namespace {
-
-QString qtext(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QStringList boxTexts(const HealthParamTab& tab) {
     QStringList texts;
@@ -47,11 +44,6 @@ class HealthParamTest : public QObject {
     static void initMain() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
 
   private slots:
-    void boxesStartEmptyWithoutSettingsFile() {
-        WindowFixture f;
-        QCOMPARE(boxTexts(*f.window().paramTab), QStringList(kHealthParamCount, QString()));
-    }
-
     void eachBoxShowsItsCaptionAndItsOwnKey() {
         WindowFixture f;
         // Keys in reverse order, one in other letter case, values with blanks around them.
@@ -66,9 +58,9 @@ class HealthParamTest : public QObject {
         for (size_t i = 0; i < kHealthParamCount; ++i) {
             const HealthParameter& p = kHealthParameters[i];
             QLineEdit* box = tab.box(static_cast<HealthParam>(i));
-            QCOMPARE(box->objectName(), qtext(p.textBox));
+            QCOMPARE(box->objectName(), toQString(p.textBox));
             QCOMPARE(box->text(), QStringLiteral("v") + QString::number(i));
-            QCOMPARE(captionBeside(box), qtext(p.caption));
+            QCOMPARE(captionBeside(box), toQString(p.caption));
         }
     }
 
@@ -76,6 +68,7 @@ class HealthParamTest : public QObject {
         WindowFixture f;
         f.loadArchive({100});
         HealthParamTab& tab = *f.window().paramTab;
+        QCOMPARE(boxTexts(tab), QStringList(kHealthParamCount, QString()));  // no file yet
         tab.cmdSetFactoryDefault->click();
         QVERIFY(saidDone(f.dialogs));
         QCOMPARE(boxTexts(tab), (QStringList{"40", "30", "15", "25", "15", "12", "20", "4", "7",
