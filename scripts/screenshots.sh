@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Takes the window's pictures for the README under Xvfb: each tab, the log window and the
+# splash, with a sample day loaded and the factory health parameters in their boxes.
+# Usage: scripts/screenshots.sh [FOLDER]   (default: docs/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$PWD/${1:-docs/screenshots}
+
+cmake -S . -B build >/dev/null
+cmake --build build -j 2 --target sorvane sorvane-mkarchive >/dev/null
+
+# The program keeps its settings and log beside its executable: give it a folder of its own,
+# so that nothing in build/ changes.
+stage=/tmp/sorvane-screenshots
+rm -rf "$stage"
+mkdir -p "$stage/program" "$stage/traffic"
+cp build/src/app/sorvane "$stage/program/"
+printf '%s\r\n' '[Param]' OccSpikeTh=40 OccSpikeCountTh=30 VolSpikeTh=15 VolSpikeCountTh=25 \
+  SuspTh=15 MargTh=12 MissingPercent=20 ConsecZeroVolMin=4 LockOnMin=7 CorCoeffTh=0.9985 \
+  DetNoFrom=4500 DetNoTo=4940 >"$stage/program/ParamSettings.ini"
+archive=$stage/traffic/20261206.traffic
+./build/tools/sorvane-mkarchive -o "$archive" --detectors 150 --first 100 --seed 20261206
+
+xvfb-run -a -s "-screen 0 1280x1024x24" "$stage/program/sorvane" --screenshots "$out" "$archive"
+rm -rf "$stage"
+echo "Screenshots in $out:"
+ls "$out"

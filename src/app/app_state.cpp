@@ -1,0 +1,27 @@
+#include "app/app_state.h"
+
+#include <QFile>
+
+namespace sorvane::app {
+
+AppState::AppState(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+
+std::string AppState::programFile(std::string_view name) const {
+    if (programFolder_.empty()) return std::string(name);
+    return programFolder_ + "/" + std::string(name);
+}
+
+Unzip& AppState::reader() {
+    if (!reader_) reader_ = std::make_unique<Unzip>(log_);
+    return *reader_;
+}
+
+std::string toNativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString fromNativePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+}  // namespace sorvane::app

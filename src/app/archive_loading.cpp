@@ -1,0 +1,107 @@
+#include "app/archive_loading.h"
+
+#include <QApplication>
+
+#include "app/export_tab.h"
+#include "app/file_tab.h"
+#include "app/frm_splash.h"
+#include "app/frm_traffic_extrac.h"
+#include "app/plot_tab.h"
+#include "common/error.h"
+#include "common/text_file.h"
+
+namespace sorvane::app {
+
+namespace {
+
+// Failures that are not the core's own (memory, say) still reach the user with a number.
+constexpr int kErrUnexpected = 1099;
+
+}  // namespace
+
+FileDialogRequest archiveDialogRequest() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select a *.traffic file");
+    request.filter = QStringLiteral("All files (*.*)|*.*|*.traffic files|*.traffic");
+    request.selectedFilter = 1;
+    request.defaultExtension = QStringLiteral("traffic");
+    request.mustExist = true;
+    return request;
+}
+
+QString suggestedExportFile(const QString& archivePath) {
+    QString suggestion = archivePath;
+    suggestion.replace(QStringLiteral("traffic"), QStringLiteral("csv"), Qt::CaseSensitive);
+    return suggestion;
+}
+
+QString loadErrorMessage(int number, const QString& description) {
+    return QStringLiteral("Error No: ") + QString::number(number) + QStringLiteral(", ") +
+           description + QStringLiteral(".\r\nPlease select a *.traffic file.");
+}
+
+void frmTrafficExtrac::cmdBrowse_Click() {
+    loadChosenArchive([this] {
+        std::optional<QString> path = dialogs_.openFile(archiveDialogRequest());
+        if (!path) throw SorvaneError(kErrCancel, kCancelDescription);
+        return *path;
+    });
+}
+
+void frmTrafficExtrac::openArchive(const QString& path) {
+    loadChosenArchive([&path] { return path; });
+}
+
+void frmTrafficExtrac::loadChosenArchive(const std::function<QString()>& choosePath) {
+    fileTab->cmdBrowse->setEnabled(false);
+    try {
+        fileTab->txtZipName->setText(choosePath());
+        loadArchive();
+    } catch (const SorvaneError& e) {
+        reportLoadFailure(e.number(), toQString(e.description()));
+    } catch (const std::exception& e) {
+        reportLoadFailure(kErrUnexpected, QString::fromLocal8Bit(e.what()));
+    }
+    fileTab->cmdBrowse->setEnabled(true);
+}
+
+void frmTrafficExtrac::loadArchive() {
+    splash_->show();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // paint the splash
+    QString path = fileTab->txtZipName->text();
+    if (path.isEmpty()) {
+        splash_->close();
+        dialogs_.message(MessageIcon::Critical, kAppTitle,
+                         QStringLiteral("*.traffic zip file not provided. "));
+        return;
+    }
+    Unzip& reader = state_.reader();
+    reader.ZipFileName(toNativePath(path));
+    reader.zipList();
+
+    // Suggested only once the archive is listed, so that a failed load leaves no name behind.
+    if (exportTab->txtDestFile->text().isEmpty()) {
+        exportTab->txtDestFile->setText(suggestedExportFile(path));
+    }
+    plotTab->setDetectorList(reader);
+    plotTab->lblDate->setText(fromNativePath(fileNamePart(toNativePath(path))));
+    for (int tab = kTabPlot; tab < kTabCount; ++tab)
+        SSTab1->setTabEnabled(tab, true);
+    plotTab->cmbPlotInterval->setCurrentIndex(0);
+    plotTab->selectDetector(0);
+    plotTab->enablePlotButtons();
+    state_.log().appendLog(toNativePath(path) + " Was successfully loaded.");
+    splash_->close();
+}
+
+// A failed load leaves the archive that was loaded before loaded, and the box shows its path
+// again (empty when there was none).
+void frmTrafficExtrac::reportLoadFailure(int number, const QString& description) {
+    splash_->close();
+    if (state_.hasReader()) {
+        fileTab->txtZipName->setText(fromNativePath(state_.reader().fileName()));
+    }
+    dialogs_.message(MessageIcon::Exclamation, kAppTitle, loadErrorMessage(number, description));
+}
+
+}  // namespace sorvane::app

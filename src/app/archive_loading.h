@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include "app/dialogs.h"
+
+namespace sorvane::app {
+
+// The error of a cancelled file dialog, as the loading message shows it.
+inline constexpr int kErrCancel = 32755;
+inline constexpr char kCancelDescription[] = "Cancel was selected";
+
+// The dialog in which the user picks an archive.
+FileDialogRequest archiveDialogRequest();
+
+// The suggested export file of an archive: every "traffic" (case-sensitive) becomes "csv".
+QString suggestedExportFile(const QString& archivePath);
+
+// "Error No: <number>, <description>." CR LF "Please select a *.traffic file."
+QString loadErrorMessage(int number, const QString& description);
+
+}  // namespace sorvane::app

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace sorvane::app {
+
+// The title of the program's message boxes.
+inline constexpr char kAppTitle[] = "Sorvane";
+
+enum class MessageIcon { None, Information, Exclamation, Critical };
+
+// What an open-file or save-file dialog offers. `filter` holds description|pattern pairs
+// separated by '|' ("All files (*.*)|*.*|*.traffic files|*.traffic"); `selectedFilter` is the
+// 0-based pair shown first.
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    int selectedFilter = 0;
+    QString defaultExtension;  // added to a typed name that has none
+    QString initialName;
+    bool mustExist = false;         // open: only an existing file can be chosen
+    bool confirmOverwrite = false;  // save: ask before an existing file is chosen
+};
+
+// Every message box and file dialog of the window goes through this interface, so that tests
+// can answer them without a blocking dialog.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+
+    // A message box with the icon, the title, the text and an OK button. Texts may hold CR LF.
+    virtual void message(MessageIcon icon, const QString& title, const QString& text) = 0;
+
+    // The chosen path, or nullopt when the user cancels.
+    virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace sorvane::app

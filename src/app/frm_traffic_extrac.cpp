@@ -1,0 +1,108 @@
+#include "app/frm_traffic_extrac.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <iostream>
+
+#include "app/export_tab.h"
+#include "app/file_tab.h"
+#include "app/frm_log.h"
+#include "app/frm_splash.h"
+#include "app/health_param_tab.h"
+#include "app/health_test_tab.h"
+#include "app/plot_tab.h"
+#include "app/widget_factory.h"
+#include "common/error.h"
+#include "common/text_file.h"
+
+namespace sorvane::app {
+
+frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), state_(toNativePath(programFolder)), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("frmTrafficExtrac"));
+    setWindowTitle(QStringLiteral("Sorvane for TMC *.traffic archive files"));
+
+    SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
+    fileTab = new FileTab;
+    plotTab = new PlotTab;
+    exportTab = new ExportTab;
+    paramTab = new HealthParamTab(state_, dialogs_);
+    testTab = new HealthTestTab;
+    SSTab1->addTab(fileTab, QStringLiteral("File"));
+    SSTab1->addTab(plotTab, QStringLiteral("Plot vol/occ"));
+    SSTab1->addTab(exportTab, QStringLiteral("Export "));
+    SSTab1->addTab(paramTab, QStringLiteral("Det Health Param"));
+    SSTab1->addTab(testTab, QStringLiteral("Det Health Test"));
+
+    Label4 = makeLabel(this, "Label4", QStringLiteral("Sorvane V3.5 "));
+    lblCredit = makeLabel(this, "lblCredit",
+                          QStringLiteral("Detector data extraction and health test for TMC "
+                                         "traffic archives"));
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(Label4);
+    footer->addStretch(1);
+    footer->addWidget(lblCredit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab1, 1);
+    layout->addLayout(footer);
+
+    logWindow_ = new frmLog(this);
+    splash_ = new frmSplash(this);
+
+    connect(fileTab->cmdBrowse, &QPushButton::clicked, this, &frmTrafficExtrac::cmdBrowse_Click);
+    connect(fileTab->Command1, &QPushButton::clicked, this, &frmTrafficExtrac::Command1_Click);
+    connect(fileTab->cmdExit, &QPushButton::clicked, this, &QWidget::close);
+
+    resize(900, 620);
+    Form_Load();
+}
+
+// Start-up: the selectors, the option defaults, only the "File" tab usable, the health
+// parameters from the settings file.
+void frmTrafficExtrac::Form_Load() {
+    plotTab->fillPlotIntervals();
+    exportTab->fillExportIntervals();
+    plotTab->optZero->setChecked(true);
+    plotTab->clearSelectors();
+    plotTab->enablePlotButtons(false);
+    plotTab->optVol->setChecked(true);
+    exportTab->optVolocc->setChecked(true);
+    for (int tab = kTabHealthTest; tab > kTabFile; --tab)
+        SSTab1->setTabEnabled(tab, false);
+    SSTab1->setTabEnabled(kTabFile, true);
+    SSTab1->setCurrentIndex(kTabFile);
+    paramTab->LoadHealthParameters();
+    testTab->ProgressBar1->hide();
+}
+
+void frmTrafficExtrac::Command1_Click() {
+    logWindow_->showLog(toQString(state_.log().logText()));
+}
+
+void frmTrafficExtrac::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+// Shut-down: the log goes to Log.txt, and every window this one opened closes with it.
+void frmTrafficExtrac::Form_Unload() {
+    writeLogFile();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) child->close();
+    }
+}
+
+void frmTrafficExtrac::writeLogFile() {
+    std::string path = state_.programFile("Log.txt");
+    try {
+        writeWholeFile(path, state_.log().logText() + "\r\n");
+    } catch (const SorvaneError& e) {
+        // The program ends all the same; the reason goes where a terminal or the session log
+        // sees it.
+        std::cerr << "Sorvane: the log could not be saved. " << e.description() << '\n';
+    }
+}
+
+}  // namespace sorvane::app

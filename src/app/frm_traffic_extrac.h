@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+#include <QTabWidget>
+#include <QWidget>
+#include <functional>
+
+#include "app/app_state.h"
+
+namespace sorvane::app {
+
+class Dialogs;
+class ExportTab;
+class FileTab;
+class HealthParamTab;
+class HealthTestTab;
+class PlotTab;
+class frmLog;
+class frmSplash;
+
+// The positions of the five tabs of SSTab1.
+enum TabIndex : int { kTabFile, kTabPlot, kTabExport, kTabHealthParam, kTabHealthTest, kTabCount };
+
+// The main window: five tabs over one shared application state. Windows that the program opens
+// (log, splash, charts) are child windows of this one (Qt::Window), so that closing it closes
+// them all.
+class frmTrafficExtrac : public QWidget {
+    Q_OBJECT
+  public:
+    // `programFolder` holds the settings file and receives Log.txt at shut-down.
+    frmTrafficExtrac(const QString& programFolder, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    AppState& state() { return state_; }
+    frmLog* logWindow() const { return logWindow_; }
+    frmSplash* splashWindow() const { return splash_; }
+
+    // "Browse and Load": asks for an archive and loads it.
+    void cmdBrowse_Click();
+    // Loads an archive named on the command line, as if it had been chosen in the dialog.
+    void openArchive(const QString& path);
+    // "Show Log".
+    void Command1_Click();
+
+    QTabWidget* SSTab1;
+    FileTab* fileTab;
+    PlotTab* plotTab;
+    ExportTab* exportTab;
+    HealthParamTab* paramTab;
+    HealthTestTab* testTab;
+    QLabel* Label4;
+    QLabel* lblCredit;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void Form_Load();
+    void Form_Unload();
+    void writeLogFile();
+
+    // The loading workflow around a way of choosing the archive's path, which may throw.
+    void loadChosenArchive(const std::function<QString()>& choosePath);
+    void loadArchive();
+    void reportLoadFailure(int number, const QString& description);
+
+    AppState state_;
+    Dialogs& dialogs_;
+    frmLog* logWindow_;
+    frmSplash* splash_;
+};
+
+}  // namespace sorvane::app

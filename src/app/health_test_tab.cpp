@@ -1,0 +1,73 @@
+#include "app/health_test_tab.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+
+#include "app/widget_factory.h"
+
+namespace sorvane::app {
+
+HealthTestTab::HealthTestTab(QWidget* parent) : QWidget(parent) {
+    cmdHealth = makeButton(this, "cmdHealth", QStringLiteral("Test All Detectors"));
+    Label16 = makeLabel(this, "Label16", QStringLiteral("*Takes about 2min"));
+    txtChkdetector = makeControl<QLineEdit>(this, "txtChkdetector");
+    txtChkdetector->setMaximumWidth(100);
+    lblDetector = makeLabel(this, "lblDetector", QStringLiteral("Det Num."), txtChkdetector);
+    cmdTestSingledet = makeButton(this, "cmdTestSingledet", QStringLiteral("Test Single Detector"));
+    lblCounter = makeLabel(this, "lblCounter", QString());
+    ProgressBar1 = makeControl<QProgressBar>(this, "ProgressBar1");
+    lstBaddetect = makeControl<QListWidget>(this, "lstBaddetect");
+    lblBaddetect = makeLabel(this, "lblBaddetect",
+                             QStringLiteral("List of highly suspicious detectors"), lstBaddetect);
+    lstSuspdetect = makeControl<QListWidget>(this, "lstSuspdetect");
+    lblsuspdetect =
+        makeLabel(this, "lblsuspdetect", QStringLiteral("List of suspicious/marginal detectors"),
+                  lstSuspdetect);
+    Label13 = makeLabel(this, "Label13", QStringLiteral("Click any item in the llist to view "));
+    optLineplot = makeOption(this, "optLineplot", QStringLiteral("Vol/Occ Line  Plot"));
+    optLineplot->setChecked(true);
+    optScatterPlot = makeOption(this, "optScatterPlot", QStringLiteral("Vol/Occ Scatter Plot"));
+    cmdShowreport = makeButton(this, "cmdShowreport", QStringLiteral("All Detector Report "));
+    cmdShowsingleReport =
+        makeButton(this, "cmdShowsingleReport", QStringLiteral("Single Detector Report"));
+    // The report buttons open reports written by a run of this program.
+    cmdShowreport->setEnabled(false);
+    cmdShowsingleReport->setEnabled(false);
+
+    auto* run = new QHBoxLayout;
+    run->addWidget(cmdHealth);
+    run->addWidget(Label16);
+    run->addSpacing(24);
+    run->addWidget(lblDetector);
+    run->addWidget(txtChkdetector);
+    run->addWidget(cmdTestSingledet);
+    run->addStretch(1);
+
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(lblCounter, 1);
+    progress->addWidget(ProgressBar1, 2);
+
+    auto* plotChoice = new QHBoxLayout;
+    plotChoice->addWidget(Label13);
+    plotChoice->addWidget(optLineplot);
+    plotChoice->addWidget(optScatterPlot);
+    plotChoice->addStretch(1);
+
+    auto* reports = new QHBoxLayout;
+    reports->addWidget(cmdShowreport);
+    reports->addWidget(cmdShowsingleReport);
+    reports->addStretch(1);
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(run, 0, 0, 1, 2);
+    grid->addLayout(progress, 1, 0, 1, 2);
+    grid->addWidget(lblBaddetect, 2, 0);
+    grid->addWidget(lblsuspdetect, 2, 1);
+    grid->addWidget(lstBaddetect, 3, 0);
+    grid->addWidget(lstSuspdetect, 3, 1);
+    grid->addLayout(plotChoice, 4, 0, 1, 2);
+    grid->addLayout(reports, 5, 0, 1, 2);
+    grid->setRowStretch(3, 1);
+}
+
+}  // namespace sorvane::app

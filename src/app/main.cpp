@@ -1,0 +1,42 @@
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include "app/dialogs.h"
+#include "app/frm_traffic_extrac.h"
+#include "app/qt_dialogs.h"
+#include "app/screenshots.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(sorvane::app::kAppTitle));
+    QApplication::setApplicationVersion(QStringLiteral("3.5"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sorvane: detector data and health test of TMC *.traffic archives"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("archive"),
+                                 QStringLiteral("A *.traffic archive to load at start-up."),
+                                 QStringLiteral("[ARCHIVE]"));
+    QCommandLineOption screenshots(QStringLiteral("screenshots"),
+                                   QStringLiteral("Save a PNG of each tab into DIR and quit."),
+                                   QStringLiteral("DIR"));
+    screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshots);
+    parser.process(app);
+
+    sorvane::app::QtDialogs dialogs;
+    sorvane::app::frmTrafficExtrac window(QApplication::applicationDirPath(), dialogs);
+    window.show();
+    const QStringList archives = parser.positionalArguments();
+    if (!archives.isEmpty()) window.openArchive(QFileInfo(archives.first()).absoluteFilePath());
+
+    if (parser.isSet(screenshots)) {
+        bool saved = sorvane::app::saveScreenshots(window, parser.value(screenshots));
+        window.close();
+        return saved ? 0 : 1;
+    }
+    return app.exec();
+}

@@ -1,0 +1,82 @@
+#include "app/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace sorvane::app {
+
+namespace {
+
+QMessageBox::Icon qtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::optional<QString> runFileDialog(const FileDialogRequest& request,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) {
+        dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    } else {
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    }
+    QStringList filters = qtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.selectedFilter >= 0 && request.selectedFilter < filters.size()) {
+        dialog.selectNameFilter(filters[request.selectedFilter]);
+    }
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+void QtDialogs::message(MessageIcon icon, const QString& title, const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(qtIcon(icon), title, shown, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+std::optional<QString> QtDialogs::openFile(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+QStringList qtNameFilters(const QString& filter) {
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString suffix = QStringLiteral("(") + patterns + QStringLiteral(")");
+        if (description.isEmpty() || description.endsWith(suffix)) {
+            filters.append(description.isEmpty() ? suffix : description);
+        } else {
+            filters.append(description + QStringLiteral(" ") + suffix);
+        }
+    }
+    return filters;
+}
+
+}  // namespace sorvane::app

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+#include "app/dialogs.h"
+
+namespace sorvane::app {
+
+// The dialogs of the running program: QMessageBox and QFileDialog, modal to the active window.
+class QtDialogs : public Dialogs {
+  public:
+    void message(MessageIcon icon, const QString& title, const QString& text) override;
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+};
+
+// Qt's name filters for a description|pattern filter text: "*.traffic files|*.traffic" becomes
+// "*.traffic files (*.traffic)"; a description that already ends with its patterns in
+// parentheses stays as it is; patterns separated by ';' are separated by blanks.
+QStringList qtNameFilters(const QString& filter);
+
+}  // namespace sorvane::app

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace sorvane::app {
+
+class frmTrafficExtrac;
+
+// Saves a PNG of each tab of the window, of the log window and of the splash into `folder`
+// (for the documentation). False, with the reason on stderr, when a picture was not saved.
+bool saveScreenshots(frmTrafficExtrac& window, const QString& folder);
+
+}  // namespace sorvane::app

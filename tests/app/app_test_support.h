@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QComboBox>
+#include <QObject>
+#include <QString>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dialogs.h"
+#include "app/frm_traffic_extrac.h"
+#include "support/test_support.h"
+
+namespace sorvane::test {
+
+// A message box the window showed.
+struct ShownMessage {
+    app::MessageIcon icon;
+    QString title;
+    QString text;
+};
+
+// Dialogs that never block: messages are recorded, file dialogs are answered from a queue
+// (nullopt is a cancel, and so is an empty queue).
+class ScriptedDialogs : public app::Dialogs {
+  public:
+    void message(app::MessageIcon icon, const QString& title, const QString& text) override;
+    std::optional<QString> openFile(const app::FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const app::FileDialogRequest& request) override;
+
+    std::vector<ShownMessage> messages;
+    std::vector<app::FileDialogRequest> requests;
+    std::deque<std::optional<QString>> answers;
+
+  private:
+    std::optional<QString> answer(const app::FileDialogRequest& request);
+};
+
+// A main window over a temporary program folder of its own, with scripted dialogs.
+class WindowFixture {
+  public:
+    WindowFixture();
+    // The window as after a restart of the program in the same folder.
+    app::frmTrafficExtrac& restart();
+
+    app::frmTrafficExtrac& window() { return *window_; }
+    // Loads an archive of these detectors (kept outside the program folder), which opens the
+    // tabs as for a user; returns its path.
+    QString loadArchive(const std::vector<int>& detectors);
+    const std::string& folder() const { return folder_.path(); }
+    std::string file(const std::string& name) const { return folder_.file(name); }
+    QString qfile(const std::string& name) const { return QString::fromStdString(file(name)); }
+
+    ScriptedDialogs dialogs;
+
+  private:
+    TempDir folder_;
+    TempDir data_;
+    std::unique_ptr<app::frmTrafficExtrac> window_;
+};
+
+// An archive holding a volume and an occupancy member for each detector, in order.
+QString makeDetectorArchive(const TempDir& dir, const std::string& name,
+                            const std::vector<int>& detectors);
+
+// Texts of a selector's entries.
+QStringList entriesOf(const QComboBox* selector);
+
+}  // namespace sorvane::test
