@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
+#include <limits>
 
 namespace sorvane::modBaddet {
 
@@ -17,102 +19,150 @@ constexpr int kLowGroupLast = 19;             // deviation index: entries 0..19 
 constexpr int kHighOccFirst = 85;             // volume on high occupancy: entries 85..100
 constexpr int16_t kOvercountVolume = 20;      // vehicles in thirty seconds
 
-bool validVol(int16_t v) {
-    return v != -1;
-}
-bool validOcc(float o) {
-    return o != -1.0f;
-}
-
-// Missing slots, the zero/invalid volume run after 04:00 and the run at full occupancy. Both
-// runs latch once they reach their threshold: later slots only add to them.
-void countMissingAndRuns(const DetectorDay& day, const HealthSnapshot& s, HealthMeasures& m) {
-    for (int i = 0; i < kSlots; ++i) {
-        const DetSlot& slot = day[static_cast<size_t>(i)];
-        if (slot.vol < 0) ++m.missingCount;
-        if (slot.vol <= 0) {
-            if (i > kLastIgnoredZeroSlot) ++m.zeroRunCount;
-        } else if (static_cast<float>(m.zeroRunCount) < s.zeroRunSlots) {
-            m.zeroRunCount = 0;
-        }
-        if (slot.occ == 100.0f) {
-            ++m.lockOnCount;
-        } else if (static_cast<float>(m.lockOnCount) < s.lockOnSlots) {
-            m.lockOnCount = 0;
-        }
-    }
+// The count at which a run latches: the smallest count n with n >= threshold, so that
+// `count < latchAt` says the same as `float(count) < threshold` for every count of a day.
+int latchAt(float threshold) {
+    if (!(threshold > 0.0f)) return 0;
+    if (threshold > static_cast<float>(kSlots)) return kSlots + 1;  // never within a day
+    return static_cast<int>(std::ceil(threshold));
 }
 
-// Pearson coefficient of volume against occupancy over the slots where both are valid. A
-// constant occupancy that a float cannot hold exactly leaves a tiny B instead of 0: such a B,
-// like any B or A not above zero, gives 0.
-double correlation(const DetectorDay& day) {
-    double n = 0.0, sv = 0.0, so = 0.0, svv = 0.0, soo = 0.0, svo = 0.0;
-    for (const DetSlot& slot : day) {
-        if (!validVol(slot.vol) || !validOcc(slot.occ)) continue;
-        n += 1.0;
-        sv += slot.vol;
-        so += slot.occ;
-        svv += static_cast<int16_t>(slot.vol * slot.vol);
-        soo += slot.occ * slot.occ;
-        svo += static_cast<float>(slot.vol) * slot.occ;
-    }
-    double a = n * svv - sv * sv;
-    double b = n * soo - so * so;
-    if (!(a > 0.0) || !(b > 0.0) || std::fabs(b) <= 1e-6 * n * soo) return 0.0;
-    return (n * svo - sv * so) / std::sqrt(a) / std::sqrt(b);
+// a when the condition holds, else b, without a branch to mispredict (the volume of a night
+// slot is as often zero as not).
+int select(bool condition, int a, int b) {
+    int mask = -static_cast<int>(condition);
+    return (a & mask) | (b & ~mask);
 }
 
-// Spikes of slots 1..2878 against both neighbours; a slot next to an invalid one has none.
-void countSpikes(const DetectorDay& day, const HealthSnapshot& s, HealthMeasures& m) {
-    for (size_t i = 1; i + 1 < day.size(); ++i) {
-        const DetSlot& before = day[i - 1];
-        const DetSlot& slot = day[i];
-        const DetSlot& after = day[i + 1];
-        if (validOcc(before.occ) && validOcc(slot.occ) && validOcc(after.occ)) {
-            double d1 = static_cast<double>(slot.occ) - before.occ;
-            double d2 = static_cast<double>(slot.occ) - after.occ;
-            auto height = static_cast<float>(std::sqrt((d1 * d1 + d2 * d2) / 2.0));
-            if (height > s.occSpikeTh) ++m.occSpikeCount;
-        }
-        if (validVol(before.vol) && validVol(slot.vol) && validVol(after.vol)) {
-            auto d1 = static_cast<int16_t>(slot.vol - before.vol);
-            auto d2 = static_cast<int16_t>(slot.vol - after.vol);
-            auto squares = static_cast<int16_t>(d1 * d1 + d2 * d2);  // at most 2 * 127 * 127
-            // nearbyint rounds halves to even.
-            auto height = static_cast<int16_t>(std::nearbyint(std::sqrt(squares / 2.0)));
-            if (height > s.volSpikeTh) ++m.volSpikeCount;
-        }
+// A run of slots that resets at a slot that breaks it until it reaches its threshold; from then
+// on it is latched and every later slot that continues it adds to it.
+class LatchingRun {
+  public:
+    explicit LatchingRun(float threshold) : latch_(latchAt(threshold)) {}
+
+    void add(bool continues) {
+        int kept = count_ < latch_ ? 0 : count_;
+        count_ = select(continues, count_ + 1, kept);
     }
-}
+    int16_t count() const { return static_cast<int16_t>(count_); }
+
+  private:
+    int latch_;
+    int count_ = 0;
+};
+
+// The sums of the Pearson coefficient of volume against occupancy, over the slots where both
+// are valid. Whole-number sums are exact in a double, so they are kept as integers; a slot left
+// out adds +0.0 to the others, which changes none of them (they are never -0.0).
+class CorrelationSums {
+  public:
+    void add(bool both, int16_t vol, float occ) {
+        int v = both ? vol : 0;
+        float o = both ? occ : 0.0f;
+        n_ += both ? 1 : 0;
+        sv_ += v;
+        svv_ += static_cast<int16_t>(v * v);
+        so_ += o;
+        soo_ += o * o;
+        svo_ += static_cast<float>(v) * o;
+    }
+
+    // A constant occupancy that a float cannot hold exactly leaves a tiny B instead of 0: such
+    // a B, like any B or A not above zero, gives 0.
+    double coefficient() const {
+        auto n = static_cast<double>(n_);
+        auto sv = static_cast<double>(sv_);
+        double a = n * static_cast<double>(svv_) - sv * sv;
+        double b = n * soo_ - so_ * so_;
+        if (!(a > 0.0) || !(b > 0.0) || std::fabs(b) <= 1e-6 * n * soo_) return 0.0;
+        return (n * svo_ - sv * so_) / std::sqrt(a) / std::sqrt(b);
+    }
+
+  private:
+    int64_t n_ = 0, sv_ = 0, svv_ = 0;
+    double so_ = 0.0, soo_ = 0.0, svo_ = 0.0;
+};
 
 struct Bin {
     int16_t vol = 0;   // sum of the valid volumes
     float occ = 0.0f;  // mean of the valid occupancies, 0 without any
 };
 
-// Five-minute bins; counts the valid volume slots and the slots with 20 vehicles or more.
-std::array<Bin, kBins> fiveMinuteBins(const DetectorDay& day, HealthMeasures& m) {
-    std::array<Bin, kBins> bins{};
-    for (int k = 0; k < kBins; ++k) {
-        int16_t volSum = 0;
+using Bins = std::array<Bin, kBins>;
+
+// One pass over the slots, bin by bin: missing slots, both runs, the correlation sums, the
+// overcount and the five-minute bins.
+Bins slotPass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasures& m) {
+    Bins bins;
+    LatchingRun zeroRun(s.zeroRunSlots);
+    LatchingRun lockOn(s.lockOnSlots);
+    CorrelationSums correlation;
+    int missing = 0, validVolSlots = 0, overcountSlots = 0;
+    for (size_t k = 0; k < kBins; ++k) {
+        int volSum = 0;
         float occSum = 0.0f;
-        int16_t occCount = 0;
-        for (int j = 0; j < kSlotsPerBin; ++j) {
-            const DetSlot& slot = day[static_cast<size_t>(k * kSlotsPerBin + j)];
-            if (validVol(slot.vol)) {
-                volSum = static_cast<int16_t>(volSum + slot.vol);
-                m.validVolSlots += 1.0;
-            }
-            if (validOcc(slot.occ)) {
-                occSum += slot.occ;
-                ++occCount;
-            }
-            if (slot.vol >= kOvercountVolume) ++m.overcountSlots;
+        int occCount = 0;
+        for (size_t i = k * kSlotsPerBin; i < (k + 1) * kSlotsPerBin; ++i) {
+            const int16_t vol = day.vol[i];
+            const float occ = day.occ[i];
+            const bool volOk = day.volValid[i] != 0;
+            const bool occOk = day.occValid[i] != 0;
+            missing += volOk ? 0 : 1;
+            // Zero runs count from 04:00:30; before, a slot neither counts nor resets.
+            if (i > kLastIgnoredZeroSlot) zeroRun.add(vol <= 0);
+            lockOn.add(occ == 100.0f);
+            correlation.add(volOk && occOk, vol, occ);
+            volSum += volOk ? vol : 0;
+            validVolSlots += volOk ? 1 : 0;
+            overcountSlots += vol >= kOvercountVolume ? 1 : 0;
+            // Adding +0.0 for an invalid occupancy leaves the sum as it is.
+            occSum += occOk ? occ : 0.0f;
+            occCount += occOk ? 1 : 0;
         }
-        bins[static_cast<size_t>(k)] = {volSum, occSum / (occCount == 0 ? 1 : occCount)};
+        // At most ten volumes of 127: the sum fits 16 bits.
+        bins[k] = {static_cast<int16_t>(volSum),
+                   occSum / static_cast<float>(occCount == 0 ? 1 : occCount)};
     }
+    m.missingCount = static_cast<int16_t>(missing);
+    m.zeroRunCount = zeroRun.count();
+    m.lockOnCount = lockOn.count();
+    m.corrCoef = correlation.coefficient();
+    m.validVolSlots = validVolSlots;  // a whole count, exact as a double
+    m.overcountSlots = overcountSlots;
     return bins;
+}
+
+// Spikes of slots 1..2878 against both neighbours; a slot next to an invalid one has none.
+// A height is the root of the mean square difference; below the square of a (non-negative)
+// threshold the root cannot exceed it, so most slots need no root at all.
+void spikePass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasures& m) {
+    const double occBound = s.occSpikeTh >= 0.0f ? static_cast<double>(s.occSpikeTh) * s.occSpikeTh
+                                                 : -std::numeric_limits<double>::infinity();
+    const int volBound = s.volSpikeTh >= 0 ? 2 * s.volSpikeTh * s.volSpikeTh : INT_MIN;
+    const auto& occ = day.occ;
+    const auto& vol = day.vol;
+    int occSpikes = 0, volSpikes = 0;
+    for (size_t i = 1; i + 1 < kSlots; ++i) {
+        bool occOk = (day.occValid[i - 1] & day.occValid[i] & day.occValid[i + 1]) != 0;
+        double o1 = static_cast<double>(occ[i]) - occ[i - 1];
+        double o2 = static_cast<double>(occ[i]) - occ[i + 1];
+        double occMeanSquare = (o1 * o1 + o2 * o2) / 2.0;
+        if (occOk & (occMeanSquare >= occBound) &&
+            static_cast<float>(std::sqrt(occMeanSquare)) > s.occSpikeTh) {
+            ++occSpikes;
+        }
+        bool volOk = (day.volValid[i - 1] & day.volValid[i] & day.volValid[i + 1]) != 0;
+        // Volumes are 0..127, so both squares and their sum fit 16 bits.
+        int v1 = vol[i] - vol[i - 1];
+        int v2 = vol[i] - vol[i + 1];
+        int volSquares = v1 * v1 + v2 * v2;
+        if (volOk & (volSquares >= volBound) &&
+            static_cast<int16_t>(std::nearbyint(std::sqrt(volSquares / 2.0))) > s.volSpikeTh) {
+            ++volSpikes;  // nearbyint rounds halves to even
+        }
+    }
+    m.occSpikeCount = static_cast<int16_t>(occSpikes);
+    m.volSpikeCount = static_cast<int16_t>(volSpikes);
 }
 
 // One whole percent of occupancy: the five-minute volumes whose mean occupancy rounds to it.
@@ -135,7 +185,7 @@ int entryOf(const Bin& bin) {
 
 // Builds the occupancy profile and finds MaxVol5. Each entry takes its bins in bin order, so the
 // sums come out as if each entry kept its own list of volumes.
-Profile occupancyProfile(const std::array<Bin, kBins>& bins, HealthMeasures& m) {
+Profile occupancyProfile(const Bins& bins, HealthMeasures& m) {
     Profile profile{};
     std::array<int, kBins> entry{};
     for (size_t k = 0; k < bins.size(); ++k) {
@@ -199,11 +249,13 @@ float volumeOnHighOccupancy(const Profile& profile) {
 
 }  // namespace
 
-DetectorDay healthWorkingDay(const VolumeBytes& vol, const Occupancies& occ) {
-    DetectorDay day;
-    for (size_t i = 0; i < day.size(); ++i) {
-        day[i].vol = vol[i] < 128 ? static_cast<int16_t>(vol[i]) : int16_t{-1};
-        day[i].occ = occ[i] <= 100.0f ? occ[i] : -1.0f;  // NaN, too, is invalid
+HealthWorkingDay healthWorkingDay(const VolumeBytes& vol, const Occupancies& occ) {
+    HealthWorkingDay day;
+    for (size_t i = 0; i < vol.size(); ++i) {
+        day.vol[i] = vol[i] < 128 ? static_cast<int16_t>(vol[i]) : int16_t{-1};
+        day.occ[i] = occ[i] <= 100.0f ? occ[i] : -1.0f;  // NaN, too, is invalid
+        day.volValid[i] = day.vol[i] != -1 ? 1 : 0;
+        day.occValid[i] = day.occ[i] != -1.0f ? 1 : 0;
     }
     return day;
 }
@@ -211,11 +263,10 @@ DetectorDay healthWorkingDay(const VolumeBytes& vol, const Occupancies& occ) {
 HealthMeasures ComputeHealthMeasures(const VolumeBytes& vol, const Occupancies& occ,
                                      const HealthSnapshot& snapshot) {
     HealthMeasures m;
-    const DetectorDay day = healthWorkingDay(vol, occ);
-    countMissingAndRuns(day, snapshot, m);
-    m.corrCoef = correlation(day);
-    countSpikes(day, snapshot, m);
-    Profile profile = occupancyProfile(fiveMinuteBins(day, m), m);
+    const HealthWorkingDay day = healthWorkingDay(vol, occ);
+    Bins bins = slotPass(day, snapshot, m);
+    spikePass(day, snapshot, m);
+    Profile profile = occupancyProfile(bins, m);
     m.devIndex = deviationIndex(profile);
     m.volOnHighOcc = volumeOnHighOccupancy(profile);
     return m;

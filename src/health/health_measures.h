@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "archive/detector_day.h"
@@ -22,9 +23,17 @@ struct HealthMeasures {
     double validVolSlots = 0.0;  // slots with a valid volume
 };
 
-// The health test's own reading of a raw day: a volume byte of 128 or more is invalid (-1), an
-// occupancy above 100 % is invalid (-1.0); nothing is imputed.
-DetectorDay healthWorkingDay(const VolumeBytes& vol, const Occupancies& occ);
+// The health test's own reading of a raw day, one array per field: a volume byte of 128 or
+// more is invalid (-1), an occupancy above 100 % is invalid (-1.0); nothing is imputed.
+struct HealthWorkingDay {
+    std::array<int16_t, kSlotsPerDay> vol;
+    std::array<float, kSlotsPerDay> occ;
+    // vol != -1 and occ != -1.0, worked out once for all the passes.
+    std::array<uint8_t, kSlotsPerDay> volValid;
+    std::array<uint8_t, kSlotsPerDay> occValid;
+};
+
+HealthWorkingDay healthWorkingDay(const VolumeBytes& vol, const Occupancies& occ);
 
 // Measures one extracted, not excluded detector. A fixed number of passes over the day's
 // slots, its 288 five-minute bins and the 101 occupancy entries; nothing is allocated.

@@ -37,9 +37,9 @@ TEST(WorkingDay, MarksWhatTheHealthTestCannotUse) {
     };
     for (const Case& c : cases) {
         RawDay raw(c.vol, c.occ);
-        DetectorDay day = healthWorkingDay(raw.vol, raw.occ);
-        EXPECT_EQ(day[7].vol, c.expectedVol) << int{c.vol};
-        EXPECT_EQ(day[7].occ, c.expectedOcc) << c.occ;
+        HealthWorkingDay day = healthWorkingDay(raw.vol, raw.occ);
+        EXPECT_EQ(day.vol[7], c.expectedVol) << int{c.vol};
+        EXPECT_EQ(day.occ[7], c.expectedOcc) << c.occ;
     }
 }
 
@@ -88,6 +88,12 @@ TEST(LockOnCount, LatchesOnTheFirstLongRunAtFullOccupancy) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(measure(c.day).lockOnCount, c.expected) << c.what;
+
+    // 6.75 minutes: 13.5 slots; a run of 13 is still below it.
+    HealthSnapshot s = factorySnapshot();
+    s.lockOnSlots = 13.5f;
+    EXPECT_EQ(measure(RawDay(5, 5.0f).occupancies(100, 112, 100.0f), s).lockOnCount, 0);
+    EXPECT_EQ(measure(RawDay(5, 5.0f).occupancies(100, 113, 100.0f), s).lockOnCount, 14);
 }
 
 TEST(CorrCoef, PearsonOfVolumeAgainstOccupancy) {
