@@ -17,7 +17,7 @@ struct RawDay {
     VolumeBytes vol{};
     Occupancies occ{};
 
-    RawDay(uint8_t volume, float occupancy) {
+    RawDay(uint8_t volume, float occupancy) {  // the whole day
         vol.fill(volume);
         occ.fill(occupancy);
     }

@@ -5,86 +5,61 @@
 namespace sorvane::modBaddet {
 namespace {
 
-TEST(HealthSnapshot, ConvertsTheFactoryTexts) {
-    HealthSnapshot s = takeHealthSnapshot(factoryParameterTexts());
-    EXPECT_EQ(s.occSpikeTh, 40.0f);
-    EXPECT_EQ(s.volSpikeTh, 15);
-    EXPECT_EQ(s.occSpikeCountTh, 30);
-    EXPECT_EQ(s.volSpikeCountTh, 25);
-    EXPECT_EQ(s.suspTh, 15.0f);
-    EXPECT_EQ(s.margTh, 12.0f);
-    EXPECT_EQ(s.missingFraction, 0.2f);
-    EXPECT_EQ(s.zeroRunSlots, 480.0f);
-    EXPECT_EQ(s.lockOnSlots, 14.0f);
-    EXPECT_EQ(s.corCoeffTh, 0.9985);
-    EXPECT_EQ(s.detNoFrom, 4500);
-    EXPECT_EQ(s.detNoTo, 4940);
-}
-
-TEST(HealthSnapshot, ConvertsUnitsAndRoundsWholeNumbers) {
+TEST(HealthSnapshot, ConvertsTypesAndUnits) {
     HealthParameterTexts texts = factoryParameterTexts();
+    HealthSnapshot f = takeHealthSnapshot(texts);
+    EXPECT_EQ(std::tuple(f.occSpikeTh, f.suspTh, f.margTh, f.corCoeffTh),
+              std::tuple(40, 15, 12, 0.9985));
+    EXPECT_EQ(
+        std::tuple(f.volSpikeTh, f.occSpikeCountTh, f.volSpikeCountTh, f.detNoFrom, f.detNoTo),
+        std::tuple(15, 30, 25, 4500, 4940));
+    EXPECT_EQ(std::tuple(f.missingFraction, f.zeroRunSlots, f.lockOnSlots),
+              std::tuple(0.2f, 480, 14));
+
     texts[kConsecZeroVolMin] = "0.25";  // hours
     texts[kLockOnMin] = " 2.5 ";        // minutes, blanks around
-    texts[kMissingPercent] = "12.5";
-    texts[kVolSpikeTh] = "15.5";  // halves to even
+    texts[kVolSpikeTh] = "15.5";        // whole numbers round halves to even
     texts[kDetNoFrom] = "4501.5";
-    texts[kDetNoTo] = "-2.5";
     HealthSnapshot s = takeHealthSnapshot(texts);
-    EXPECT_EQ(s.zeroRunSlots, 30.0f);
-    EXPECT_EQ(s.lockOnSlots, 5.0f);
-    EXPECT_EQ(s.missingFraction, 0.125f);
-    EXPECT_EQ(s.volSpikeTh, 16);
-    EXPECT_EQ(s.detNoFrom, 4502);
-    EXPECT_EQ(s.detNoTo, -2);
+    EXPECT_EQ(std::tuple(s.zeroRunSlots, s.lockOnSlots, s.volSpikeTh, s.detNoFrom),
+              std::tuple(30, 5, 16, 4502));
 }
 
-struct Refusal {
-    HealthParam parameter;
-    const char* text;
-    const char* reason;
-};
-
 TEST(HealthSnapshot, RefusesTextsItCannotUseNamingTheField) {
-    const Refusal cases[] = {
-        {kVolSpikeTh, "", "must be a whole number from -32768 to 32767"},
-        {kVolSpikeTh, "abc", "must be a whole number from -32768 to 32767"},
-        {kOccSpikeCountTh, "32768", "must be a whole number from -32768 to 32767"},
-        {kDetNoTo, "-32769", "must be a whole number from -32768 to 32767"},
-        {kOccSpikeTh, "", "must be a number"},
-        {kSuspTh, "1,5", "must be a number"},
-        {kMargTh, "1e39", "must be a number"},  // beyond a float
-        {kLockOnMin, "7 min", "must be a number"},
-        {kCorCoeffTh, "1e309", "must be a number"},
-        {kMissingPercent, "20%", "must be a number"},
+    const char* kWhole = "must be a whole number from -32768 to 32767";
+    const char* kNumber = "must be a number";
+    const std::tuple<HealthParam, const char*, const char*> cases[] = {
+        {kVolSpikeTh, "", kWhole},           {kVolSpikeTh, "abc", kWhole},
+        {kOccSpikeCountTh, "32768", kWhole}, {kDetNoTo, "-32769", kWhole},
+        {kOccSpikeTh, "", kNumber},          {kSuspTh, "1,5", kNumber},
+        {kMargTh, "1e39", kNumber},  // beyond a float
+        {kLockOnMin, "7 min", kNumber},      {kCorCoeffTh, "1e309", kNumber},
     };
-    for (const Refusal& c : cases) {
+    for (auto [parameter, text, reason] : cases) {
         HealthParameterTexts texts = factoryParameterTexts();
-        texts[c.parameter] = c.text;
+        texts[parameter] = text;
         try {
             takeHealthSnapshot(texts);
-            ADD_FAILURE() << "accepted " << c.text;
+            ADD_FAILURE() << "accepted " << text;
         } catch (const HealthParameterError& e) {
-            EXPECT_EQ(e.parameter(), c.parameter) << c.text;
-            EXPECT_EQ(e.reason(), c.reason) << c.text;
+            EXPECT_EQ(e.parameter(), parameter) << text;
+            EXPECT_EQ(e.reason(), reason) << text;
             EXPECT_EQ(e.description(), "The value of \"" +
-                                           std::string(kHealthParameters[c.parameter].caption) +
-                                           "\" " + c.reason + ".");
+                                           std::string(kHealthParameters[parameter].caption) +
+                                           "\" " + reason + ".");
         }
     }
 }
 
 TEST(HealthSnapshot, ReportsTheFirstBadBoxInReadingOrder) {
-    // The run reads the volume spike height before the occupancy spike count, although the
+    // A run reads the volume spike height before the occupancy spike count, although the
     // settings file keeps them the other way round.
     HealthParameterTexts texts = factoryParameterTexts();
-    texts[kOccSpikeCountTh] = "x";
-    texts[kVolSpikeTh] = "x";
-    texts[kDetNoTo] = "x";
+    texts[kOccSpikeCountTh] = texts[kVolSpikeTh] = texts[kDetNoTo] = "x";
     try {
         takeHealthSnapshot(texts);
         FAIL() << "accepted";
     } catch (const HealthParameterError& e) {
-        EXPECT_EQ(e.parameter(), kVolSpikeTh);
         EXPECT_EQ(e.description(),
                   "The value of \"Vol Spike Height   >= \" must be a whole number from -32768 to "
                   "32767.");
