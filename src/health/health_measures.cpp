@@ -29,7 +29,7 @@ int latchAt(float threshold) {
 
 // a when the condition holds, else b, without a branch to mispredict (the volume of a night
 // slot is as often zero as not).
-int select(bool condition, int a, int b) {
+int choose(bool condition, int a, int b) {
     int mask = -static_cast<int>(condition);
     return (a & mask) | (b & ~mask);
 }
@@ -42,7 +42,7 @@ class LatchingRun {
 
     void add(bool continues) {
         int kept = count_ < latch_ ? 0 : count_;
-        count_ = select(continues, count_ + 1, kept);
+        count_ = choose(continues, count_ + 1, kept);
     }
     int16_t count() const { return static_cast<int16_t>(count_); }
 
