@@ -33,5 +33,6 @@ void printError(const std::string& message);
 // Each command adds itself to the application; `exitCode` receives the command's status.
 void addListCommand(CLI::App& app, int& exitCode);
 void addViewCommand(CLI::App& app, int& exitCode);
+void addHealthCommand(CLI::App& app, int& exitCode);
 
 }  // namespace sorvane::cli

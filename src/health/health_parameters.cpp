@@ -1,8 +1,20 @@
 #include "health/health_parameters.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "health/settings_file.h"
 
 namespace sorvane {
+
+std::optional<HealthParam> findHealthParameter(std::string_view key) {
+    auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+    for (size_t i = 0; i < kHealthParamCount; ++i) {
+        std::string_view name = kHealthParameters[i].key;
+        if (std::ranges::equal(name, key, {}, lower, lower)) return static_cast<HealthParam>(i);
+    }
+    return std::nullopt;
+}
 
 HealthParameterTexts factoryParameterTexts() {
     HealthParameterTexts texts;

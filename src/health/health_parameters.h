@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,10 @@ inline constexpr std::array<HealthParameter, kHealthParamCount> kHealthParameter
 
 // The twelve parameter texts, indexed by HealthParam.
 using HealthParameterTexts = std::array<std::string, kHealthParamCount>;
+
+// The parameter of a settings key, matched without regard to letter case as the settings file
+// does.
+std::optional<HealthParam> findHealthParameter(std::string_view key);
 
 // The factory values.
 HealthParameterTexts factoryParameterTexts();

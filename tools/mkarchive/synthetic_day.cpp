@@ -137,25 +137,43 @@ void applyFault(Fault fault, std::vector<Slot>& day, Random& random) {
             }
             break;
         case Fault::Overcount:
+            // Chatter: a steady stream of false pulses on top of the real counts, all day.
             for (Slot& s : day)
-                s.volume = std::min(120, static_cast<int>(std::lround(s.volume * 2.4)));
+                s.volume = std::min(120, s.volume + random.integer(24, 26));
             break;
         case Fault::VolumeAtHighOcc: {
-            int start = random.integer(500, 1800);
-            for (int i = start; i < start + 360; ++i) {
-                day[static_cast<size_t>(i)] = {random.integer(11, 15), random.uniform(85.6, 99.4)};
-            }
-            break;
-        }
-        case Fault::Erratic:
-            for (int bin = 0; bin < kSlots / 10; ++bin) {
-                double factor = random.uniform(0.2, 1.8);
-                for (int i = bin * 10; i < bin * 10 + 10; ++i) {
-                    Slot& s = day[static_cast<size_t>(i)];
-                    s.volume = random.poisson(s.volume * factor);
+            // Three hours of traffic flowing at occupancies of 85 % and more; each five-minute
+            // bin holds one occupancy level, so the levels spread over the top of the range.
+            int start = random.integer(50, 180) * 10;
+            for (int bin = 0; bin < 36; ++bin) {
+                double level = random.uniform(85.6, 99.4);
+                for (int i = start + bin * 10; i < start + bin * 10 + 10; ++i) {
+                    day[static_cast<size_t>(i)] = {random.integer(11, 15),
+                                                   level + random.uniform(-0.3, 0.3)};
                 }
             }
             break;
+        }
+        case Fault::Erratic: {
+            // A sensitivity that drifts between half and one and a half within an hour or so:
+            // five-minute volumes scatter at equal occupancy, while neighbouring slots stay
+            // alike (vehicles are dropped or added one by one, not scaled).
+            double period = random.uniform(80.0, 160.0);  // slots
+            double phase = random.uniform(0.0, 2.0 * kPi);
+            for (int i = 0; i < kSlots; ++i) {
+                Slot& s = day[static_cast<size_t>(i)];
+                double factor = 1.0 + 0.5 * std::sin(2.0 * kPi * i / period + phase);
+                if (factor < 1.0) {
+                    int kept = 0;
+                    for (int v = 0; v < s.volume; ++v)
+                        kept += random.uniform() < factor ? 1 : 0;
+                    s.volume = kept;
+                } else {
+                    s.volume += random.poisson(s.volume * (factor - 1.0));
+                }
+            }
+            break;
+        }
     }
 }
 

@@ -1,0 +1,168 @@
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/cli_support.h"
+#include "common/error.h"
+#include "common/numeric.h"
+#include "common/text_file.h"
+#include "health/health_parameters.h"
+#include "health/health_report.h"
+#include "health/health_run.h"
+#include "health/measures_csv.h"
+#include "health/settings_file.h"
+
+namespace sorvane::cli {
+
+namespace {
+
+using namespace modBaddet;
+
+struct HealthArgs {
+    std::string archive;
+    std::optional<std::string> det;
+    std::optional<std::string> settings;
+    std::vector<std::string> sets;
+    std::optional<std::string> output;
+    std::optional<std::string> measuresCsv;
+};
+
+// A failure that ends the command with an exit status and a message.
+struct CommandFailure {
+    int exitCode;
+    std::string message;
+};
+
+std::string executableFolder() {
+    char buffer[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    return folderPart(std::string_view(buffer, static_cast<size_t>(n)));
+}
+
+// The "Param" values of a settings file; empty or missing keys keep what `texts` holds.
+void applySettingsFile(const std::string& path, HealthParameterTexts& texts) {
+    modUtility::SettingsFile settings(path);
+    HealthParameterTexts fromFile = loadHealthParameters(settings);
+    for (size_t i = 0; i < kHealthParamCount; ++i) {
+        if (!fromFile[i].empty()) texts[i] = fromFile[i];
+    }
+}
+
+// Factory values, then the settings file, then each --set.
+HealthParameterTexts parameterTexts(const HealthArgs& args) {
+    HealthParameterTexts texts = factoryParameterTexts();
+    if (args.settings) {
+        try {
+            readWholeFile(*args.settings);  // a file named on purpose must be there
+        } catch (const SorvaneError& e) {
+            throw CommandFailure{kExitFailed, e.description()};
+        }
+        applySettingsFile(*args.settings, texts);
+    } else {
+        std::string beside = modUtility::SettingsFilePath(executableFolder());
+        if (::access(beside.c_str(), F_OK) == 0) applySettingsFile(beside, texts);
+    }
+    for (const std::string& set : args.sets) {
+        size_t eq = set.find('=');
+        if (eq == std::string::npos) {
+            throw CommandFailure{kExitRefused, "--set needs KEY=VALUE, not \"" + set + "\""};
+        }
+        std::optional<HealthParam> p = findHealthParameter(trimBlanks(set.substr(0, eq)));
+        if (!p) {
+            std::string keys;
+            for (const HealthParameter& hp : kHealthParameters)
+                keys += (keys.empty() ? "" : ", ") + std::string(hp.key);
+            throw CommandFailure{kExitRefused, "Unknown parameter key \"" + set.substr(0, eq) +
+                                                   "\"; the keys are " + keys};
+        }
+        texts[*p] = set.substr(eq + 1);
+    }
+    return texts;
+}
+
+HealthSnapshot snapshotOf(const HealthParameterTexts& texts) {
+    try {
+        return takeHealthSnapshot(texts);
+    } catch (const HealthParameterError& e) {
+        throw CommandFailure{kExitRefused,
+                             "Parameter " + std::string(kHealthParameters[e.parameter()].key) +
+                                 " = \"" + texts[e.parameter()] + "\": " + e.reason() + "."};
+    }
+}
+
+int16_t detectorOf(const HealthArgs& args) {
+    if (!args.det) return kAllDetectors;
+    std::optional<int16_t> det = toInt16(*args.det);
+    if (!det) throw CommandFailure{kExitRefused, "Detector no. is not valid"};
+    return *det;
+}
+
+// The two lists as the window shows them, then the counts of the run.
+std::string listsText(const HealthRunResult& result) {
+    std::string out = "List of highly suspicious detectors\n";
+    for (const std::string& line : result.highList)
+        out += line + "\n";
+    out += "List of suspicious/marginal detectors\n";
+    for (const std::string& line : result.suspList)
+        out += line + "\n";
+    const HealthTally& t = result.tally;
+    out += "Total: " + std::to_string(result.outcomes.size()) + " detectors, " +
+           std::to_string(t.highlySuspicious) + " highly suspicious, " +
+           std::to_string(t.suspicious) + " suspicious, " + std::to_string(t.marginal) +
+           " marginal, " + std::to_string(t.healthy) + " healthy, " + std::to_string(t.excluded) +
+           " excluded\n";
+    return out;
+}
+
+// Writes a file; on failure prints the reason and returns false.
+bool writeOutput(const std::string& path, std::string_view text) {
+    try {
+        WriteReport(path, text);
+        return true;
+    } catch (const SorvaneError& e) {
+        printError(e.description());
+        return false;
+    }
+}
+
+int runHealth(const HealthArgs& args) {
+    try {
+        HealthSnapshot snapshot = snapshotOf(parameterTexts(args));
+        int16_t det = detectorOf(args);
+        auto open = openArchive(args.archive);
+        if (!open) return kExitFailed;
+        HealthRunResult result = RunHealthTest(*open->reader, open->log, snapshot, det);
+        std::cout << listsText(result) << std::flush;
+        bool written = writeOutput(args.output.value_or(result.reportFileName), result.reportText);
+        if (args.measuresCsv) {
+            written = writeOutput(*args.measuresCsv, measuresCsvText(result.outcomes)) && written;
+        }
+        return written ? kExitDone : kExitFailed;
+    } catch (const CommandFailure& failure) {
+        printError(failure.message);
+        return failure.exitCode;
+    }
+}
+
+}  // namespace
+
+void addHealthCommand(CLI::App& app, int& exitCode) {
+    auto* cmd = app.add_subcommand("health", "Test the health of every detector, or of one");
+    auto args = std::make_shared<HealthArgs>();
+    cmd->add_option("ARCHIVE", args->archive, "a *.traffic archive")->required();
+    cmd->add_option("--det", args->det, "test only this detector (-1: all detectors)");
+    cmd->add_option("--settings", args->settings,
+                    "settings file whose \"Param\" section overrides the factory values "
+                    "(default: ParamSettings.ini beside sorvane-cli, if there)");
+    cmd->add_option("--set", args->sets, "KEY=VALUE: a parameter by its settings key")
+        ->allow_extra_args(false);
+    cmd->add_option("-o", args->output,
+                    "report file (default Diagnostic_Report.txt, or report_single.txt with --det)");
+    cmd->add_option("--measures-csv", args->measuresCsv,
+                    "also write every visited detector's measures to this CSV file");
+    cmd->callback([args, &exitCode] { exitCode = runHealth(*args); });
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,50 @@
+#include "health/health_report.h"
+
+#include "common/text_file.h"
+
+namespace sorvane::modBaddet {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+void addLine(std::string& out, std::string_view text) {
+    out += text;
+    out += kCrLf;
+}
+
+}  // namespace
+
+std::string AllReportText(int detCount, const HealthTally& tally) {
+    std::string out;
+    out.reserve(tally.highSection.size() + tally.suspSection.size() + tally.margSection.size() +
+                512);
+    addLine(out, "Total number of detectors:" + std::to_string(detCount));
+    addLine(out, "Total number of healthy detectors:" + std::to_string(tally.healthy));
+    addLine(out, "Total number of highly suspicious detectors: " +
+                     std::to_string(tally.highlySuspicious));
+    addLine(out, "Total number of suspicious detectors: " + std::to_string(tally.suspicious));
+    addLine(out, "Total number of marginal detectors: " + std::to_string(tally.marginal));
+    addLine(out, "");
+    addLine(out, "HIGHLY SUSPICIOUS DETECTORS");
+    addLine(out, tally.highSection);
+    addLine(out, "SUSPICIOUS DETECTORS");
+    addLine(out, tally.suspSection);
+    addLine(out, "MARGINAL DETECTORS THAT NEED FURTHER INVESTIGATION");
+    addLine(out, tally.margSection);
+    return out;
+}
+
+std::string SingleReportText(const HealthTally& tally) {
+    std::string blocks = tally.highSection + tally.suspSection + tally.margSection;
+    std::string out;
+    addLine(out, blocks);
+    if (blocks.size() < 5) addLine(out, "Good Detector");
+    return out;
+}
+
+void WriteReport(const std::string& path, std::string_view text) {
+    writeWholeFile(path, text);
+}
+
+}  // namespace sorvane::modBaddet

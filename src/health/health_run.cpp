@@ -1,0 +1,76 @@
+#include "health/health_run.h"
+
+#include "archive/unzip.h"
+#include "common/error.h"
+#include "common/log.h"
+#include "health/health_measures.h"
+#include "health/health_report.h"
+
+namespace sorvane::modBaddet {
+
+namespace {
+
+bool isExcluded(int16_t det, const HealthSnapshot& s) {
+    return s.detNoFrom <= det && det <= s.detNoTo;
+}
+
+DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
+                             HealthTally& tally) {
+    if (isExcluded(det, snapshot)) return ClassifyExcluded(det, tally);
+    VolumeBytes vol{};
+    Occupancies occ{};
+    bool found = false;
+    try {
+        found = reader.extractDet(det, vol, occ);
+    } catch (const SorvaneError& e) {
+        // A damaged member spoils this detector only; the run goes on.
+        log.appendLog("Det " + std::to_string(det) + " cannot be read: " + e.description() +
+                      "\r\n");
+    }
+    if (!found) return ClassifyUnreadable(det, tally);
+    return ClassifyDetector(det, ComputeHealthMeasures(vol, occ, snapshot), snapshot, tally);
+}
+
+void addListLine(HealthRunResult& result, const DetectorOutcome& outcome) {
+    switch (outcome.healthClass) {
+        case HealthClass::High:
+            result.highList.push_back(outcome.listLine);
+            break;
+        case HealthClass::Susp:
+        case HealthClass::Marg:
+            result.suspList.push_back(outcome.listLine);
+            break;
+        case HealthClass::Hlth:
+        case HealthClass::Excluded:
+            break;
+    }
+}
+
+}  // namespace
+
+HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
+                              const HealthProgress& progress) {
+    HealthRunResult result;
+    result.allDetectors = det == kAllDetectors;
+    result.detCount = reader.detCount();
+    int positions = result.allDetectors ? result.detCount : 1;
+    result.outcomes.reserve(static_cast<size_t>(positions));
+    for (int i = 0; i < positions; ++i) {
+        int16_t number = result.allDetectors ? reader.detNum(i) : det;
+        DetectorOutcome outcome = testDetector(reader, log, snapshot, number, result.tally);
+        if (progress) progress(result.allDetectors ? i : number, result.detCount);
+        AppendToSections(result.tally, outcome);
+        addListLine(result, outcome);
+        result.outcomes.push_back(std::move(outcome));
+    }
+    if (result.allDetectors) {
+        result.reportFileName = kAllReportFileName;
+        result.reportText = AllReportText(result.detCount, result.tally);
+    } else {
+        result.reportFileName = kSingleReportFileName;
+        result.reportText = SingleReportText(result.tally);
+    }
+    return result;
+}
+
+}  // namespace sorvane::modBaddet

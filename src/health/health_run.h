@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "health/health_classify.h"
+#include "health/health_snapshot.h"
+
+namespace sorvane {
+class Log;
+class Unzip;
+}  // namespace sorvane
+
+namespace sorvane::modBaddet {
+
+constexpr int16_t kAllDetectors = -1;
+
+// Called after each visited detector with its position and the archive's detector count (a
+// single-detector run passes the detector number as the position). The window updates its label
+// and bar and processes pending events here.
+using HealthProgress = std::function<void(int position, int count)>;
+
+// Everything a run leaves behind. Writing the report is the caller's step (WriteReport), so a
+// report that cannot be written leaves the lists and counts complete.
+struct HealthRunResult {
+    bool allDetectors = true;
+    int detCount = 0;                       // the archive's detectors, excluded ones included
+    HealthTally tally;                      // counters and report sections
+    std::vector<std::string> highList;      // "List of highly suspicious detectors"
+    std::vector<std::string> suspList;      // "List of suspicious/marginal detectors"
+    std::vector<DetectorOutcome> outcomes;  // every visited detector, in test order
+    std::string reportFileName;             // Diagnostic_Report.txt or report_single.txt
+    std::string reportText;
+};
+
+// Tests every detector of the listed archive (det = kAllDetectors) or the one detector `det`,
+// with the parameters of `snapshot`. Detectors inside the excluded range are skipped; one that
+// cannot be extracted is highly suspicious, and a member that cannot be read is logged as well.
+// A window shows highList and suspList in place of its lists after a run over all detectors;
+// a single-detector run leaves the window's lists as they were.
+HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
+                              const HealthProgress& progress = {});
+
+}  // namespace sorvane::modBaddet

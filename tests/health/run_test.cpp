@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "archive/unzip.h"
+#include "common/log.h"
+#include "health/health_run.h"
+#include "health/measures_csv.h"
+#include "health_days.h"
+#include "support/test_support.h"
+
+namespace sorvane::modBaddet {
+namespace {
+
+using test::RawDay;
+
+const RawDay kHealthy(5, 10.0f);
+
+// Five-minute volumes of 0 and 24 in turn at 10 %: DevIndex 12, marginal.
+RawDay marginalDay() {
+    RawDay day(0, 10.0f);
+    for (int bin = 1; bin < 288; bin += 2)
+        day.volumes(bin * 10, bin * 10 + 3, 3).volumes(bin * 10 + 4, bin * 10 + 9, 2);
+    return day;
+}
+
+// A listed archive of the given detectors.
+struct Archive {
+    Archive(const std::vector<std::pair<int, RawDay>>& days, bool lastLacksOccupancy = false) {
+        std::vector<synth::ArchiveMember> members;
+        for (const auto& [det, day] : days) {
+            for (auto& m : test::membersOf(det, day))
+                members.push_back(std::move(m));
+        }
+        if (lastLacksOccupancy) members.pop_back();
+        reader.ZipFileName(test::makeArchive(dir, "day.traffic", members));
+        reader.zipList();
+    }
+    HealthRunResult run(int16_t det, const HealthSnapshot& s = test::factorySnapshot()) {
+        progress.clear();
+        return RunHealthTest(reader, log, s, det, [this](int position, int count) {
+            progress.emplace_back(position, count);
+        });
+    }
+
+    test::TempDir dir;
+    Log log;
+    Unzip reader{log};
+    std::vector<std::pair<int, int>> progress;
+};
+
+// One detector of each kind; 106 lacks its occupancy member, 4500 lies in the excluded range.
+Archive sampleDay() {
+    return Archive({{101, kHealthy},
+                    {102, RawDay(255, 0)},
+                    {103, RawDay(0, 0)},
+                    {104, RawDay(97, 90)},  // 970 vehicles per five minutes at 90 %
+                    {105, marginalDay()},
+                    {4500, kHealthy},
+                    {106, kHealthy}},
+                   true);
+}
+
+// Worked out by hand from the days above.
+const std::string kMeasuresTail =
+    "     Occupancy Spike Count = 0, Volume Spike Count = 0, Deviation Index = 0.0,\r\n"
+    "     Vol on high Occ = 0.0, Overcount = 0.0 %\r\n\r\n";
+const std::string kBlock102 =
+    "102: HIGHLY SUSPICIOUS (due to Missing Data),Possible Comm Fail/Det Fail/Construction\r\n"
+    "     Missing = 100%, Consec Zero Vol = 100%, Slots locked = 0, Corr Coef = 0.0000,\r\n" +
+    kMeasuresTail;
+const std::string kBlock103 =
+    "103:  HIGHLY SUSPICIOUS (due to consecutive zero/invalid volume Data),Possible Comm "
+    "Fail/Det Fail/Construction\r\n"
+    "     Missing = 0%, Consec Zero Vol = 100%, Slots locked = 0, Corr Coef = 0.0000,\r\n" +
+    kMeasuresTail;
+const std::string kBlock104 =
+    "104: SUSPICIOUS (due to Abnormal High Occ), Possible Controller or Detector Error\r\n\r\n"
+    "     Missing = 0%, Consec Zero Vol = 0%, Slots locked = 0, Corr Coef = 0.0000,\r\n"
+    "     Occupancy Spike Count = 0, Volume Spike Count = 0, Deviation Index = 0.0,\r\n"
+    "     Vol on high Occ = 60.6, Overcount = 100.0 %\r\n\r\n";
+const std::string kBlock105 =
+    "105: MARGINAL (due to Mid DevIndex) \r\n"
+    "     Missing = 0%, Consec Zero Vol = 0%, Slots locked = 0, Corr Coef = 0.0000,\r\n"
+    "     Occupancy Spike Count = 0, Volume Spike Count = 0, Deviation Index = 12.0,\r\n"
+    "     Vol on high Occ = 0.0, Overcount = 0.0 %\r\n\r\n";
+
+TEST(RunHealthTest, AllDetectorsGiveListsCountsAndTheReport) {
+    Archive a = sampleDay();
+    HealthRunResult r = a.run(kAllDetectors);
+    EXPECT_EQ(r.highList, (std::vector<std::string>{"102, 100% missing", "103, 100% zero/invalid",
+                                                    "106, (no occ data)"}));
+    EXPECT_EQ(r.suspList, (std::vector<std::string>{"104, HighOcc AbnormVol, Susp",
+                                                    "105, Mid DevIndex, Marginal"}));
+    EXPECT_EQ(a.progress, (std::vector<std::pair<int, int>>{
+                              {0, 7}, {1, 7}, {2, 7}, {3, 7}, {4, 7}, {5, 7}, {6, 7}}));
+    EXPECT_EQ(a.log.logText(), "Det 106 does not exist\r\n");
+    EXPECT_EQ(r.reportFileName, "Diagnostic_Report.txt");
+    EXPECT_EQ(r.reportText,
+              "Total number of detectors:7\r\n"
+              "Total number of healthy detectors:1\r\n"
+              "Total number of highly suspicious detectors: 3\r\n"
+              "Total number of suspicious detectors: 1\r\n"
+              "Total number of marginal detectors: 1\r\n"
+              "\r\n"
+              "HIGHLY SUSPICIOUS DETECTORS\r\n" +
+                  kBlock102 + kBlock103 +
+                  "106: Highly Suspicious (No Occupancy Data)\r\n"
+                  "\r\n"
+                  "SUSPICIOUS DETECTORS\r\n" +
+                  kBlock104 +
+                  "\r\n"
+                  "MARGINAL DETECTORS THAT NEED FURTHER INVESTIGATION\r\n" +
+                  kBlock105 + "\r\n");
+
+    EXPECT_EQ(measuresCsvText(r.outcomes),
+              "detector,class,MissingCount,ZeroRunCount,LockOnCount,CorrCoef,OccSpikeCount,"
+              "VolSpikeCount,DevIndex,VolOnHighOcc,MaxVol5,OvercountSlots,ValidVolSlots,reason\r\n"
+              "101,Hlth,0,0,0,0,0,0,0,0,50,0,2880,HEALTHY \r\n"
+              "102,High,2880,2399,0,0,0,0,0,0,0,0,0,\"HIGHLY SUSPICIOUS (due to Missing "
+              "Data),Possible Comm Fail/Det Fail/Construction\"\r\n"
+              "103,High,0,2399,0,0,0,0,0,0,0,0,2880,\" HIGHLY SUSPICIOUS (due to consecutive "
+              "zero/invalid volume Data),Possible Comm Fail/Det Fail/Construction\"\r\n"
+              "104,Susp,0,0,0,0,0,0,0,60.625,970,2880,2880,\"SUSPICIOUS (due to Abnormal High "
+              "Occ), Possible Controller or Detector Error\r\n\"\r\n"
+              "105,Marg,0,0,0,0,0,0,12,0,24,0,2880,MARGINAL (due to Mid DevIndex) \r\n"
+              "4500,Excluded,,,,,,,,,,,,Detector Excluded From Testing\r\n"
+              "106,High,,,,,,,,,,,,Highly Suspicious (No Occupancy Data)\r\n");
+}
+
+TEST(RunHealthTest, SingleDetectorReports) {
+    Archive a = sampleDay();
+    const std::tuple<int16_t, std::string, std::vector<std::string>, std::vector<std::string>>
+        cases[] = {
+            {105, kBlock105 + "\r\n", {}, {"105, Mid DevIndex, Marginal"}},
+            {101, "\r\nGood Detector\r\n", {}, {}},
+            {4500, "\r\nGood Detector\r\n", {}, {}},  // excluded
+            {9999,
+             "9999: Highly Suspicious (No Occupancy Data)\r\n\r\n",
+             {"9999, (no occ data)"},
+             {}},
+        };
+    for (const auto& [det, report, highList, suspList] : cases) {
+        HealthRunResult r = a.run(det);
+        EXPECT_EQ(r.reportFileName, "report_single.txt");
+        EXPECT_EQ(r.reportText, report) << det;
+        EXPECT_EQ(r.highList, highList) << det;
+        EXPECT_EQ(r.suspList, suspList) << det;
+        EXPECT_EQ(a.progress, (std::vector<std::pair<int, int>>{{det, 7}})) << det;
+    }
+}
+
+TEST(RunHealthTest, ExcludesBothEndsOfTheRange) {
+    Archive a({{4499, kHealthy}, {4500, kHealthy}, {4940, kHealthy}, {4941, kHealthy}});
+    auto classes = [&a](const HealthSnapshot& s) {
+        std::string labels;
+        for (const DetectorOutcome& o : a.run(kAllDetectors, s).outcomes)
+            labels += std::string(healthClassLabel(o.healthClass)) + " ";
+        return labels;
+    };
+    HealthSnapshot s = test::factorySnapshot();
+    EXPECT_EQ(classes(s), "Hlth Excluded Excluded Hlth ");
+    s.detNoFrom = 4941;  // a range whose first number exceeds its last excludes nothing
+    s.detNoTo = 4499;
+    EXPECT_EQ(classes(s), "Hlth Hlth Hlth Hlth ");
+
+    s.detNoFrom = -32768;
+    s.detNoTo = 32767;
+    EXPECT_EQ(a.run(kAllDetectors, s).reportText,
+              "Total number of detectors:4\r\nTotal number of healthy detectors:0\r\n"
+              "Total number of highly suspicious detectors: 0\r\n"
+              "Total number of suspicious detectors: 0\r\nTotal number of marginal detectors: 0\r\n"
+              "\r\nHIGHLY SUSPICIOUS DETECTORS\r\n\r\nSUSPICIOUS DETECTORS\r\n\r\n"
+              "MARGINAL DETECTORS THAT NEED FURTHER INVESTIGATION\r\n\r\n");
+}
+
+TEST(RunHealthTest, ADamagedMemberSpoilsOnlyItsDetector) {
+    Archive a({{201, kHealthy}, {202, kHealthy}});
+    // Overwrite the middle of the first member's compressed data.
+    std::string bytes = test::readFile(a.reader.fileName());
+    bytes.replace(45, 15, 15, '\xFF');
+    test::writeFile(a.reader.fileName(), bytes);
+    a.reader.zipList();
+    HealthRunResult r = a.run(kAllDetectors);
+    EXPECT_EQ(r.highList, std::vector<std::string>{"201, (no occ data)"});
+    EXPECT_EQ(r.tally.healthy, 1);
+    EXPECT_EQ(a.log.logText().rfind("Det 201 cannot be read: ", 0), 0u) << a.log.logText();
+}
+
+}  // namespace
+}  // namespace sorvane::modBaddet
