@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     int exitCode = sorvane::cli::kExitDone;
     sorvane::cli::addListCommand(app, exitCode);
     sorvane::cli::addViewCommand(app, exitCode);
+    sorvane::cli::addExportCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

@@ -1,6 +1,8 @@
 #include "common/format.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace sorvane {
@@ -80,6 +82,25 @@ std::string formatNumber(double value, NumberPattern pattern) {
     bool allZero = text.find_first_not_of("0.") == std::string::npos;
     if (std::signbit(value) && !allZero) text.insert(text.begin(), '-');
     return text;
+}
+
+void appendUpToTwo(std::string& out, float value) {
+    // A float has 24 significant bits and 100 has 5, so the product is exact in double, and
+    // adding one half before flooring rounds exact halves away from zero like formatNumber.
+    double scaled = std::fabs(static_cast<double>(value)) * 100.0;
+    if (!(scaled < 0x1p52)) {  // NaN, infinities and huge values take the general road
+        out += formatNumber(value, NumberPattern::UpToTwo);
+        return;
+    }
+    auto hundredths = static_cast<uint64_t>(std::floor(scaled + 0.5));
+    if (std::signbit(value) && hundredths != 0) out += '-';
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, hundredths / 100).ptr;
+    out.append(digits, end);
+    out += '.';
+    auto cents = static_cast<unsigned>(hundredths % 100);
+    out += static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0) out += static_cast<char>('0' + cents % 10);
 }
 
 std::string formatTimeOfDay(int secondsAfterMidnight) {

@@ -17,6 +17,10 @@ enum class NumberPattern {
 // value rounds away from zero; a result that shows only zeros carries no minus sign.
 std::string formatNumber(double value, NumberPattern pattern);
 
+// Appends formatNumber(value, NumberPattern::UpToTwo) of a single-precision value, without
+// printf: the export writes millions of them.
+void appendUpToTwo(std::string& out, float value);
+
 // "hh:mm:ss" of a time of day given in seconds after midnight (24-hour clock).
 std::string formatTimeOfDay(int secondsAfterMidnight);
 
