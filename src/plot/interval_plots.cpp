@@ -31,9 +31,9 @@ struct Bins {
     int width = 1;
     int bars = 0;
 
+    // Bins are never negative here (volumes count from the smallest, occupancies are clamped),
+    // and the volume widths keep them below 101; one past the counters would not be shown.
     void count(int bin) {
-        bin = std::max(bin, 0);
-        // Unreachable with the widths below; a bin past the counters would not be shown.
         if (bin < kHistogramCounters) ++counters[static_cast<size_t>(bin)];
     }
 };
