@@ -86,21 +86,23 @@ std::string formatNumber(double value, NumberPattern pattern) {
 
 void appendUpToTwo(std::string& out, float value) {
     // A float has 24 significant bits and 100 has 5, so the product is exact in double, and
-    // adding one half before flooring rounds exact halves away from zero like formatNumber.
+    // adding one half before dropping the fraction rounds exact halves away from zero like
+    // formatNumber.
     double scaled = std::fabs(static_cast<double>(value)) * 100.0;
     if (!(scaled < 0x1p52)) {  // NaN, infinities and huge values take the general road
         out += formatNumber(value, NumberPattern::UpToTwo);
         return;
     }
-    auto hundredths = static_cast<uint64_t>(std::floor(scaled + 0.5));
-    if (std::signbit(value) && hundredths != 0) out += '-';
-    char digits[24];
-    char* end = std::to_chars(digits, digits + sizeof digits, hundredths / 100).ptr;
-    out.append(digits, end);
-    out += '.';
+    auto hundredths = static_cast<uint64_t>(scaled + 0.5);
+    char text[32];
+    char* end = text;
+    if (std::signbit(value) && hundredths != 0) *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, hundredths / 100).ptr;
     auto cents = static_cast<unsigned>(hundredths % 100);
-    out += static_cast<char>('0' + cents / 10);
-    if (cents % 10 != 0) out += static_cast<char>('0' + cents % 10);
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0) *end++ = static_cast<char>('0' + cents % 10);
+    out.append(text, end);
 }
 
 std::string formatTimeOfDay(int secondsAfterMidnight) {

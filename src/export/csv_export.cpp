@@ -1,5 +1,6 @@
 #include "export/csv_export.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -18,8 +19,8 @@ namespace {
 
 // The export's validity rule, stricter than the imputation's: 40 vehicles in 30 seconds is
 // already implausible, and so is an occupancy outside 0..100 %.
-bool validVolume(int16_t vol) {
-    return vol >= 0 && vol < 40;
+bool validVolume(uint8_t vol) {
+    return vol < 40;
 }
 bool validOccupancy(float occ) {
     return occ >= 0.0f && occ <= 100.0f;
@@ -39,57 +40,60 @@ std::vector<int32_t> detectorNumbers(const std::vector<std::string>& ids) {
     return numbers;
 }
 
-// Every ID's 2880 slots as the archive holds them; a detector the archive lacks stays zero.
-// Volume-only mode takes the volumes whenever the volume member is there.
-std::vector<DetSlot> readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader,
-                                   bool volumeOnly, Log& log) {
-    std::vector<DetSlot> table(numbers.size() * kSlotsPerDay);
+// Every ID's day as the archive reader hands it out, zero where the archive lacks it. The
+// raw arrays take 5 bytes a slot (1 in volume-only mode, which keeps no occupancies).
+struct SlotTable {
+    SlotTable(size_t ids, bool volumeOnly) : volumes(ids), occupancies(volumeOnly ? 0 : ids) {}
+
+    std::vector<VolumeBytes> volumes;
+    std::vector<Occupancies> occupancies;
+};
+
+// Each ID reads into arrays of its own, so a missing member never passes on another
+// detector's values. Volume-only mode keeps the volumes whenever the volume member is there.
+SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool volumeOnly,
+                        Log& log) {
+    SlotTable table(numbers.size(), volumeOnly);
+    Occupancies unused;
     for (size_t i = 0; i < numbers.size(); ++i) {
-        // Fresh arrays for every detector: a missing member must not pass on the previous
-        // detector's values.
-        VolumeBytes vol{};
-        Occupancies occ{};
-        bool found = reader.extractDet(numbers[i], vol, occ);
-        if (!found) {
-            log.appendLog("Detector file " + std::to_string(numbers[i]) + " does not exits!!!");
-        }
-        DetSlot* slots = table.data() + i * kSlotsPerDay;
-        for (size_t s = 0; s < kSlotsPerDay; ++s) {
-            if (found || volumeOnly) slots[s].vol = vol[s];
-            if (found && !volumeOnly) slots[s].occ = occ[s];
+        VolumeBytes& vol = table.volumes[i];
+        Occupancies& occ = volumeOnly ? unused : table.occupancies[i];
+        if (reader.extractDet(numbers[i], vol, occ)) continue;
+        log.appendLog("Detector file " + std::to_string(numbers[i]) + " does not exits!!!");
+        if (!volumeOnly) {
+            vol.fill(0);
+            occ.fill(0.0f);
         }
     }
     return table;
 }
 
-void logInvalidCounts(const std::vector<std::string>& ids, const std::vector<DetSlot>& table,
-                      Log& log) {
+void logInvalidCounts(const std::vector<std::string>& ids, const SlotTable& table, Log& log) {
     log.appendLog("Number of 30sec slots that had invalid or missing data: ");
     for (size_t i = 0; i < ids.size(); ++i) {
-        int invalid = 0;
-        for (size_t s = 0; s < kSlotsPerDay; ++s) {
-            if (!validVolume(table[i * kSlotsPerDay + s].vol)) ++invalid;
-        }
+        auto invalid = std::count_if(table.volumes[i].begin(), table.volumes[i].end(),
+                                     [](uint8_t vol) { return !validVolume(vol); });
         log.appendLog(ids[i] + " :  " + std::to_string(invalid) + " out of 2880");
     }
 }
 
 // One interval of one detector: the sum of the valid volumes and the mean of the valid
-// occupancies (0 when none), each -1 with SetToNegative when any of its slots is invalid.
-DetSlot aggregateInterval(const DetSlot* slots, int count, bool volumeOnly, MissingOption missing) {
+// occupancies (0 when none; no occupancies in volume-only mode), each -1 with SetToNegative
+// when any of its slots is invalid.
+DetSlot aggregateInterval(const uint8_t* vol, const float* occ, int count, MissingOption missing) {
     int volume = 0;  // at most 120 slots of at most 39
     bool volumeInvalid = false;
     float occupancySum = 0.0f;
     int validOccupancies = 0;
     bool occupancyInvalid = false;
     for (int s = 0; s < count; ++s) {
-        if (validVolume(slots[s].vol))
-            volume += slots[s].vol;
+        if (validVolume(vol[s]))
+            volume += vol[s];
         else
             volumeInvalid = true;
-        if (volumeOnly) continue;
-        if (validOccupancy(slots[s].occ)) {
-            occupancySum += slots[s].occ;
+        if (occ == nullptr) continue;
+        if (validOccupancy(occ[s])) {
+            occupancySum += occ[s];
             ++validOccupancies;
         } else {
             occupancyInvalid = true;
@@ -122,17 +126,17 @@ std::string headerLine(const std::vector<std::string>& ids, bool volumeOnly) {
 // One data line: the start time and every ID's group. In volume-only mode the last volume is
 // a number field: a blank for the sign unless negative, and a blank after it.
 void buildDataLine(std::string& line, int interval, const IntervalSpec& spec,
-                   const std::vector<DetSlot>& table, size_t idCount,
-                   const ExportSettings& settings) {
+                   const SlotTable& table, const ExportSettings& settings) {
     line.clear();  // keeps the capacity of the previous line
     line += formatTimeOfDay(interval * spec.secondsPerInterval);
     line += ", ";
     const size_t firstSlot = static_cast<size_t>(interval * spec.slotsPerInterval);
+    const size_t idCount = table.volumes.size();
     for (size_t i = 0; i < idCount; ++i) {
         const bool last = i + 1 == idCount;
-        DetSlot value =
-            aggregateInterval(table.data() + i * kSlotsPerDay + firstSlot, spec.slotsPerInterval,
-                              settings.volumeOnly, settings.missing);
+        const float* occ = settings.volumeOnly ? nullptr : table.occupancies[i].data() + firstSlot;
+        DetSlot value = aggregateInterval(table.volumes[i].data() + firstSlot, occ,
+                                          spec.slotsPerInterval, settings.missing);
         if (settings.volumeOnly) {
             if (last && value.vol >= 0) line += ' ';
             appendWhole(line, value.vol);
@@ -155,7 +159,7 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
     // Opened first so that an unwritable destination fails before the archive is read.
     AtomicFileWriter writer(settings.destination);
 
-    const std::vector<DetSlot> table = readSlotTable(numbers, reader, settings.volumeOnly, log);
+    const SlotTable table = readSlotTable(numbers, reader, settings.volumeOnly, log);
     logInvalidCounts(ids, table, log);
     const IntervalSpec& spec = intervalAt(settings.intervalPosition);
     log.appendLog("Time Interval:  " + std::to_string(spec.secondsPerInterval) + " Seconds\r\n");
@@ -163,7 +167,7 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
     writer.write(headerLine(ids, settings.volumeOnly));
     std::string line;
     for (int k = 0; k < spec.intervalsPerDay; ++k) {
-        buildDataLine(line, k, spec, table, ids.size(), settings);
+        buildDataLine(line, k, spec, table, settings);
         writer.write(line);
     }
     writer.commit();
