@@ -77,7 +77,7 @@ int runExport(const ExportArgs& args) {
         return e.number() == kErrInvalidInput ? kExitRefused : kExitFailed;
     }
     endLogLine(open->log);
-    std::cout << "The extracted csv file was saved in " << args.output << std::endl;
+    std::cout << kMsgCsvSavedIn << args.output << std::endl;
     return kExitDone;
 }
 

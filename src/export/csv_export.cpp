@@ -183,8 +183,4 @@ void exportDetectors(const std::string& archivePath, const std::vector<std::stri
         settings.destination);
 }
 
-std::string exportSavedMessage(const std::string& destination) {
-    return "The extracted csv file was saved in " + destination + "\r\n";
-}
-
 }  // namespace sorvane

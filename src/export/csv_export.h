@@ -17,6 +17,8 @@ inline constexpr std::string_view kMsgNoArchiveName =
     "You must specify the file name (*.trffic) in the first text box!!! Click OK to continue.";
 inline constexpr std::string_view kMsgNoDetectorIds = "You must enter one or more detector IDs";
 inline constexpr std::string_view kMsgExportDone = "Done!";
+// Followed by the destination (and, in the window's message, CR LF).
+inline constexpr std::string_view kMsgCsvSavedIn = "The extracted csv file was saved in ";
 
 // The settings of the "Export " tab that one export reads.
 struct ExportSettings {
@@ -39,8 +41,5 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
 // runs ExportCsv and logs where the file went.
 void exportDetectors(const std::string& archivePath, const std::vector<std::string>& ids,
                      Unzip& reader, const ExportSettings& settings, Log& log);
-
-// The closing message: "The extracted csv file was saved in <destination>" CR LF.
-std::string exportSavedMessage(const std::string& destination);
 
 }  // namespace sorvane
