@@ -1,5 +1,6 @@
 #include "common/format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -84,25 +85,23 @@ std::string formatNumber(double value, NumberPattern pattern) {
     return text;
 }
 
-void appendUpToTwo(std::string& out, float value) {
+char* writeUpToTwo(char* out, float value) {
     // A float has 24 significant bits and 100 has 5, so the product is exact in double, and
     // adding one half before dropping the fraction rounds exact halves away from zero like
     // formatNumber.
     double scaled = std::fabs(static_cast<double>(value)) * 100.0;
     if (!(scaled < 0x1p52)) {  // NaN, infinities and huge values take the general road
-        out += formatNumber(value, NumberPattern::UpToTwo);
-        return;
+        std::string text = formatNumber(value, NumberPattern::UpToTwo);  // at most 42 characters
+        return std::copy(text.begin(), text.end(), out);
     }
     auto hundredths = static_cast<uint64_t>(scaled + 0.5);
-    char text[32];
-    char* end = text;
-    if (std::signbit(value) && hundredths != 0) *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, hundredths / 100).ptr;
+    if (std::signbit(value) && hundredths != 0) *out++ = '-';
+    out = std::to_chars(out, out + kUpToTwoFloatChars, hundredths / 100).ptr;
     auto cents = static_cast<unsigned>(hundredths % 100);
-    *end++ = '.';
-    *end++ = static_cast<char>('0' + cents / 10);
-    if (cents % 10 != 0) *end++ = static_cast<char>('0' + cents % 10);
-    out.append(text, end);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0) *out++ = static_cast<char>('0' + cents % 10);
+    return out;
 }
 
 std::string formatTimeOfDay(int secondsAfterMidnight) {

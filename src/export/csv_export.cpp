@@ -109,10 +109,18 @@ DetSlot aggregateInterval(const uint8_t* vol, const float* occ, int count, Missi
     return value;
 }
 
-void appendWhole(std::string& line, int value) {
-    char digits[12];
-    line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+char* writeText(char* out, std::string_view text) {
+    return std::copy(text.begin(), text.end(), out);
 }
+
+char* writeWhole(char* out, int value) {
+    return std::to_chars(out, out + 12, value).ptr;
+}
+
+// Room for the start time and the line end, and for the longest group of one ID: an
+// occupancy, a volume of at most 6 characters and the separators.
+constexpr size_t kTimeChars = 16;
+constexpr size_t kGroupChars = kUpToTwoFloatChars + 16;
 
 std::string headerLine(const std::vector<std::string>& ids, bool volumeOnly) {
     std::string line = "Time(hh:m:ss),";
@@ -123,13 +131,14 @@ std::string headerLine(const std::vector<std::string>& ids, bool volumeOnly) {
     return line + "\r\n";
 }
 
-// One data line: the start time and every ID's group. In volume-only mode the last volume is
-// a number field: a blank for the sign unless negative, and a blank after it.
-void buildDataLine(std::string& line, int interval, const IntervalSpec& spec,
-                   const SlotTable& table, const ExportSettings& settings) {
-    line.clear();  // keeps the capacity of the previous line
-    line += formatTimeOfDay(interval * spec.secondsPerInterval);
-    line += ", ";
+// One data line in `buffer`, which has room for kTimeChars and kGroupChars per ID: the start
+// time and every ID's group. In volume-only mode the last volume is a number field: a blank
+// for the sign unless negative, and a blank after it.
+std::string_view buildDataLine(std::vector<char>& buffer, int interval, const IntervalSpec& spec,
+                               const SlotTable& table, const ExportSettings& settings) {
+    char* out = buffer.data();
+    out = writeText(out, formatTimeOfDay(interval * spec.secondsPerInterval));
+    out = writeText(out, ", ");
     const size_t firstSlot = static_cast<size_t>(interval * spec.slotsPerInterval);
     const size_t idCount = table.volumes.size();
     for (size_t i = 0; i < idCount; ++i) {
@@ -138,17 +147,18 @@ void buildDataLine(std::string& line, int interval, const IntervalSpec& spec,
         DetSlot value = aggregateInterval(table.volumes[i].data() + firstSlot, occ,
                                           spec.slotsPerInterval, settings.missing);
         if (settings.volumeOnly) {
-            if (last && value.vol >= 0) line += ' ';
-            appendWhole(line, value.vol);
-            line += last ? " " : ", ";
+            if (last && value.vol >= 0) *out++ = ' ';
+            out = writeWhole(out, value.vol);
+            out = writeText(out, last ? " " : ", ");
         } else {
-            appendUpToTwo(line, value.occ);
-            line += ", ";
-            appendWhole(line, value.vol);
-            if (!last) line += ", ";
+            out = writeUpToTwo(out, value.occ);
+            out = writeText(out, ", ");
+            out = writeWhole(out, value.vol);
+            if (!last) out = writeText(out, ", ");
         }
     }
-    line += "\r\n";
+    out = writeText(out, "\r\n");
+    return {buffer.data(), static_cast<size_t>(out - buffer.data())};
 }
 
 }  // namespace
@@ -165,11 +175,9 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
     log.appendLog("Time Interval:  " + std::to_string(spec.secondsPerInterval) + " Seconds\r\n");
 
     writer.write(headerLine(ids, settings.volumeOnly));
-    std::string line;
-    for (int k = 0; k < spec.intervalsPerDay; ++k) {
-        buildDataLine(line, k, spec, table, settings);
-        writer.write(line);
-    }
+    std::vector<char> buffer(kTimeChars + ids.size() * kGroupChars);
+    for (int k = 0; k < spec.intervalsPerDay; ++k)
+        writer.write(buildDataLine(buffer, k, spec, table, settings));
     writer.commit();
 }
 

@@ -66,7 +66,7 @@ TEST(FormatTimeOfDay, TwoDigitsEach) {
 
 // The export's fast road must give the digits of the general one for every occupancy it can
 // meet: decoded "o30" and "c30" values and the means of whole intervals, ties included.
-TEST(AppendUpToTwo, SameAsFormatNumber) {
+TEST(WriteUpToTwo, SameAsFormatNumber) {
     std::vector<float> values = {0.125f,  0.375f, 2.675f, 1.005f, -0.004f, -0.005f,
                                  99.995f, -1.0f,  0.0f,   -0.0f,  1e-30f,  3.4e38f};
     for (int raw = -32768; raw <= 32767; ++raw) {
@@ -78,9 +78,10 @@ TEST(AppendUpToTwo, SameAsFormatNumber) {
             values.push_back(static_cast<float>(sum / 10.0) / static_cast<float>(count));
     }
     for (float value : values) {
-        std::string fast = "x";
-        appendUpToTwo(fast, value);
-        ASSERT_EQ(fast, "x" + formatNumber(value, NumberPattern::UpToTwo)) << value;
+        char text[kUpToTwoFloatChars];
+        ASSERT_EQ(std::string(text, writeUpToTwo(text, value)),
+                  formatNumber(value, NumberPattern::UpToTwo))
+            << value;
     }
 }
 
