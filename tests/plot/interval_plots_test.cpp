@@ -18,13 +18,11 @@ PlotSelection selectionOf(int entries, int detector, int start, int end) {
     return selection;
 }
 
-struct CheckCase {
-    int entries, detector, start, end;
-    std::optional<std::string_view> message;
-};
-
 TEST(CheckPlotInput, ChecksInOrder) {
-    const CheckCase cases[] = {
+    struct {
+        int entries, detector, start, end;
+        std::optional<std::string_view> message;
+    } const cases[] = {
         {0, -1, -1, -1, kMsgLoadDetectorsFirst},
         {0, 0, 0, 5, kMsgLoadDetectorsFirst},
         {3, -1, 0, 5, kMsgSelectDetector},
@@ -34,13 +32,11 @@ TEST(CheckPlotInput, ChecksInOrder) {
         {3, 1, 2, -1, kMsgSelectSpan},
         {3, 1, 0, 1, std::nullopt},
     };
-    for (const CheckCase& c : cases) {
-        EXPECT_EQ(CheckPlotInput(selectionOf(c.entries, c.detector, c.start, c.end)), c.message)
-            << c.entries << ' ' << c.detector << ' ' << c.start << ' ' << c.end;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckPlotInput(selectionOf(c.entries, c.detector, c.start, c.end)), c.message);
 }
 
-// Intervals of five minutes with these volumes and occupancies.
+// Five-minute intervals with these volumes and occupancies, and a selection of all of them.
 IntervalData fiveMinuteData(const std::vector<int16_t>& volumes, std::vector<float> occ = {}) {
     occ.resize(volumes.size(), 0.0f);
     IntervalData data;
@@ -50,75 +46,60 @@ IntervalData fiveMinuteData(const std::vector<int16_t>& volumes, std::vector<flo
     }
     return data;
 }
-
-PlotSelection wholeSpan(const IntervalData& data, bool volumeHistogram = true) {
-    PlotSelection selection = selectionOf(3, 1, 0, static_cast<int>(data.values.size()) - 1);
-    selection.volumeHistogram = volumeHistogram;
-    return selection;
+PlotSelection wholeSpan(const IntervalData& data) {
+    return selectionOf(3, 1, 0, static_cast<int>(data.values.size()) - 1);
 }
 
-std::vector<double> xs(const std::vector<PlotPoint>& points) {
+std::vector<double> xs(const std::vector<PlotPoint>& points, bool y = false) {
     std::vector<double> result;
     for (const PlotPoint& p : points)
-        result.push_back(p.x);
+        result.push_back(y ? p.y : p.x);
     return result;
 }
 
 TEST(IntervalPlots, ScatterAndLineCoverTheSpanMinusOnesIncluded) {
     IntervalData data = fiveMinuteData({9, 4, -1, 6}, {1.5f, 2.0f, 3.25f, 4.0f});
-    PlotSelection selection = wholeSpan(data);
-    selection.startIndex = 1;
+    PlotSelection selection = selectionOf(3, 1, 1, 3);
     selection.intervalText = "typed";
-
     PlotRequest scatter = PlotScatter(data, selection);
-    EXPECT_EQ(scatter.kind, PlotKind::Scatter);
     EXPECT_EQ(scatter.header, "Detector: 4711");
     EXPECT_EQ(scatter.caption, "Vol/Occ Scatter Graph: typed Data");
-    ASSERT_EQ(scatter.series0.size(), 3u);
-    EXPECT_EQ(scatter.series0[1].x, 3.25);
-    EXPECT_EQ(scatter.series0[1].y, -1.0);
+    EXPECT_EQ(xs(scatter.series0), (std::vector<double>{2.0, 3.25, 4.0}));
+    EXPECT_EQ(xs(scatter.series0, true), (std::vector<double>{4, -1, 6}));
 
     PlotRequest line = PlotLine(data, selection);
-    EXPECT_EQ(line.kind, PlotKind::Line);
     EXPECT_EQ(line.caption, "Vol/Occ Line Graph: typed Data");
     EXPECT_EQ(xs(line.series0), (std::vector<double>{300, 600, 900}));
     EXPECT_EQ(xs(line.series1), xs(line.series0));
-    EXPECT_EQ(line.series0[1].y, -1.0);
-    EXPECT_EQ(line.series1[1].y, 3.25);
+    EXPECT_EQ(xs(line.series0, true), (std::vector<double>{4, -1, 6}));
+    EXPECT_EQ(xs(line.series1, true), (std::vector<double>{2.0, 3.25, 4.0}));
 
     selection.endIndex = 4;  // beyond the computed intervals
     EXPECT_THROW(PlotLine(data, selection), SorvaneError);
     selection.endIndex = 1;
-    EXPECT_THROW(PlotScatter(data, selection), SorvaneError);
+    EXPECT_THROW(PlotHistogram(data, selection), SorvaneError);
 }
-
-struct VolumeHistogramCase {
-    const char* name;
-    std::vector<int16_t> volumes;
-    double firstX, step;
-};
 
 TEST(IntervalPlots, VolumeHistogramWidths) {
     std::vector<int16_t> zeroTo90;
     for (int16_t v = 0; v <= 90; ++v)
         zeroTo90.push_back(v);
-    const VolumeHistogramCase cases[] = {
-        {"0..90 gives width 3", zeroTo90, 0, 3},
-        {"45 gives 2 (1.5 rounds to 2)", {0, 45}, 0, 2},
-        {"75 gives 2 (2.5 rounds to 2)", {0, 75}, 0, 2},
-        {"30 gives 1 from the smallest", {12, 30}, 12, 1},
-        {"a range that rounds to width 0 gives 1", {31, 40}, 31, 1},
-        {"-1 is the smallest", {-1, 20}, -1, 1},
+    struct {
+        std::vector<int16_t> volumes;
+        double firstX, width;
+    } const cases[] = {
+        {zeroTo90, 0, 3},  {{0, 45}, 0, 2},   {{0, 75}, 0, 2},  // 1.5 and 2.5 round to 2
+        {{12, 30}, 12, 1}, {{31, 40}, 31, 1},                   // 9 / 30 rounds to 0: width 1
+        {{-1, 20}, -1, 1},
     };
-    for (const VolumeHistogramCase& c : cases) {
+    for (const auto& c : cases) {
         IntervalData data = fiveMinuteData(c.volumes);
         PlotRequest histogram = PlotHistogram(data, wholeSpan(data));
-        EXPECT_EQ(histogram.bottomAxisTitle, "Volume") << c.name;
-        ASSERT_EQ(histogram.series0.size(), 31u) << c.name;
-        for (size_t b = 0; b < 31; ++b)
-            EXPECT_EQ(histogram.series0[b].x, c.firstX + c.step * static_cast<double>(b)) << c.name;
+        EXPECT_EQ(histogram.bottomAxisTitle, "Volume");
+        ASSERT_EQ(histogram.series0.size(), 31u);
+        EXPECT_EQ(histogram.series0[0].x, c.firstX);
+        EXPECT_EQ(histogram.series0[30].x - histogram.series0[29].x, c.width) << c.firstX;
     }
-
     IntervalData data = fiveMinuteData(zeroTo90);
     PlotRequest histogram = PlotHistogram(data, wholeSpan(data));
     EXPECT_EQ(histogram.caption, "Histogram: 5 min Data");
@@ -128,13 +109,12 @@ TEST(IntervalPlots, VolumeHistogramWidths) {
 
 TEST(IntervalPlots, OccupancyHistogramRoundsHalvesToEven) {
     IntervalData data = fiveMinuteData({1, 1, 1, 1, 1}, {2.5f, 3.5f, 0.4f, -1.0f, 3.6f});
-    PlotRequest histogram = PlotHistogram(data, wholeSpan(data, false));
+    PlotSelection selection = wholeSpan(data);
+    selection.volumeHistogram = false;
+    PlotRequest histogram = PlotHistogram(data, selection);
     EXPECT_EQ(histogram.bottomAxisTitle, "Occupancy");
-    ASSERT_EQ(xs(histogram.series0), (std::vector<double>{0, 1, 2, 3, 4}));
-    std::vector<double> counts;
-    for (const PlotPoint& p : histogram.series0)
-        counts.push_back(p.y);
-    EXPECT_EQ(counts, (std::vector<double>{2, 0, 1, 0, 2}));
+    EXPECT_EQ(xs(histogram.series0), (std::vector<double>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(xs(histogram.series0, true), (std::vector<double>{2, 0, 1, 0, 2}));
 }
 
 }  // namespace
