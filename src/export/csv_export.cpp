@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 
 #include "archive/detector_day.h"
 #include "archive/unzip.h"
@@ -33,11 +34,22 @@ std::vector<int32_t> detectorNumbers(const std::vector<std::string>& ids) {
         std::optional<int32_t> number = toInt32(id);
         if (!number) {
             throw SorvaneError(kErrInvalidInput,
-                               "The detector ID " + id + " is too large for a detector number");
+                               "The detector ID " + id + " lies outside -2147483648..2147483647");
         }
         numbers.push_back(*number);
     }
     return numbers;
+}
+
+// The suggested destination of an archive whose name lacks "traffic" is the archive itself,
+// which the export would replace.
+void checkDestination(const std::string& destination, const std::string& archive) {
+    if (destination.empty()) throw SorvaneError(kErrInvalidInput, "No export file name was given.");
+    std::error_code ignored;
+    if (std::filesystem::equivalent(destination, archive, ignored)) {
+        throw SorvaneError(kErrInvalidInput, "The export file " + destination +
+                                                 " is the loaded archive; choose another name.");
+    }
 }
 
 // Every ID's day as the archive reader hands it out, zero where the archive lacks it. The
@@ -166,6 +178,7 @@ std::string_view buildDataLine(std::vector<char>& buffer, int interval, const In
 void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportSettings& settings,
                Log& log) {
     const std::vector<int32_t> numbers = detectorNumbers(ids);
+    checkDestination(settings.destination, reader.fileName());
     // Opened first so that an unwritable destination fails before the archive is read.
     AtomicFileWriter writer(settings.destination);
 

@@ -33,7 +33,8 @@ struct ExportSettings {
 // 0..39, occupancy 0..100); invalid slots add nothing, and with SetToNegative an interval
 // holding one becomes -1. Missing detectors and the invalid-slot counts are logged. The file
 // appears complete or not at all. Throws SorvaneError when an ID does not fit a 32-bit
-// number, a member cannot be read or the destination cannot be written.
+// number, the destination is missing or is the archive itself, a member cannot be read or the
+// destination cannot be written.
 void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportSettings& settings,
                Log& log);
 

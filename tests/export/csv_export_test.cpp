@@ -169,6 +169,9 @@ TEST_F(ExportCsvTest, RefusalLeavesNoFileBehind) {
     const Members members = {volumeMember("100", 1), occupancyMember("100", 50)};
     EXPECT_THROW(run(members, {"100", "3000000000"}), SorvaneError);
     EXPECT_EQ(test::readFile(out), "keep");
+    out = dir.file("day.traffic");  // the archive itself
+    EXPECT_THROW(run(members, {"100"}), SorvaneError);
+    EXPECT_EQ(test::readFile(out).substr(0, 2), "PK");
     out = dir.file("missing/out.csv");
     EXPECT_THROW(run(members, {"100"}), SorvaneError);
     // The archive and the untouched old file only: no temporary is left.
