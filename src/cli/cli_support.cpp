@@ -3,11 +3,23 @@
 #include <iostream>
 
 #include "common/error.h"
+#include "common/intervals.h"
 
 namespace sorvane::cli {
 
 void printError(const std::string& message) {
     std::cerr << message << '\n';
+}
+
+std::vector<std::string> intervalLabels() {
+    std::vector<std::string> labels;
+    for (const IntervalSpec& spec : kIntervals)
+        labels.emplace_back(spec.label);
+    return labels;
+}
+
+MissingOption missingOption(const std::string& value) {
+    return value == "neg" ? MissingOption::SetToNegative : MissingOption::SetToZero;
 }
 
 std::unique_ptr<OpenArchive> openArchive(const std::string& path) {

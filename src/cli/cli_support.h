@@ -2,9 +2,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/unzip.h"
 #include "common/log.h"
+#include "plot/interval_data.h"
 
 namespace CLI {
 class App;
@@ -30,9 +32,16 @@ std::unique_ptr<OpenArchive> openArchive(const std::string& path);
 // Prints a message line to stderr.
 void printError(const std::string& message);
 
+// The labels of the interval table, for the --interval options.
+std::vector<std::string> intervalLabels();
+
+// The missing-data option of a --missing value: "neg" is "Set to -1", anything else "Set to 0".
+MissingOption missingOption(const std::string& value);
+
 // Each command adds itself to the application; `exitCode` receives the command's status.
 void addListCommand(CLI::App& app, int& exitCode);
 void addViewCommand(CLI::App& app, int& exitCode);
 void addHealthCommand(CLI::App& app, int& exitCode);
+void addExportCommand(CLI::App& app, int& exitCode);
 
 }  // namespace sorvane::cli

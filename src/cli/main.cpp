@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     sorvane::cli::addListCommand(app, exitCode);
     sorvane::cli::addViewCommand(app, exitCode);
     sorvane::cli::addHealthCommand(app, exitCode);
+    sorvane::cli::addExportCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

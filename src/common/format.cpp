@@ -1,6 +1,9 @@
 #include "common/format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace sorvane {
@@ -80,6 +83,25 @@ std::string formatNumber(double value, NumberPattern pattern) {
     bool allZero = text.find_first_not_of("0.") == std::string::npos;
     if (std::signbit(value) && !allZero) text.insert(text.begin(), '-');
     return text;
+}
+
+char* writeUpToTwo(char* out, float value) {
+    // A float has 24 significant bits and 100 has 5, so the product is exact in double, and
+    // adding one half before dropping the fraction rounds exact halves away from zero like
+    // formatNumber.
+    double scaled = std::fabs(static_cast<double>(value)) * 100.0;
+    if (!(scaled < 0x1p52)) {  // NaN, infinities and huge values take the general road
+        std::string text = formatNumber(value, NumberPattern::UpToTwo);  // at most 42 characters
+        return std::copy(text.begin(), text.end(), out);
+    }
+    auto hundredths = static_cast<uint64_t>(scaled + 0.5);
+    if (std::signbit(value) && hundredths != 0) *out++ = '-';
+    out = std::to_chars(out, out + kUpToTwoFloatChars, hundredths / 100).ptr;
+    auto cents = static_cast<unsigned>(hundredths % 100);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0) *out++ = static_cast<char>('0' + cents % 10);
+    return out;
 }
 
 std::string formatTimeOfDay(int secondsAfterMidnight) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace sorvane {
@@ -16,6 +17,12 @@ enum class NumberPattern {
 // Formats with '.' as the decimal point whatever the locale. An exact half of the binary
 // value rounds away from zero; a result that shows only zeros carries no minus sign.
 std::string formatNumber(double value, NumberPattern pattern);
+
+// Writes formatNumber(value, NumberPattern::UpToTwo) of a single-precision value to `out`,
+// which has room for kUpToTwoFloatChars, and returns the end. Needs no printf and no string:
+// the export writes millions of them.
+inline constexpr size_t kUpToTwoFloatChars = 48;
+char* writeUpToTwo(char* out, float value);
 
 // "hh:mm:ss" of a time of day given in seconds after midnight (24-hour clock).
 std::string formatTimeOfDay(int secondsAfterMidnight);

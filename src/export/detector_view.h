@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "plot/interval_data.h"
+#include "plot/plot_input.h"
+
 namespace sorvane {
 
 // Messages of loading a detector into the single-detector view.
@@ -15,5 +18,10 @@ inline constexpr std::string_view kMsgDetectorNotExtracted =
 inline std::string detectorNotInDataMessage(int16_t det) {
     return "Detector ID=" + std::to_string(det) + " does not exist in the data.";
 }
+
+// The volume total over the selected span of computed intervals, both ends included: only
+// volumes above 0 count, so -1 markers are skipped. Throws SorvaneError with CheckPlotInput's
+// message when the selection does not allow a total.
+int32_t volumeTotal(const IntervalData& data, const PlotSelection& selection);
 
 }  // namespace sorvane

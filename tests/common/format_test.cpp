@@ -64,5 +64,26 @@ TEST(FormatTimeOfDay, TwoDigitsEach) {
     EXPECT_EQ(formatTimeOfDay(86370), "23:59:30");
 }
 
+// The export's fast road must give the digits of the general one for every occupancy it can
+// meet: decoded "o30" and "c30" values and the means of whole intervals, ties included.
+TEST(WriteUpToTwo, SameAsFormatNumber) {
+    std::vector<float> values = {0.125f,  0.375f, 2.675f, 1.005f, -0.004f, -0.005f,
+                                 99.995f, -1.0f,  0.0f,   -0.0f,  1e-30f,  3.4e38f};
+    for (int raw = -32768; raw <= 32767; ++raw) {
+        values.push_back(static_cast<float>(raw / 10.0));
+        values.push_back(static_cast<float>(raw / 18.0));
+    }
+    for (int sum = 0; sum <= 12000; sum += 7) {
+        for (int count : {3, 7, 9, 11, 60, 119})
+            values.push_back(static_cast<float>(sum / 10.0) / static_cast<float>(count));
+    }
+    for (float value : values) {
+        char text[kUpToTwoFloatChars];
+        ASSERT_EQ(std::string(text, writeUpToTwo(text, value)),
+                  formatNumber(value, NumberPattern::UpToTwo))
+            << value;
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

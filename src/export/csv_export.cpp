@@ -1,0 +1,207 @@
+#include "export/csv_export.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <filesystem>
+
+#include "archive/detector_day.h"
+#include "archive/unzip.h"
+#include "common/error.h"
+#include "common/format.h"
+#include "common/intervals.h"
+#include "common/log.h"
+#include "common/numeric.h"
+#include "common/text_file.h"
+
+namespace sorvane {
+
+namespace {
+
+// The export's validity rule, stricter than the imputation's: 40 vehicles in 30 seconds is
+// already implausible, and so is an occupancy outside 0..100 %.
+bool validVolume(uint8_t vol) {
+    return vol < 40;
+}
+bool validOccupancy(float occ) {
+    return occ >= 0.0f && occ <= 100.0f;
+}
+
+std::vector<int32_t> detectorNumbers(const std::vector<std::string>& ids) {
+    std::vector<int32_t> numbers;
+    numbers.reserve(ids.size());
+    for (const std::string& id : ids) {
+        std::optional<int32_t> number = toInt32(id);
+        if (!number) {
+            throw SorvaneError(kErrInvalidInput,
+                               "The detector ID " + id + " lies outside -2147483648..2147483647");
+        }
+        numbers.push_back(*number);
+    }
+    return numbers;
+}
+
+// The suggested destination of an archive whose name lacks "traffic" is the archive itself,
+// which the export would replace.
+void checkDestination(const std::string& destination, const std::string& archive) {
+    if (destination.empty()) throw SorvaneError(kErrInvalidInput, "No export file name was given.");
+    std::error_code ignored;
+    if (std::filesystem::equivalent(destination, archive, ignored)) {
+        throw SorvaneError(kErrInvalidInput, "The export file " + destination +
+                                                 " is the loaded archive; choose another name.");
+    }
+}
+
+// Every ID's day as the archive reader hands it out, zero where the archive lacks it. The
+// raw arrays take 5 bytes a slot (1 in volume-only mode, which keeps no occupancies).
+struct SlotTable {
+    SlotTable(size_t ids, bool volumeOnly) : volumes(ids), occupancies(volumeOnly ? 0 : ids) {}
+
+    std::vector<VolumeBytes> volumes;
+    std::vector<Occupancies> occupancies;
+};
+
+// Each ID reads into arrays of its own, so a missing member never passes on another
+// detector's values. Volume-only mode keeps the volumes whenever the volume member is there.
+SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool volumeOnly,
+                        Log& log) {
+    SlotTable table(numbers.size(), volumeOnly);
+    Occupancies unused;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        VolumeBytes& vol = table.volumes[i];
+        Occupancies& occ = volumeOnly ? unused : table.occupancies[i];
+        if (reader.extractDet(numbers[i], vol, occ)) continue;
+        log.appendLog("Detector file " + std::to_string(numbers[i]) + " does not exits!!!");
+        if (!volumeOnly) {
+            vol.fill(0);
+            occ.fill(0.0f);
+        }
+    }
+    return table;
+}
+
+void logInvalidCounts(const std::vector<std::string>& ids, const SlotTable& table, Log& log) {
+    log.appendLog("Number of 30sec slots that had invalid or missing data: ");
+    for (size_t i = 0; i < ids.size(); ++i) {
+        auto invalid = std::count_if(table.volumes[i].begin(), table.volumes[i].end(),
+                                     [](uint8_t vol) { return !validVolume(vol); });
+        log.appendLog(ids[i] + " :  " + std::to_string(invalid) + " out of 2880");
+    }
+}
+
+// One interval of one detector: the sum of the valid volumes and the mean of the valid
+// occupancies (0 when none; no occupancies in volume-only mode), each -1 with SetToNegative
+// when any of its slots is invalid.
+DetSlot aggregateInterval(const uint8_t* vol, const float* occ, int count, MissingOption missing) {
+    int volume = 0;  // at most 120 slots of at most 39
+    bool volumeInvalid = false;
+    float occupancySum = 0.0f;
+    int validOccupancies = 0;
+    bool occupancyInvalid = false;
+    for (int s = 0; s < count; ++s) {
+        if (validVolume(vol[s]))
+            volume += vol[s];
+        else
+            volumeInvalid = true;
+        if (occ == nullptr) continue;
+        if (validOccupancy(occ[s])) {
+            occupancySum += occ[s];
+            ++validOccupancies;
+        } else {
+            occupancyInvalid = true;
+        }
+    }
+    DetSlot value;
+    value.vol = static_cast<int16_t>(volume);
+    value.occ = occupancySum / static_cast<float>(validOccupancies == 0 ? 1 : validOccupancies);
+    if (missing == MissingOption::SetToNegative) {
+        if (volumeInvalid) value.vol = -1;
+        if (occupancyInvalid) value.occ = -1.0f;
+    }
+    return value;
+}
+
+char* writeText(char* out, std::string_view text) {
+    return std::copy(text.begin(), text.end(), out);
+}
+
+char* writeWhole(char* out, int value) {
+    return std::to_chars(out, out + 12, value).ptr;
+}
+
+// Room for the start time and the line end, and for the longest group of one ID: an
+// occupancy, a volume of at most 6 characters and the separators.
+constexpr size_t kTimeChars = 16;
+constexpr size_t kGroupChars = kUpToTwoFloatChars + 16;
+
+std::string headerLine(const std::vector<std::string>& ids, bool volumeOnly) {
+    std::string line = "Time(hh:m:ss),";
+    for (const std::string& id : ids) {
+        if (!volumeOnly) line += id + ".occ, ";
+        line += id + ".vol, ";
+    }
+    return line + "\r\n";
+}
+
+// One data line in `buffer`, which has room for kTimeChars and kGroupChars per ID: the start
+// time and every ID's group. In volume-only mode the last volume is a number field: a blank
+// for the sign unless negative, and a blank after it.
+std::string_view buildDataLine(std::vector<char>& buffer, int interval, const IntervalSpec& spec,
+                               const SlotTable& table, const ExportSettings& settings) {
+    char* out = buffer.data();
+    out = writeText(out, formatTimeOfDay(interval * spec.secondsPerInterval));
+    out = writeText(out, ", ");
+    const size_t firstSlot = static_cast<size_t>(interval * spec.slotsPerInterval);
+    const size_t idCount = table.volumes.size();
+    for (size_t i = 0; i < idCount; ++i) {
+        const bool last = i + 1 == idCount;
+        const float* occ = settings.volumeOnly ? nullptr : table.occupancies[i].data() + firstSlot;
+        DetSlot value = aggregateInterval(table.volumes[i].data() + firstSlot, occ,
+                                          spec.slotsPerInterval, settings.missing);
+        if (settings.volumeOnly) {
+            if (last && value.vol >= 0) *out++ = ' ';
+            out = writeWhole(out, value.vol);
+            out = writeText(out, last ? " " : ", ");
+        } else {
+            out = writeUpToTwo(out, value.occ);
+            out = writeText(out, ", ");
+            out = writeWhole(out, value.vol);
+            if (!last) out = writeText(out, ", ");
+        }
+    }
+    out = writeText(out, "\r\n");
+    return {buffer.data(), static_cast<size_t>(out - buffer.data())};
+}
+
+}  // namespace
+
+void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportSettings& settings,
+               Log& log) {
+    const std::vector<int32_t> numbers = detectorNumbers(ids);
+    checkDestination(settings.destination, reader.fileName());
+    // Opened first so that an unwritable destination fails before the archive is read.
+    AtomicFileWriter writer(settings.destination);
+
+    const SlotTable table = readSlotTable(numbers, reader, settings.volumeOnly, log);
+    logInvalidCounts(ids, table, log);
+    const IntervalSpec& spec = intervalAt(settings.intervalPosition);
+    log.appendLog("Time Interval:  " + std::to_string(spec.secondsPerInterval) + " Seconds\r\n");
+
+    writer.write(headerLine(ids, settings.volumeOnly));
+    std::vector<char> buffer(kTimeChars + ids.size() * kGroupChars);
+    for (int k = 0; k < spec.intervalsPerDay; ++k)
+        writer.write(buildDataLine(buffer, k, spec, table, settings));
+    writer.commit();
+}
+
+void exportDetectors(const std::string& archivePath, const std::vector<std::string>& ids,
+                     Unzip& reader, const ExportSettings& settings, Log& log) {
+    log.appendLog("Traffic file: " + archivePath);
+    ExportCsv(ids, reader, settings, log);
+    log.appendLog(
+        "The requested detector data was successfully extracted and converted to csv.\r\n"
+        "The csv file can be found in " +
+        settings.destination);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvane {
+
+// The line the window and the command line put under a refused ID list.
+inline constexpr std::string_view kMsgReenterIds =
+    "Re-enter the detector IDs or reload them from a file.";
+inline constexpr std::string_view kMsgNoIdData = "No data available.";
+
+// Parser of a detector ID list: IDs separated by commas, CR LF counting as a blank. One object
+// parses one text. An ID is the entry as typed without its surrounding blanks (007 stays 007).
+class C_csvRead {
+  public:
+    // The number of IDs of the last successful parse (0 before any).
+    int count() const { return lastIndex_ + 1; }
+    bool inputError() const { return inputError_; }
+    const std::string& ErrorMsg() const { return errorMsg_; }
+
+    // The IDs of `StrText` in order. The first entry that is not a number stops the parse with
+    // an input error and an empty result; an empty text is an input error as well.
+    std::vector<std::string> GetArr(std::string_view StrText);
+
+  private:
+    int lastIndex_ = -1;
+    bool inputError_ = false;
+    std::string errorMsg_;
+};
+
+// The message box text of a refused list: the parser's message and the re-enter line.
+std::string idListErrorMessage(const C_csvRead& parser);
+
+// The IDs as the ID box shows a loaded list: "100,200,300".
+std::string joinIds(const std::vector<std::string>& ids);
+
+// The whole text of a detector-list file; throws SorvaneError naming the file and the reason.
+std::string ReadTextFile(const std::string& path);
+
+}  // namespace sorvane

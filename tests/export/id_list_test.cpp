@@ -1,0 +1,60 @@
+#include "export/id_list.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace sorvane {
+namespace {
+
+struct ParseCase {
+    const char* text;
+    std::vector<std::string> ids;  // expected IDs; empty when the parse fails
+    const char* error;             // expected message; "" when it succeeds
+};
+
+TEST(CsvRead, ParsesCommaListsWithCrLfAsBlank) {
+    const ParseCase cases[] = {
+        {" 100 , 200,300 ", {"100", "200", "300"}, ""},
+        {"100,200,\r\n300", {"100", "200", "300"}, ""},
+        {"100,200\r\n,300", {"100", "200", "300"}, ""},
+        {"100,200\r\n", {"100", "200"}, ""},
+        {"1.5,-3,007,+4,1e3", {"1.5", "-3", "007", "+4", "1e3"}, ""},
+        {"100,200\r\n300",
+         {},
+         "Input Error at  2-th item : The entry \"200 300\" is not a number."},
+        {"100,,300", {}, "Input Error at  2-th item : The entry \"\" is not a number."},
+        {"100,200,", {}, "Input Error at  3-th item : The entry \"\" is not a number."},
+        {"1,2,ab c,x", {}, "Input Error at  3-th item : The entry \"ab c\" is not a number."},
+        {"1, x ", {}, "Input Error at  2-th item : The entry \" x \" is not a number."},
+        // Only CR LF joins lines: a lone LF or CR stays in the entry.
+        {"100,200\n", {}, "Input Error at  2-th item : The entry \"200\n\" is not a number."},
+        {"100\r,200", {}, "Input Error at  1-th item : The entry \"100\r\" is not a number."},
+        {"\t100", {}, "Input Error at  1-th item : The entry \"\t100\" is not a number."},
+        {"0x10", {}, "Input Error at  1-th item : The entry \"0x10\" is not a number."},
+        {"1,000", {"1", "000"}, ""},
+        {"", {}, "No data available."},
+    };
+    for (const ParseCase& c : cases) {
+        C_csvRead parser;
+        EXPECT_EQ(parser.GetArr(c.text), c.ids) << c.text;
+        EXPECT_EQ(parser.inputError(), *c.error != '\0') << c.text;
+        EXPECT_EQ(parser.ErrorMsg(), c.error);
+        EXPECT_EQ(parser.count(), static_cast<int>(c.ids.size())) << c.text;
+    }
+}
+
+TEST(CsvRead, ListFileIsParsedAndWrittenBackAsOneLine) {
+    test::TempDir dir;
+    test::writeFile(dir.file("ids.txt"), " 100 , 200,\r\n300 ");
+    test::writeFile(dir.file("empty.txt"), "");
+    C_csvRead parser;
+    EXPECT_EQ(joinIds(parser.GetArr(ReadTextFile(dir.file("ids.txt")))), "100,200,300");
+    C_csvRead empty;
+    empty.GetArr(ReadTextFile(dir.file("empty.txt")));
+    EXPECT_EQ(idListErrorMessage(empty),
+              "No data available.\r\nRe-enter the detector IDs or reload them from a file.");
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -1,0 +1,121 @@
+#include "plot/interval_plots.h"
+
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+
+namespace sorvane {
+namespace {
+
+PlotSelection selectionOf(int entries, int detector, int start, int end) {
+    PlotSelection selection;
+    selection.detectorEntries = entries;
+    selection.detectorIndex = detector;
+    selection.detectorText = "4711";
+    selection.startIndex = start;
+    selection.endIndex = end;
+    selection.intervalText = "5 min";
+    return selection;
+}
+
+TEST(CheckPlotInput, ChecksInOrder) {
+    struct {
+        int entries, detector, start, end;
+        std::optional<std::string_view> message;
+    } const cases[] = {
+        {0, -1, -1, -1, kMsgLoadDetectorsFirst},
+        {0, 0, 0, 5, kMsgLoadDetectorsFirst},
+        {3, -1, 0, 5, kMsgSelectDetector},
+        {3, 1, 5, 5, kMsgSelectSpan},
+        {3, 1, 6, 5, kMsgSelectSpan},
+        {3, 1, -1, 5, kMsgSelectSpan},
+        {3, 1, 2, -1, kMsgSelectSpan},
+        {3, 1, 0, 1, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckPlotInput(selectionOf(c.entries, c.detector, c.start, c.end)), c.message);
+}
+
+// Five-minute intervals with these volumes and occupancies, and a selection of all of them.
+IntervalData fiveMinuteData(const std::vector<int16_t>& volumes, std::vector<float> occ = {}) {
+    occ.resize(volumes.size(), 0.0f);
+    IntervalData data;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        data.values.push_back({volumes[i], occ[i]});
+        data.startSeconds.push_back(static_cast<int>(i) * 300);
+    }
+    return data;
+}
+PlotSelection wholeSpan(const IntervalData& data) {
+    return selectionOf(3, 1, 0, static_cast<int>(data.values.size()) - 1);
+}
+
+std::vector<double> xs(const std::vector<PlotPoint>& points, bool y = false) {
+    std::vector<double> result;
+    for (const PlotPoint& p : points)
+        result.push_back(y ? p.y : p.x);
+    return result;
+}
+
+TEST(IntervalPlots, ScatterAndLineCoverTheSpanMinusOnesIncluded) {
+    IntervalData data = fiveMinuteData({9, 4, -1, 6}, {1.5f, 2.0f, 3.25f, 4.0f});
+    PlotSelection selection = selectionOf(3, 1, 1, 3);
+    selection.intervalText = "typed";
+    PlotRequest scatter = PlotScatter(data, selection);
+    EXPECT_EQ(scatter.header, "Detector: 4711");
+    EXPECT_EQ(scatter.caption, "Vol/Occ Scatter Graph: typed Data");
+    EXPECT_EQ(xs(scatter.series0), (std::vector<double>{2.0, 3.25, 4.0}));
+    EXPECT_EQ(xs(scatter.series0, true), (std::vector<double>{4, -1, 6}));
+
+    PlotRequest line = PlotLine(data, selection);
+    EXPECT_EQ(line.caption, "Vol/Occ Line Graph: typed Data");
+    EXPECT_EQ(xs(line.series0), (std::vector<double>{300, 600, 900}));
+    EXPECT_EQ(xs(line.series1), xs(line.series0));
+    EXPECT_EQ(xs(line.series0, true), (std::vector<double>{4, -1, 6}));
+    EXPECT_EQ(xs(line.series1, true), (std::vector<double>{2.0, 3.25, 4.0}));
+
+    selection.endIndex = 4;  // beyond the computed intervals
+    EXPECT_THROW(PlotLine(data, selection), SorvaneError);
+    selection.endIndex = 1;
+    EXPECT_THROW(PlotHistogram(data, selection), SorvaneError);
+}
+
+TEST(IntervalPlots, VolumeHistogramWidths) {
+    std::vector<int16_t> zeroTo90;
+    for (int16_t v = 0; v <= 90; ++v)
+        zeroTo90.push_back(v);
+    struct {
+        std::vector<int16_t> volumes;
+        double firstX, width;
+    } const cases[] = {
+        {zeroTo90, 0, 3},  {{0, 45}, 0, 2},   {{0, 75}, 0, 2},  // 1.5 and 2.5 round to 2
+        {{12, 30}, 12, 1}, {{31, 40}, 31, 1},                   // 9 / 30 rounds to 0: width 1
+        {{-1, 20}, -1, 1},
+    };
+    for (const auto& c : cases) {
+        IntervalData data = fiveMinuteData(c.volumes);
+        PlotRequest histogram = PlotHistogram(data, wholeSpan(data));
+        EXPECT_EQ(histogram.bottomAxisTitle, "Volume");
+        ASSERT_EQ(histogram.series0.size(), 31u);
+        EXPECT_EQ(histogram.series0[0].x, c.firstX);
+        EXPECT_EQ(histogram.series0[30].x - histogram.series0[29].x, c.width) << c.firstX;
+    }
+    IntervalData data = fiveMinuteData(zeroTo90);
+    PlotRequest histogram = PlotHistogram(data, wholeSpan(data));
+    EXPECT_EQ(histogram.caption, "Histogram: 5 min Data");
+    EXPECT_EQ(histogram.series0[0].y, 3.0);   // 0, 1, 2
+    EXPECT_EQ(histogram.series0[30].y, 1.0);  // 90
+}
+
+TEST(IntervalPlots, OccupancyHistogramRoundsHalvesToEven) {
+    IntervalData data = fiveMinuteData({1, 1, 1, 1, 1}, {2.5f, 3.5f, 0.4f, -1.0f, 3.6f});
+    PlotSelection selection = wholeSpan(data);
+    selection.volumeHistogram = false;
+    PlotRequest histogram = PlotHistogram(data, selection);
+    EXPECT_EQ(histogram.bottomAxisTitle, "Occupancy");
+    EXPECT_EQ(xs(histogram.series0), (std::vector<double>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(xs(histogram.series0, true), (std::vector<double>{2, 0, 1, 0, 2}));
+}
+
+}  // namespace
+}  // namespace sorvane
