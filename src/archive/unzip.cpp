@@ -145,7 +145,7 @@ bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
         return false;
     }
     bool found = true;
-    const std::string missing = "Det " + std::to_string(det) + " does not exist\r\n";
+    auto logMissing = [&] { log_.appendLog("Det " + std::to_string(det) + " does not exist\r\n"); };
 
     if (auto row = findRow(det, isVolumeExt)) {
         std::string name = std::to_string(det) + ".v30";
@@ -154,7 +154,7 @@ bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
         std::memcpy(vol.data(), bytes.data(), kVolumeMemberBytes);
     } else {
         found = false;
-        log_.appendLog(missing);
+        logMissing();
     }
 
     if (auto row = findRow(det, isOccupancyExt)) {
@@ -170,7 +170,7 @@ bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
         decodeOccupancyMember(bytes, occupancyDivisor(name), occ);
     } else {
         found = false;
-        log_.appendLog(missing);
+        logMissing();
     }
     return found;
 }

@@ -22,9 +22,9 @@ std::string reasonOf(int err) {
 AtomicFileWriter::AtomicFileWriter(std::string destination) : destination_(std::move(destination)) {
     struct stat st {};
     if (::stat(destination_.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) fail("cannot write", EISDIR);
+        if (S_ISDIR(st.st_mode)) fail("cannot be written", EISDIR);
         // The rename below would replace a file the user has made read-only.
-        if (::access(destination_.c_str(), W_OK) != 0) fail("cannot write", errno);
+        if (::access(destination_.c_str(), W_OK) != 0) fail("cannot be written", errno);
     }
     std::string folder = folderPart(destination_);
     temporary_ = (folder.empty() ? std::string() : folder + "/") + "." +
@@ -33,7 +33,7 @@ AtomicFileWriter::AtomicFileWriter(std::string destination) : destination_(std::
     if (fd < 0) {
         int err = errno;
         temporary_.clear();
-        fail("cannot write", err);
+        fail("cannot be written", err);
     }
     // Files the user names get the usual permissions, not mkstemp's owner-only ones.
     mode_t mask = ::umask(0);
@@ -43,7 +43,7 @@ AtomicFileWriter::AtomicFileWriter(std::string destination) : destination_(std::
     if (file_ == nullptr) {
         int err = errno;
         ::close(fd);
-        fail("cannot write", err);
+        fail("cannot be written", err);
     }
     static_cast<void>(std::setvbuf(file_, nullptr, _IOFBF, 1 << 16));
 }
@@ -56,7 +56,7 @@ AtomicFileWriter::~AtomicFileWriter() {
 void AtomicFileWriter::write(std::string_view bytes) {
     if (bytes.empty()) return;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        fail("cannot write", errno);
+        fail("cannot be written", errno);
 }
 
 void AtomicFileWriter::commit() {
@@ -65,10 +65,10 @@ void AtomicFileWriter::commit() {
     if (std::fflush(f) != 0) {
         int err = errno;
         std::fclose(f);
-        fail("cannot write", err);
+        fail("cannot be written", err);
     }
-    if (std::fclose(f) != 0) fail("cannot write", errno);
-    if (::rename(temporary_.c_str(), destination_.c_str()) != 0) fail("cannot replace", errno);
+    if (std::fclose(f) != 0) fail("cannot be written", errno);
+    if (::rename(temporary_.c_str(), destination_.c_str()) != 0) fail("cannot be replaced", errno);
     temporary_.clear();
 }
 
