@@ -13,8 +13,8 @@ void printError(const std::string& message) {
 
 std::vector<std::string> intervalLabels() {
     std::vector<std::string> labels;
-    for (const IntervalSpec& spec : kIntervals)
-        labels.emplace_back(spec.label);
+    for (const IntervalSpec& row : kIntervals)
+        labels.emplace_back(row.label);
     return labels;
 }
 

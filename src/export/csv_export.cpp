@@ -146,18 +146,18 @@ std::string headerLine(const std::vector<std::string>& ids, bool volumeOnly) {
 // One data line in `buffer`, which has room for kTimeChars and kGroupChars per ID: the start
 // time and every ID's group. In volume-only mode the last volume is a number field: a blank
 // for the sign unless negative, and a blank after it.
-std::string_view buildDataLine(std::vector<char>& buffer, int interval, const IntervalSpec& spec,
+std::string_view buildDataLine(std::vector<char>& buffer, int interval, const IntervalSpec& row,
                                const SlotTable& table, const ExportSettings& settings) {
     char* out = buffer.data();
-    out = writeText(out, formatTimeOfDay(interval * spec.secondsPerInterval));
+    out = writeText(out, formatTimeOfDay(interval * row.secondsPerInterval));
     out = writeText(out, ", ");
-    const size_t firstSlot = static_cast<size_t>(interval * spec.slotsPerInterval);
+    const size_t firstSlot = static_cast<size_t>(interval * row.slotsPerInterval);
     const size_t idCount = table.volumes.size();
     for (size_t i = 0; i < idCount; ++i) {
         const bool last = i + 1 == idCount;
         const float* occ = settings.volumeOnly ? nullptr : table.occupancies[i].data() + firstSlot;
         DetSlot value = aggregateInterval(table.volumes[i].data() + firstSlot, occ,
-                                          spec.slotsPerInterval, settings.missing);
+                                          row.slotsPerInterval, settings.missing);
         if (settings.volumeOnly) {
             if (last && value.vol >= 0) *out++ = ' ';
             out = writeWhole(out, value.vol);
@@ -184,13 +184,13 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
 
     const SlotTable table = readSlotTable(numbers, reader, settings.volumeOnly, log);
     logInvalidCounts(ids, table, log);
-    const IntervalSpec& spec = intervalAt(settings.intervalPosition);
-    log.appendLog("Time Interval:  " + std::to_string(spec.secondsPerInterval) + " Seconds\r\n");
+    const IntervalSpec& row = intervalAt(settings.intervalPosition);
+    log.appendLog("Time Interval:  " + std::to_string(row.secondsPerInterval) + " Seconds\r\n");
 
     writer.write(headerLine(ids, settings.volumeOnly));
     std::vector<char> buffer(kTimeChars + ids.size() * kGroupChars);
-    for (int k = 0; k < spec.intervalsPerDay; ++k)
-        writer.write(buildDataLine(buffer, k, spec, table, settings));
+    for (int k = 0; k < row.intervalsPerDay; ++k)
+        writer.write(buildDataLine(buffer, k, row, table, settings));
     writer.commit();
 }
 

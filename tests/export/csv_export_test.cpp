@@ -155,12 +155,12 @@ TEST_F(ExportCsvTest, ColumnGroupsAndMissingDetectors) {
 TEST_F(ExportCsvTest, OneLinePerIntervalOfTheDay) {
     const Members members = {volumeMember("100", 1), occupancyMember("100", 50)};
     for (int position = -1; position <= 10; ++position) {
-        const IntervalSpec& spec = intervalAt(position);  // -1 and 10 give "30 sec"
+        const IntervalSpec& row = intervalAt(position);  // -1 and 10 give "30 sec"
         std::string text = run(members, {"100"}, {position, kZero, false, ""});
-        EXPECT_EQ(lineCount(text), spec.intervalsPerDay + 1);
-        EXPECT_EQ(line(text, static_cast<size_t>(spec.intervalsPerDay)),
-                  formatTimeOfDay((spec.intervalsPerDay - 1) * spec.secondsPerInterval) +
-                      ", 5.0, " + std::to_string(spec.slotsPerInterval));
+        EXPECT_EQ(lineCount(text), row.intervalsPerDay + 1);
+        EXPECT_EQ(line(text, static_cast<size_t>(row.intervalsPerDay)),
+                  formatTimeOfDay((row.intervalsPerDay - 1) * row.secondsPerInterval) + ", 5.0, " +
+                      std::to_string(row.slotsPerInterval));
     }
 }
 

@@ -16,12 +16,12 @@ DetectorDay dayOf(DetSlot slot) {
 }
 
 TEST(AggregateDay, IntervalCountsAndStartTimes) {
-    for (const IntervalSpec& spec : kIntervals) {
-        IntervalData data = aggregateDay(dayOf({1, 2.0f}), spec, MissingOption::SetToZero);
-        ASSERT_EQ(data.values.size(), static_cast<size_t>(spec.intervalsPerDay)) << spec.label;
-        EXPECT_EQ(data.values[0].vol, spec.slotsPerInterval) << spec.label;
-        EXPECT_EQ(data.values[0].occ, 2.0f) << spec.label;
-        EXPECT_EQ(data.startSeconds.back(), 86400 - spec.secondsPerInterval) << spec.label;
+    for (const IntervalSpec& row : kIntervals) {
+        IntervalData data = aggregateDay(dayOf({1, 2.0f}), row, MissingOption::SetToZero);
+        ASSERT_EQ(data.values.size(), static_cast<size_t>(row.intervalsPerDay)) << row.label;
+        EXPECT_EQ(data.values[0].vol, row.slotsPerInterval) << row.label;
+        EXPECT_EQ(data.values[0].occ, 2.0f) << row.label;
+        EXPECT_EQ(data.startSeconds.back(), 86400 - row.secondsPerInterval) << row.label;
     }
 }
 
