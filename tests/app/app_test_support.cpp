@@ -16,6 +16,20 @@ std::optional<QString> ScriptedDialogs::saveFile(const app::FileDialogRequest& r
     return answer(request);
 }
 
+std::optional<QColor> ScriptedDialogs::chooseColor(const QColor&, const QString&) {
+    if (colours.empty()) return std::nullopt;
+    std::optional<QColor> colour = colours.front();
+    colours.pop_front();
+    return colour;
+}
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList shown;
+    for (const ShownMessage& m : messages)
+        shown.append(m.text);
+    return shown;
+}
+
 std::optional<QString> ScriptedDialogs::answer(const app::FileDialogRequest& request) {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;

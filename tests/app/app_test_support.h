@@ -22,17 +22,22 @@ struct ShownMessage {
     QString text;
 };
 
-// Dialogs that never block: messages are recorded, file dialogs are answered from a queue
-// (nullopt is a cancel, and so is an empty queue).
+// Dialogs that never block: messages are recorded, file and colour dialogs are answered from
+// queues (nullopt is a cancel, and so is an empty queue).
 class ScriptedDialogs : public app::Dialogs {
   public:
     void message(app::MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<QString> openFile(const app::FileDialogRequest& request) override;
     std::optional<QString> saveFile(const app::FileDialogRequest& request) override;
+    std::optional<QColor> chooseColor(const QColor& initial, const QString& title) override;
+
+    // The texts of the messages shown so far, in order.
+    QStringList texts() const;
 
     std::vector<ShownMessage> messages;
     std::vector<app::FileDialogRequest> requests;
     std::deque<std::optional<QString>> answers;
+    std::deque<std::optional<QColor>> colours;
 
   private:
     std::optional<QString> answer(const app::FileDialogRequest& request);
