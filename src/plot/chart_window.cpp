@@ -33,9 +33,8 @@ constexpr QSize kHistogramSize(470, 311);
 
 // A pointer of 3 pixels on each side of its point.
 constexpr qreal kScatterMarkerSize = 7;
-// Axis room beside the outermost points, as a share of the data's span.
-constexpr double kPointMargin = 0.05;
 constexpr int kTimeTicks = 7;
+constexpr int kHistogramLabels = 6;
 
 enum class Coordinate { X, Y };
 
@@ -82,7 +81,7 @@ ChartWindow::ChartWindow(const char* name, const PlotRequest& request, Dialogs& 
 }
 
 void ChartWindow::addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeries* series,
-                          const QString& title, double low, double high, double margin) {
+                          const QString& title, double low, double high, AxisFit fit) {
     axis->setTitleText(title);
     chart()->addAxis(axis, side);
     series->attachAxis(axis);
@@ -90,12 +89,10 @@ void ChartWindow::addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeri
         low -= 1.0;
         high += 1.0;
     }
+    setAxisRange(axis, low, high);
     if (auto* values = qobject_cast<QValueAxis*>(axis)) {
-        double room = (high - low) * margin;
-        values->setRange(low - room, high + room);
-        values->applyNiceNumbers();
-    } else {
-        setAxisRange(axis, low, high);
+        values->setLabelFormat(QStringLiteral("%g"));
+        if (fit == AxisFit::Nice) values->applyNiceNumbers();
     }
     automaticRanges_[axis] = axisRange(axis);
 }
@@ -174,9 +171,9 @@ frmGraphS::frmGraphS(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     auto [xLow, xHigh] = extent(request.series0, Coordinate::X);
     auto [yLow, yHigh] = extent(request.series0, Coordinate::Y);
     addAxis(new QValueAxis, Qt::AlignBottom, points, QStringLiteral("Occupancy"), xLow, xHigh,
-            kPointMargin);
+            AxisFit::Nice);
     addAxis(new QValueAxis, Qt::AlignLeft, points, QStringLiteral("Volume"), yLow, yHigh,
-            kPointMargin);
+            AxisFit::Nice);
     setGradientBackground(kLightCyan);
 }
 
@@ -200,14 +197,14 @@ frmGraphL::frmGraphL(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     time->setFormat(QStringLiteral("hh:mm"));
     time->setTickCount(kTimeTicks);
     addAxis(time, Qt::AlignBottom, vol, QStringLiteral("Time"), timeAxisValue(first),
-            timeAxisValue(last + step), 0.0);
+            timeAxisValue(last + step), AxisFit::Exact);
     occ->attachAxis(time);
     auto [volLow, volHigh] = extent(request.series0, Coordinate::Y);
     addAxis(new QValueAxis, Qt::AlignLeft, vol, QStringLiteral("Volume"), volLow, volHigh,
-            kPointMargin);
+            AxisFit::Nice);
     auto [occLow, occHigh] = extent(request.series1, Coordinate::Y);
     addAxis(new QValueAxis, Qt::AlignRight, occ, QStringLiteral("Occupancy"), occLow, occHigh,
-            kPointMargin);
+            AxisFit::Nice);
 
     TChart1->setRubberBand(QChartView::HorizontalRubberBand);
     TChart1->setHorizontalPanning(true);
@@ -243,10 +240,17 @@ frmGraphH::frmGraphH(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
 
     auto [xLow, xHigh] = extent(bars, Coordinate::X);
     auto [yLow, yHigh] = extent(bars, Coordinate::Y);
-    addAxis(new QValueAxis, Qt::AlignBottom, area, toQString(request.bottomAxisTitle), xLow,
-            xHigh + width, 0.0);
+    // The bottom axis spans the bars exactly, labelled at bin edges.
+    auto* edges = new QValueAxis;
+    addAxis(edges, Qt::AlignBottom, area, toQString(request.bottomAxisTitle), xLow, xHigh + width,
+            AxisFit::Exact);
+    edges->setTickType(QValueAxis::TicksDynamic);
+    edges->setTickAnchor(xLow);
+    auto binsPerLabel =
+        static_cast<double>((bars.size() + kHistogramLabels - 1) / kHistogramLabels);
+    edges->setTickInterval(width * std::max(1.0, binsPerLabel));
     addAxis(new QValueAxis, Qt::AlignLeft, area, QStringLiteral("Occurrence "), 0.0,
-            std::max(yHigh, 1.0), 0.0);
+            std::max(yHigh, 1.0), AxisFit::Nice);
 }
 
 ChartWindow* showPlot(const PlotRequest& request, Dialogs& dialogs, QWidget* owner) {

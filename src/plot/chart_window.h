@@ -43,11 +43,11 @@ class ChartWindow : public QWidget {
     ChartWindow(const char* name, const PlotRequest& request, Dialogs& dialogs, QWidget* owner,
                 QSize clientSize, bool hasEditor);
 
-    // Adds an axis on one side for the series with the range fitted to [low, high]: a time
-    // axis exactly, a value axis widened by `margin` of the span on each side and rounded to
-    // nice numbers. That range is the axis' automatic range.
+    // Adds an axis on one side for the series with the range fitted to [low, high], exactly or
+    // widened to round numbers. That range is the axis' automatic range.
+    enum class AxisFit { Exact, Nice };
     void addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeries* series,
-                 const QString& title, double low, double high, double margin);
+                 const QString& title, double low, double high, AxisFit fit);
     // A vertical gradient from white at the top to `end` at the bottom.
     void setGradientBackground(const QColor& end);
 

@@ -75,4 +75,17 @@ QStringList entriesOf(const QComboBox* selector) {
     return entries;
 }
 
+void pick(QComboBox* selector, int position) {
+    selector->setCurrentIndex(position);
+    emit selector->activated(position);
+}
+
+QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {
+    QList<app::ChartWindow*> open;
+    for (app::ChartWindow* chart : window.findChildren<app::ChartWindow*>()) {
+        if (chart->isVisible()) open.append(chart);
+    }
+    return open;
+}
+
 }  // namespace sorvane::test

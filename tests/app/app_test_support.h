@@ -11,6 +11,7 @@
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
+#include "plot/chart_window.h"
 #include "support/test_support.h"
 
 namespace sorvane::test {
@@ -72,5 +73,11 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
 
 // Texts of a selector's entries.
 QStringList entriesOf(const QComboBox* selector);
+
+// Picks an entry of a selector as a user does: selects it and reports the activation.
+void pick(QComboBox* selector, int position);
+
+// The chart windows the window has open, oldest first.
+QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);
 
 }  // namespace sorvane::test
