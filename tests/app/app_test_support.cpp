@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include "mkarchive/synthetic_day.h"
+
 namespace sorvane::test {
 
 void ScriptedDialogs::message(app::MessageIcon icon, const QString& title, const QString& text) {
@@ -66,6 +68,17 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
         members.push_back({std::to_string(det) + ".o30", occupancyBytes(100)});
     }
     return QString::fromStdString(makeArchive(dir, name, members));
+}
+
+std::string makeSyntheticArchive(const TempDir& dir, int detectors) {
+    synth::DayOptions options;
+    options.detectors = detectors;
+    options.seed = 11;
+    options.faultShare = 0.5;
+    std::string path = dir.file("synthetic.traffic");
+    synth::writeArchive(
+        path, synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped));
+    return path;
 }
 
 QStringList entriesOf(const QComboBox* selector) {

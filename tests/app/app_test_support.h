@@ -71,6 +71,9 @@ class WindowFixture {
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
                             const std::vector<int>& detectors);
 
+// A generated day of `detectors` detectors from number 100, half of them with faults.
+std::string makeSyntheticArchive(const TempDir& dir, int detectors);
+
 // Texts of a selector's entries.
 QStringList entriesOf(const QComboBox* selector);
 
