@@ -166,6 +166,17 @@ class HealthTestTabTest : public QObject {
         QVERIFY(f.tab().lstBaddetect->count() > 1 && !f.tab().cmdShowreport->isEnabled());
     }
 
+    void closingTheWindowEndsARun() {
+        HealthFixture f;
+        f.window().show();
+        QTimer::singleShot(0, &f.window(), &QWidget::close);
+        f.tab().cmdHealth->click();
+        QVERIFY(!f.window().isVisible());
+        QVERIFY(QFile::exists(f.qfile("Log.txt")));
+        QVERIFY(!QFile::exists(f.qfile("Diagnostic_Report.txt")));
+        QVERIFY(!f.tab().running() && f.tab().cmdHealth->isEnabled());
+    }
+
     void listLineOpensTheDetectorsWholeDay() {
         HealthFixture f;
         f.tab().cmdHealth->click();

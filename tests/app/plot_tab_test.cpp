@@ -287,7 +287,9 @@ class PlotTabTest : public QObject {
         loadDay(f);
         f.window().plotTab->cmdLine->click();
         ChartWindow* chart = test::chartsOf(f.window()).back();
+        auto unzoomed = axisRange(chart->chart()->axes().front());
         QTest::mouseDClick(chart->TChart1->viewport(), Qt::LeftButton);
+        QCOMPARE(axisRange(chart->chart()->axes().front()), unzoomed);  // clicks do not zoom
         auto* editor = chart->findChild<ChartEditor*>();
         QVERIFY(editor != nullptr && editor->isVisible());
 
