@@ -88,6 +88,13 @@ QStringList entriesOf(const QComboBox* selector) {
     return entries;
 }
 
+QStringList linesOf(const QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines.append(list->item(i)->text());
+    return lines;
+}
+
 void pick(QComboBox* selector, int position) {
     selector->setCurrentIndex(position);
     emit selector->activated(position);

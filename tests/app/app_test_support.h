@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QObject>
 #include <QString>
 #include <deque>
@@ -74,8 +75,9 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
 // A generated day of `detectors` detectors from number 100, half of them with faults.
 std::string makeSyntheticArchive(const TempDir& dir, int detectors);
 
-// Texts of a selector's entries.
+// Texts of a selector's entries and of a list's lines.
 QStringList entriesOf(const QComboBox* selector);
+QStringList linesOf(const QListWidget* list);
 
 // Picks an entry of a selector as a user does: selects it and reports the activation.
 void pick(QComboBox* selector, int position);
