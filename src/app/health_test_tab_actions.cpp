@@ -23,14 +23,6 @@ namespace {
 // Thrown from the progress report to leave a run whose window is closing.
 struct RunStopped {};
 
-QStringList toQStringList(const std::vector<std::string>& lines) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines)
-        list.append(toQString(line));
-    return list;
-}
-
 }  // namespace
 
 void HealthTestTab::cmdHealth_Click() {

@@ -54,12 +54,8 @@ void PlotTab::ComputePlotData() {
     cmbStartTime->setCurrentIndex(0);
     cmbEndTime->setCurrentIndex(cmbEndTime->count() - 1);
 
-    QStringList lines;
-    lines.reserve(times.size());
-    for (const std::string& line : intervalLines(state_.plotData))
-        lines.append(toQString(line));
     List1->clear();
-    List1->addItems(lines);
+    List1->addItems(toQStringList(intervalLines(state_.plotData)));
 }
 
 void PlotTab::cmdDetExtract_Click() {
