@@ -270,6 +270,16 @@ class PlotTabTest : public QObject {
         chart->resetZoom();
         QCOMPARE(axisRange(c->axes().front()), unzoomed);
 
+        // A drag with the right button pans along the day (and opens no menu).
+        QWidget* view = chart->TChart1->viewport();
+        QPoint from = view->rect().center();
+        QTest::mousePress(view, Qt::RightButton, {}, from);
+        QTest::mouseMove(view, from - QPoint(60, 0));
+        QTest::mouseRelease(view, Qt::RightButton, {}, from - QPoint(60, 0));
+        auto [start, end] = axisRange(c->axes().front());
+        QVERIFY(start > unzoomed.first);
+        QCOMPARE(qRound64(end - start), qRound64(unzoomed.second - unzoomed.first));
+
         f.dialogs.answers = {f.qfile("line.png"), f.qfile("no/folder/x.png")};
         chart->saveImageAs();
         chart->saveImageAs();
