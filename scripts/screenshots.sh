@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the window's pictures for the README under Xvfb: each tab, the log window and the
-# splash, with a sample day loaded and the factory health parameters in their boxes.
+# splash, each chart kind and the chart editor, with a sample day loaded, the factory health
+# parameters in their boxes and a health test run over all detectors.
 # Usage: scripts/screenshots.sh [FOLDER]   (default: docs/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/detector_day.h"
 #include "archive/unzip.h"
@@ -46,6 +48,14 @@ QString fromNativePath(const std::string& path);
 // Core texts (UTF-8) shown in the window.
 inline QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline QStringList toQStringList(const std::vector<std::string>& texts) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& text : texts)
+        list.append(toQString(text));
+    return list;
 }
 
 }  // namespace sorvane::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <optional>
 
@@ -23,8 +24,8 @@ struct FileDialogRequest {
     bool confirmOverwrite = false;  // save: ask before an existing file is chosen
 };
 
-// Every message box and file dialog of the window goes through this interface, so that tests
-// can answer them without a blocking dialog.
+// Every message box, file dialog and colour dialog of the window goes through this interface, so
+// that tests can answer them without a blocking dialog.
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
@@ -35,6 +36,9 @@ class Dialogs {
     // The chosen path, or nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+
+    // The colour the user picks, starting from `initial`, or nullopt when the user cancels.
+    virtual std::optional<QColor> chooseColor(const QColor& initial, const QString& title) = 0;
 };
 
 }  // namespace sorvane::app

@@ -3,11 +3,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
+#include "app/error_messages.h"
 #include "app/widget_factory.h"
 
 namespace sorvane::app {
 
-ExportTab::ExportTab(QWidget* parent) : QWidget(parent) {
+ExportTab::ExportTab(AppState& state, Dialogs& dialogs, ExportSources sources, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), sources_(sources) {
     Label15 = makeWrappedLabel(
         this, "Label15",
         QStringLiteral("Saves vol and occ data for the listed detectors to a single csv file. "
@@ -39,7 +41,16 @@ ExportTab::ExportTab(QWidget* parent) : QWidget(parent) {
     options->addWidget(optVolume);
 
     cmdExport = makeButton(this, "cmdExport", QStringLiteral("Export to File (*.csv Format)"));
+    layOut();
 
+    connect(cmdDetFile, &QPushButton::clicked, this,
+            [this] { showingErrors(dialogs_, [this] { cmdDetFile_Click(); }); });
+    connect(cmdSBrowse, &QPushButton::clicked, this, &ExportTab::cmdSBrowse_Click);
+    connect(cmdExport, &QPushButton::clicked, this,
+            [this] { showingErrors(dialogs_, [this] { cmdExport_Click(); }); });
+}
+
+void ExportTab::layOut() {
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label15, 0, 0, 1, 3);
     grid->addWidget(Label2, 1, 0, 1, 3);

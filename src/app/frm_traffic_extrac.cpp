@@ -25,10 +25,10 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
 
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
     fileTab = new FileTab;
-    plotTab = new PlotTab;
-    exportTab = new ExportTab;
+    plotTab = new PlotTab(state_, dialogs_);
+    exportTab = new ExportTab(state_, dialogs_, {fileTab->txtZipName, plotTab->optNeg});
     paramTab = new HealthParamTab(state_, dialogs_);
-    testTab = new HealthTestTab;
+    testTab = new HealthTestTab(state_, dialogs_, *paramTab);
     SSTab1->addTab(fileTab, QStringLiteral("File"));
     SSTab1->addTab(plotTab, QStringLiteral("Plot vol/occ"));
     SSTab1->addTab(exportTab, QStringLiteral("Export "));
@@ -54,6 +54,9 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     connect(fileTab->cmdBrowse, &QPushButton::clicked, this, &frmTrafficExtrac::cmdBrowse_Click);
     connect(fileTab->Command1, &QPushButton::clicked, this, &frmTrafficExtrac::Command1_Click);
     connect(fileTab->cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    // A health test runs on the archive it started with: no other can be loaded meanwhile.
+    connect(testTab, &HealthTestTab::runningChanged, fileTab->cmdBrowse,
+            [this](bool running) { fileTab->cmdBrowse->setEnabled(!running); });
 
     resize(900, 620);
     Form_Load();
@@ -82,6 +85,7 @@ void frmTrafficExtrac::Command1_Click() {
 }
 
 void frmTrafficExtrac::closeEvent(QCloseEvent* event) {
+    testTab->stopRun();  // a running health test ends after its current detector
     Form_Unload();
     event->accept();
 }

@@ -3,11 +3,14 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
+#include "app/error_messages.h"
 #include "app/widget_factory.h"
 
 namespace sorvane::app {
 
-HealthTestTab::HealthTestTab(QWidget* parent) : QWidget(parent) {
+HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthParamTab& parameters,
+                             QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), parameters_(parameters) {
     cmdHealth = makeButton(this, "cmdHealth", QStringLiteral("Test All Detectors"));
     Label16 = makeLabel(this, "Label16", QStringLiteral("*Takes about 2min"));
     txtChkdetector = makeControl<QLineEdit>(this, "txtChkdetector");
@@ -33,7 +36,24 @@ HealthTestTab::HealthTestTab(QWidget* parent) : QWidget(parent) {
     // The report buttons open reports written by a run of this program.
     cmdShowreport->setEnabled(false);
     cmdShowsingleReport->setEnabled(false);
+    layOut();
 
+    connect(cmdHealth, &QPushButton::clicked, this,
+            [this] { showingErrors(dialogs_, [this] { cmdHealth_Click(); }); });
+    connect(cmdTestSingledet, &QPushButton::clicked, this,
+            [this] { showingErrors(dialogs_, [this] { cmdTestSingledet_Click(); }); });
+    connect(txtChkdetector, &QLineEdit::returnPressed, cmdTestSingledet, &QPushButton::click);
+    for (QListWidget* list : {lstBaddetect, lstSuspdetect}) {
+        connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+            showingErrors(dialogs_, [&] { plotListedDetector(item); });
+        });
+    }
+    connect(cmdShowreport, &QPushButton::clicked, this, &HealthTestTab::cmdShowreport_Click);
+    connect(cmdShowsingleReport, &QPushButton::clicked, this,
+            &HealthTestTab::cmdShowsingleReport_Click);
+}
+
+void HealthTestTab::layOut() {
     auto* run = new QHBoxLayout;
     run->addWidget(cmdHealth);
     run->addWidget(Label16);

@@ -7,15 +7,36 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
+#include <cstdint>
+#include <string_view>
 
 namespace sorvane::app {
 
-// Tab "Det Health Test": runs the health test over all detectors or one, lists the problem
-// detectors and opens the reports.
+class AppState;
+class Dialogs;
+class HealthParamTab;
+
+// Tab "Det Health Test": runs the health test over all detectors or one with the parameters of
+// the "Det Health Param" tab, lists the problem detectors, writes and opens the reports, and
+// plots a listed detector on a click. A run lets the window's events through after each
+// detector; it works on detector days of its own.
 class HealthTestTab : public QWidget {
     Q_OBJECT
   public:
-    explicit HealthTestTab(QWidget* parent = nullptr);
+    HealthTestTab(AppState& state, Dialogs& dialogs, const HealthParamTab& parameters,
+                  QWidget* parent = nullptr);
+
+    void cmdHealth_Click();
+    void cmdTestSingledet_Click();
+    // A click on a list line plots the detector whose number begins the line.
+    void lstBaddetect_Click(const QListWidgetItem* item) { plotListedDetector(item); }
+    void lstSuspdetect_Click(const QListWidgetItem* item) { plotListedDetector(item); }
+    void cmdShowreport_Click();
+    void cmdShowsingleReport_Click();
+
+    bool running() const { return running_; }
+    // Ends a run after the detector it is testing, without lists or report (the window closes).
+    void stopRun() { stopRequested_ = running_; }
 
     QPushButton* cmdHealth;
     QLabel* Label16;
@@ -33,6 +54,23 @@ class HealthTestTab : public QWidget {
     QRadioButton* optScatterPlot;
     QPushButton* cmdShowreport;
     QPushButton* cmdShowsingleReport;
+
+  signals:
+    // A run started or ended; the window keeps its archive loaded for the whole run.
+    void runningChanged(bool running);
+
+  private:
+    void layOut();
+    void RunHealthTest(int16_t det);
+    void setRunning(bool running);
+    void plotListedDetector(const QListWidgetItem* item);
+    void openReport(std::string_view fileName);
+
+    AppState& state_;
+    Dialogs& dialogs_;
+    const HealthParamTab& parameters_;
+    bool running_ = false;
+    bool stopRequested_ = false;
 };
 
 }  // namespace sorvane::app

@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/app_state.h"
+#include "app/error_messages.h"
 #include "app/widget_factory.h"
 #include "archive/unzip.h"
 
@@ -22,7 +24,8 @@ QVBoxLayout* captioned(QLabel* caption, QWidget* control) {
 
 }  // namespace
 
-PlotTab::PlotTab(QWidget* parent) : QWidget(parent) {
+PlotTab::PlotTab(AppState& state, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs) {
     Label8 = makeLabel(this, "Label8", QStringLiteral("Date:"));
     lblDate = makeLabel(this, "lblDate", QString());
     cmbDetector = makeSelector(this, "cmbDetector");
@@ -31,6 +34,7 @@ PlotTab::PlotTab(QWidget* parent) : QWidget(parent) {
     Label17 = makeLabel(this, "Label17", QStringLiteral("Or Enter Det ID:"), txtDetID);
     cmdDetExtract = makeButton(this, "cmdDetExtract", QStringLiteral("Extract"));
     List1 = makeControl<QListWidget>(this, "List1");
+    List1->setUniformItemSizes(true);  // 2880 lines at "30 sec"
     Label14 = makeLabel(this, "Label14", QStringLiteral("Raw Detector Data"), List1);
     Label3 = makeLabel(this, "Label3", QStringLiteral("Time: Vol, Occ(%)"));
     cmbStartTime = makeSelector(this, "cmbStartTime");
@@ -43,6 +47,9 @@ PlotTab::PlotTab(QWidget* parent) : QWidget(parent) {
 
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("Recompute Data"));
     cmbPlotInterval = makeControl<QComboBox>(Frame3, "cmbPlotInterval");
+    // Typed text is allowed; it counts as "30 sec" and shows in the plot captions.
+    cmbPlotInterval->setEditable(true);
+    cmbPlotInterval->setInsertPolicy(QComboBox::NoInsert);
     Label12 = makeLabel(Frame3, "Label12", QStringLiteral("Time Interval"), cmbPlotInterval);
     cmdRecomp = makeButton(Frame3, "cmdRecomp", QStringLiteral("Compute"));
     auto* recompute = new QHBoxLayout(Frame3);
@@ -67,7 +74,22 @@ PlotTab::PlotTab(QWidget* parent) : QWidget(parent) {
     histogram->addWidget(optVol);
     histogram->addWidget(optOcc);
     cmdHist = makeButton(this, "cmdHist", QStringLiteral("Histogram"));
+    layOut();
 
+    connect(cmbDetector, &QComboBox::activated, this, [this](int position) {
+        showingErrors(dialogs_, [&] { cmbDetector_Click(position); });
+    });
+    connect(cmdDetExtract, &QPushButton::clicked, this,
+            [this] { showingErrors(dialogs_, [this] { cmdDetExtract_Click(); }); });
+    connect(txtDetID, &QLineEdit::returnPressed, cmdDetExtract, &QPushButton::click);
+    connect(cmdRecomp, &QPushButton::clicked, this, &PlotTab::cmdRecomp_Click);
+    connect(btnTotal, &QPushButton::clicked, this, &PlotTab::btnTotal_Click);
+    connect(cmdScatter, &QPushButton::clicked, this, &PlotTab::cmdScatter_Click);
+    connect(cmdLine, &QPushButton::clicked, this, &PlotTab::cmdLine_Click);
+    connect(cmdHist, &QPushButton::clicked, this, &PlotTab::cmdHist_Click);
+}
+
+void PlotTab::layOut() {
     // Left: the detector and its day. Right: span, total and plots.
     auto* left = new QGridLayout;
     left->addWidget(Label8, 0, 0);
@@ -102,8 +124,6 @@ PlotTab::PlotTab(QWidget* parent) : QWidget(parent) {
     auto* columns = new QHBoxLayout(this);
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
-
-    connect(cmbDetector, &QComboBox::activated, this, &PlotTab::cmbDetector_Click);
 }
 
 void PlotTab::fillPlotIntervals() {
@@ -117,6 +137,11 @@ void PlotTab::clearSelectors() {
 }
 
 void PlotTab::setDetectorList(const Unzip& reader) {
+    clearSelector(cmbStartTime);
+    clearSelector(cmbEndTime);
+    List1->clear();
+    state_.plotData = {};
+    shownPosition_ = -1;
     clearSelector(cmbDetector);
     for (int i = 0; i < reader.detCount(); ++i) {
         cmbDetector->addItem(QString::number(reader.detNum(i)));
@@ -133,10 +158,6 @@ void PlotTab::enablePlotButtons(bool enabled) {
     for (QPushButton* button : {cmdScatter, cmdLine, cmdHist, cmdRecomp}) {
         button->setEnabled(enabled);
     }
-}
-
-void PlotTab::cmbDetector_Click(int position) {
-    emit detectorSelected(position);
 }
 
 }  // namespace sorvane::app

@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -60,6 +61,12 @@ std::optional<QString> QtDialogs::openFile(const FileDialogRequest& request) {
 
 std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& request) {
     return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+std::optional<QColor> QtDialogs::chooseColor(const QColor& initial, const QString& title) {
+    QColor chosen = QColorDialog::getColor(initial, QApplication::activeWindow(), title);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
 }
 
 QStringList qtNameFilters(const QString& filter) {

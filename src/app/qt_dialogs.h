@@ -6,12 +6,14 @@
 
 namespace sorvane::app {
 
-// The dialogs of the running program: QMessageBox and QFileDialog, modal to the active window.
+// The dialogs of the running program: QMessageBox, QFileDialog and QColorDialog, modal to the
+// active window.
 class QtDialogs : public Dialogs {
   public:
     void message(MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QColor> chooseColor(const QColor& initial, const QString& title) override;
 };
 
 // Qt's name filters for a description|pattern filter text: "*.traffic files|*.traffic" becomes

@@ -6,9 +6,14 @@
 #include <array>
 #include <iostream>
 
+#include "app/export_tab.h"
 #include "app/frm_log.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
+#include "app/health_test_tab.h"
+#include "app/plot_tab.h"
+#include "plot/chart_editor.h"
+#include "plot/chart_window.h"
 
 namespace sorvane::app {
 
@@ -26,6 +31,42 @@ bool savePicture(QWidget& widget, const QDir& folder, const char* name) {
     return false;
 }
 
+// Clicks a button and returns the chart window that the click opened, if any.
+ChartWindow* chartOpenedBy(frmTrafficExtrac& window, QAbstractButton* button) {
+    QList<ChartWindow*> before = window.findChildren<ChartWindow*>();
+    button->click();
+    for (ChartWindow* chart : window.findChildren<ChartWindow*>()) {
+        if (!before.contains(chart)) return chart;
+    }
+    return nullptr;
+}
+
+bool saveChart(frmTrafficExtrac& window, QAbstractButton* button, const QDir& folder,
+               const char* name) {
+    ChartWindow* chart = chartOpenedBy(window, button);
+    if (chart == nullptr) {
+        std::cerr << "sorvane: no chart for " << name << '\n';
+        return false;
+    }
+    return savePicture(*chart, folder, name);
+}
+
+// The charts of the shown detector at five minutes, and the editor of its line chart.
+bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
+    PlotTab& plot = *window.plotTab;
+    plot.cmbPlotInterval->setCurrentIndex(5);
+    plot.cmdRecomp->click();
+    bool saved = saveChart(window, plot.cmdScatter, folder, "chart-scatter.png");
+    saved = saveChart(window, plot.cmdHist, folder, "chart-histogram.png") && saved;
+    ChartWindow* line = chartOpenedBy(window, plot.cmdLine);
+    if (line == nullptr) return false;
+    saved = savePicture(*line, folder, "chart-line.png") && saved;
+    line->openEditor();
+    if (auto* editor = line->findChild<ChartEditor*>())
+        saved = savePicture(*editor, folder, "chart-editor.png") && saved;
+    return saved;
+}
+
 }  // namespace
 
 bool saveScreenshots(frmTrafficExtrac& window, const QString& folder) {
@@ -34,6 +75,11 @@ bool saveScreenshots(frmTrafficExtrac& window, const QString& folder) {
         std::cerr << "sorvane: could not create " << folder.toStdString() << '\n';
         return false;
     }
+    // A list to export and a finished health test, as a user would have them.
+    if (window.exportTab->txtDetIDs->toPlainText().isEmpty())
+        window.exportTab->txtDetIDs->setPlainText(QStringLiteral("100,101,102,103,104,105"));
+    if (window.SSTab1->isTabEnabled(kTabHealthTest)) window.testTab->cmdHealth->click();
+
     bool saved = true;
     for (int tab = 0; tab < kTabCount; ++tab) {
         window.SSTab1->setCurrentIndex(tab);
@@ -45,6 +91,7 @@ bool saveScreenshots(frmTrafficExtrac& window, const QString& folder) {
     window.splashWindow()->show();
     saved = savePicture(*window.splashWindow(), dir, "splash.png") && saved;
     window.splashWindow()->close();
+    if (window.plotTab->cmbDetector->count() > 0) saved = saveCharts(window, dir) && saved;
     return saved;
 }
 

@@ -6,8 +6,9 @@ namespace sorvane::app {
 
 class frmTrafficExtrac;
 
-// Saves a PNG of each tab of the window, of the log window and of the splash into `folder`
-// (for the documentation). False, with the reason on stderr, when a picture was not saved.
+// Saves a PNG of each tab of the window (after a health test), of the log window, the splash,
+// each chart kind and the chart editor into `folder` (for the documentation). False, with the
+// reason on stderr, when a picture was not saved.
 bool saveScreenshots(frmTrafficExtrac& window, const QString& folder);
 
 }  // namespace sorvane::app

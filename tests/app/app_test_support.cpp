@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include "mkarchive/synthetic_day.h"
+
 namespace sorvane::test {
 
 void ScriptedDialogs::message(app::MessageIcon icon, const QString& title, const QString& text) {
@@ -14,6 +16,20 @@ std::optional<QString> ScriptedDialogs::openFile(const app::FileDialogRequest& r
 
 std::optional<QString> ScriptedDialogs::saveFile(const app::FileDialogRequest& request) {
     return answer(request);
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColor(const QColor&, const QString&) {
+    if (colours.empty()) return std::nullopt;
+    std::optional<QColor> colour = colours.front();
+    colours.pop_front();
+    return colour;
+}
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList shown;
+    for (const ShownMessage& m : messages)
+        shown.append(m.text);
+    return shown;
 }
 
 std::optional<QString> ScriptedDialogs::answer(const app::FileDialogRequest& request) {
@@ -54,11 +70,42 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
     return QString::fromStdString(makeArchive(dir, name, members));
 }
 
+std::string makeSyntheticArchive(const TempDir& dir, int detectors) {
+    synth::DayOptions options;
+    options.detectors = detectors;
+    options.seed = 11;
+    options.faultShare = 0.5;
+    std::string path = dir.file("synthetic.traffic");
+    synth::writeArchive(
+        path, synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped));
+    return path;
+}
+
 QStringList entriesOf(const QComboBox* selector) {
     QStringList entries;
     for (int i = 0; i < selector->count(); ++i)
         entries.append(selector->itemText(i));
     return entries;
+}
+
+QStringList linesOf(const QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines.append(list->item(i)->text());
+    return lines;
+}
+
+void pick(QComboBox* selector, int position) {
+    selector->setCurrentIndex(position);
+    emit selector->activated(position);
+}
+
+QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {
+    QList<app::ChartWindow*> open;
+    for (app::ChartWindow* chart : window.findChildren<app::ChartWindow*>()) {
+        if (chart->isVisible()) open.append(chart);
+    }
+    return open;
 }
 
 }  // namespace sorvane::test

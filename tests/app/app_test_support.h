@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QObject>
 #include <QString>
 #include <deque>
@@ -11,6 +12,7 @@
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
+#include "plot/chart_window.h"
 #include "support/test_support.h"
 
 namespace sorvane::test {
@@ -22,17 +24,22 @@ struct ShownMessage {
     QString text;
 };
 
-// Dialogs that never block: messages are recorded, file dialogs are answered from a queue
-// (nullopt is a cancel, and so is an empty queue).
+// Dialogs that never block: messages are recorded, file and colour dialogs are answered from
+// queues (nullopt is a cancel, and so is an empty queue).
 class ScriptedDialogs : public app::Dialogs {
   public:
     void message(app::MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<QString> openFile(const app::FileDialogRequest& request) override;
     std::optional<QString> saveFile(const app::FileDialogRequest& request) override;
+    std::optional<QColor> chooseColor(const QColor& initial, const QString& title) override;
+
+    // The texts of the messages shown so far, in order.
+    QStringList texts() const;
 
     std::vector<ShownMessage> messages;
     std::vector<app::FileDialogRequest> requests;
     std::deque<std::optional<QString>> answers;
+    std::deque<std::optional<QColor>> colours;
 
   private:
     std::optional<QString> answer(const app::FileDialogRequest& request);
@@ -65,7 +72,17 @@ class WindowFixture {
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
                             const std::vector<int>& detectors);
 
-// Texts of a selector's entries.
+// A generated day of `detectors` detectors from number 100, half of them with faults.
+std::string makeSyntheticArchive(const TempDir& dir, int detectors);
+
+// Texts of a selector's entries and of a list's lines.
 QStringList entriesOf(const QComboBox* selector);
+QStringList linesOf(const QListWidget* list);
+
+// Picks an entry of a selector as a user does: selects it and reports the activation.
+void pick(QComboBox* selector, int position);
+
+// The chart windows the window has open, oldest first.
+QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);
 
 }  // namespace sorvane::test

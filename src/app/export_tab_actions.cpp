@@ -1,0 +1,105 @@
+// The work of the "Export " tab: the detector-list file, the destination and the export.
+#include <QApplication>
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/export_tab.h"
+#include "common/text_file.h"
+#include "export/id_list.h"
+
+namespace sorvane::app {
+
+namespace {
+
+// The wait cursor while an export runs; the normal one comes back however the export ends.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// The ID parser reads CR LF as a blank, as in a typed list; the box hands out bare line feeds.
+std::string idText(const QPlainTextEdit* box) {
+    QString text = box->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text.toStdString();
+}
+
+}  // namespace
+
+void ExportTab::cmdDetFile_Click() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select a detector list file");
+    request.filter = QStringLiteral("All files (*.*)|*.*|*.txt files|*.txt");
+    request.selectedFilter = 1;
+    request.defaultExtension = QStringLiteral("txt");
+    request.mustExist = true;
+    std::optional<QString> path = dialogs_.openFile(request);
+    if (!path) return;
+    // A file that cannot be read throws, naming the file and the reason.
+    std::string text = ReadTextFile(toNativePath(*path));
+    C_csvRead parser;
+    std::vector<std::string> ids = parser.GetArr(text);
+    if (parser.inputError()) {
+        dialogs_.message(MessageIcon::Information, kAppTitle,
+                         toQString(idListErrorMessage(parser)));
+        return;
+    }
+    txtDetIDs->setPlainText(toQString(joinIds(ids)));
+}
+
+void ExportTab::cmdSBrowse_Click() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select the output *.csv file");
+    request.filter = QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv");
+    request.selectedFilter = 1;
+    request.defaultExtension = QStringLiteral("csv");
+    request.confirmOverwrite = true;
+    QString current = txtDestFile->text();
+    if (!current.isEmpty())
+        request.initialName = fromNativePath(fileNamePart(toNativePath(current)));
+    if (std::optional<QString> path = dialogs_.saveFile(request)) txtDestFile->setText(*path);
+}
+
+void ExportTab::cmdExport_Click() {
+    const QString warning = toQString(kExportWarningTitle);
+    QString archive = sources_.txtZipName->text();
+    if (archive.isEmpty()) {
+        dialogs_.message(MessageIcon::Exclamation, warning, toQString(kMsgNoArchiveName));
+        return;
+    }
+    if (txtDetIDs->toPlainText().isEmpty()) {
+        dialogs_.message(MessageIcon::Information, warning, toQString(kMsgNoDetectorIds));
+        return;
+    }
+    C_csvRead parser;
+    std::vector<std::string> ids = parser.GetArr(idText(txtDetIDs));
+    if (parser.inputError()) {
+        dialogs_.message(MessageIcon::Information, kAppTitle,
+                         toQString(idListErrorMessage(parser)));
+        return;
+    }
+    ExportSettings chosen = settings();
+    {
+        BusyCursor busy;
+        // A refused destination or ID throws; the message shows the reason, nothing is written.
+        exportDetectors(toNativePath(archive), ids, state_.reader(), chosen, state_.log());
+    }
+    dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgExportDone));
+    dialogs_.message(MessageIcon::Information, kAppTitle,
+                     toQString(kMsgCsvSavedIn) + txtDestFile->text() + QStringLiteral("\r\n"));
+}
+
+ExportSettings ExportTab::settings() const {
+    ExportSettings chosen;
+    chosen.intervalPosition = cmbExportInterval->currentIndex();
+    chosen.missing =
+        sources_.optNeg->isChecked() ? MissingOption::SetToNegative : MissingOption::SetToZero;
+    chosen.volumeOnly = optVolume->isChecked();
+    chosen.destination = toNativePath(txtDestFile->text());
+    return chosen;
+}
+
+}  // namespace sorvane::app

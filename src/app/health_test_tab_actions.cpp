@@ -1,0 +1,131 @@
+// The work of the "Det Health Test" tab: the runs, their progress, lists and reports, and the
+// plots of listed detectors.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QScopeGuard>
+#include <QUrl>
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/health_param_tab.h"
+#include "app/health_test_tab.h"
+#include "archive/unzip.h"
+#include "common/numeric.h"
+#include "health/health_report.h"
+#include "health/health_run.h"
+#include "plot/chart_window.h"
+#include "plot/detector_plots.h"
+
+namespace sorvane::app {
+
+namespace {
+
+// Thrown from the progress report to leave a run whose window is closing.
+struct RunStopped {};
+
+}  // namespace
+
+void HealthTestTab::cmdHealth_Click() {
+    RunHealthTest(modBaddet::kAllDetectors);
+}
+
+void HealthTestTab::cmdTestSingledet_Click() {
+    // Only numbers of the detector numbers' range can name a detector.
+    std::optional<int16_t> det = toInt16(txtChkdetector->text().toStdString());
+    if (!det) {
+        dialogs_.message(MessageIcon::None, kAppTitle, QStringLiteral("Detector no. is not valid"));
+        return;
+    }
+    RunHealthTest(*det);
+}
+
+void HealthTestTab::RunHealthTest(int16_t det) {
+    // A parameter box that does not hold a number stops the run before anything changes.
+    modBaddet::HealthSnapshot snapshot;
+    try {
+        snapshot = modBaddet::takeHealthSnapshot(parameters_.parameterTexts());
+    } catch (const modBaddet::HealthParameterError& e) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
+        return;
+    }
+    const bool all = det == modBaddet::kAllDetectors;
+    Unzip& reader = state_.reader();
+    setRunning(true);
+    auto finished = qScopeGuard([this] {
+        ProgressBar1->hide();
+        setRunning(false);
+    });
+    ProgressBar1->setRange(0, reader.detCount());
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    if (all) {
+        lstBaddetect->clear();
+        lstSuspdetect->clear();
+    }
+    auto progress = [&](int position, int count) {
+        lblCounter->setText(QStringLiteral("Processing ") + QString::number(position + 1) +
+                            QStringLiteral(" of ") + QString::number(count) +
+                            QStringLiteral(" Detectors"));
+        if (all) ProgressBar1->setValue(position + 1);
+        QCoreApplication::processEvents();  // repaint and let the user click
+        if (stopRequested_) throw RunStopped{};
+    };
+    modBaddet::HealthRunResult result;
+    try {
+        result = modBaddet::RunHealthTest(reader, state_.log(), snapshot, det, progress);
+    } catch (const RunStopped&) {
+        return;
+    }
+    lblCounter->setText(QStringLiteral("Processing Done"));
+    if (all) {
+        lstBaddetect->addItems(toQStringList(result.highList));
+        lstSuspdetect->addItems(toQStringList(result.suspList));
+    }
+    try {
+        modBaddet::WriteReport(state_.programFile(result.reportFileName), result.reportText);
+    } catch (const SorvaneError& e) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
+        return;
+    }
+    (all ? cmdShowreport : cmdShowsingleReport)->setEnabled(true);
+}
+
+void HealthTestTab::setRunning(bool running) {
+    running_ = running;
+    stopRequested_ = false;
+    cmdHealth->setEnabled(!running);
+    cmdTestSingledet->setEnabled(!running);
+    emit runningChanged(running);
+}
+
+void HealthTestTab::plotListedDetector(const QListWidgetItem* item) {
+    if (item == nullptr) return;
+    std::optional<int16_t> det =
+        toInt16(item->text().section(QLatin1Char(','), 0, 0).toStdString());
+    if (!det) return;
+    if (optLineplot->isChecked()) {
+        showPlot(PlotDetectorLine30Sec(state_.reader(), *det), dialogs_, this);
+    } else if (optScatterPlot->isChecked()) {
+        showPlot(PlotDetectorScatter5Min(state_.reader(), *det), dialogs_, this);
+    }
+}
+
+void HealthTestTab::cmdShowreport_Click() {
+    openReport(modBaddet::kAllReportFileName);
+}
+
+void HealthTestTab::cmdShowsingleReport_Click() {
+    openReport(modBaddet::kSingleReportFileName);
+}
+
+// The desktop's viewer for text files opens the report; no command line is built.
+void HealthTestTab::openReport(std::string_view fileName) {
+    QString path = fromNativePath(state_.programFile(fileName));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        dialogs_.message(
+            MessageIcon::Exclamation, kAppTitle,
+            QStringLiteral("The report ") + path + QStringLiteral(" could not be opened."));
+    }
+}
+
+}  // namespace sorvane::app

@@ -1,0 +1,135 @@
+// The work of the "Plot vol/occ" tab: loading a detector, the interval data, the volume total
+// and the interval plots.
+#include <QScopeGuard>
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/error_messages.h"
+#include "app/plot_tab.h"
+#include "app/widget_factory.h"
+#include "archive/day_loader.h"
+#include "archive/unzip.h"
+#include "common/format.h"
+#include "common/intervals.h"
+#include "common/numeric.h"
+#include "export/detector_view.h"
+#include "plot/chart_window.h"
+#include "plot/interval_plots.h"
+
+namespace sorvane::app {
+
+void PlotTab::cmbDetector_Click(int position) {
+    if (LoadSelectedDetector(position)) emit detectorSelected(position);
+}
+
+bool PlotTab::LoadSelectedDetector(int position) {
+    Unzip& reader = state_.reader();
+    if (position < 0 || position >= reader.detCount()) return false;
+    // A detector that cannot be loaded leaves the selector on the detector the view shows, so
+    // that no plot names one detector over another one's data.
+    auto keepShown = qScopeGuard([this] { cmbDetector->setCurrentIndex(shownPosition_); });
+    if (!loadDetectorDay(reader, reader.detNum(position), state_.rawDay, state_.imputedDay)) {
+        dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgDetectorNotExtracted));
+        return false;
+    }
+    keepShown.dismiss();
+    shownPosition_ = position;
+    ComputePlotData();
+    return true;
+}
+
+void PlotTab::ComputePlotData() {
+    if (shownPosition_ < 0) return;
+    state_.plotData =
+        aggregateDay(state_.imputedDay, intervalAt(plotIntervalPosition()), missingOption());
+
+    QStringList times;
+    times.reserve(static_cast<qsizetype>(state_.plotData.startSeconds.size()));
+    for (int start : state_.plotData.startSeconds)
+        times.append(toQString(formatTimeOfDay(start)));
+    for (QComboBox* selector : {cmbStartTime, cmbEndTime}) {
+        clearSelector(selector);
+        selector->addItems(times);
+    }
+    cmbStartTime->setCurrentIndex(0);
+    cmbEndTime->setCurrentIndex(cmbEndTime->count() - 1);
+
+    List1->clear();
+    List1->addItems(toQStringList(intervalLines(state_.plotData)));
+}
+
+void PlotTab::cmdDetExtract_Click() {
+    cmdDetExtract->setEnabled(false);
+    auto enableAgain = qScopeGuard([this] { cmdDetExtract->setEnabled(true); });
+    // A number outside the detector numbers' range is as invalid as text.
+    std::optional<int16_t> det = toInt16(txtDetID->text().toStdString());
+    if (!det) {
+        dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgInvalidDetectorId));
+        txtDetID->clear();
+        return;
+    }
+    std::optional<int> position;
+    if (state_.hasReader()) position = state_.reader().detPosition(*det);
+    if (!position) {
+        dialogs_.message(MessageIcon::None, kAppTitle, toQString(detectorNotInDataMessage(*det)));
+        return;
+    }
+    selectDetector(*position);
+}
+
+void PlotTab::btnTotal_Click() {
+    PlotSelection current = selection();
+    if (std::optional<std::string_view> message = CheckPlotInput(current)) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
+        return;
+    }
+    showingErrors(dialogs_, [&] {
+        txtVolTot->setText(QString::number(volumeTotal(state_.plotData, current)));
+    });
+}
+
+template <class Plot>
+void PlotTab::plotSpan(Plot plot) {
+    PlotSelection current = selection();
+    if (std::optional<std::string_view> message = CheckPlotInput(current)) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
+        return;
+    }
+    showingErrors(dialogs_, [&] { showPlot(plot(state_.plotData, current), dialogs_, this); });
+}
+
+void PlotTab::cmdScatter_Click() {
+    plotSpan(PlotScatter);
+}
+
+void PlotTab::cmdLine_Click() {
+    plotSpan(PlotLine);
+}
+
+void PlotTab::cmdHist_Click() {
+    plotSpan(PlotHistogram);
+}
+
+PlotSelection PlotTab::selection() const {
+    PlotSelection current;
+    current.detectorEntries = cmbDetector->count();
+    current.detectorIndex = cmbDetector->currentIndex();
+    current.detectorText = cmbDetector->currentText().toStdString();
+    current.startIndex = cmbStartTime->currentIndex();
+    current.endIndex = cmbEndTime->currentIndex();
+    current.intervalPosition = plotIntervalPosition();
+    current.intervalText = cmbPlotInterval->currentText().toStdString();
+    current.missing = missingOption();
+    current.volumeHistogram = optVol->isChecked();
+    return current;
+}
+
+int PlotTab::plotIntervalPosition() const {
+    return std::max(0, cmbPlotInterval->findText(cmbPlotInterval->currentText()));
+}
+
+MissingOption PlotTab::missingOption() const {
+    return optNeg->isChecked() ? MissingOption::SetToNegative : MissingOption::SetToZero;
+}
+
+}  // namespace sorvane::app

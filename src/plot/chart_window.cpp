@@ -1,0 +1,322 @@
+#include "plot/chart_window.h"
+
+#include <QAreaSeries>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QImageWriter>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMenu>
+#include <QScatterSeries>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "plot/chart_editor.h"
+
+namespace sorvane::app {
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 128, 0);
+const QColor kDarkRed(128, 0, 0);
+const QColor kLightCyan(128, 255, 255);
+const QColor kLightYellow(255, 255, 128);
+
+// Sizes of the chart windows' client areas at opening, in pixels.
+constexpr QSize kScatterSize(441, 323);
+constexpr QSize kLineSize(601, 361);
+constexpr QSize kHistogramSize(470, 311);
+
+// A pointer of 3 pixels on each side of its point.
+constexpr qreal kScatterMarkerSize = 7;
+constexpr int kTimeTicks = 7;
+constexpr int kHistogramLabels = 6;
+
+enum class Coordinate { X, Y };
+
+std::pair<double, double> extent(const std::vector<PlotPoint>& points, Coordinate c) {
+    if (points.empty()) return {0.0, 0.0};
+    auto [low, high] = std::minmax_element(points.begin(), points.end(), [c](auto& a, auto& b) {
+        return c == Coordinate::X ? a.x < b.x : a.y < b.y;
+    });
+    return c == Coordinate::X ? std::pair{low->x, high->x} : std::pair{low->y, high->y};
+}
+
+QList<QPointF> toPoints(const std::vector<PlotPoint>& points, bool timeOfDay) {
+    QList<QPointF> list;
+    list.reserve(static_cast<qsizetype>(points.size()));
+    for (const PlotPoint& p : points)
+        list.append(QPointF(timeOfDay ? timeAxisValue(p.x) : p.x, p.y));
+    return list;
+}
+
+}  // namespace
+
+ChartWindow::ChartWindow(const char* name, const PlotRequest& request, Dialogs& dialogs,
+                         QWidget* owner, QSize clientSize, bool hasEditor)
+    : QWidget(owner != nullptr ? owner->window() : nullptr, Qt::Window),
+      kind_(request.kind),
+      hasEditor_(hasEditor),
+      dialogs_(dialogs) {
+    setObjectName(QString::fromLatin1(name));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(toQString(request.caption));
+
+    auto* chart = new QChart;
+    chart->setTitle(toQString(request.header));
+    TChart1 = new ChartView(chart, this);
+    TChart1->setObjectName(QStringLiteral("TChart1"));
+    TChart1->setAccessibleName(toQString(request.header));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(TChart1);
+    resize(clientSize);
+
+    connect(TChart1, &ChartView::editRequested, this, &ChartWindow::openEditor);
+    connect(TChart1, &ChartView::menuRequested, this, &ChartWindow::showMenu);
+}
+
+void ChartWindow::addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeries* series,
+                          const QString& title, double low, double high, AxisFit fit) {
+    axis->setTitleText(title);
+    chart()->addAxis(axis, side);
+    series->attachAxis(axis);
+    if (high <= low) {  // one value: give it room on both sides
+        low -= 1.0;
+        high += 1.0;
+    }
+    setAxisRange(axis, low, high);
+    if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+        values->setLabelFormat(QStringLiteral("%g"));
+        if (fit == AxisFit::Nice) values->applyNiceNumbers();
+    }
+    automaticRanges_[axis] = axisRange(axis);
+}
+
+void ChartWindow::setGradientBackground(const QColor& end) {
+    QLinearGradient gradient(0, 0, 0, 1);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0, Qt::white);
+    gradient.setColorAt(1, end);
+    chart()->setBackgroundBrush(gradient);
+}
+
+std::pair<double, double> ChartWindow::automaticRange(QAbstractAxis* axis) const {
+    return automaticRanges_.value(axis, axisRange(axis));
+}
+
+void ChartWindow::openEditor() {
+    if (!hasEditor_) return;
+    if (auto* open = findChild<ChartEditor*>()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    auto* editor = new ChartEditor(*this, dialogs_);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->show();
+}
+
+void ChartWindow::resetZoom() {
+    chart()->zoomReset();
+}
+
+void ChartWindow::saveImageAs() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save image");
+    request.filter = QStringLiteral("PNG images (*.png)|*.png");
+    request.defaultExtension = QStringLiteral("png");
+    request.initialName = QStringLiteral("chart.png");
+    request.confirmOverwrite = true;
+    std::optional<QString> path = dialogs_.saveFile(request);
+    if (!path) return;
+    QString error;
+    if (!saveImage(*path, error)) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle,
+                         QStringLiteral("The image could not be saved to ") + *path +
+                             QStringLiteral(": ") + error + QStringLiteral("."));
+    }
+}
+
+bool ChartWindow::saveImage(const QString& path, QString& error) const {
+    QImageWriter writer(path, "png");
+    // grab() renders at the device pixel ratio of the window's screen.
+    if (writer.write(TChart1->grab().toImage())) return true;
+    error = writer.errorString();
+    return false;
+}
+
+void ChartWindow::showMenu(const QPoint& globalPosition) {
+    QMenu menu(this);
+    if (hasEditor_) menu.addAction(QStringLiteral("Edit chart..."), this, &ChartWindow::openEditor);
+    menu.addAction(QStringLiteral("Reset zoom"), this, &ChartWindow::resetZoom);
+    menu.addAction(QStringLiteral("Save image..."), this, &ChartWindow::saveImageAs);
+    menu.exec(globalPosition);
+}
+
+frmGraphS::frmGraphS(const PlotRequest& request, Dialogs& dialogs, QWidget* owner)
+    : ChartWindow("frmGraphS", request, dialogs, owner, kScatterSize, true) {
+    auto* points = new QScatterSeries;
+    points->setName(QStringLiteral("Vol/Occ"));
+    points->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    points->setMarkerSize(kScatterMarkerSize);
+    setSeriesColor(points, kRed);
+    points->replace(toPoints(request.series0, false));
+    chart()->addSeries(points);
+    chart()->legend()->hide();
+    auto [xLow, xHigh] = extent(request.series0, Coordinate::X);
+    auto [yLow, yHigh] = extent(request.series0, Coordinate::Y);
+    addAxis(new QValueAxis, Qt::AlignBottom, points, QStringLiteral("Occupancy"), xLow, xHigh,
+            AxisFit::Nice);
+    addAxis(new QValueAxis, Qt::AlignLeft, points, QStringLiteral("Volume"), yLow, yHigh,
+            AxisFit::Nice);
+    setGradientBackground(kLightCyan);
+}
+
+frmGraphL::frmGraphL(const PlotRequest& request, Dialogs& dialogs, QWidget* owner)
+    : ChartWindow("frmGraphL", request, dialogs, owner, kLineSize, true) {
+    auto* vol = new QLineSeries;
+    vol->setName(QStringLiteral("Vol"));
+    setSeriesColor(vol, kRed);
+    vol->replace(toPoints(request.series0, true));
+    auto* occ = new QLineSeries;
+    occ->setName(QStringLiteral("Occ"));
+    setSeriesColor(occ, kGreen);
+    occ->replace(toPoints(request.series1, true));
+    chart()->addSeries(vol);
+    chart()->addSeries(occ);
+
+    // The time axis runs to the end of the last interval, so that a whole day ends at 24:00.
+    auto [first, last] = extent(request.series0, Coordinate::X);
+    double step = request.series0.size() >= 2 ? request.series0[1].x - request.series0[0].x : 0;
+    auto* time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("hh:mm"));
+    time->setTickCount(kTimeTicks);
+    addAxis(time, Qt::AlignBottom, vol, QStringLiteral("Time"), timeAxisValue(first),
+            timeAxisValue(last + step), AxisFit::Exact);
+    occ->attachAxis(time);
+    auto [volLow, volHigh] = extent(request.series0, Coordinate::Y);
+    addAxis(new QValueAxis, Qt::AlignLeft, vol, QStringLiteral("Volume"), volLow, volHigh,
+            AxisFit::Nice);
+    auto [occLow, occHigh] = extent(request.series1, Coordinate::Y);
+    addAxis(new QValueAxis, Qt::AlignRight, occ, QStringLiteral("Occupancy"), occLow, occHigh,
+            AxisFit::Nice);
+
+    TChart1->setRubberBand(QChartView::HorizontalRubberBand);
+    TChart1->setHorizontalPanning(true);
+    chart()->legend()->setAlignment(Qt::AlignBottom);
+    for (QAbstractSeries* series : chart()->series()) {
+        for (QLegendMarker* marker : chart()->legend()->markers(series)) {
+            connect(marker, &QLegendMarker::clicked, this,
+                    [this, series] { setSeriesShown(chart(), series, !series->isVisible()); });
+        }
+    }
+    setGradientBackground(kLightYellow);
+}
+
+frmGraphH::frmGraphH(const PlotRequest& request, Dialogs& dialogs, QWidget* owner)
+    : ChartWindow("frmGraphH", request, dialogs, owner, kHistogramSize, false) {
+    const std::vector<PlotPoint>& bars = request.series0;
+    double width = bars.size() >= 2 ? bars[1].x - bars[0].x : 1.0;
+    // One outline for all bars: up at the bin's lower edge, across, down at the next edge.
+    QList<QPointF> outline;
+    outline.reserve(static_cast<qsizetype>(bars.size() * 4));
+    for (const PlotPoint& bar : bars) {
+        outline.append({{bar.x, 0}, {bar.x, bar.y}, {bar.x + width, bar.y}, {bar.x + width, 0}});
+    }
+    auto* area = new QAreaSeries;
+    auto* top = new QLineSeries(area);
+    top->replace(outline);
+    area->setUpperSeries(top);
+    area->setName(QStringLiteral("Series0"));
+    setSeriesColor(area, kRed);
+    area->setBorderColor(kDarkRed);
+    chart()->addSeries(area);
+    chart()->legend()->hide();
+
+    auto [xLow, xHigh] = extent(bars, Coordinate::X);
+    auto [yLow, yHigh] = extent(bars, Coordinate::Y);
+    // The bottom axis spans the bars exactly, labelled at bin edges.
+    auto* edges = new QValueAxis;
+    addAxis(edges, Qt::AlignBottom, area, toQString(request.bottomAxisTitle), xLow, xHigh + width,
+            AxisFit::Exact);
+    edges->setTickType(QValueAxis::TicksDynamic);
+    edges->setTickAnchor(xLow);
+    auto binsPerLabel =
+        static_cast<double>((bars.size() + kHistogramLabels - 1) / kHistogramLabels);
+    edges->setTickInterval(width * std::max(1.0, binsPerLabel));
+    addAxis(new QValueAxis, Qt::AlignLeft, area, QStringLiteral("Occurrence "), 0.0,
+            std::max(yHigh, 1.0), AxisFit::Nice);
+}
+
+ChartWindow* showPlot(const PlotRequest& request, Dialogs& dialogs, QWidget* owner) {
+    ChartWindow* window = nullptr;
+    switch (request.kind) {
+        case PlotKind::Scatter:
+            window = new frmGraphS(request, dialogs, owner);
+            break;
+        case PlotKind::Line:
+            window = new frmGraphL(request, dialogs, owner);
+            break;
+        case PlotKind::Histogram:
+            window = new frmGraphH(request, dialogs, owner);
+            break;
+    }
+    window->show();
+    return window;
+}
+
+std::pair<double, double> axisRange(const QAbstractAxis* axis) {
+    if (auto* values = qobject_cast<const QValueAxis*>(axis)) return {values->min(), values->max()};
+    if (auto* times = qobject_cast<const QDateTimeAxis*>(axis)) {
+        return {static_cast<double>(times->min().toMSecsSinceEpoch()),
+                static_cast<double>(times->max().toMSecsSinceEpoch())};
+    }
+    return {0.0, 0.0};
+}
+
+void setAxisRange(QAbstractAxis* axis, double low, double high) {
+    if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+        values->setRange(low, high);
+    } else if (auto* times = qobject_cast<QDateTimeAxis*>(axis)) {
+        times->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(low)),
+                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
+    }
+}
+
+QColor seriesColor(const QAbstractSeries* series) {
+    if (auto* xy = qobject_cast<const QXYSeries*>(series)) return xy->color();
+    if (auto* area = qobject_cast<const QAreaSeries*>(series)) return area->color();
+    return {};
+}
+
+void setSeriesColor(QAbstractSeries* series, const QColor& color) {
+    if (auto* points = qobject_cast<QScatterSeries*>(series)) points->setBorderColor(color);
+    if (auto* xy = qobject_cast<QXYSeries*>(series)) xy->setColor(color);
+    if (auto* area = qobject_cast<QAreaSeries*>(series)) area->setColor(color);
+}
+
+void setSeriesShown(QChart* chart, QAbstractSeries* series, bool shown) {
+    series->setVisible(shown);
+    for (QLegendMarker* marker : chart->legend()->markers(series)) {
+        marker->setVisible(true);
+        QColor label = marker->labelBrush().color();
+        label.setAlphaF(shown ? 1.0 : 0.4);
+        marker->setLabelBrush(label);
+        QColor swatch = seriesColor(series);
+        swatch.setAlphaF(shown ? 1.0 : 0.3);
+        marker->setBrush(swatch);
+    }
+}
+
+double timeAxisValue(double secondsAfterMidnight) {
+    static const double midnight =
+        static_cast<double>(QDateTime(QDate(2000, 1, 3), QTime(0, 0)).toMSecsSinceEpoch());
+    return midnight + secondsAfterMidnight * 1000.0;
+}
+
+}  // namespace sorvane::app

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QAbstractAxis>
+#include <QAbstractSeries>
+#include <QChart>
+#include <QColor>
+#include <QHash>
+#include <QSize>
+#include <QWidget>
+#include <utility>
+
+#include "plot/chart_view.h"
+#include "plot/plot_request.h"
+
+namespace sorvane::app {
+
+class Dialogs;
+
+// A window that shows one plot request. It belongs to the window that opened it (closing that
+// one closes it), lives until the user closes it, and never changes its points. The chart
+// fills the window at every size.
+class ChartWindow : public QWidget {
+    Q_OBJECT
+  public:
+    ChartView* TChart1;
+
+    QChart* chart() const { return TChart1->chart(); }
+    PlotKind kind() const { return kind_; }
+    bool hasEditor() const { return hasEditor_; }
+
+    // The chart editor of the scatter and line charts (non-modal); nothing for a histogram.
+    void openEditor();
+    void resetZoom();
+    // Asks for a PNG file and saves the chart into it at the screen's full resolution.
+    void saveImageAs();
+    // Saves the chart as a PNG; false with the reason in `error` when it cannot.
+    bool saveImage(const QString& path, QString& error) const;
+
+    // The range an axis shows when its range is automatic: fitted to the data.
+    std::pair<double, double> automaticRange(QAbstractAxis* axis) const;
+
+  protected:
+    ChartWindow(const char* name, const PlotRequest& request, Dialogs& dialogs, QWidget* owner,
+                QSize clientSize, bool hasEditor);
+
+    // Adds an axis on one side for the series with the range fitted to [low, high], exactly or
+    // widened to round numbers. That range is the axis' automatic range.
+    enum class AxisFit { Exact, Nice };
+    void addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeries* series,
+                 const QString& title, double low, double high, AxisFit fit);
+    // A vertical gradient from white at the top to `end` at the bottom.
+    void setGradientBackground(const QColor& end);
+
+  private:
+    void showMenu(const QPoint& globalPosition);
+
+    PlotKind kind_;
+    bool hasEditor_;
+    Dialogs& dialogs_;
+    QHash<QAbstractAxis*, std::pair<double, double>> automaticRanges_;
+};
+
+// Volume over occupancy: red squares, no legend.
+class frmGraphS : public ChartWindow {
+    Q_OBJECT
+  public:
+    frmGraphS(const PlotRequest& request, Dialogs& dialogs, QWidget* owner);
+};
+
+// Volume ("Vol", left axis) and occupancy ("Occ", right axis) over the time of day; a click on
+// a legend entry switches its series on and off.
+class frmGraphL : public ChartWindow {
+    Q_OBJECT
+  public:
+    frmGraphL(const PlotRequest& request, Dialogs& dialogs, QWidget* owner);
+};
+
+// Bars of the bin counts, each from its bin's lower edge to the next.
+class frmGraphH : public ChartWindow {
+    Q_OBJECT
+  public:
+    frmGraphH(const PlotRequest& request, Dialogs& dialogs, QWidget* owner);
+};
+
+// Opens a new chart window of the request's kind, owned by `owner`'s window, and returns at
+// once; windows opened earlier stay open.
+ChartWindow* showPlot(const PlotRequest& request, Dialogs& dialogs, QWidget* owner);
+
+// An axis range as plain numbers (a time axis counts milliseconds since the epoch).
+std::pair<double, double> axisRange(const QAbstractAxis* axis);
+void setAxisRange(QAbstractAxis* axis, double low, double high);
+
+// The colour a series is drawn in.
+QColor seriesColor(const QAbstractSeries* series);
+void setSeriesColor(QAbstractSeries* series, const QColor& color);
+
+// Shows or hides a series; its legend entry stays, faded while the series is hidden.
+void setSeriesShown(QChart* chart, QAbstractSeries* series, bool shown);
+
+// The time axis' value of a time of day: local time, on a day without a clock change.
+double timeAxisValue(double secondsAfterMidnight);
+
+}  // namespace sorvane::app

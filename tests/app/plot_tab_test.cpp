@@ -1,0 +1,293 @@
+// The "Plot vol/occ" tab: loading a detector, the interval data, the volume total, the plot
+// checks and the chart windows the plots open.
+#include "app/plot_tab.h"
+
+#include <QAreaSeries>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QtTest>
+
+#include "app_test_support.h"
+#include "export/detector_view.h"
+#include "plot/chart_editor.h"
+#include "plot/plot_input.h"
+#include "support/member_builders.h"
+
+using namespace sorvane;
+using namespace sorvane::app;
+using sorvane::test::WindowFixture;
+
+namespace {
+
+// Detector 100 starts its day with volumes 9, 5, 255 (missing in the first hour), 0, 12 and
+// then 3 a slot, at an occupancy of 10 % (0 where no vehicle passed); 200 carries 7 vehicles a
+// slot at 15 %; 400 lacks its occupancy member.
+void loadDay(WindowFixture& f, const test::TempDir& data) {
+    f.window().openArchive(QString::fromStdString(
+        test::makeArchive(data, "day.traffic",
+                          {test::volumeMember("100", 3, {9, 5, 255, 0, 12}),
+                           test::occupancyMember("100", 100), test::volumeMember("200", 7),
+                           test::occupancyMember("200", 150), test::volumeMember("400", 1)})));
+}
+
+// What the tab shows of the current detector: selector, first line, line count and span.
+QStringList viewOf(const PlotTab& tab) {
+    return {tab.cmbDetector->currentText(), tab.List1->item(0)->text(),
+            QString::number(tab.List1->count()), tab.cmbStartTime->currentText(),
+            tab.cmbEndTime->currentText()};
+}
+
+int pointsOf(QAbstractSeries* series) {
+    if (auto* xy = qobject_cast<QXYSeries*>(series)) return static_cast<int>(xy->count());
+    // A histogram draws each bar as four outline points.
+    return static_cast<int>(qobject_cast<QAreaSeries*>(series)->upperSeries()->count()) / 4;
+}
+
+}  // namespace
+
+class PlotTabTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void loadingADetector_data() {
+        QTest::addColumn<int>("picked");  // the entry picked in the selector, or -1 to type
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");  // the detector the view shows afterwards
+        const QString invalid = toQString(kMsgInvalidDetectorId);
+        const QString failed = toQString(kMsgDetectorNotExtracted);
+        QTest::newRow("picked") << 1 << ""
+                                << ""
+                                << "200";
+        QTest::newRow("typed, half to even") << -1 << "199.5"
+                                             << ""
+                                             << "200";
+        QTest::newRow("text") << -1 << "abc" << invalid << "100";
+        QTest::newRow("beyond 16 bits") << -1 << "40000" << invalid << "100";
+        QTest::newRow("not in the archive") << -1 << "999"
+                                            << "Detector ID=999 does not exist in the data."
+                                            << "100";
+        // The view and the selector stay on detector 100, so no plot mislabels its data.
+        QTest::newRow("picked, member missing") << 2 << "" << failed << "100";
+        QTest::newRow("typed, member missing") << -1 << "400" << failed << "100";
+    }
+
+    void loadingADetector() {
+        QFETCH(int, picked);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        WindowFixture f;
+        test::TempDir data;
+        loadDay(f, data);
+        PlotTab& tab = *f.window().plotTab;
+        if (picked >= 0) {
+            test::pick(tab.cmbDetector, picked);
+        } else {
+            tab.txtDetID->setText(typed);
+            tab.cmdDetExtract->click();
+        }
+        QCOMPARE(f.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(tab.txtDetID->text(), message == toQString(kMsgInvalidDetectorId) ? "" : typed);
+        QVERIFY(tab.cmdDetExtract->isEnabled());
+        QString first = shown == "100" ? "00:00:00: 9,  10.0" : "00:00:00: 7,  15.0";
+        QCOMPARE(viewOf(tab), (QStringList{shown, first, "2880", "00:00:00", "23:59:30"}));
+    }
+
+    void computeAggregatesAtThePlotInterval_data() {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<QStringList>("view");
+        QTest::newRow("5 min") << "5 min"
+                               << QStringList{"100", "00:00:00: 41,  8.89", "288", "00:00:00",
+                                              "23:55:00"};
+        QTest::newRow("1 hour") << "1 hour"
+                                << QStringList{"100", "00:00:00: 371,  9.92", "24", "00:00:00",
+                                               "23:00:00"};
+        QTest::newRow("typed") << "7 min"
+                               << QStringList{"100", "00:00:00: 9,  10.0", "2880", "00:00:00",
+                                              "23:59:30"};
+    }
+
+    void computeAggregatesAtThePlotInterval() {
+        QFETCH(QString, interval);
+        QFETCH(QStringList, view);
+        WindowFixture f;
+        test::TempDir data;
+        loadDay(f, data);
+        PlotTab& tab = *f.window().plotTab;
+        tab.cmbPlotInterval->setEditText(interval);
+        tab.cmdRecomp->click();
+        QCOMPARE(viewOf(tab), view);
+        tab.cmdHist->click();
+        QCOMPARE(test::chartsOf(f.window()).back()->windowTitle(),
+                 QStringLiteral("Histogram: ") + interval + QStringLiteral(" Data"));
+    }
+
+    void missingOptionsAndTheVolumeTotal() {
+        WindowFixture f;
+        test::TempDir data;
+        loadDay(f, data);
+        PlotTab& tab = *f.window().plotTab;
+        QCOMPARE(tab.List1->item(2)->text(), QStringLiteral("00:01:00: 0,  0.0"));
+        tab.optNeg->setChecked(true);
+        tab.cmdRecomp->click();
+        QCOMPARE(tab.List1->item(2)->text(), QStringLiteral("00:01:00: -1,  0.0"));
+
+        tab.cmbStartTime->setCurrentIndex(1);  // intervals 5, -1, 0 and 12
+        tab.cmbEndTime->setCurrentIndex(4);
+        tab.btnTotal->click();
+        QCOMPARE(tab.txtVolTot->text(), QStringLiteral("17"));
+        tab.cmbEndTime->setCurrentIndex(1);
+        tab.btnTotal->click();
+        QCOMPARE(tab.txtVolTot->text(), QStringLiteral("17"));
+        QCOMPARE(f.dialogs.texts(), QStringList{toQString(kMsgSelectSpan)});
+    }
+
+    void plotsAndTotalCheckTheSelection_data() {
+        QTest::addColumn<int>("loaded");  // 0: nothing, 1: archive whose first detector fails
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing loaded") << 0 << 0 << 1 << toQString(kMsgLoadDetectorsFirst);
+        QTest::newRow("no detector") << 1 << 0 << 1 << toQString(kMsgSelectDetector);
+        QTest::newRow("start is end") << 2 << 5 << 5 << toQString(kMsgSelectSpan);
+        QTest::newRow("start after end") << 2 << 6 << 5 << toQString(kMsgSelectSpan);
+        QTest::newRow("no start") << 2 << -1 << 5 << toQString(kMsgSelectSpan);
+    }
+
+    void plotsAndTotalCheckTheSelection() {
+        QFETCH(int, loaded);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, message);
+        WindowFixture f;
+        test::TempDir data;
+        if (loaded > 0) loadDay(f, data);
+        PlotTab& tab = *f.window().plotTab;
+        if (loaded == 1) {  // the previous archive's detector leaves the view
+            f.window().openArchive(QString::fromStdString(
+                test::makeArchive(data, "b.traffic", {test::volumeMember("7", 1)})));
+            QCOMPARE(tab.List1->count(), 0);
+            tab.cmdRecomp->click();  // no day: nothing to compute
+            QCOMPARE(tab.cmbEndTime->count(), 0);
+        }
+        f.dialogs.messages.clear();
+        tab.cmbStartTime->setCurrentIndex(start);
+        tab.cmbEndTime->setCurrentIndex(end);
+        // Called directly: before a load the tab and its buttons are disabled.
+        for (auto handler : {&PlotTab::cmdScatter_Click, &PlotTab::cmdLine_Click,
+                             &PlotTab::cmdHist_Click, &PlotTab::btnTotal_Click}) {
+            (tab.*handler)();
+        }
+        QCOMPARE(f.dialogs.texts(), QStringList(4, message));
+        QVERIFY(test::chartsOf(f.window()).isEmpty());
+        QCOMPARE(tab.txtVolTot->text(), QString());
+    }
+
+    void eachPlotOpensANewWindow_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QList<int>>("points");  // per series
+        QTest::newRow("scatter") << "cmdScatter"
+                                 << "frmGraphS"
+                                 << "Vol/Occ Scatter Graph: 30 sec Data" << QList<int>{2880};
+        QTest::newRow("line") << "cmdLine"
+                              << "frmGraphL"
+                              << "Vol/Occ Line Graph: 30 sec Data" << QList<int>{2880, 2880};
+        QTest::newRow("histogram") << "cmdHist"
+                                   << "frmGraphH"
+                                   << "Histogram: 30 sec Data" << QList<int>{31};
+    }
+
+    void eachPlotOpensANewWindow() {
+        QFETCH(QString, button);
+        QFETCH(QString, window);
+        QFETCH(QString, caption);
+        QFETCH(QList<int>, points);
+        WindowFixture f;
+        test::TempDir data;
+        loadDay(f, data);
+        auto* plot = f.window().findChild<QPushButton*>(button);
+        plot->click();
+        plot->click();
+        QList<ChartWindow*> charts = test::chartsOf(f.window());
+        QCOMPARE(charts.size(), 2);
+        for (ChartWindow* chart : charts) {
+            QCOMPARE(chart->objectName(), window);
+            QCOMPARE(chart->windowTitle(), caption);
+            QCOMPARE(chart->chart()->title(), QStringLiteral("Detector: 100"));
+            QList<int> counted;
+            for (QAbstractSeries* series : chart->chart()->series())
+                counted.append(pointsOf(series));
+            QCOMPARE(counted, points);
+            for (QSize size : {QSize(200, 150), QSize(900, 700)}) {
+                chart->resize(size);
+                QApplication::processEvents();
+                QCOMPARE(chart->TChart1->geometry(), chart->rect());
+            }
+        }
+        f.window().close();
+        QVERIFY(test::chartsOf(f.window()).isEmpty());
+    }
+
+    void chartEditorLegendZoomAndImage() {
+        WindowFixture f;
+        test::TempDir data;
+        loadDay(f, data);
+        f.window().plotTab->cmdLine->click();
+        ChartWindow* chart = test::chartsOf(f.window()).back();
+        QChart* c = chart->chart();
+        auto unzoomed = axisRange(c->axes().front());
+        QTest::mouseDClick(chart->TChart1->viewport(), Qt::LeftButton);
+        QCOMPARE(axisRange(c->axes().front()), unzoomed);  // clicks do not zoom
+        auto* editor = chart->findChild<ChartEditor*>();
+        QVERIFY(editor != nullptr && editor->isVisible());
+
+        editor->txtTitle->setText(QStringLiteral("Lane 1"));
+        ChartEditor::AxisRow& left = editor->axisRows[1];
+        left.title->setText(QStringLiteral("Vehicles"));
+        left.automatic->setChecked(false);
+        setBoundValue(left.from, 50);
+        setBoundValue(left.to, 10);
+        QVERIFY(!editor->apply());  // a range must run upward; nothing changes
+        QCOMPARE(c->title(), QStringLiteral("Detector: 100"));
+        setBoundValue(left.to, 80);
+        f.dialogs.colours.push_back(QColor(Qt::blue));
+        editor->seriesRows[0].colour->click();
+        editor->seriesRows[1].visible->setChecked(false);
+        editor->accept();
+        QCOMPARE(c->title(), QStringLiteral("Lane 1"));
+        QCOMPARE(left.axis->titleText(), QStringLiteral("Vehicles"));
+        QCOMPARE(axisRange(left.axis), (std::pair{50.0, 80.0}));
+        QCOMPARE(seriesColor(c->series()[0]), QColor(Qt::blue));
+        QVERIFY(!c->series()[1]->isVisible());
+
+        // The legend entry switches the line on again; zoom goes back to where it started.
+        emit c->legend()->markers()[1]->clicked();
+        QVERIFY(c->series()[1]->isVisible());
+        c->zoomIn(QRectF(100, 50, 100, 100));
+        QVERIFY(axisRange(c->axes().front()) != unzoomed);
+        chart->resetZoom();
+        QCOMPARE(axisRange(c->axes().front()), unzoomed);
+
+        // A drag with the right button pans along the day (and opens no menu).
+        QWidget* view = chart->TChart1->viewport();
+        QPoint from = view->rect().center();
+        QTest::mousePress(view, Qt::RightButton, {}, from);
+        QTest::mouseMove(view, from - QPoint(60, 0));
+        QTest::mouseRelease(view, Qt::RightButton, {}, from - QPoint(60, 0));
+        auto [start, end] = axisRange(c->axes().front());
+        QVERIFY(start > unzoomed.first);
+        QCOMPARE(qRound64(end - start), qRound64(unzoomed.second - unzoomed.first));
+
+        f.dialogs.answers = {f.qfile("line.png"), f.qfile("no/folder/x.png")};
+        chart->saveImageAs();
+        chart->saveImageAs();
+        QCOMPARE(QImage(f.qfile("line.png")).size(), chart->TChart1->grab().toImage().size());
+        QCOMPARE(f.dialogs.messages.size(), size_t{2});
+        QVERIFY(f.dialogs.messages[1].text.contains(QStringLiteral("no/folder/x.png")));
+    }
+};
+
+QTEST_MAIN(PlotTabTest)
+#include "plot_tab_test.moc"
