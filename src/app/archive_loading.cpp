@@ -20,11 +20,8 @@ constexpr int kErrUnexpected = 1099;
 }  // namespace
 
 FileDialogRequest archiveDialogRequest() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select a *.traffic file");
-    request.filter = QStringLiteral("All files (*.*)|*.*|*.traffic files|*.traffic");
-    request.selectedFilter = 1;
-    request.defaultExtension = QStringLiteral("traffic");
+    FileDialogRequest request =
+        fileRequestFor(QStringLiteral("Select a *.traffic file"), QStringLiteral("traffic"));
     request.mustExist = true;
     return request;
 }

@@ -24,6 +24,17 @@ struct FileDialogRequest {
     bool confirmOverwrite = false;  // save: ask before an existing file is chosen
 };
 
+// The request of a dialog for files of one extension: filters "All files (*.*)" and
+// "*.<ext> files" with the second preselected, <ext> added to a typed name without one.
+inline FileDialogRequest fileRequestFor(const QString& title, const QString& extension) {
+    FileDialogRequest request;
+    request.title = title;
+    request.filter = QStringLiteral("All files (*.*)|*.*|*.%1 files|*.%1").arg(extension);
+    request.selectedFilter = 1;
+    request.defaultExtension = extension;
+    return request;
+}
+
 // Every message box, file dialog and colour dialog of the window goes through this interface, so
 // that tests can answer them without a blocking dialog.
 class Dialogs {

@@ -30,11 +30,8 @@ std::string idText(const QPlainTextEdit* box) {
 }  // namespace
 
 void ExportTab::cmdDetFile_Click() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select a detector list file");
-    request.filter = QStringLiteral("All files (*.*)|*.*|*.txt files|*.txt");
-    request.selectedFilter = 1;
-    request.defaultExtension = QStringLiteral("txt");
+    FileDialogRequest request =
+        fileRequestFor(QStringLiteral("Select a detector list file"), QStringLiteral("txt"));
     request.mustExist = true;
     std::optional<QString> path = dialogs_.openFile(request);
     if (!path) return;
@@ -51,11 +48,8 @@ void ExportTab::cmdDetFile_Click() {
 }
 
 void ExportTab::cmdSBrowse_Click() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select the output *.csv file");
-    request.filter = QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv");
-    request.selectedFilter = 1;
-    request.defaultExtension = QStringLiteral("csv");
+    FileDialogRequest request =
+        fileRequestFor(QStringLiteral("Select the output *.csv file"), QStringLiteral("csv"));
     request.confirmOverwrite = true;
     QString current = txtDestFile->text();
     if (!current.isEmpty())
