@@ -74,6 +74,8 @@ TEST_F(ArchiveInputs, BrokenFilesAreRefusedWithANumberedMessage) {
     std::string whole = zipBytes({vol("100.v30"), occ("100.o30")});
     test::ZipPatch badDirectory(whole);
     badDirectory.breakCentralDirectoryOffset();
+    test::ZipPatch manyClaimed(whole);
+    manyClaimed.claimEntryCount(65535);
     struct Case {
         const char* what;
         std::string bytes;
@@ -87,6 +89,7 @@ TEST_F(ArchiveInputs, BrokenFilesAreRefusedWithANumberedMessage) {
         {"truncated by one byte", whole.substr(0, whole.size() - 1)},
         {"central directory cut off", whole.substr(0, whole.size() - 30)},
         {"central directory offset wrong", badDirectory.bytes()},
+        {"65535 members claimed", manyClaimed.bytes()},
     };
     for (const Case& c : cases) {
         reader.ZipFileName(write("broken.traffic", c.bytes));
