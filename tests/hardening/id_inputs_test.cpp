@@ -2,8 +2,12 @@
 // each, and the exit status and stderr line of sorvane-cli where it takes the text.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "archive/unzip.h"
+#include "common/error.h"
 #include "common/log.h"
 #include "export/csv_export.h"
 #include "export/id_list.h"
@@ -153,6 +157,37 @@ TEST_F(IdInputs, OneMegabyteList) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "Input Error at  262146-th item : The entry \"x\" is not a number.\n" +
                          std::string(kMsgReenterIds) + "\n");
+}
+
+// List files that are no list: each refused with the file's name and the reason, exit 1.
+TEST_F(IdInputs, ListFilesThatCannotBeRead) {
+    std::string fifo = dir.file("fifo.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string huge = dir.file("huge.txt");
+    test::writeFile(huge, "100");
+    std::filesystem::resize_file(huge, (std::uintmax_t{64} << 20) + 1);
+    const struct {
+        std::string path, reason;
+    } cases[] = {
+        {dir.file("none.txt"), "No such file or directory"},
+        {dir.path(), "Is a directory"},
+        {"/dev/zero", "it is not a regular file"},  // would never end
+        {fifo, "it is not a regular file"},         // would wait for a writer
+        {huge, "it is larger than 64 MB"},
+    };
+    for (const auto& c : cases) {
+        const std::string message = "The file " + c.path + " cannot be read: " + c.reason;
+        try {
+            ReadTextFile(c.path);
+            ADD_FAILURE() << c.path << ": read";
+        } catch (const SorvaneError& e) {
+            EXPECT_EQ(e.description(), message);
+        }
+        test::CommandResult r = test::runCommand(
+            {SORVANE_CLI_PATH, "export", archive, "--ids-file", c.path, "-o", dir.file("o.csv")});
+        EXPECT_EQ(r.exitCode, 1) << c.path;
+        EXPECT_EQ(r.err, message + "\n");
+    }
 }
 
 // A 1 MB list of many IDs costs memory for the archive's detectors, not for each ID: 16384

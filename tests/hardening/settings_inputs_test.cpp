@@ -2,6 +2,7 @@
 // loading, that saving keeps every line it does not own, and what sorvane-cli makes of the
 // file when it is named with --settings.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 
@@ -98,6 +99,30 @@ TEST(SettingsInputs, CommandLineNamesTheFileOrTheParameter) {
         if (c.content) {
             EXPECT_EQ(test::readFile(path), *c.content) << c.what << ": only read";
         }
+    }
+}
+
+// A settings file that is no file: the boxes load empty at once (a pipe would otherwise wait
+// for a writer), saving names the file, and sorvane-cli refuses it with exit status 1.
+TEST(SettingsInputs, SpecialFiles) {
+    test::TempDir dir;
+    SettingsFile settings(modUtility::SettingsFilePath(dir.path()));
+    ASSERT_EQ(::mkfifo(settings.path().c_str(), 0600), 0);
+    for (const std::string& box : loadHealthParameters(settings))
+        EXPECT_EQ(box, "");
+    const std::string message =
+        "The file " + settings.path() + " cannot be read: it is not a regular file";
+    try {
+        saveHealthParameters(settings, factoryParameterTexts());
+        ADD_FAILURE() << "saved into a pipe";
+    } catch (const SorvaneError& e) {
+        EXPECT_EQ(e.description(), message);
+    }
+    for (const std::string& path : {settings.path(), std::string("/dev/zero")}) {
+        test::CommandResult r =
+            test::runCommand({SORVANE_CLI_PATH, "health", "/none.traffic", "--settings", path});
+        EXPECT_EQ(r.exitCode, 1) << path;
+        EXPECT_EQ(r.err, "The file " + path + " cannot be read: it is not a regular file\n");
     }
 }
 
