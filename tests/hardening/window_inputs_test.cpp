@@ -1,6 +1,6 @@
 // The window with the bad inputs of the catalogue that its own tests do not already try:
-// archives it must refuse while keeping the loaded one, settings files at start-up, and a
-// program folder nobody may write.
+// archives it must refuse while keeping the loaded one, and a program folder nobody may write.
+// (Start-up reads the settings file through the same call as the settings catalogue.)
 #include <QtTest>
 #include <filesystem>
 
@@ -89,40 +89,6 @@ class WindowInputsTest : public QObject {
         Occupancies occ{};
         QVERIFY(w.state().reader().extractDet(200, vol, occ));
         QCOMPARE(int{vol[0]}, 5);
-    }
-
-    void settingsFileAtStartUp_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("suspTh");
-        QTest::addColumn<QString>("margTh");
-        QByteArray garbage;
-        for (int i = 0; i < 4096; ++i)
-            garbage.append(static_cast<char>((i * 7919) % 251 == '[' ? 0 : (i * 7919) % 251));
-        const QByteArray tenMegabytes(10 * 1024 * 1024, '7');
-        QTest::newRow("binary garbage") << garbage << QString() << QString();
-        QTest::newRow("10 MB value") << QByteArray("[Param]\r\nSuspTh=" + tenMegabytes + "\r\n")
-                                     << QString(511, QLatin1Char('7')) << QString();
-        QTest::newRow("keys in other cases") << QByteArray("[PARAM]\r\nsuspth=16\r\nmArGtH=11\r\n")
-                                             << QStringLiteral("16") << QStringLiteral("11");
-        QTest::newRow("duplicate keys") << QByteArray("[Param]\r\nSuspTh=16\r\nSUSPTH=99\r\n")
-                                        << QStringLiteral("16") << QString();
-        QTest::newRow("section repeated")
-            << QByteArray("[Param]\r\nSuspTh=16\r\n[Param]\r\nMargTh=11\r\n")
-            << QStringLiteral("16") << QString();
-    }
-
-    // Start-up takes whatever the file gives, silently, and leaves the file as it was.
-    void settingsFileAtStartUp() {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, suspTh);
-        QFETCH(QString, margTh);
-        WindowFixture f;
-        test::writeFile(f.file("ParamSettings.ini"), content.toStdString());
-        HealthParamTab& tab = *f.restart().paramTab;
-        QCOMPARE(tab.box(kSuspTh)->text(), suspTh);
-        QCOMPARE(tab.box(kMargTh)->text(), margTh);
-        QVERIFY(f.dialogs.messages.empty());
-        QCOMPARE(QByteArray::fromStdString(test::readFile(f.file("ParamSettings.ini"))), content);
     }
 
     // A program folder nobody may write, root included: both save buttons name the file.
