@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (i16 && (!i32 || *i32 != *i16)) std::abort();
     static_cast<void>(sorvane::toFloat(text));
     if (auto d = sorvane::toDouble(text)) {
-        for (auto pattern : {sorvane::NumberPattern::Whole, sorvane::NumberPattern::OneDecimal,
-                             sorvane::NumberPattern::FourDecimals, sorvane::NumberPattern::UpToTwo}) {
+        for (auto pattern :
+             {sorvane::NumberPattern::Whole, sorvane::NumberPattern::OneDecimal,
+              sorvane::NumberPattern::FourDecimals, sorvane::NumberPattern::UpToTwo}) {
             std::string shown = sorvane::formatNumber(*d, pattern);
             // The shown text reads back as a number within half a unit of the last place.
             auto back = sorvane::parseNumber(shown);

@@ -2,10 +2,10 @@
 // change only its key's line: every other key reads back as before.
 #include <unistd.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sorvane::modUtility::SettingsFile settings(path);
     const char* others[] = {"OccSpikeTh", "DetNoTo", "x"};
     std::string before[3];
-    for (int i = 0; i < 3; ++i) before[i] = settings.ReadSetting(others[i], "Param");
-    if (settings.ReadSetting(key, "Param").size() > sorvane::modUtility::kMaxSettingLength) std::abort();
+    for (int i = 0; i < 3; ++i)
+        before[i] = settings.ReadSetting(others[i], "Param");
+    if (settings.ReadSetting(key, "Param").size() > sorvane::modUtility::kMaxSettingLength)
+        std::abort();
     // Keys that cannot be written as a key line are the caller's affair, not the file's.
     if (key.find_first_of("=\r\n[;") != std::string::npos || key.empty() || key.front() == ' ' ||
         key.back() == ' ' || key.front() == '\t' || key.back() == '\t') {
@@ -42,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (settings.ReadSetting(key, "Param") != "42") std::abort();
     for (int i = 0; i < 3; ++i) {
-        bool sameKey = std::equal(key.begin(), key.end(), others[i], others[i] + std::strlen(others[i]),
-                                  [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+        bool sameKey =
+            std::equal(key.begin(), key.end(), others[i], others[i] + std::strlen(others[i]),
+                       [](char a, char b) { return std::tolower(a) == std::tolower(b); });
         if (!sameKey && settings.ReadSetting(others[i], "Param") != before[i]) std::abort();
     }
     return 0;

@@ -25,7 +25,7 @@ status=0
 for target in "${targets[@]}"; do
   mkdir -p "fuzz/corpus/$target" "fuzz/crashes/$target"
   echo "== $target ($seconds s)"
-  if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+  if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -malloc_limit_mb=64 \
       -artifact_prefix="fuzz/crashes/$target/" -print_final_stats=1 \
       "fuzz/corpus/$target" 2> "fuzz/crashes/$target/last-run.log"; then
     echo "   FOUND A CRASH: see fuzz/crashes/$target/"

@@ -84,22 +84,42 @@ void writeWholeFile(const std::string& path, std::string_view content) {
 }
 
 std::string readWholeFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        throw SorvaneError(kErrFileRead,
-                           "The file " + path + " cannot be read: " + reasonOf(errno));
+    auto cannotRead = [&path](const std::string& reason) {
+        return SorvaneError(kErrFileRead, "The file " + path + " cannot be read: " + reason);
+    };
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw cannotRead(reasonOf(errno));
+    struct stat st {};
+    std::string reason;
+    if (::fstat(fd, &st) != 0) {
+        reason = reasonOf(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        reason = reasonOf(EISDIR);
+    } else if (!S_ISREG(st.st_mode)) {
+        reason = "it is not a regular file";  // a device or pipe may never end
+    } else if (st.st_size > static_cast<off_t>(kMaxReadBytes)) {
+        reason = "it is larger than " + std::to_string(kMaxReadBytes >> 20) + " MB";
     }
     std::string content;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        content.append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    int err = errno;
-    std::fclose(f);
-    if (failed) {
-        throw SorvaneError(kErrFileRead, "The file " + path + " cannot be read: " + reasonOf(err));
+    if (reason.empty()) {
+        content.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        // A file that grows while it is read is read as far as its size when opened.
+        while (got < content.size()) {
+            ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                reason = reasonOf(errno);
+                break;
+            }
+            if (n == 0) break;
+            got += static_cast<size_t>(n);
+        }
+        content.resize(got);
     }
+    ::close(fd);
+    if (!reason.empty()) throw cannotRead(reason);
     return content;
 }
 

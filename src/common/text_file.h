@@ -33,7 +33,12 @@ class AtomicFileWriter {
 // Replaces the file at `path` with `content` through an AtomicFileWriter.
 void writeWholeFile(const std::string& path, std::string_view content);
 
-// The whole content of a file; throws SorvaneError naming the file and the reason.
+// The largest file that readWholeFile reads: settings files and detector lists are far
+// smaller, and a file read whole costs its size in memory.
+inline constexpr size_t kMaxReadBytes = size_t{64} << 20;
+
+// The whole content of a regular file of at most kMaxReadBytes; throws SorvaneError naming the
+// file and the reason (a device or a pipe, which may never end, is refused).
 std::string readWholeFile(const std::string& path);
 
 // The text after the last path separator ('/' or '\'), extension included.

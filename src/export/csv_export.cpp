@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
+#include <unordered_map>
 
 #include "archive/detector_day.h"
 #include "archive/unzip.h"
@@ -53,39 +54,76 @@ void checkDestination(const std::string& destination, const std::string& archive
 }
 
 // Every ID's day as the archive reader hands it out, zero where the archive lacks it. The
-// raw arrays take 5 bytes a slot (1 in volume-only mode, which keeps no occupancies).
+// raw arrays take 5 bytes a slot (1 in volume-only mode, which keeps no occupancies). An ID
+// names a row: IDs of one detector share its row, and IDs of detectors the archive does not
+// hold share row 0 of zeros, so a long list costs no more memory than the archive's detectors.
 struct SlotTable {
-    SlotTable(size_t ids, bool volumeOnly) : volumes(ids), occupancies(volumeOnly ? 0 : ids) {}
+    explicit SlotTable(bool volumeOnly) : volumeOnly(volumeOnly) { addRow(); }
 
+    size_t addRow() {
+        volumes.emplace_back();
+        if (!volumeOnly) occupancies.emplace_back();
+        return volumes.size() - 1;
+    }
+
+    bool volumeOnly;
+    std::vector<size_t> rowOfId;
     std::vector<VolumeBytes> volumes;
     std::vector<Occupancies> occupancies;
 };
 
-// Each ID reads into arrays of its own, so a missing member never passes on another
+bool archiveHolds(const Unzip& reader, int32_t det) {
+    auto det16 = static_cast<int16_t>(det);
+    return det16 == det && reader.detPosition(det16).has_value();
+}
+
+// Each detector reads into arrays of its own, so a missing member never passes on another
 // detector's values. Volume-only mode keeps the volumes whenever the volume member is there.
+// A detector listed again logs again what its first reading logged.
 SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool volumeOnly,
                         Log& log) {
-    SlotTable table(numbers.size(), volumeOnly);
-    Occupancies unused;
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        VolumeBytes& vol = table.volumes[i];
-        Occupancies& occ = volumeOnly ? unused : table.occupancies[i];
-        if (reader.extractDet(numbers[i], vol, occ)) continue;
-        log.appendLog("Detector file " + std::to_string(numbers[i]) + " does not exits!!!");
-        if (!volumeOnly) {
-            vol.fill(0);
-            occ.fill(0.0f);
+    struct Reading {
+        size_t row;
+        std::string logged;
+    };
+    SlotTable table(volumeOnly);
+    std::unordered_map<int32_t, Reading> readings;
+    VolumeBytes unusedVol{};
+    Occupancies unusedOcc{};
+    for (int32_t det : numbers) {
+        auto known = readings.find(det);
+        if (known != readings.end()) {
+            table.rowOfId.push_back(known->second.row);
+            if (!known->second.logged.empty()) log.appendLog(known->second.logged);
+            continue;
         }
+        const size_t logStart = log.logText().size();
+        const size_t row = archiveHolds(reader, det) ? table.addRow() : 0;
+        VolumeBytes& vol = row == 0 ? unusedVol : table.volumes[row];
+        Occupancies& occ = volumeOnly || row == 0 ? unusedOcc : table.occupancies[row];
+        if (!reader.extractDet(det, vol, occ)) {
+            log.appendLog("Detector file " + std::to_string(det) + " does not exits!!!");
+            if (!volumeOnly && row != 0) {
+                vol.fill(0);
+                occ.fill(0.0f);
+            }
+        }
+        table.rowOfId.push_back(row);
+        readings.emplace(det, Reading{row, log.logText().substr(logStart)});
     }
     return table;
 }
 
 void logInvalidCounts(const std::vector<std::string>& ids, const SlotTable& table, Log& log) {
+    std::vector<std::ptrdiff_t> invalidOfRow;
+    for (const VolumeBytes& vol : table.volumes) {
+        invalidOfRow.push_back(
+            std::count_if(vol.begin(), vol.end(), [](uint8_t v) { return !validVolume(v); }));
+    }
     log.appendLog("Number of 30sec slots that had invalid or missing data: ");
     for (size_t i = 0; i < ids.size(); ++i) {
-        auto invalid = std::count_if(table.volumes[i].begin(), table.volumes[i].end(),
-                                     [](uint8_t vol) { return !validVolume(vol); });
-        log.appendLog(ids[i] + " :  " + std::to_string(invalid) + " out of 2880");
+        log.appendLog(ids[i] + " :  " + std::to_string(invalidOfRow[table.rowOfId[i]]) +
+                      " out of 2880");
     }
 }
 
@@ -146,18 +184,20 @@ std::string headerLine(const std::vector<std::string>& ids, bool volumeOnly) {
 // One data line in `buffer`, which has room for kTimeChars and kGroupChars per ID: the start
 // time and every ID's group. In volume-only mode the last volume is a number field: a blank
 // for the sign unless negative, and a blank after it.
-std::string_view buildDataLine(std::vector<char>& buffer, int interval, const IntervalSpec& row,
+std::string_view buildDataLine(std::vector<char>& buffer, int interval, const IntervalSpec& period,
                                const SlotTable& table, const ExportSettings& settings) {
     char* out = buffer.data();
-    out = writeText(out, formatTimeOfDay(interval * row.secondsPerInterval));
+    out = writeText(out, formatTimeOfDay(interval * period.secondsPerInterval));
     out = writeText(out, ", ");
-    const size_t firstSlot = static_cast<size_t>(interval * row.slotsPerInterval);
-    const size_t idCount = table.volumes.size();
+    const size_t firstSlot = static_cast<size_t>(interval * period.slotsPerInterval);
+    const size_t idCount = table.rowOfId.size();
     for (size_t i = 0; i < idCount; ++i) {
         const bool last = i + 1 == idCount;
-        const float* occ = settings.volumeOnly ? nullptr : table.occupancies[i].data() + firstSlot;
-        DetSlot value = aggregateInterval(table.volumes[i].data() + firstSlot, occ,
-                                          row.slotsPerInterval, settings.missing);
+        const size_t row = table.rowOfId[i];
+        const float* occ =
+            settings.volumeOnly ? nullptr : table.occupancies[row].data() + firstSlot;
+        DetSlot value = aggregateInterval(table.volumes[row].data() + firstSlot, occ,
+                                          period.slotsPerInterval, settings.missing);
         if (settings.volumeOnly) {
             if (last && value.vol >= 0) *out++ = ' ';
             out = writeWhole(out, value.vol);
@@ -184,13 +224,13 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
 
     const SlotTable table = readSlotTable(numbers, reader, settings.volumeOnly, log);
     logInvalidCounts(ids, table, log);
-    const IntervalSpec& row = intervalAt(settings.intervalPosition);
-    log.appendLog("Time Interval:  " + std::to_string(row.secondsPerInterval) + " Seconds\r\n");
+    const IntervalSpec& period = intervalAt(settings.intervalPosition);
+    log.appendLog("Time Interval:  " + std::to_string(period.secondsPerInterval) + " Seconds\r\n");
 
     writer.write(headerLine(ids, settings.volumeOnly));
     std::vector<char> buffer(kTimeChars + ids.size() * kGroupChars);
-    for (int k = 0; k < row.intervalsPerDay; ++k)
-        writer.write(buildDataLine(buffer, k, row, table, settings));
+    for (int k = 0; k < period.intervalsPerDay; ++k)
+        writer.write(buildDataLine(buffer, k, period, table, settings));
     writer.commit();
 }
 

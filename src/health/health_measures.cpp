@@ -68,14 +68,15 @@ class CorrelationSums {
     }
 
     // A constant occupancy that a float cannot hold exactly leaves a tiny B instead of 0: such
-    // a B, like any B or A not above zero, gives 0.
+    // a B, like any B or A not above zero, gives 0. The single-precision products can carry a
+    // perfectly linear day a hair past -1 or 1, which no coefficient can be.
     double coefficient() const {
         auto n = static_cast<double>(n_);
         auto sv = static_cast<double>(sv_);
         double a = n * static_cast<double>(svv_) - sv * sv;
         double b = n * soo_ - so_ * so_;
         if (!(a > 0.0) || !(b > 0.0) || std::fabs(b) <= 1e-6 * n * soo_) return 0.0;
-        return (n * svo_ - sv * so_) / std::sqrt(a) / std::sqrt(b);
+        return std::clamp((n * svo_ - sv * so_) / std::sqrt(a) / std::sqrt(b), -1.0, 1.0);
     }
 
   private:

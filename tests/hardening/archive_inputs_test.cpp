@@ -43,6 +43,16 @@ class ArchiveInputs : public ::testing::Test {
         return test::readFile(test::makeArchive(dir, "scratch.traffic", members));
     }
 
+    // sorvane-cli refuses the archive with exit status 1 and one line "Error No: <n>, ...".
+    static void expectCliRefuses(const std::string& path, const std::string& what, int number = 0) {
+        test::CommandResult r = test::runCommand({SORVANE_CLI_PATH, "list", path});
+        EXPECT_EQ(r.exitCode, 1) << what;
+        std::string start = "Error No: " + (number > 0 ? std::to_string(number) + ", " : "");
+        EXPECT_EQ(r.err.rfind(start, 0), 0u) << what << ": " << r.err;
+        EXPECT_EQ(r.err.find(".\n"), r.err.size() - 2) << what << ": one line";
+        EXPECT_EQ(r.out, "") << what;
+    }
+
     // The good archive is still the loaded one, and fully readable.
     void expectGoodStillLoaded(const std::string& what) {
         EXPECT_EQ(reader.fileName(), good) << what;
@@ -64,6 +74,8 @@ TEST_F(ArchiveInputs, BrokenFilesAreRefusedWithANumberedMessage) {
     std::string whole = zipBytes({vol("100.v30"), occ("100.o30")});
     test::ZipPatch badDirectory(whole);
     badDirectory.breakCentralDirectoryOffset();
+    test::ZipPatch manyClaimed(whole);
+    manyClaimed.claimEntryCount(65535);
     struct Case {
         const char* what;
         std::string bytes;
@@ -77,6 +89,7 @@ TEST_F(ArchiveInputs, BrokenFilesAreRefusedWithANumberedMessage) {
         {"truncated by one byte", whole.substr(0, whole.size() - 1)},
         {"central directory cut off", whole.substr(0, whole.size() - 30)},
         {"central directory offset wrong", badDirectory.bytes()},
+        {"65535 members claimed", manyClaimed.bytes()},
     };
     for (const Case& c : cases) {
         reader.ZipFileName(write("broken.traffic", c.bytes));
@@ -88,6 +101,7 @@ TEST_F(ArchiveInputs, BrokenFilesAreRefusedWithANumberedMessage) {
             EXPECT_FALSE(e.description().empty()) << c.what;
         }
         expectGoodStillLoaded(c.what);
+        expectCliRefuses(dir.file("broken.traffic"), c.what);
     }
 }
 
@@ -126,6 +140,7 @@ TEST_F(ArchiveInputs, MemberNamesAreSkippedListedOrRefused) {
                 EXPECT_EQ(e.number(), c.error) << c.what << ": " << e.description();
             }
             expectGoodStillLoaded(c.what);
+            expectCliRefuses(path, c.what, c.error);
             continue;
         }
         load(path);

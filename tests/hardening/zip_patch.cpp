@@ -51,6 +51,12 @@ void ZipPatch::breakCentralDirectoryOffset() {
     put32(bytes_.rfind(kEndSignature) + 16, 0x7FFFFFF0);
 }
 
+void ZipPatch::claimEntryCount(uint16_t count) {
+    size_t end = bytes_.rfind(kEndSignature);
+    put16(end + 8, count);
+    put16(end + 10, count);
+}
+
 void ZipPatch::put16(size_t at, uint16_t value) {
     bytes_[at] = static_cast<char>(value & 0xFF);
     bytes_[at + 1] = static_cast<char>(value >> 8);

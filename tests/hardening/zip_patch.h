@@ -21,6 +21,8 @@ class ZipPatch {
     void rename(int index, const std::string& name);
     // Points the end record at a central directory that is not there.
     void breakCentralDirectoryOffset();
+    // Makes the end record claim more members than the central directory holds.
+    void claimEntryCount(uint16_t count);
 
   private:
     size_t centralEntry(int index) const;
