@@ -58,6 +58,8 @@ class WindowFixture {
     // tabs as for a user; returns its path.
     QString loadArchive(const std::vector<int>& detectors);
     const std::string& folder() const { return folder_.path(); }
+    // A folder outside the program folder for the test's own files.
+    const TempDir& data() const { return data_; }
     std::string file(const std::string& name) const { return folder_.file(name); }
     QString qfile(const std::string& name) const { return QString::fromStdString(file(name)); }
 

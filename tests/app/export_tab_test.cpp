@@ -15,12 +15,11 @@ using sorvane::test::WindowFixture;
 namespace {
 
 struct ExportFixture : WindowFixture {
-    ExportFixture() : archive(test::makeSyntheticArchive(data, 6)) {
+    ExportFixture() : archive(test::makeSyntheticArchive(data(), 6)) {
         window().openArchive(QString::fromStdString(archive));
         tab().txtDestFile->setText(qfile("window.csv"));
     }
     ExportTab& tab() { return *window().exportTab; }
-    test::TempDir data;
     std::string archive;
 };
 
@@ -79,13 +78,13 @@ class ExportTabTest : public QObject {
                                                               f.qfile("window.csv") + "\r\n"}));
 
         std::vector<std::string> args{SORVANE_CLI, "export", f.archive, "-o",
-                                      f.data.file("cli.csv")};
+                                      f.data().file("cli.csv")};
         args.insert(args.end(), {"--ids", ids.replace('\n', "\r\n").toStdString(), "--interval",
                                  f.tab().cmbExportInterval->currentText().toStdString(),
                                  "--missing", c.setToNegative ? "neg" : "zero"});
         if (c.volumeOnly) args.push_back("--vol-only");
         QCOMPARE(test::runCommand(args).exitCode, 0);
-        QCOMPARE(test::readFile(f.file("window.csv")), test::readFile(f.data.file("cli.csv")));
+        QCOMPARE(test::readFile(f.file("window.csv")), test::readFile(f.data().file("cli.csv")));
         std::string log = f.window().state().log().logText();
         QVERIFY(log.find("Traffic file: " + f.archive) != std::string::npos);
         QVERIFY(log.find("The csv file can be found in " + f.file("window.csv")) !=
@@ -117,11 +116,11 @@ class ExportTabTest : public QObject {
 
     void detectorListFile() {
         ExportFixture f;
-        test::writeFile(f.data.file("good.txt"), "100 , 200,300");
-        test::writeFile(f.data.file("bad.txt"), "100,200\r\n300");
-        QDir().mkpath(QString::fromStdString(f.data.file("folder.txt")));
+        test::writeFile(f.data().file("good.txt"), "100 , 200,300");
+        test::writeFile(f.data().file("bad.txt"), "100,200\r\n300");
+        QDir().mkpath(QString::fromStdString(f.data().file("folder.txt")));
         for (const char* name : {"good.txt", "bad.txt", "folder.txt"})
-            f.dialogs.answers.push_back(QString::fromStdString(f.data.file(name)));
+            f.dialogs.answers.push_back(QString::fromStdString(f.data().file(name)));
         f.dialogs.answers.push_back(std::nullopt);
         for (int click = 0; click < 4; ++click)
             f.tab().cmdDetFile->click();
@@ -132,8 +131,8 @@ class ExportTabTest : public QObject {
                  QStringLiteral("Input Error at  2-th item : The entry \"200 300\" is not a "
                                 "number.\r\nRe-enter the detector IDs or reload them from a "
                                 "file."));
-        QVERIFY(
-            f.dialogs.messages[1].text.contains(QString::fromStdString(f.data.file("folder.txt"))));
+        QVERIFY(f.dialogs.messages[1].text.contains(
+            QString::fromStdString(f.data().file("folder.txt"))));
     }
 
     void destinationDialogStartsFromTheFileName() {

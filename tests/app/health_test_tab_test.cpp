@@ -21,7 +21,7 @@ constexpr int kDetectors = 40;
 
 // A window with a generated day loaded and the factory parameters in their boxes (and file).
 struct HealthFixture : WindowFixture {
-    HealthFixture() : archive(test::makeSyntheticArchive(data, kDetectors)) {
+    HealthFixture() : archive(test::makeSyntheticArchive(data(), kDetectors)) {
         window().openArchive(QString::fromStdString(archive));
         window().paramTab->cmdSetFactoryDefault->click();
         dialogs.messages.clear();
@@ -30,13 +30,12 @@ struct HealthFixture : WindowFixture {
     // The report sorvane-cli writes for the archive with the same parameters.
     std::string cliReport(const std::vector<std::string>& extra) const {
         std::vector<std::string> args{
-            SORVANE_CLI,         "health", archive, "--settings", file("ParamSettings.ini"), "-o",
-            data.file("cli.txt")};
+            SORVANE_CLI,           "health", archive, "--settings", file("ParamSettings.ini"), "-o",
+            data().file("cli.txt")};
         args.insert(args.end(), extra.begin(), extra.end());
         test::CommandResult run = test::runCommand(args);
-        return run.exitCode == 0 ? test::readFile(data.file("cli.txt")) : run.err;
+        return run.exitCode == 0 ? test::readFile(data().file("cli.txt")) : run.err;
     }
-    test::TempDir data;
     std::string archive;
 };
 
