@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/error.h"
 #include "health/health_parameters.h"
 #include "support/test_support.h"
 
@@ -82,6 +83,17 @@ TEST(WriteSetting, ChangesOnlyTheKeyLine) {
         test::writeFile(path, c.before);
         SettingsFile(path).WriteSetting(c.key, c.value, "Param");
         EXPECT_EQ(test::readFile(path), c.after) << c.what;
+    }
+}
+
+TEST(WriteSetting, RefusalNamesTheFile) {
+    test::TempDir dir;
+    std::string missingFolder = dir.file("nowhere/ParamSettings.ini");
+    try {
+        SettingsFile(missingFolder).WriteSetting("K", "1", "Param");
+        FAIL() << "no error";
+    } catch (const SorvaneError& e) {
+        EXPECT_NE(e.description().find(missingFolder), std::string::npos);
     }
 }
 
