@@ -87,6 +87,7 @@ class LoadingTest : public QObject {
         });
         w.fileTab->cmdBrowse->click();
 
+        QCOMPARE(f.dialogs.requests.size(), size_t{1});
         QVERIFY(f.dialogs.requests.front().mustExist);
         QCOMPARE(w.fileTab->txtZipName->text(), archive);
         QCOMPARE(test::entriesOf(w.plotTab->cmbDetector), (QStringList{"100", "200", "300"}));

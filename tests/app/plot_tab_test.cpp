@@ -141,6 +141,7 @@ class PlotTabTest : public QObject {
         tab.cmdRecomp->click();
         QCOMPARE(viewOf(tab), (QStringList{"100", c.first, c.lines, "00:00:00", c.last}));
         tab.cmdHist->click();
+        QCOMPARE(test::chartsOf(f.window()).size(), 1);
         QCOMPARE(test::chartsOf(f.window()).back()->windowTitle(),
                  QStringLiteral("Histogram: ") + c.name + QStringLiteral(" Data"));
     }
