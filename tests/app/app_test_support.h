@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QObject>
 #include <QString>
+#include <QTest>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -57,6 +58,8 @@ class WindowFixture {
     // tabs as for a user; returns its path.
     QString loadArchive(const std::vector<int>& detectors);
     const std::string& folder() const { return folder_.path(); }
+    // A folder outside the program folder for the test's own files.
+    const TempDir& data() const { return data_; }
     std::string file(const std::string& name) const { return folder_.file(name); }
     QString qfile(const std::string& name) const { return QString::fromStdString(file(name)); }
 
@@ -84,5 +87,19 @@ void pick(QComboBox* selector, int position);
 
 // The chart windows the window has open, oldest first.
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);
+
+// Data-driven tests over a table whose rows have a `name`: the _data function adds a data row
+// for each table row, and the test function takes its row back.
+template <typename Row, size_t N>
+void addRows(const Row (&rows)[N]) {
+    QTest::addColumn<int>("row");
+    for (size_t i = 0; i < N; ++i)
+        QTest::newRow(rows[i].name) << static_cast<int>(i);
+}
+template <typename Row, size_t N>
+const Row& currentRow(const Row (&rows)[N]) {
+    QFETCH(int, row);
+    return rows[row];
+}
 
 }  // namespace sorvane::test

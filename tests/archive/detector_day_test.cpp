@@ -23,27 +23,5 @@ TEST(DecodeOccupancy, SignedBigEndianScaledByMemberKind) {
     }
 }
 
-TEST(DecodeOccupancyMember, LastSlotReadsLastTwoBytes) {
-    std::vector<uint8_t> bytes(kOccupancyMemberBytes, 0);
-    bytes[5758] = 0x01;
-    bytes[5759] = 0x2C;  // 300 tenths
-    Occupancies occ{};
-    decodeOccupancyMember(bytes, 10.0, occ);
-    EXPECT_EQ(occ[2879], 30.0f);
-    EXPECT_EQ(occ[2878], 0.0f);
-}
-
-TEST(RawDay, VolumeByteKeptAsIs) {
-    VolumeBytes vol{};
-    Occupancies occ{};
-    vol[0] = 255;
-    vol[2879] = 17;
-    occ[5] = 3.5f;
-    DetectorDay day = rawDayFrom(vol, occ);
-    EXPECT_EQ(day[0].vol, 255);
-    EXPECT_EQ(day[2879].vol, 17);
-    EXPECT_EQ(day[5].occ, 3.5f);
-}
-
 }  // namespace
 }  // namespace sorvane

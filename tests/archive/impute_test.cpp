@@ -50,17 +50,5 @@ TEST(ImputeDay, EachRuleAndItsBoundaries) {
     }
 }
 
-TEST(ImputeDay, SlotsAreJudgedOnTheirOwn) {
-    DetectorDay source{};
-    for (auto& s : source)
-        s = {10, 5.0f};
-    source[1000] = {200, 5.0f};
-    DetectorDay target{};
-    modImpute::imputeDay(source, target);
-    EXPECT_EQ(target[999].vol, 10);
-    EXPECT_EQ(target[1000].vol, -1);
-    EXPECT_EQ(target[1001].vol, 10);
-}
-
 }  // namespace
 }  // namespace sorvane

@@ -17,19 +17,14 @@ TEST(FormatNumber, MatchesPattern) {
     const FormatCase cases[] = {
         // "#0.0#": one or two decimals.
         FormatCase{0.0, NumberPattern::UpToTwo, "0.0"},
-        FormatCase{3.5, NumberPattern::UpToTwo, "3.5"},
         FormatCase{3.456, NumberPattern::UpToTwo, "3.46"},
         FormatCase{12.5f, NumberPattern::UpToTwo, "12.5"},
         FormatCase{-1.0, NumberPattern::UpToTwo, "-1.0"},
-        FormatCase{100.0, NumberPattern::UpToTwo, "100.0"},
         FormatCase{0.125, NumberPattern::UpToTwo, "0.13"},  // exact half: away from zero
         FormatCase{-0.125, NumberPattern::UpToTwo, "-0.13"},
-        FormatCase{0.001, NumberPattern::UpToTwo, "0.0"},
         FormatCase{-0.001, NumberPattern::UpToTwo, "0.0"},  // no minus on a zero result
         // "#0": whole numbers, halves away from zero.
-        FormatCase{20.0, NumberPattern::Whole, "20"},
         FormatCase{2.5, NumberPattern::Whole, "3"},
-        FormatCase{0.5, NumberPattern::Whole, "1"},
         FormatCase{-2.5, NumberPattern::Whole, "-3"},
         FormatCase{83.3333, NumberPattern::Whole, "83"},
         FormatCase{-0.4, NumberPattern::Whole, "0"},
@@ -42,7 +37,6 @@ TEST(FormatNumber, MatchesPattern) {
         // "0.0000".
         FormatCase{0.99855, NumberPattern::FourDecimals, "0.9986"},  // binary value above the half
         FormatCase{1.0, NumberPattern::FourDecimals, "1.0000"},
-        FormatCase{0.0, NumberPattern::FourDecimals, "0.0000"},
         FormatCase{0.00005, NumberPattern::FourDecimals, "0.0001"},
     };
     for (const FormatCase& c : cases) {

@@ -31,7 +31,6 @@ TEST(AtomicFileWriter, DestinationAppearsOnlyOnCommit) {
 
 TEST(AtomicFileWriter, RefusesWhatCannotBeWritten) {
     test::TempDir dir;
-    EXPECT_THROW(writeWholeFile(dir.file("missing/out.txt"), "x"), SorvaneError);
     EXPECT_THROW(writeWholeFile(dir.path(), "x"), SorvaneError);  // a directory
     if (::geteuid() != 0) {
         std::string readOnly = dir.file("ro.txt");
@@ -42,6 +41,7 @@ TEST(AtomicFileWriter, RefusesWhatCannotBeWritten) {
     }
     try {
         writeWholeFile(dir.file("missing/out.txt"), "x");
+        ADD_FAILURE() << "no error";
     } catch (const SorvaneError& e) {
         EXPECT_NE(e.description().find("missing/out.txt"), std::string::npos);
         EXPECT_NE(e.description().find("No such file"), std::string::npos);

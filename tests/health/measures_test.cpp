@@ -60,9 +60,7 @@ TEST(WorkingDay, MarksWhatTheHealthTestCannotUse) {
     }
 }
 
-TEST(Runs, MissingZeroAndLockOnLatchOnTheFirstLongRun) {
-    expectEach<int16_t>(&HealthMeasures::missingCount,
-                        {{"127 valid", RawDay(127, 5), 0}, {"128 invalid", RawDay(128, 5), 2880}});
+TEST(Runs, ZeroAndLockOnLatchOnTheFirstLongRun) {
     // Factory: 480 slots; slots up to 480 (04:00:30) are ignored.
     expectEach<int16_t>(
         &HealthMeasures::zeroRunCount,

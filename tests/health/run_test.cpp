@@ -1,62 +1,25 @@
 #include <gtest/gtest.h>
 
-#include "archive/unzip.h"
-#include "common/log.h"
-#include "health/health_run.h"
 #include "health/measures_csv.h"
 #include "health_days.h"
-#include "support/test_support.h"
 
 namespace sorvane::modBaddet {
 namespace {
 
+using test::HealthArchive;
+using test::kHealthyDay;
 using test::RawDay;
 
-const RawDay kHealthy(5, 10.0f);
-
-// Five-minute volumes of 0 and 24 in turn at 10 %: DevIndex 12, marginal.
-RawDay marginalDay() {
-    RawDay day(0, 10.0f);
-    for (int bin = 1; bin < 288; bin += 2)
-        day.volumes(bin * 10, bin * 10 + 3, 3).volumes(bin * 10 + 4, bin * 10 + 9, 2);
-    return day;
-}
-
-// A listed archive of the given detectors.
-struct Archive {
-    Archive(const std::vector<std::pair<int, RawDay>>& days, bool lastLacksOccupancy = false) {
-        std::vector<synth::ArchiveMember> members;
-        for (const auto& [det, day] : days) {
-            for (auto& m : test::membersOf(det, day))
-                members.push_back(std::move(m));
-        }
-        if (lastLacksOccupancy) members.pop_back();
-        reader.ZipFileName(test::makeArchive(dir, "day.traffic", members));
-        reader.zipList();
-    }
-    HealthRunResult run(int16_t det, const HealthSnapshot& s = test::factorySnapshot()) {
-        progress.clear();
-        return RunHealthTest(reader, log, s, det, [this](int position, int count) {
-            progress.emplace_back(position, count);
-        });
-    }
-
-    test::TempDir dir;
-    Log log;
-    Unzip reader{log};
-    std::vector<std::pair<int, int>> progress;
-};
-
 // One detector of each kind; 106 lacks its occupancy member, 4500 lies in the excluded range.
-Archive sampleDay() {
-    return Archive({{101, kHealthy},
-                    {102, RawDay(255, 0)},
-                    {103, RawDay(0, 0)},
-                    {104, RawDay(97, 90)},  // 970 vehicles per five minutes at 90 %
-                    {105, marginalDay()},
-                    {4500, kHealthy},
-                    {106, kHealthy}},
-                   true);
+HealthArchive sampleDay() {
+    return HealthArchive(test::membersOf({{101, kHealthyDay},
+                                          {102, RawDay(255, 0)},
+                                          {103, RawDay(0, 0)},
+                                          {104, RawDay(97, 90)},  // 970 a five minutes at 90 %
+                                          {105, test::marginalDay()},
+                                          {4500, kHealthyDay},
+                                          {106, kHealthyDay}},
+                                         true));
 }
 
 // Worked out by hand from the days above.
@@ -84,7 +47,7 @@ const std::string kBlock105 =
     "     Vol on high Occ = 0.0, Overcount = 0.0 %\r\n\r\n";
 
 TEST(RunHealthTest, AllDetectorsGiveListsCountsAndTheReport) {
-    Archive a = sampleDay();
+    HealthArchive a = sampleDay();
     HealthRunResult r = a.run(kAllDetectors);
     EXPECT_EQ(r.highList, (std::vector<std::string>{"102, 100% missing", "103, 100% zero/invalid",
                                                     "106, (no occ data)"}));
@@ -127,7 +90,7 @@ TEST(RunHealthTest, AllDetectorsGiveListsCountsAndTheReport) {
 }
 
 TEST(RunHealthTest, SingleDetectorReports) {
-    Archive a = sampleDay();
+    HealthArchive a = sampleDay();
     const std::tuple<int16_t, std::string, std::vector<std::string>, std::vector<std::string>>
         cases[] = {
             {105, kBlock105 + "\r\n", {}, {"105, Mid DevIndex, Marginal"}},
@@ -149,7 +112,8 @@ TEST(RunHealthTest, SingleDetectorReports) {
 }
 
 TEST(RunHealthTest, ExcludesBothEndsOfTheRange) {
-    Archive a({{4499, kHealthy}, {4500, kHealthy}, {4940, kHealthy}, {4941, kHealthy}});
+    HealthArchive a(test::membersOf(
+        {{4499, kHealthyDay}, {4500, kHealthyDay}, {4940, kHealthyDay}, {4941, kHealthyDay}}));
     auto classes = [&a](const HealthSnapshot& s) {
         std::string labels;
         for (const DetectorOutcome& o : a.run(kAllDetectors, s).outcomes)
@@ -173,7 +137,7 @@ TEST(RunHealthTest, ExcludesBothEndsOfTheRange) {
 }
 
 TEST(RunHealthTest, ADamagedMemberSpoilsOnlyItsDetector) {
-    Archive a({{201, kHealthy}, {202, kHealthy}});
+    HealthArchive a(test::membersOf({{201, kHealthyDay}, {202, kHealthyDay}}));
     // Overwrite the middle of the first member's compressed data.
     std::string bytes = test::readFile(a.reader.fileName());
     bytes.replace(45, 15, 15, '\xFF');

@@ -4,12 +4,8 @@
 
 #include <map>
 
-#include "archive/unzip.h"
-#include "common/log.h"
-#include "health/health_run.h"
 #include "health_days.h"
 #include "mkarchive/synthetic_day.h"
-#include "support/test_support.h"
 
 namespace sorvane::modBaddet {
 namespace {
@@ -36,13 +32,8 @@ TEST(SyntheticFaults, EachKindIsCaughtAsMeant) {
                               .faultShare = 0.2,
                               .occupancy = synth::OccEncoding::Mixed};
     std::vector<synth::SyntheticDetector> day = synth::makeDay(options);
-    test::TempDir dir;
-    Log log;
-    Unzip reader(log);
-    reader.ZipFileName(test::makeArchive(dir, "synthetic.traffic",
-                                         synth::archiveMembers(day, synth::MemberOrder::Grouped)));
-    reader.zipList();
-    HealthRunResult r = RunHealthTest(reader, log, test::factorySnapshot(), kAllDetectors);
+    test::HealthArchive archive(synth::archiveMembers(day, synth::MemberOrder::Grouped));
+    HealthRunResult r = archive.run(kAllDetectors);
     ASSERT_EQ(r.outcomes.size(), day.size());
 
     std::map<Fault, int> made, meant;

@@ -47,7 +47,7 @@ std::string makeArchive(const TempDir& dir, const std::string& name,
     return path;
 }
 
-CommandResult runCommand(const std::vector<std::string>& args) {
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder) {
     TempDir dir;
     std::string outPath = dir.file("out");
     std::string errPath = dir.file("err");
@@ -57,6 +57,7 @@ CommandResult runCommand(const std::vector<std::string>& args) {
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));

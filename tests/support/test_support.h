@@ -39,8 +39,9 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs a program with these arguments (args[0] is the program) and waits for it.
-CommandResult runCommand(const std::vector<std::string>& args);
+// Runs a program with these arguments (args[0] is the program) and waits for it; in `folder`
+// when one is given.
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder = "");
 
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);

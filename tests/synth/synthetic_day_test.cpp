@@ -4,9 +4,7 @@
 
 #include <map>
 
-#include "archive/unzip.h"
 #include "common/error.h"
-#include "common/log.h"
 #include "support/test_support.h"
 
 namespace sorvane::synth {
@@ -82,28 +80,6 @@ TEST(SyntheticDay, MemberOrderAndEncodingAsAsked) {
     options.firstDetector = 32767;
     options.detectors = 2;
     EXPECT_THROW(makeDay(options), SorvaneError);
-}
-
-TEST(SyntheticDay, MissingDataFaultIsReadAsMissing) {
-    DayOptions options;
-    options.detectors = 9;
-    options.faultShare = 1.0;
-    test::TempDir dir;
-    std::vector<SyntheticDetector> day = makeDay(options);
-    std::string path = dir.file("day.traffic");
-    writeArchive(path, archiveMembers(day, MemberOrder::Grouped));
-    Log log;
-    Unzip reader(log);
-    reader.ZipFileName(path);
-    reader.zipList();
-    for (const SyntheticDetector& d : day) {
-        if (d.fault != Fault::MissingData) continue;
-        VolumeBytes vol{};
-        Occupancies occ{};
-        ASSERT_TRUE(reader.extractDet(d.number, vol, occ));
-        EXPECT_GE(std::count(vol.begin(), vol.end(), 255), 720);
-        EXPECT_GE(std::count(occ.begin(), occ.end(), -0.1f), 720);
-    }
 }
 
 }  // namespace
