@@ -68,6 +68,7 @@ void frmTrafficExtrac::loadArchive() {
     QString path = fileTab->txtZipName->text();
     if (path.isEmpty()) {
         splash_->close();
+        showLoadedArchivePath();
         dialogs_.message(MessageIcon::Critical, kAppTitle,
                          QStringLiteral("*.traffic zip file not provided. "));
         return;
@@ -95,10 +96,14 @@ void frmTrafficExtrac::loadArchive() {
 // again (empty when there was none).
 void frmTrafficExtrac::reportLoadFailure(int number, const QString& description) {
     splash_->close();
+    showLoadedArchivePath();
+    dialogs_.message(MessageIcon::Exclamation, kAppTitle, loadErrorMessage(number, description));
+}
+
+void frmTrafficExtrac::showLoadedArchivePath() {
     if (state_.hasReader()) {
         fileTab->txtZipName->setText(fromNativePath(state_.reader().fileName()));
     }
-    dialogs_.message(MessageIcon::Exclamation, kAppTitle, loadErrorMessage(number, description));
 }
 
 }  // namespace sorvane::app

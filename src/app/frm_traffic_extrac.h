@@ -63,6 +63,8 @@ class frmTrafficExtrac : public QWidget {
     void loadChosenArchive(const std::function<QString()>& choosePath);
     void loadArchive();
     void reportLoadFailure(int number, const QString& description);
+    // Puts the path of the archive that is loaded (empty when none) back into txtZipName.
+    void showLoadedArchivePath();
 
     AppState state_;
     Dialogs& dialogs_;

@@ -200,6 +200,17 @@ class LoadingTest : public QObject {
         QVERIFY(!f.window().splashWindow()->isVisible());
         QVERIFY(!f.window().state().hasReader());
     }
+
+    // The box keeps naming the archive that stays loaded, so an export reads what it names.
+    void emptyChoiceAfterALoadKeepsItsPath() {
+        WindowFixture f;
+        QString loaded = f.loadArchive({100});
+        f.dialogs.answers.push_back(QString());
+        f.window().fileTab->cmdBrowse->click();
+        QCOMPARE(f.dialogs.messages.back().text,
+                 QStringLiteral("*.traffic zip file not provided. "));
+        QCOMPARE(f.window().fileTab->txtZipName->text(), loaded);
+    }
 };
 
 QTEST_MAIN(LoadingTest)
