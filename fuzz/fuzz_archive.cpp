@@ -21,11 +21,11 @@ void viewDetector(sorvane::Unzip& reader, int32_t det, int position) {
     sorvane::DetectorDay rawDay{};
     sorvane::DetectorDay imputedDay{};
     if (!sorvane::loadDetectorDay(reader, det, rawDay, imputedDay)) return;
-    const sorvane::IntervalSpec& spec = sorvane::intervalAt(position % 10);
+    const sorvane::IntervalSpec& period = sorvane::intervalAt(position % 10);
     auto missing = position % 2 == 0 ? sorvane::MissingOption::SetToZero
                                      : sorvane::MissingOption::SetToNegative;
-    sorvane::IntervalData data = sorvane::aggregateDay(imputedDay, spec, missing);
-    if (sorvane::intervalLines(data).size() != static_cast<size_t>(spec.intervalsPerDay)) {
+    sorvane::IntervalData data = sorvane::aggregateDay(imputedDay, period, missing);
+    if (sorvane::intervalLines(data).size() != static_cast<size_t>(period.intervalsPerDay)) {
         std::abort();
     }
 }
