@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libgl-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth
+  locales
   libqt6opengl6-dev fonts-dejavu-core
 )
 

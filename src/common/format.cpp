@@ -29,11 +29,14 @@ PatternDigits digitsOf(NumberPattern pattern) {
     return {0, 0};
 }
 
-// At most 309 digits before the point of a finite double, and at most five after it here.
+// The exact decimal text of a finite value at `decimals` places (ties to even), with '.' as the
+// point whatever the C locale says: the window runs under the desktop's locale. At most 309
+// digits stand before the point of a finite double, and at most five after it here.
 std::string printFixed(double magnitude, int decimals) {
     char buffer[330];
-    int size = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, magnitude);
-    return std::string(buffer, static_cast<size_t>(size));
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed,
+                                decimals);
+    return std::string(buffer, result.ptr);
 }
 
 // Adds one unit in the last place of a plain decimal text such as "12.49" -> "12.50".

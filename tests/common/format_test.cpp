@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+
+#include "support/test_support.h"
 
 namespace sorvane {
 namespace {
@@ -44,12 +47,20 @@ TEST(FormatNumber, MatchesPattern) {
     }
 }
 
+// The window runs under the desktop's locale (Qt takes it from the environment), and a German
+// one makes printf write decimal commas. Reports and CSV files must not follow it.
 TEST(FormatNumberLocale, AlwaysUsesPoint) {
-    const char* old = std::setlocale(LC_NUMERIC, nullptr);
-    std::string saved = old ? old : "C";
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale";
+    test::TempDir dir;
+    std::string make = "localedef -i de_DE -f UTF-8 " + dir.file("de_DE.UTF-8") + " 2>/dev/null";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "localedef cannot make a German locale";
+    ::setenv("LOCPATH", dir.path().c_str(), 1);
+    std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
     EXPECT_EQ(formatNumber(3.25, NumberPattern::UpToTwo), "3.25");
+    EXPECT_EQ(formatNumber(0.99855, NumberPattern::FourDecimals), "0.9986");
+    EXPECT_EQ(formatNumber(0.125, NumberPattern::UpToTwo), "0.13");
     std::setlocale(LC_NUMERIC, saved.c_str());
+    ::unsetenv("LOCPATH");
 }
 
 TEST(FormatTimeOfDay, TwoDigitsEach) {
