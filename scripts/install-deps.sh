@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libzip-dev zip
+  libzip-dev
   libcli11-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev
   qt6-base-dev qt6-charts-dev libgl-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth
