@@ -4,8 +4,13 @@
 # parameters in their boxes and a health test run over all detectors.
 # Usage: scripts/screenshots.sh [FOLDER]   (default: docs/screenshots)
 set -euo pipefail
+out=${1:-}
 cd "$(dirname "$0")/.."
-out=$PWD/${1:-docs/screenshots}
+case $out in
+"") out=$PWD/docs/screenshots ;;
+/*) ;;
+*) out=$OLDPWD/$out ;;
+esac
 
 cmake -S . -B build >/dev/null
 cmake --build build -j 2 --target sorvane sorvane-mkarchive >/dev/null

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
@@ -44,6 +45,27 @@ std::pair<double, double> extent(const std::vector<PlotPoint>& points, Coordinat
         return c == Coordinate::X ? a.x < b.x : a.y < b.y;
     });
     return c == Coordinate::X ? std::pair{low->x, high->x} : std::pair{low->y, high->y};
+}
+
+// A round step that divides `span` into about `intervals` parts: 1, 2 or 5 times a power of ten.
+double roundStep(double span, int intervals) {
+    double rough = span / std::max(intervals, 1);
+    if (!(rough > 0) || !std::isfinite(rough)) return 1.0;
+    double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double share = rough / power;
+    return power * (share < 1.5 ? 1 : share < 3 ? 2 : share < 7 ? 5 : 10);
+}
+
+// Labels a value axis at round steps anchored at 0 whatever its range, so that a range widened
+// past round numbers, zoomed or typed in the editor still gets round labels.
+void keepRoundTicks(QValueAxis* axis) {
+    auto follow = [axis] {
+        axis->setTickInterval(roundStep(axis->max() - axis->min(), axis->tickCount() - 1));
+    };
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    follow();
+    QObject::connect(axis, &QValueAxis::rangeChanged, axis, follow);
 }
 
 QList<QPointF> toPoints(const std::vector<PlotPoint>& points, bool timeOfDay) {
@@ -92,7 +114,13 @@ void ChartWindow::addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeri
     setAxisRange(axis, low, high);
     if (auto* values = qobject_cast<QValueAxis*>(axis)) {
         values->setLabelFormat(QStringLiteral("%g"));
-        if (fit == AxisFit::Nice) values->applyNiceNumbers();
+        if (fit != AxisFit::Exact) values->applyNiceNumbers();
+        if (fit == AxisFit::NiceWithMargin) {
+            constexpr double kMarginShare = 0.03;
+            double margin = (values->max() - values->min()) * kMarginShare;
+            keepRoundTicks(values);
+            values->setRange(values->min() - margin, values->max() + margin);
+        }
     }
     automaticRanges_[axis] = axisRange(axis);
 }
@@ -171,9 +199,9 @@ frmGraphS::frmGraphS(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     auto [xLow, xHigh] = extent(request.series0, Coordinate::X);
     auto [yLow, yHigh] = extent(request.series0, Coordinate::Y);
     addAxis(new QValueAxis, Qt::AlignBottom, points, QStringLiteral("Occupancy"), xLow, xHigh,
-            AxisFit::Nice);
+            AxisFit::NiceWithMargin);
     addAxis(new QValueAxis, Qt::AlignLeft, points, QStringLiteral("Volume"), yLow, yHigh,
-            AxisFit::Nice);
+            AxisFit::NiceWithMargin);
     setGradientBackground(kLightCyan);
 }
 

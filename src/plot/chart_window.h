@@ -44,8 +44,9 @@ class ChartWindow : public QWidget {
                 QSize clientSize, bool hasEditor);
 
     // Adds an axis on one side for the series with the range fitted to [low, high], exactly or
-    // widened to round numbers. That range is the axis' automatic range.
-    enum class AxisFit { Exact, Nice };
+    // widened to round numbers, or to round numbers and then a little beyond them so that
+    // markers at the ends are drawn whole. That range is the axis' automatic range.
+    enum class AxisFit { Exact, Nice, NiceWithMargin };
     void addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeries* series,
                  const QString& title, double low, double high, AxisFit fit);
     // A vertical gradient from white at the top to `end` at the bottom.
