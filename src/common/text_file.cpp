@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/error.h"
@@ -21,24 +22,56 @@ std::string reasonOf(int err) {
 
 AtomicFileWriter::AtomicFileWriter(std::string destination) : destination_(std::move(destination)) {
     struct stat st {};
-    if (::stat(destination_.c_str(), &st) == 0) {
+    bool exists = ::stat(destination_.c_str(), &st) == 0;  // through a link, at its target
+    if (exists) {
         if (S_ISDIR(st.st_mode)) fail("cannot be written", EISDIR);
         // The rename below would replace a file the user has made read-only.
         if (::access(destination_.c_str(), W_OK) != 0) fail("cannot be written", errno);
+        // A device or pipe (/dev/null, a FIFO) is written to, never replaced by a file.
+        if (!S_ISREG(st.st_mode)) {
+            openInPlace();
+            return;
+        }
     }
-    std::string folder = folderPart(destination_);
-    temporary_ = (folder.empty() ? std::string() : folder + "/") + "." +
-                 fileNamePart(destination_) + ".XXXXXX";
+    // A link keeps pointing where it did: the new file replaces its target.
+    std::string target = destination_;
+    if (exists) {
+        if (char* real = ::realpath(destination_.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    std::string folder = folderPart(target);
+    temporary_ =
+        (folder.empty() ? std::string() : folder + "/") + "." + fileNamePart(target) + ".XXXXXX";
     int fd = ::mkstemp(temporary_.data());
     if (fd < 0) {
         int err = errno;
         temporary_.clear();
+        // A folder that takes no new files may still hold a file the user lets us write.
+        if (exists && (err == EACCES || err == EPERM)) {
+            openInPlace();
+            return;
+        }
         fail("cannot be written", err);
     }
+    target_ = std::move(target);
     // Files the user names get the usual permissions, not mkstemp's owner-only ones.
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
+    adopt(fd);
+}
+
+void AtomicFileWriter::openInPlace() {
+    // Without O_NONBLOCK, opening a FIFO would wait for a reader that may never come.
+    int fd = ::open(destination_.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) fail("cannot be written", errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    adopt(fd);
+}
+
+void AtomicFileWriter::adopt(int fd) {
     file_ = ::fdopen(fd, "wb");
     if (file_ == nullptr) {
         int err = errno;
@@ -68,7 +101,8 @@ void AtomicFileWriter::commit() {
         fail("cannot be written", err);
     }
     if (std::fclose(f) != 0) fail("cannot be written", errno);
-    if (::rename(temporary_.c_str(), destination_.c_str()) != 0) fail("cannot be replaced", errno);
+    if (temporary_.empty()) return;  // written in place
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail("cannot be replaced", errno);
     temporary_.clear();
 }
 
@@ -124,12 +158,12 @@ std::string readWholeFile(const std::string& path) {
 }
 
 std::string fileNamePart(std::string_view path) {
-    size_t sep = path.find_last_of("/\\");
+    size_t sep = path.rfind('/');
     return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
 }
 
 std::string folderPart(std::string_view path) {
-    size_t sep = path.find_last_of("/\\");
+    size_t sep = path.rfind('/');
     if (sep == std::string_view::npos) return {};
     return sep == 0 ? std::string(path.substr(0, 1)) : std::string(path.substr(0, sep));
 }

@@ -10,6 +10,9 @@ namespace sorvane {
 // one: the bytes go to a temporary file beside it, which commit() renames into place. A writer
 // destroyed without commit() removes its temporary file. Failures throw SorvaneError naming
 // the destination and the reason. Texts are written as given: producers end lines with CR LF.
+// A link is followed (the link stays, its target gets the new content). A device or pipe, or a
+// file in a folder that takes no new files, is written in place, since nothing can be renamed
+// over it.
 class AtomicFileWriter {
   public:
     explicit AtomicFileWriter(std::string destination);
@@ -23,10 +26,13 @@ class AtomicFileWriter {
     const std::string& destination() const { return destination_; }
 
   private:
+    void openInPlace();
+    void adopt(int fd);
     [[noreturn]] void fail(const std::string& what, int err);
 
     std::string destination_;
-    std::string temporary_;
+    std::string target_;     // the file the temporary replaces: the destination or its link's
+    std::string temporary_;  // empty when writing in place
     std::FILE* file_ = nullptr;
 };
 
@@ -41,7 +47,7 @@ inline constexpr size_t kMaxReadBytes = size_t{64} << 20;
 // file and the reason (a device or a pipe, which may never end, is refused).
 std::string readWholeFile(const std::string& path);
 
-// The text after the last path separator ('/' or '\'), extension included.
+// The text after the last '/', extension included.
 std::string fileNamePart(std::string_view path);
 
 // The folder part of a path ("" for a bare file name).
