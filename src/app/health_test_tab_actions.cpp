@@ -56,17 +56,29 @@ void HealthTestTab::RunHealthTest(int16_t det) {
         setRunning(false);
     });
     ProgressBar1->setRange(0, reader.detCount());
-    ProgressBar1->setValue(0);
     ProgressBar1->show();
     if (all) {
         lstBaddetect->clear();
         lstSuspdetect->clear();
     }
-    auto progress = [&](int position, int count) {
+    auto progress = [&](int position, int count, const modBaddet::DetectorOutcome& outcome) {
         lblCounter->setText(QStringLiteral("Processing ") + QString::number(position + 1) +
                             QStringLiteral(" of ") + QString::number(count) +
                             QStringLiteral(" Detectors"));
-        if (all) ProgressBar1->setValue(position + 1);
+        if (all) {
+            ProgressBar1->setValue(position);
+            // Lines appear as their detectors are tested, so they can be plotted during the run.
+            switch (modBaddet::resultListOf(outcome.healthClass)) {
+                case modBaddet::ResultList::HighlySuspicious:
+                    lstBaddetect->addItem(toQString(outcome.listLine));
+                    break;
+                case modBaddet::ResultList::SuspiciousOrMarginal:
+                    lstSuspdetect->addItem(toQString(outcome.listLine));
+                    break;
+                case modBaddet::ResultList::None:
+                    break;
+            }
+        }
         QCoreApplication::processEvents();  // repaint and let the user click
         if (stopRequested_) throw RunStopped{};
     };
@@ -77,10 +89,6 @@ void HealthTestTab::RunHealthTest(int16_t det) {
         return;
     }
     lblCounter->setText(QStringLiteral("Processing Done"));
-    if (all) {
-        lstBaddetect->addItems(toQStringList(result.highList));
-        lstSuspdetect->addItems(toQStringList(result.suspList));
-    }
     try {
         modBaddet::WriteReport(state_.programFile(result.reportFileName), result.reportText);
     } catch (const SorvaneError& e) {

@@ -32,21 +32,33 @@ DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snap
 }
 
 void addListLine(HealthRunResult& result, const DetectorOutcome& outcome) {
-    switch (outcome.healthClass) {
-        case HealthClass::High:
+    switch (resultListOf(outcome.healthClass)) {
+        case ResultList::HighlySuspicious:
             result.highList.push_back(outcome.listLine);
             break;
-        case HealthClass::Susp:
-        case HealthClass::Marg:
+        case ResultList::SuspiciousOrMarginal:
             result.suspList.push_back(outcome.listLine);
             break;
-        case HealthClass::Hlth:
-        case HealthClass::Excluded:
+        case ResultList::None:
             break;
     }
 }
 
 }  // namespace
+
+ResultList resultListOf(HealthClass healthClass) {
+    switch (healthClass) {
+        case HealthClass::High:
+            return ResultList::HighlySuspicious;
+        case HealthClass::Susp:
+        case HealthClass::Marg:
+            return ResultList::SuspiciousOrMarginal;
+        case HealthClass::Hlth:
+        case HealthClass::Excluded:
+            break;
+    }
+    return ResultList::None;
+}
 
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
                               const HealthProgress& progress) {
@@ -58,7 +70,7 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
     for (int i = 0; i < positions; ++i) {
         int16_t number = result.allDetectors ? reader.detNum(i) : det;
         DetectorOutcome outcome = testDetector(reader, log, snapshot, number, result.tally);
-        if (progress) progress(result.allDetectors ? i : number, result.detCount);
+        if (progress) progress(result.allDetectors ? i : number, result.detCount, outcome);
         AppendToSections(result.tally, outcome);
         addListLine(result, outcome);
         result.outcomes.push_back(std::move(outcome));

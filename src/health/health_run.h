@@ -17,10 +17,14 @@ namespace sorvane::modBaddet {
 
 constexpr int16_t kAllDetectors = -1;
 
-// Called after each visited detector with its position and the archive's detector count (a
-// single-detector run passes the detector number as the position). The window updates its label
-// and bar and processes pending events here.
-using HealthProgress = std::function<void(int position, int count)>;
+// The result list a detector's line goes to.
+enum class ResultList { None, HighlySuspicious, SuspiciousOrMarginal };
+ResultList resultListOf(HealthClass healthClass);
+
+// Called after each visited detector with its position, the archive's detector count (a
+// single-detector run passes the detector number as the position) and what the test found. The
+// window updates its label and bar, adds the list line and processes pending events here.
+using HealthProgress = std::function<void(int position, int count, const DetectorOutcome& outcome)>;
 
 // Everything a run leaves behind. Writing the report is the caller's step (WriteReport), so a
 // report that cannot be written leaves the lists and counts complete.

@@ -67,8 +67,20 @@ class HealthTestTabTest : public QObject {
                 during << QString::number(button->isEnabled());
             during << QString::number(!tab.ProgressBar1->isHidden());
         });
+        // At the last detector its lines are all there already, and the bar is at its position.
+        int linesAtLast = -1;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (tab.lblCounter->text() != QStringLiteral("Processing 40 of 40 Detectors")) return;
+            linesAtLast = tab.lstBaddetect->count() + tab.lstSuspdetect->count();
+            QCOMPARE(tab.ProgressBar1->value(), 39);
+        });
+        watch.start(0);
         tab.cmdHealth->click();
-        QCOMPARE(during, (QStringList{"Processing 1 of 40 Detectors", "0", "0", "0", "0", "1"}));
+        watch.stop();
+        QCOMPARE(linesAtLast, tab.lstBaddetect->count() + tab.lstSuspdetect->count());
+        QCOMPARE(during.mid(0, 1), QStringList{"Processing 1 of 40 Detectors"});
+        QCOMPARE(during.mid(2), (QStringList{"0", "0", "0", "1"}));
         QCOMPARE(tab.lblCounter->text(), QStringLiteral("Processing Done"));
         QVERIFY(tab.ProgressBar1->isHidden());
         QVERIFY(tab.cmdHealth->isEnabled() && tab.cmdTestSingledet->isEnabled());

@@ -83,9 +83,10 @@ struct HealthArchive {
     modBaddet::HealthRunResult run(int16_t det,
                                    const modBaddet::HealthSnapshot& s = factorySnapshot()) {
         progress.clear();
-        return modBaddet::RunHealthTest(reader, log, s, det, [this](int position, int count) {
-            progress.emplace_back(position, count);
-        });
+        return modBaddet::RunHealthTest(reader, log, s, det,
+                                        [this](int position, int count, const auto&) {
+                                            progress.emplace_back(position, count);
+                                        });
     }
 
     TempDir dir;
