@@ -57,7 +57,7 @@ std::string roundMagnitude(double magnitude, int decimals) {
     // An exact tie at `decimals` places needs a value with at most decimals+1 binary fraction
     // digits; only then is the decimal expansion at decimals+1 places exact.
     double scaled = std::ldexp(magnitude, decimals + 1);
-    if (scaled < 9.0e15 && scaled == std::floor(scaled)) {
+    if (scaled == std::floor(scaled)) {
         std::string exact = printFixed(magnitude, decimals + 1);
         if (exact.back() == '5') {
             exact.pop_back();

@@ -1,5 +1,6 @@
 #include "common/numeric.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -30,6 +31,32 @@ std::optional<Int> roundTo(double value) {
         return std::nullopt;
     }
     return static_cast<Int>(r);
+}
+
+// The power of ten of the first digit that is not 0, exponent included, of an unsigned number
+// in the decimal form that is not zero: 2 for "123", -3 for "0.00123", 5 for "0.1e6". Saturates
+// far beyond any double's range.
+long long leadingPowerOfTen(std::string_view s) {
+    constexpr long long kFar = 1'000'000'000;
+    size_t e = s.find_first_of("eE");
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = s.substr(e + 1);
+        bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+            digits.remove_prefix(1);
+        for (char c : digits)
+            exponent = std::min(exponent * 10 + (c - '0'), kFar);
+        if (negative) exponent = -exponent;
+        s = s.substr(0, e);
+    }
+    std::string_view whole = s.substr(0, s.find('.'));
+    size_t first = whole.find_first_not_of('0');
+    if (first != std::string_view::npos)
+        return exponent + static_cast<long long>(whole.size() - first) - 1;
+    std::string_view fraction =
+        whole.size() < s.size() ? s.substr(whole.size() + 1) : std::string_view();
+    return exponent - static_cast<long long>(fraction.find_first_not_of('0')) - 1;
 }
 
 }  // namespace
@@ -68,13 +95,7 @@ std::optional<double> parseNumber(std::string_view text) {
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // Too large gives infinity; too small (1e-400) is zero for every use here.
-        bool huge = false;
-        size_t e = s.find_first_of("eE");
-        if (e != std::string_view::npos)
-            huge = s[e + 1] != '-';
-        else
-            huge = true;
-        value = huge ? std::numeric_limits<double>::infinity() : 0.0;
+        value = leadingPowerOfTen(s) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (ec != std::errc() || ptr != s.data() + s.size()) {
         return std::nullopt;
     }

@@ -32,6 +32,7 @@ TEST(FormatNumber, MatchesPattern) {
         FormatCase{83.3333, NumberPattern::Whole, "83"},
         FormatCase{-0.4, NumberPattern::Whole, "0"},
         FormatCase{99.5, NumberPattern::Whole, "100"},
+        FormatCase{4500000000000000.5, NumberPattern::Whole, "4500000000000001"},
         // "0.0" / "#0.0".
         FormatCase{0.25, NumberPattern::OneDecimal, "0.3"},
         FormatCase{60.0, NumberPattern::OneDecimal, "60.0"},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace sorvane {
 namespace {
 
@@ -22,6 +24,8 @@ struct Int16Case {
 };
 
 TEST(ToInt16, RoundsHalvesToEvenAndRejectsOverflow) {
+    const std::string huge = "1" + std::string(400, '0') + "e-10";
+    const std::string tiny = "0." + std::string(400, '0') + "1";
     const Int16Case cases[] = {
         {"100.4", 100},
         {"100.5", 100},
@@ -40,6 +44,12 @@ TEST(ToInt16, RoundsHalvesToEvenAndRejectsOverflow) {
         {"abc", std::nullopt},
         {"", std::nullopt},
         {"99999999999999999999999999", std::nullopt},
+        // Beyond a double's range, the digits and the exponent together decide: huge or zero.
+        {huge.c_str(), std::nullopt},
+        {tiny.c_str(), 0},
+        {"0.001e-400", 0},
+        {"1e-99999999999999999999", 0},
+        {"1e99999999999999999999", std::nullopt},
     };
     for (const Int16Case& c : cases)
         EXPECT_EQ(toInt16(c.text), c.expected) << c.text;
