@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace sorvane::app {
@@ -38,12 +40,21 @@ std::optional<QString> runFileDialog(const FileDialogRequest& request,
     if (request.selectedFilter >= 0 && request.selectedFilter < filters.size()) {
         dialog.selectNameFilter(filters[request.selectedFilter]);
     }
+    // The descriptions are shown as the program words them, without Qt's own pattern list.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix(request.defaultExtension);
     if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        QString chosen = dialog.selectedFiles().constFirst();
+        // A file can only be saved into a folder that is there; the dialog stays open.
+        QFileInfo info(chosen);
+        if (mode == QFileDialog::AcceptOpen || info.absoluteDir().exists()) return chosen;
+        QMessageBox::warning(&dialog, request.title,
+                             QStringLiteral("The folder ") +
+                                 QDir::toNativeSeparators(info.absolutePath()) +
+                                 QStringLiteral(" does not exist."));
     }
-    return dialog.selectedFiles().constFirst();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -76,6 +87,8 @@ QStringList qtNameFilters(const QString& filter) {
         QString description = parts[i].trimmed();
         QString patterns = parts[i + 1].trimmed();
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file, also one without a dot in its name.
+        if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
         QString suffix = QStringLiteral("(") + patterns + QStringLiteral(")");
         if (description.isEmpty() || description.endsWith(suffix)) {
             filters.append(description.isEmpty() ? suffix : description);

@@ -18,7 +18,8 @@ class QtDialogs : public Dialogs {
 
 // Qt's name filters for a description|pattern filter text: "*.traffic files|*.traffic" becomes
 // "*.traffic files (*.traffic)"; a description that already ends with its patterns in
-// parentheses stays as it is; patterns separated by ';' are separated by blanks.
+// parentheses stays as it is; patterns separated by ';' are separated by blanks, and "*.*"
+// becomes "*" so that names without a dot are listed too.
 QStringList qtNameFilters(const QString& filter);
 
 }  // namespace sorvane::app

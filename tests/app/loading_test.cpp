@@ -134,7 +134,7 @@ class LoadingTest : public QObject {
             QCOMPARE(suggestedExportFile(archive), suggestion);
 
         QCOMPARE(qtNameFilters("All files (*.*)|*.*|*.traffic files|*.traffic"),
-                 (QStringList{"All files (*.*)", "*.traffic files (*.traffic)"}));
+                 (QStringList{"All files (*.*) (*)", "*.traffic files (*.traffic)"}));
         QCOMPARE(qtNameFilters("Lists|*.txt;*.csv"), QStringList{"Lists (*.txt *.csv)"});
         QCOMPARE(qtNameFilters("Text|*.txt|Other"), QStringList{"Text (*.txt)"});
     }
