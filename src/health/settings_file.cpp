@@ -130,7 +130,8 @@ std::string SettingsFile::ReadSetting(std::string_view key, std::string_view sec
     Position where = locate(lines, key, section);
     if (!where.key) return {};
     std::string_view value = keyOf(lines[*where.key].text)->value;
-    return std::string(value.substr(0, kMaxSettingLength));
+    value = value.substr(0, kMaxSettingLength);
+    return std::string(value.substr(0, value.find('\0')));  // text ends at a NUL
 }
 
 void SettingsFile::WriteSetting(std::string_view key, std::string_view value,

@@ -40,6 +40,7 @@ TEST(ReadSetting, FollowsIniRules) {
         {"first of duplicate sections", "[Param]\r\nK=1\r\n[PARAM]\r\nK=2\r\n", "K", "Param", "1"},
         {"comment line", "[Param]\r\n;K=1\r\nK=2\r\n", "K", "Param", "2"},
         {"equals sign in the value", "[Param]\r\nK=a=b\r\n", "K", "Param", "a=b"},
+        {"NUL in the value", std::string("[Param]\r\nK=10\0junk\r\n", 20), "K", "Param", "10"},
     };
     test::TempDir dir;
     for (const ReadCase& c : cases) {
