@@ -1,6 +1,10 @@
 #pragma once
 
-#include <cstddef>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,11 +17,47 @@ namespace sorvane::test {
 // disk that is full. SIGXFSZ is ignored there, so a write past the limit fails with EFBIG
 // instead of ending the child. Returns the child's exit status (the value `work` returned),
 // or -1 when it did not exit normally.
-int runWithFileSizeLimit(size_t maxFileBytes, const std::function<int()>& work);
+inline int runWithFileSizeLimit(size_t maxFileBytes, const std::function<int()>& work) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        rlimit limit{static_cast<rlim_t>(maxFileBytes), static_cast<rlim_t>(maxFileBytes)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+        // _exit: the child must not run the test program's exit handlers a second time.
+        ::_exit(work());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
 
 // Runs a program (args[0]) under the same limit; its stdout and stderr go through pipes, which
 // the limit does not touch.
-CommandResult runCommandWithFileSizeLimit(size_t maxFileBytes,
-                                          const std::vector<std::string>& args);
+inline CommandResult runCommandWithFileSizeLimit(size_t maxFileBytes,
+                                                 const std::vector<std::string>& args) {
+    int pipes[2][2];
+    if (::pipe(pipes[0]) != 0 || ::pipe(pipes[1]) != 0) return {};
+    CommandResult result;
+    result.exitCode = runWithFileSizeLimit(maxFileBytes, [&] {
+        ::dup2(pipes[0][1], 1);
+        ::dup2(pipes[1][1], 2);
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        return 127;
+    });
+    // The commands tested here print a few lines, well within what a pipe holds.
+    for (int i = 0; i < 2; ++i) {
+        ::close(pipes[i][1]);
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(pipes[i][0], buffer, sizeof buffer)) > 0)
+            (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(n));
+        ::close(pipes[i][0]);
+    }
+    return result;
+}
 
 }  // namespace sorvane::test

@@ -2,7 +2,9 @@
 // and no half-written file is left under the destination's name; a file that was there keeps
 // its content. In a folder nobody may write (/proc) this holds for root as well.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -21,44 +23,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A destination that cannot be written, and the reason the message gives (empty: the reason
-// depends on who runs the test).
+constexpr char kOldContent[] = "old\r\n";
+
+// A destination that cannot be written (inside the test's folder unless absolute), the reason
+// the message gives ("": it depends on who runs the test), and how large a file may grow.
 struct Destination {
     const char* what;
-    std::function<std::string(const test::TempDir&)> make;
+    const char* path;
     const char* reason;
+    size_t fileLimit = RLIM_INFINITY;
 };
 
 const Destination kDestinations[] = {
-    {"folder missing", [](const test::TempDir& d) { return d.file("missing/out.txt"); },
-     "No such file or directory"},
-    {"destination a directory",
-     [](const test::TempDir& d) {
-         fs::create_directory(d.file("folder.txt"));
-         return d.file("folder.txt");
-     },
-     "Is a directory"},
-    {"folder is a file",
-     [](const test::TempDir& d) {
-         test::writeFile(d.file("plain"), "mine\r\n");
-         return d.file("plain/out.txt");
-     },
-     "Not a directory"},
-    {"read-only folder", [](const test::TempDir&) { return std::string("/proc/sorvane-out.txt"); },
-     ""},
-    {"read-only destination", [](const test::TempDir&) { return std::string("/proc/version"); },
-     ""},
+    {"folder missing", "missing/out.txt", "No such file or directory"},
+    {"destination a directory", "folder.txt", "Is a directory"},
+    {"folder is a file", "plain/out.txt", "Not a directory"},
+    {"read-only folder", "/proc/sorvane-out.txt", ""},
+    {"read-only destination", "/proc/version", ""},
+    // 4 bytes: less than any file the program writes.
+    {"disk full", "out.txt", "File too large", 4},
 };
 
-// The disk-full case: the destination holds this before the write.
-constexpr char kOldContent[] = "old\r\n";
-constexpr size_t kFullAfterBytes = 4;  // less than any file the program writes
+// The test's folder: a directory, a plain file and an old out.txt; returns the destination.
+std::string prepare(const test::TempDir& dir, const Destination& d) {
+    fs::create_directory(dir.file("folder.txt"));
+    test::writeFile(dir.file("plain"), "mine\r\n");
+    test::writeFile(dir.file("out.txt"), kOldContent);
+    return d.path[0] == '/' ? d.path : dir.file(d.path);
+}
 
-// What the tests write: each of the program's files through the call that writes it.
-struct Writer {
-    const char* what;
-    std::function<void(const std::string& destination)> write;
-};
+// The names in the test's folder, and the old content of the destination.
+std::pair<std::vector<std::string>, std::string> stateOf(const test::TempDir& dir,
+                                                         const std::string& to) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return {names, fs::is_regular_file(to) ? test::readFile(to) : ""};
+}
 
 class OutputDestinations : public ::testing::Test {
   protected:
@@ -68,107 +70,67 @@ class OutputDestinations : public ::testing::Test {
             {{"100.v30", test::volumeBytes(5)}, {"100.o30", test::occupancyBytes(120)}});
         reader.ZipFileName(archive);
         reader.zipList();
-        auto snapshot = modBaddet::takeHealthSnapshot(factoryParameterTexts());
-        allReport = modBaddet::RunHealthTest(reader, log, snapshot, modBaddet::kAllDetectors);
-        singleReport = modBaddet::RunHealthTest(reader, log, snapshot, 100);
-    }
-
-    std::vector<Writer> writers() {
-        return {
-            {"export",
-             [this](const std::string& to) {
-                 ExportSettings settings;
-                 settings.destination = to;
-                 ExportCsv({"100"}, reader, settings, log);
-             }},
-            {"Diagnostic_Report.txt",
-             [this](const std::string& to) { modBaddet::WriteReport(to, allReport.reportText); }},
-            {"report_single.txt",
-             [this](const std::string& to) {
-                 modBaddet::WriteReport(to, singleReport.reportText);
-             }},
-            {"ParamSettings.ini",
-             [](const std::string& to) {
-                 modUtility::SettingsFile(to).WriteSetting("SuspTh", "16", "Param");
-             }},
-        };
-    }
-
-    // The names in the test's folder: nothing but what the test put there.
-    static std::vector<std::string> namesIn(const test::TempDir& dir) {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir.path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
     }
 
     test::TempDir data;
     Log log;
     Unzip reader{log};
     std::string archive;
-    modBaddet::HealthRunResult allReport, singleReport;
 };
 
+// Each of the program's files through the call that writes it, in a child process whose files
+// are limited as the destination says: it exits with 0 when refused with a message about
+// this file and the reason.
 TEST_F(OutputDestinations, UnwritableDestinationIsReportedAndNothingIsLeftBehind) {
-    for (const Writer& writer : writers()) {
+    auto snapshot = modBaddet::takeHealthSnapshot(factoryParameterTexts());
+    std::string report =
+        modBaddet::RunHealthTest(reader, log, snapshot, modBaddet::kAllDetectors).reportText;
+    const std::pair<const char*, std::function<void(const std::string&)>> writers[] = {
+        {"export",
+         [this](const std::string& to) {
+             ExportSettings settings;
+             settings.destination = to;
+             ExportCsv({"100"}, reader, settings, log);
+         }},
+        {"report", [&](const std::string& to) { modBaddet::WriteReport(to, report); }},
+        {"settings",
+         [](const std::string& to) {
+             modUtility::SettingsFile(to).WriteSetting("SuspTh", "16", "Param");
+         }},
+    };
+    for (const auto& writer : writers) {
         for (const Destination& d : kDestinations) {
             test::TempDir dir;
-            std::string to = d.make(dir);
-            std::vector<std::string> before = namesIn(dir);
-            std::string old = fs::is_regular_file(to) ? test::readFile(to) : "";
-            try {
-                writer.write(to);
-                ADD_FAILURE() << writer.what << ", " << d.what << ": written";
-            } catch (const SorvaneError& e) {
-                // The settings file is read before it is rewritten: a directory in its place
-                // "cannot be read".
-                EXPECT_NE(e.description().find("The file " + to + " cannot be "), std::string::npos)
-                    << writer.what << ", " << d.what << ": " << e.description();
-                EXPECT_NE(e.description().find(d.reason), std::string::npos)
-                    << writer.what << ", " << d.what << ": " << e.description();
-            }
-            EXPECT_EQ(namesIn(dir), before) << writer.what << ", " << d.what;
-            if (!old.empty()) {
-                EXPECT_EQ(test::readFile(to), old) << writer.what << ", " << d.what;
-            }
+            std::string to = prepare(dir, d);
+            auto before = stateOf(dir, to);
+            int status = test::runWithFileSizeLimit(d.fileLimit, [&] {
+                try {
+                    writer.second(to);
+                    return 1;
+                } catch (const SorvaneError& e) {
+                    // The settings file is read before it is rewritten: a directory in its
+                    // place "cannot be read".
+                    const std::string& m = e.description();
+                    bool named = m.find("The file " + to + " cannot be ") != std::string::npos &&
+                                 m.find(d.reason) != std::string::npos;
+                    if (!named) std::fprintf(stderr, "%s\n", m.c_str());
+                    return named ? 0 : 2;
+                }
+            });
+            EXPECT_EQ(status, 0) << writer.first << ", " << d.what;
+            EXPECT_EQ(stateOf(dir, to), before) << writer.first << ", " << d.what;
         }
     }
 }
 
-TEST_F(OutputDestinations, FullDiskKeepsTheOldFile) {
-    for (const Writer& writer : writers()) {
-        test::TempDir dir;
-        std::string to = dir.file("out.txt");
-        test::writeFile(to, kOldContent);
-        // Exit status 0: refused with a message about this file; 1: written; 2: other failure.
-        int status = test::runWithFileSizeLimit(kFullAfterBytes, [&] {
-            try {
-                writer.write(to);
-                return 1;
-            } catch (const SorvaneError& e) {
-                bool named = e.description().find(to) != std::string::npos &&
-                             e.description().find("File too large") != std::string::npos;
-                return named ? 0 : 2;
-            } catch (...) {
-                return 2;
-            }
-        });
-        EXPECT_EQ(status, 0) << writer.what;
-        EXPECT_EQ(test::readFile(to), kOldContent) << writer.what;
-        EXPECT_EQ(namesIn(dir), std::vector<std::string>{"out.txt"}) << writer.what;
-    }
-}
-
-// The command line: exit status 1, the lists still on stdout, and one stderr line naming the
-// file and the reason.
+// The command line: exit status 1, the lists still on stdout, and a last stderr line naming
+// the file and the reason.
 TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
-    struct Command {
+    const struct {
         const char* what;
         std::vector<std::string> args;  // the destination follows
         bool printsLists;
-    };
-    const Command commands[] = {
+    } commands[] = {
         {"export", {SORVANE_CLI_PATH, "export", archive, "--ids", "100", "-o"}, false},
         {"health report", {SORVANE_CLI_PATH, "health", archive, "-o"}, true},
         {"single report", {SORVANE_CLI_PATH, "health", archive, "--det", "100", "-o"}, true},
@@ -176,32 +138,23 @@ TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
          {SORVANE_CLI_PATH, "health", archive, "-o", data.file("r.txt"), "--measures-csv"},
          true},
     };
-    auto lastLine = [](const std::string& text) {
-        std::string t = text.substr(0, text.find_last_not_of('\n') + 1);
-        return t.substr(t.find_last_of('\n') + 1);
-    };
-    for (const Command& c : commands) {
+    for (const auto& c : commands) {
         for (const Destination& d : kDestinations) {
             test::TempDir dir;
             std::vector<std::string> args = c.args;
-            args.push_back(d.make(dir));
-            test::CommandResult r = test::runCommand(args);
+            args.push_back(prepare(dir, d));
+            auto before = stateOf(dir, args.back());
+            test::CommandResult r = test::runCommandWithFileSizeLimit(d.fileLimit, args);
+            std::string err = r.err.substr(0, r.err.find_last_not_of('\n') + 1);
+            std::string lastLine = err.substr(err.find_last_of('\n') + 1);
+            std::string says = "The file " + args.back() + " cannot be written: " + d.reason;
             EXPECT_EQ(r.exitCode, 1) << c.what << ", " << d.what;
-            EXPECT_EQ(lastLine(r.err).rfind("The file " + args.back() + " cannot be written: ", 0),
-                      0u)
-                << c.what << ", " << d.what << ": " << r.err;
+            EXPECT_EQ(*d.reason != '\0' ? lastLine : lastLine.substr(0, says.size()), says)
+                << c.what << ", " << d.what;
             EXPECT_EQ(r.out.find("List of highly suspicious detectors") == 0, c.printsLists)
                 << c.what << ", " << d.what;
+            EXPECT_EQ(stateOf(dir, args.back()), before) << c.what << ", " << d.what;
         }
-        test::TempDir dir;
-        std::vector<std::string> args = c.args;
-        args.push_back(dir.file("out.txt"));
-        test::writeFile(args.back(), kOldContent);
-        test::CommandResult r = test::runCommandWithFileSizeLimit(kFullAfterBytes, args);
-        EXPECT_EQ(r.exitCode, 1) << c.what << ", disk full";
-        EXPECT_EQ(lastLine(r.err), "The file " + args.back() + " cannot be written: File too large")
-            << c.what << ", disk full";
-        EXPECT_EQ(test::readFile(args.back()), kOldContent) << c.what << ", disk full";
     }
 }
 
