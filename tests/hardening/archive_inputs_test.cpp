@@ -81,8 +81,8 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
     std::string badDirectory = whole;
     put(badDirectory, whole.rfind("PK\x05\x06") + 16, 0x7FFFFFF0, 4);
     std::string manyClaimed = whole;
-    put(manyClaimed, whole.rfind("PK\x05\x06") + 8, 0xFFFFFFFF,
-        4);  // 65535 on this disk and in all
+    // 65535 members on this disk and in all.
+    put(manyClaimed, whole.rfind("PK\x05\x06") + 8, 0xFFFFFFFF, 4);
     const struct {
         const char* what;
         std::string bytes;
@@ -128,31 +128,8 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
     }
 }
 
-TEST_F(ArchiveInputs, MemberNamesAreListedOrSkipped) {
-    const struct {
-        const char* what;
-        std::vector<ArchiveMember> members;
-        std::vector<int16_t> detectors;
-    } cases[] = {
-        {"path separators",
-         {vol("day/100.v30"), vol("..\\101.v30"), vol("102.v30/x"), vol("103.v30")},
-         {102, 103}},
-        {"control characters",
-         {vol("\x01.v30"), vol("1\t0.v30"), vol("10\n.v30"), vol("104.v30")},
-         {104}},
-        {"lowest and highest numbers", {vol("-32768.v30"), vol("32767.o30")}, {-32768, 32767}},
-    };
-    for (const auto& c : cases) {
-        load(write(zipBytes(c.members)));
-        std::vector<int16_t> listed;
-        for (int i = 0; i < reader.detCount(); ++i)
-            listed.push_back(reader.detNum(i));
-        EXPECT_EQ(listed, c.detectors) << c.what;
-    }
-}
-
-// Archives that load all the same: detector 100 listed once, its day read in full.
-TEST_F(ArchiveInputs, OddArchivesLoadDetectorOneHundred) {
+// Archives that load: the detectors listed, and detector 100's day read in full.
+TEST_F(ArchiveInputs, OddArchivesLoad) {
     std::string duplicate = zipBytes({vol("100.v30", 1), vol("101.v30", 2), occ("100.o30")});
     auto [local, central] = headersOf(duplicate, 1);
     duplicate.replace(local + 30, 7, "100.v30");
@@ -166,18 +143,36 @@ TEST_F(ArchiveInputs, OddArchivesLoadDetectorOneHundred) {
     std::string huge = zipBytes({vol("100.v30", 1, 6000), occ("100.o30", 40, 9000)});
     patchMember(huge, 0, 22, 24, 0xFFFFFFF0u, 4);
     patchMember(huge, 1, 22, 24, 0xFFFFFFF0u, 4);
-    const std::pair<const char*, std::string> cases[] = {
-        {"duplicate names: the first counts", duplicate},
-        {"5000 junk members", zipBytes(junk)},
-        {"members declaring 4 GB", huge},
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<int16_t> detectors;
+    } cases[] = {
+        {"path separators",
+         zipBytes({vol("day/100.v30"), vol("..\\101.v30"), vol("102.v30/x"), vol("103.v30")}),
+         {102, 103}},
+        {"control characters",
+         zipBytes({vol("\x01.v30"), vol("1\t0.v30"), vol("10\n.v30"), vol("104.v30")}),
+         {104}},
+        {"lowest and highest numbers",
+         zipBytes({vol("-32768.v30"), vol("32767.o30")}),
+         {-32768, 32767}},
+        {"duplicate names: the first counts", duplicate, {100}},
+        {"5000 junk members", zipBytes(junk), {100}},
+        {"members declaring 4 GB", huge, {100}},
     };
-    for (const auto& [what, bytes] : cases) {
-        load(write(bytes));
-        EXPECT_EQ(reader.detCount(), 1) << what;
-        auto [v, o] = day(100);
-        EXPECT_EQ(v[0], 1) << what;
-        EXPECT_EQ(v[2879], 1) << what;
-        EXPECT_EQ(o[2879], 4.0f) << what;
+    for (const auto& c : cases) {
+        load(write(c.bytes));
+        std::vector<int16_t> listed;
+        for (int i = 0; i < reader.detCount(); ++i)
+            listed.push_back(reader.detNum(i));
+        EXPECT_EQ(listed, c.detectors) << c.what;
+        if (listed == std::vector<int16_t>{100}) {
+            auto [v, o] = day(100);
+            EXPECT_EQ(v[0], 1) << c.what;
+            EXPECT_EQ(v[2879], 1) << c.what;
+            EXPECT_EQ(o[2879], 4.0f) << c.what;
+        }
     }
 }
 

@@ -23,8 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOldContent[] = "old\r\n";
-
 // A destination that cannot be written (inside the test's folder unless absolute), the reason
 // the message gives ("": it depends on who runs the test), and how large a file may grow.
 struct Destination {
@@ -48,11 +46,11 @@ const Destination kDestinations[] = {
 std::string prepare(const test::TempDir& dir, const Destination& d) {
     fs::create_directory(dir.file("folder.txt"));
     test::writeFile(dir.file("plain"), "mine\r\n");
-    test::writeFile(dir.file("out.txt"), kOldContent);
+    test::writeFile(dir.file("out.txt"), "old\r\n");
     return d.path[0] == '/' ? d.path : dir.file(d.path);
 }
 
-// The names in the test's folder, and the old content of the destination.
+// The names in the test's folder, and the destination's content.
 std::pair<std::vector<std::string>, std::string> stateOf(const test::TempDir& dir,
                                                          const std::string& to) {
     std::vector<std::string> names;

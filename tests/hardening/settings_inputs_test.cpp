@@ -16,6 +16,9 @@ namespace {
 
 using modUtility::SettingsFile;
 
+// The last three: a settings file that is no file (a pipe would make a reader wait for a
+// writer), or in a program folder nobody may write, root included: the boxes load empty at
+// once, saving is refused with the file's name, and sorvane-cli refuses the file.
 TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
     // Bytes of every value but '[' (so that no section header can form), in a fixed order.
     std::string garbage(4096, '\0');
@@ -25,13 +28,20 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         c = static_cast<char>(state >> 24) == '[' ? ']' : static_cast<char>(state >> 24);
     }
     const std::string tenMegabytes(10 * 1024 * 1024, '7');
+    test::TempDir special;
+    const std::string fifo = special.file("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string proc = modUtility::SettingsFilePath("/proc");
+    const std::string notRegular = " cannot be read: it is not a regular file";
     const struct {
         const char* what;
         std::optional<std::string> content;  // nullopt: no file
-        std::string suspTh, margTh;          // what the two boxes show after loading
+        std::string suspTh, margTh;          // the two boxes after loading (the others: "")
         std::string kept;                    // a part of the file that saving leaves as it was
         int cliExit;                         // sorvane-cli health --settings FILE
         std::string cliError;                // the start of its stderr line ("" when none)
+        std::string path = "";               // "": ParamSettings.ini in a folder of its own
+        std::string saved = "";  // the start of the message refusing to save ("": saved)
     } cases[] = {
         {"missing", std::nullopt, "", "", "", 1, "The file "},
         {"binary garbage", garbage, "", "", garbage, 0, ""},
@@ -47,6 +57,13 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
          "suspth=99\r\n", 0, ""},
         {"section repeated", "[Param]\r\nSuspTh=16\r\n[Other]\r\nx=1\r\n[PARAM]\r\nMargTh=99\r\n",
          "16", "", "[Other]\r\nx=1\r\n[PARAM]\r\nMargTh=99\r\n", 0, ""},
+        {"a pipe", std::nullopt, "", "", "", 1, "The file " + fifo + notRegular + "\n", fifo,
+         "The file " + fifo + notRegular},
+        {"/dev/zero", std::nullopt, "", "", "", 1, "The file /dev/zero" + notRegular + "\n",
+         "/dev/zero", "The file /dev/zero" + notRegular},
+        {"read-only folder", std::nullopt, "", "", "", 1,
+         "The file " + proc + " cannot be read: No such file or directory\n", proc,
+         "The file " + proc + " cannot be written: "},
     };
     test::TempDir data;
     std::string archive = test::makeArchive(
@@ -54,7 +71,7 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         {{"100.v30", test::volumeBytes(5)}, {"100.o30", test::occupancyBytes(120)}});
     for (const auto& c : cases) {
         test::TempDir dir;
-        SettingsFile settings(modUtility::SettingsFilePath(dir.path()));
+        SettingsFile settings(c.path.empty() ? modUtility::SettingsFilePath(dir.path()) : c.path);
         if (c.content) test::writeFile(settings.path(), *c.content);
 
         test::CommandResult r = test::runCommand({SORVANE_CLI_PATH, "health", archive, "--settings",
@@ -70,50 +87,25 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
             EXPECT_EQ(test::readFile(settings.path()), *c.content) << c.what << ": only read";
         }
 
-        HealthParameterTexts boxes = loadHealthParameters(settings);
-        EXPECT_EQ(boxes[kSuspTh], c.suspTh) << c.what;
-        EXPECT_EQ(boxes[kMargTh], c.margTh) << c.what;
+        HealthParameterTexts boxes = loadHealthParameters(settings), expected{};
+        expected[kSuspTh] = c.suspTh;
+        expected[kMargTh] = c.margTh;
+        EXPECT_EQ(boxes, expected) << c.what;
         // "Set As Default Parameters" after editing one box: the file gives every box back, and
         // what the program does not own is still there.
         boxes[kSuspTh] = "17";
-        saveHealthParameters(settings, boxes);
+        try {
+            saveHealthParameters(settings, boxes);
+            EXPECT_EQ(c.saved, "") << c.what << ": saved";
+        } catch (const SorvaneError& e) {
+            bool written = c.saved.find("cannot be written") != std::string::npos;
+            EXPECT_EQ(e.number(), written ? kErrFileWrite : kErrFileRead) << c.what;
+            EXPECT_EQ(e.description().rfind(c.saved, 0), 0u) << c.what << ": " << e.description();
+            EXPECT_NE(c.saved, "") << c.what;
+            continue;
+        }
         EXPECT_EQ(loadHealthParameters(settings), boxes) << c.what;
         EXPECT_NE(test::readFile(settings.path()).find(c.kept), std::string::npos) << c.what;
-    }
-}
-
-// A settings file that is no file (a pipe would make a reader wait for a writer), or in a
-// program folder nobody may write, root included: the boxes load empty at once, saving is
-// refused with the file's name, and sorvane-cli refuses the file with exit status 1.
-TEST(SettingsInputs, SpecialFilesAndReadOnlyFolder) {
-    test::TempDir dir;
-    const std::string fifo = modUtility::SettingsFilePath(dir.path());
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string proc = modUtility::SettingsFilePath("/proc");
-    const std::string notRegular = " cannot be read: it is not a regular file";
-    const struct {
-        std::string path, saved, cliSays;  // `saved`: the start of the message on saving
-    } cases[] = {
-        {fifo, "The file " + fifo + notRegular, "The file " + fifo + notRegular},
-        {"/dev/zero", "The file /dev/zero" + notRegular, "The file /dev/zero" + notRegular},
-        {proc, "The file " + proc + " cannot be written: ",
-         "The file " + proc + " cannot be read: No such file or directory"},
-    };
-    for (const auto& c : cases) {
-        SettingsFile settings(c.path);
-        for (const std::string& box : loadHealthParameters(settings))
-            EXPECT_EQ(box, "") << c.path;
-        try {
-            saveHealthParameters(settings, factoryParameterTexts());
-            ADD_FAILURE() << c.path << ": saved";
-        } catch (const SorvaneError& e) {
-            EXPECT_EQ(e.number(), c.path == proc ? kErrFileWrite : kErrFileRead) << c.path;
-            EXPECT_EQ(e.description().rfind(c.saved, 0), 0u) << e.description();
-        }
-        test::CommandResult r =
-            test::runCommand({SORVANE_CLI_PATH, "health", "/none.traffic", "--settings", c.path});
-        EXPECT_EQ(r.exitCode, 1) << c.path;
-        EXPECT_EQ(r.err, c.cliSays + "\n");
     }
 }
 

@@ -73,15 +73,14 @@ class WindowInputsTest : public QObject {
     void refusedArchiveKeepsTheLoadedOne() {
         QFETCH(QString, kind);
         WindowFixture f;
-        TempDir data;
         frmTrafficExtrac& w = f.window();
         QString good = f.loadArchive({100, 200});
         QVERIFY(f.dialogs.messages.empty());
 
-        std::string path = data.file("bad.traffic");
+        std::string path = f.data().file("bad.traffic");
         if (kind == QStringLiteral("empty file")) test::writeFile(path, "");
         if (kind == QStringLiteral("detector 32768")) {
-            test::makeArchive(data, "bad.traffic",
+            test::makeArchive(f.data(), "bad.traffic",
                               {{"100.v30", test::volumeBytes(1)}, {"32768.v30", {}}});
         }
         if (kind == QStringLiteral("a folder")) std::filesystem::create_directory(path);
