@@ -82,9 +82,6 @@ std::string makeSyntheticArchive(const TempDir& dir, int detectors);
 QStringList entriesOf(const QComboBox* selector);
 QStringList linesOf(const QListWidget* list);
 
-// Picks an entry of a selector as a user does: selects it and reports the activation.
-void pick(QComboBox* selector, int position);
-
 // The chart windows the window has open, oldest first.
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);
 
