@@ -1,12 +1,6 @@
 #include "app_test_support.h"
 
-#include "mkarchive/synthetic_day.h"
-
 namespace sorvane::test {
-
-void ScriptedDialogs::message(app::MessageIcon icon, const QString& title, const QString& text) {
-    messages.push_back({icon, title, text});
-}
 
 namespace {
 
@@ -23,14 +17,6 @@ std::optional<T> takeFront(std::deque<std::optional<T>>& queue) {
 }
 
 }  // namespace
-
-std::optional<QString> ScriptedDialogs::openFile(const app::FileDialogRequest& request) {
-    return answer(request);
-}
-
-std::optional<QString> ScriptedDialogs::saveFile(const app::FileDialogRequest& request) {
-    return answer(request);
-}
 
 std::optional<QColor> ScriptedDialogs::chooseColor(const QColor&, const QString&) {
     return takeFront(colours);
@@ -74,17 +60,6 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
         members.push_back({std::to_string(det) + ".o30", occupancyBytes(100)});
     }
     return QString::fromStdString(makeArchive(dir, name, members));
-}
-
-std::string makeSyntheticArchive(const TempDir& dir, int detectors) {
-    synth::DayOptions options;
-    options.detectors = detectors;
-    options.seed = 11;
-    options.faultShare = 0.5;
-    std::string path = dir.file("synthetic.traffic");
-    synth::writeArchive(
-        path, synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped));
-    return path;
 }
 
 QStringList entriesOf(const QComboBox* selector) {

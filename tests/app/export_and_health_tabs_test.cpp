@@ -12,6 +12,7 @@
 #include "app/health_test_tab.h"
 #include "app/plot_tab.h"
 #include "app_test_support.h"
+#include "mkarchive/synthetic_day.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
@@ -22,7 +23,11 @@ namespace {
 // A window with a generated day of 40 detectors loaded, the factory parameters in their boxes
 // (and file), and window.csv as the export's destination.
 struct DayFixture : WindowFixture {
-    DayFixture() : archive(test::makeSyntheticArchive(data(), 40)) {
+    DayFixture() : archive(data().file("synthetic.traffic")) {
+        // Numbers 100 to 139, half of them with faults.
+        synth::DayOptions day{.detectors = 40, .seed = 11, .faultShare = 0.5};
+        synth::writeArchive(
+            archive, synth::archiveMembers(synth::makeDay(day), synth::MemberOrder::Grouped));
         window().openArchive(QString::fromStdString(archive));
         window().paramTab->cmdSetFactoryDefault->click();
         dialogs.messages.clear();

@@ -46,11 +46,9 @@ bool tabsOpen(frmTrafficExtrac& w) {
 
 // The ways a chosen archive can fail, with the message each shows; how the reader refuses each
 // kind of broken archive is for its own tests.
-enum class Failure { Cancel, NoDetector, EmptyName };
-
 struct FailureCase {
     const char* name;
-    Failure failure;
+    const char* choice;  // nullptr: cancelled; else a name in the data folder ("" for none)
     bool loadedBefore;
     MessageIcon icon;
     QString text;
@@ -62,21 +60,14 @@ const QString kNoDetector =
     "Error No: 1003, The archive holds no detector member.\r\nPlease select a *.traffic file.";
 const QString kNotProvided = "*.traffic zip file not provided. ";
 const FailureCase kFailures[] = {
-    {"cancel, first load", Failure::Cancel, false, MessageIcon::Exclamation, kCancelled},
-    {"cancel, after a load", Failure::Cancel, true, MessageIcon::Exclamation, kCancelled},
-    {"no detector, first load", Failure::NoDetector, false, MessageIcon::Exclamation, kNoDetector},
-    {"no detector, after a load", Failure::NoDetector, true, MessageIcon::Exclamation, kNoDetector},
-    {"empty name, first load", Failure::EmptyName, false, MessageIcon::Critical, kNotProvided},
+    {"cancel, first load", nullptr, false, MessageIcon::Exclamation, kCancelled},
+    {"cancel, after a load", nullptr, true, MessageIcon::Exclamation, kCancelled},
+    {"no detector, first load", "bad.traffic", false, MessageIcon::Exclamation, kNoDetector},
+    {"no detector, after a load", "bad.traffic", true, MessageIcon::Exclamation, kNoDetector},
+    {"empty name, first load", "", false, MessageIcon::Critical, kNotProvided},
     // The box names the archive that stays loaded again, so an export reads what it names.
-    {"empty name, after a load", Failure::EmptyName, true, MessageIcon::Critical, kNotProvided},
+    {"empty name, after a load", "", true, MessageIcon::Critical, kNotProvided},
 };
-
-// The dialog's answer for a failure, with the file made as the failure needs it.
-std::optional<QString> failingChoice(const test::TempDir& dir, Failure failure) {
-    if (failure == Failure::Cancel) return std::nullopt;
-    if (failure == Failure::EmptyName) return QString();
-    return QString::fromStdString(test::makeArchive(dir, "bad.traffic", {{"readme.txt", {'h'}}}));
-}
 
 QStringList boxTexts(const HealthParamTab& tab) {
     QStringList texts;
@@ -104,7 +95,6 @@ class WindowTest : public QObject {
         QCOMPARE(w.SSTab1->currentIndex(), kTabFile);
         for (int tab = 0; tab < kTabCount; ++tab)
             QCOMPARE(w.SSTab1->isTabEnabled(tab), tab == kTabFile);
-        QCOMPARE(w.plotTab->cmbDetector->currentIndex(), -1);
         for (QComboBox* intervals : {w.plotTab->cmbPlotInterval, w.exportTab->cmbExportInterval})
             QCOMPARE(intervals->currentText(), QStringLiteral("30 sec"));
         for (QWidget* off :
@@ -199,7 +189,10 @@ class WindowTest : public QObject {
         std::string logBefore = w.state().log().logText();
         QString destBefore = w.exportTab->txtDestFile->text();
 
-        f.dialogs.answers.push_back(failingChoice(f.data(), c.failure));
+        test::makeArchive(f.data(), "bad.traffic", {{"readme.txt", {'h'}}});  // no detector
+        std::optional<QString> choice;
+        if (c.choice) choice = *c.choice ? QString::fromStdString(f.data().file(c.choice)) : "";
+        f.dialogs.answers.push_back(choice);
         w.fileTab->cmdBrowse->click();
 
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
