@@ -1,28 +1,25 @@
 #include "app_test_support.h"
 
-#include <QComboBox>
-
-#include "mkarchive/synthetic_day.h"
-
 namespace sorvane::test {
 
-void ScriptedDialogs::message(app::MessageIcon icon, const QString& title, const QString& text) {
-    messages.push_back({icon, title, text});
+namespace {
+
+// Takes the front answer of a queue; an empty queue answers as a cancel.
+template <typename T>
+std::optional<T> takeFront(std::deque<std::optional<T>>& queue) {
+    if (queue.empty()) return std::nullopt;
+    // Not a copy of the optional itself: GCC takes that for a use of an uninitialised value.
+    bool cancel = !queue.front().has_value();
+    T answer = cancel ? T() : *queue.front();
+    queue.pop_front();
+    if (cancel) return std::nullopt;
+    return answer;
 }
 
-std::optional<QString> ScriptedDialogs::openFile(const app::FileDialogRequest& request) {
-    return answer(request);
-}
-
-std::optional<QString> ScriptedDialogs::saveFile(const app::FileDialogRequest& request) {
-    return answer(request);
-}
+}  // namespace
 
 std::optional<QColor> ScriptedDialogs::chooseColor(const QColor&, const QString&) {
-    if (colours.empty()) return std::nullopt;
-    std::optional<QColor> colour = colours.front();
-    colours.pop_front();
-    return colour;
+    return takeFront(colours);
 }
 
 QStringList ScriptedDialogs::texts() const {
@@ -34,12 +31,7 @@ QStringList ScriptedDialogs::texts() const {
 
 std::optional<QString> ScriptedDialogs::answer(const app::FileDialogRequest& request) {
     requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    bool cancel = !answers.front().has_value();
-    QString path = cancel ? QString() : *answers.front();
-    answers.pop_front();
-    if (cancel) return std::nullopt;
-    return path;
+    return takeFront(answers);
 }
 
 WindowFixture::WindowFixture() {
@@ -70,17 +62,6 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
     return QString::fromStdString(makeArchive(dir, name, members));
 }
 
-std::string makeSyntheticArchive(const TempDir& dir, int detectors) {
-    synth::DayOptions options;
-    options.detectors = detectors;
-    options.seed = 11;
-    options.faultShare = 0.5;
-    std::string path = dir.file("synthetic.traffic");
-    synth::writeArchive(
-        path, synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped));
-    return path;
-}
-
 QStringList entriesOf(const QComboBox* selector) {
     QStringList entries;
     for (int i = 0; i < selector->count(); ++i)
@@ -93,11 +74,6 @@ QStringList linesOf(const QListWidget* list) {
     for (int i = 0; i < list->count(); ++i)
         lines.append(list->item(i)->text());
     return lines;
-}
-
-void pick(QComboBox* selector, int position) {
-    selector->setCurrentIndex(position);
-    emit selector->activated(position);
 }
 
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {

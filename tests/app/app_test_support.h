@@ -29,10 +29,12 @@ struct ShownMessage {
 // queues (nullopt is a cancel, and so is an empty queue).
 class ScriptedDialogs : public app::Dialogs {
   public:
-    void message(app::MessageIcon icon, const QString& title, const QString& text) override;
-    std::optional<QString> openFile(const app::FileDialogRequest& request) override;
-    std::optional<QString> saveFile(const app::FileDialogRequest& request) override;
-    std::optional<QColor> chooseColor(const QColor& initial, const QString& title) override;
+    void message(app::MessageIcon icon, const QString& title, const QString& text) override {
+        messages.push_back({icon, title, text});
+    }
+    std::optional<QString> openFile(const app::FileDialogRequest& r) override { return answer(r); }
+    std::optional<QString> saveFile(const app::FileDialogRequest& r) override { return answer(r); }
+    std::optional<QColor> chooseColor(const QColor&, const QString&) override;
 
     // The texts of the messages shown so far, in order.
     QStringList texts() const;
@@ -57,7 +59,6 @@ class WindowFixture {
     // Loads an archive of these detectors (kept outside the program folder), which opens the
     // tabs as for a user; returns its path.
     QString loadArchive(const std::vector<int>& detectors);
-    const std::string& folder() const { return folder_.path(); }
     // A folder outside the program folder for the test's own files.
     const TempDir& data() const { return data_; }
     std::string file(const std::string& name) const { return folder_.file(name); }
@@ -75,15 +76,9 @@ class WindowFixture {
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
                             const std::vector<int>& detectors);
 
-// A generated day of `detectors` detectors from number 100, half of them with faults.
-std::string makeSyntheticArchive(const TempDir& dir, int detectors);
-
 // Texts of a selector's entries and of a list's lines.
 QStringList entriesOf(const QComboBox* selector);
 QStringList linesOf(const QListWidget* list);
-
-// Picks an entry of a selector as a user does: selects it and reports the activation.
-void pick(QComboBox* selector, int position);
 
 // The chart windows the window has open, oldest first.
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);

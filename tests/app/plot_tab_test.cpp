@@ -22,16 +22,14 @@ namespace {
 // Detector 100 starts its day with volumes 9, 5, 255 (missing in the first hour), 0, 12 and
 // then 3 a slot, at an occupancy of 10 % (0 where no vehicle passed); 200 carries 7 vehicles a
 // slot at 15 %; 400 lacks its occupancy member.
-void loadDay(WindowFixture& f) {
-    f.window().openArchive(QString::fromStdString(
-        test::makeArchive(f.data(), "day.traffic",
-                          {test::volumeMember("100", 3, {9, 5, 255, 0, 12}),
-                           test::occupancyMember("100", 100), test::volumeMember("200", 7),
-                           test::occupancyMember("200", 150), test::volumeMember("400", 1)})));
-}
-
 struct DayFixture : WindowFixture {
-    DayFixture() { loadDay(*this); }
+    DayFixture() {
+        window().openArchive(QString::fromStdString(
+            test::makeArchive(data(), "day.traffic",
+                              {test::volumeMember("100", 3, {9, 5, 255, 0, 12}),
+                               test::occupancyMember("100", 100), test::volumeMember("200", 7),
+                               test::occupancyMember("200", 150), test::volumeMember("400", 1)})));
+    }
     PlotTab& tab() { return *window().plotTab; }
 };
 
@@ -60,37 +58,22 @@ const DetectorCase kDetectorCases[] = {
     {"picked", 1, "", "", "200"},
     {"typed, half to even", -1, "199.5", "", "200"},
     {"text", -1, "abc", kMsgInvalidDetectorId, "100"},
-    {"not in the archive", -1, "999", "Detector ID=999 does not exist in the data.", "100"},
     // The view and the selector stay on detector 100, so no plot mislabels its data.
     {"picked, member missing", 2, "", kMsgDetectorNotExtracted, "100"},
     {"typed, member missing", -1, "400", kMsgDetectorNotExtracted, "100"},
 };
 
-struct IntervalCase {
-    const char* name;  // the interval typed
-    const char* first;
-    const char* lines;
-    const char* last;
-};
-
-const IntervalCase kIntervalCases[] = {
-    {"1 hour", "00:00:00: 371,  9.92", "24", "23:00:00"},
-    {"7 min", "00:00:00: 9,  10.0", "2880", "23:59:30"},  // no such interval: 30 sec
-};
-
 struct SelectionCase {
     const char* name;
-    int loaded;  // 0: nothing, 1: an archive whose first detector fails, 2: the day
+    bool firstDetectorFails;  // after the day, an archive whose first detector cannot load
     int start;
     int end;
     std::string_view message;
 };
 
 const SelectionCase kSelectionCases[] = {
-    {"nothing loaded", 0, 0, 1, kMsgLoadDetectorsFirst},
-    {"no detector", 1, 0, 1, kMsgSelectDetector},
-    {"start after end", 2, 6, 5, kMsgSelectSpan},
-    {"no start", 2, -1, 5, kMsgSelectSpan},
+    {"no detector", true, 0, 1, kMsgSelectDetector},
+    {"start after end", false, 6, 5, kMsgSelectSpan},
 };
 
 struct PlotCase {
@@ -117,7 +100,8 @@ class PlotTabTest : public QObject {
         DayFixture f;
         PlotTab& tab = f.tab();
         if (c.picked >= 0) {
-            test::pick(tab.cmbDetector, c.picked);
+            tab.cmbDetector->setCurrentIndex(c.picked);
+            emit tab.cmbDetector->activated(c.picked);
         } else {
             tab.txtDetID->setText(c.typed);
             tab.cmdDetExtract->click();
@@ -131,24 +115,23 @@ class PlotTabTest : public QObject {
         QCOMPARE(viewOf(tab), (QStringList{c.shown, first, "2880", "00:00:00", "23:59:30"}));
     }
 
-    void computeAggregatesAtThePlotInterval_data() { test::addRows(kIntervalCases); }
-
-    void computeAggregatesAtThePlotInterval() {
-        const IntervalCase& c = test::currentRow(kIntervalCases);
+    void recomputeAtTheTypedIntervalAndTotal() {
         DayFixture f;
         PlotTab& tab = f.tab();
-        tab.cmbPlotInterval->setEditText(c.name);
+        tab.cmbPlotInterval->setEditText(QStringLiteral("1 hour"));
         tab.cmdRecomp->click();
-        QCOMPARE(viewOf(tab), (QStringList{"100", c.first, c.lines, "00:00:00", c.last}));
+        QCOMPARE(viewOf(tab),
+                 (QStringList{"100", "00:00:00: 371,  9.92", "24", "00:00:00", "23:00:00"}));
         tab.cmdHist->click();
         QCOMPARE(test::chartsOf(f.window()).size(), 1);
         QCOMPARE(test::chartsOf(f.window()).back()->windowTitle(),
-                 QStringLiteral("Histogram: ") + c.name + QStringLiteral(" Data"));
-    }
+                 QStringLiteral("Histogram: 1 hour Data"));
 
-    void missingOptionsAndTheVolumeTotal() {
-        DayFixture f;
-        PlotTab& tab = f.tab();
+        // No such interval: 30 sec, with the missing option in force.
+        tab.cmbPlotInterval->setEditText(QStringLiteral("7 min"));
+        tab.cmdRecomp->click();
+        QCOMPARE(viewOf(tab),
+                 (QStringList{"100", "00:00:00: 9,  10.0", "2880", "00:00:00", "23:59:30"}));
         QCOMPARE(tab.List1->item(2)->text(), QStringLiteral("00:01:00: 0,  0.0"));
         tab.optNeg->setChecked(true);
         tab.cmdRecomp->click();
@@ -167,11 +150,10 @@ class PlotTabTest : public QObject {
     void plotsAndTotalCheckTheSelection_data() { test::addRows(kSelectionCases); }
 
     void plotsAndTotalCheckTheSelection() {
-        auto [name, loaded, start, end, message] = test::currentRow(kSelectionCases);
-        WindowFixture f;
-        if (loaded > 0) loadDay(f);
-        PlotTab& tab = *f.window().plotTab;
-        if (loaded == 1) {  // the previous archive's detector leaves the view
+        auto [name, firstDetectorFails, start, end, message] = test::currentRow(kSelectionCases);
+        DayFixture f;
+        PlotTab& tab = f.tab();
+        if (firstDetectorFails) {  // the previous archive's detector leaves the view
             f.window().openArchive(QString::fromStdString(
                 test::makeArchive(f.data(), "b.traffic", {test::volumeMember("7", 1)})));
             QCOMPARE(tab.List1->count(), 0);
@@ -181,11 +163,8 @@ class PlotTabTest : public QObject {
         f.dialogs.messages.clear();
         tab.cmbStartTime->setCurrentIndex(start);
         tab.cmbEndTime->setCurrentIndex(end);
-        // Called directly: before a load the tab and its buttons are disabled.
-        for (auto handler : {&PlotTab::cmdScatter_Click, &PlotTab::cmdLine_Click,
-                             &PlotTab::cmdHist_Click, &PlotTab::btnTotal_Click}) {
-            (tab.*handler)();
-        }
+        for (QPushButton* button : {tab.cmdScatter, tab.cmdLine, tab.cmdHist, tab.btnTotal})
+            button->click();
         QCOMPARE(f.dialogs.texts(), QStringList(4, toQString(message)));
         QVERIFY(test::chartsOf(f.window()).isEmpty());
         QCOMPARE(tab.txtVolTot->text(), QString());
