@@ -24,7 +24,6 @@ TEST(DecodeOccupancy, SignedBigEndianScaledByMemberKind) {
     }
 }
 
-
 struct ImputeCase {
     int slot;
     int16_t vol;
