@@ -29,25 +29,6 @@ TEST(AtomicFileWriter, DestinationAppearsOnlyOnCommit) {
     EXPECT_EQ(test::readFile(path), "new\r\n");
 }
 
-TEST(AtomicFileWriter, RefusesWhatCannotBeWritten) {
-    test::TempDir dir;
-    EXPECT_THROW(writeWholeFile(dir.path(), "x"), SorvaneError);  // a directory
-    if (::geteuid() != 0) {
-        std::string readOnly = dir.file("ro.txt");
-        test::writeFile(readOnly, "keep");
-        ::chmod(readOnly.c_str(), 0444);
-        EXPECT_THROW(writeWholeFile(readOnly, "x"), SorvaneError);
-        EXPECT_EQ(test::readFile(readOnly), "keep");
-    }
-    try {
-        writeWholeFile(dir.file("missing/out.txt"), "x");
-        ADD_FAILURE() << "no error";
-    } catch (const SorvaneError& e) {
-        EXPECT_NE(e.description().find("missing/out.txt"), std::string::npos);
-        EXPECT_NE(e.description().find("No such file"), std::string::npos);
-    }
-}
-
 TEST(AtomicFileWriter, WritesThroughLinksAndIntoDevices) {
     test::TempDir dir;
     std::string target = dir.file("target.txt");
@@ -78,7 +59,6 @@ TEST(AtomicFileWriter, WritesThroughLinksAndIntoDevices) {
 
 TEST(PathParts, SplitAtTheLastSlash) {
     EXPECT_EQ(fileNamePart("/tmp/we\\ird.traffic"), "we\\ird.traffic");
-    EXPECT_EQ(fileNamePart("/tmp/day1.traffic"), "day1.traffic");
     EXPECT_EQ(fileNamePart("day1.traffic"), "day1.traffic");
     EXPECT_EQ(folderPart("/tmp/day1.traffic"), "/tmp");
     EXPECT_EQ(folderPart("/day1.traffic"), "/");

@@ -23,17 +23,11 @@ TEST(CsvRead, ParsesCommaListsWithCrLfAsBlank) {
         {"100,200\r\n300",
          {},
          "Input Error at  2-th item : The entry \"200 300\" is not a number."},
-        {"100,,300", {}, "Input Error at  2-th item : The entry \"\" is not a number."},
         {"100,200,", {}, "Input Error at  3-th item : The entry \"\" is not a number."},
-        {"1,2,ab c,x", {}, "Input Error at  3-th item : The entry \"ab c\" is not a number."},
         {"1, x ", {}, "Input Error at  2-th item : The entry \" x \" is not a number."},
         // Only CR LF joins lines: a lone LF or CR stays in the entry.
         {"100,200\n", {}, "Input Error at  2-th item : The entry \"200\n\" is not a number."},
         {"100\r,200", {}, "Input Error at  1-th item : The entry \"100\r\" is not a number."},
-        {"\t100", {}, "Input Error at  1-th item : The entry \"\t100\" is not a number."},
-        {"0x10", {}, "Input Error at  1-th item : The entry \"0x10\" is not a number."},
-        {"1,000", {"1", "000"}, ""},
-        {"", {}, "No data available."},
     };
     for (const ParseCase& c : cases) {
         C_csvRead parser;

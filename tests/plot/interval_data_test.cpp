@@ -46,7 +46,6 @@ TEST(AggregateDay, MissingOccupancyDecidesTheMinusOne) {
         {"5 min", MissingOption::SetToZero, 0, 43, 10.0f},
         {"5 min", MissingOption::SetToZero, 1, 36, 9.5f},  // (9*10 + 5) / 10
         {"5 min", MissingOption::SetToZero, 2, 36, 10.0f},
-        {"5 min", MissingOption::SetToNegative, 3, 40, 10.0f},
     };
     for (const Case& c : cases) {
         IntervalData data = aggregateDay(day, interval(c.label), c.missing);

@@ -11,23 +11,20 @@ namespace sorvane::synth {
 namespace {
 
 TEST(SyntheticDay, SameSeedSameBytes) {
-    DayOptions options;
-    options.detectors = 30;
-    options.occupancy = OccEncoding::Mixed;
+    DayOptions options{.detectors = 30, .occupancy = OccEncoding::Mixed};
     test::TempDir dir;
-    writeArchive(dir.file("a.traffic"), archiveMembers(makeDay(options), MemberOrder::Grouped));
-    writeArchive(dir.file("b.traffic"), archiveMembers(makeDay(options), MemberOrder::Grouped));
-    EXPECT_EQ(test::readFile(dir.file("a.traffic")), test::readFile(dir.file("b.traffic")));
-
+    auto bytes = [&](const char* name) {
+        return test::readFile(
+            test::makeArchive(dir, name, archiveMembers(makeDay(options), MemberOrder::Grouped)));
+    };
+    const std::string first = bytes("a.traffic");
+    EXPECT_EQ(bytes("b.traffic"), first);
     options.seed = 2;
-    writeArchive(dir.file("c.traffic"), archiveMembers(makeDay(options), MemberOrder::Grouped));
-    EXPECT_NE(test::readFile(dir.file("a.traffic")), test::readFile(dir.file("c.traffic")));
+    EXPECT_NE(bytes("c.traffic"), first);
 }
 
 TEST(SyntheticDay, FaultShareSpreadsOverEveryKind) {
-    DayOptions options;
-    options.detectors = 100;
-    options.faultShare = 0.27;
+    DayOptions options{.detectors = 100, .faultShare = 0.27};
     std::map<Fault, int> counts;
     for (const SyntheticDetector& d : makeDay(options))
         ++counts[d.fault];
@@ -37,9 +34,7 @@ TEST(SyntheticDay, FaultShareSpreadsOverEveryKind) {
 }
 
 TEST(SyntheticDay, PlausibleHealthyLane) {
-    DayOptions options;
-    options.detectors = 1;
-    options.faultShare = 0.0;
+    DayOptions options{.detectors = 1, .faultShare = 0.0};
     SyntheticDetector d = makeDay(options).front();
     ASSERT_EQ(d.volume.size(), 2880u);
     ASSERT_EQ(d.occupancy.size(), 5760u);
@@ -60,21 +55,16 @@ TEST(SyntheticDay, PlausibleHealthyLane) {
 }
 
 TEST(SyntheticDay, MemberOrderAndEncodingAsAsked) {
-    DayOptions options;
-    options.detectors = 3;
-    options.firstDetector = -1;
-    options.occupancy = OccEncoding::C30;
-    std::vector<ArchiveMember> grouped = archiveMembers(makeDay(options), MemberOrder::Grouped);
-    std::vector<ArchiveMember> apart = archiveMembers(makeDay(options), MemberOrder::VolumesFirst);
-    std::vector<std::string> names;
-    for (const auto& m : grouped)
-        names.push_back(m.name);
-    EXPECT_EQ(names,
+    DayOptions options{.detectors = 3, .firstDetector = -1, .occupancy = OccEncoding::C30};
+    auto names = [&options](MemberOrder order) {
+        std::vector<std::string> out;
+        for (const ArchiveMember& m : archiveMembers(makeDay(options), order))
+            out.push_back(m.name);
+        return out;
+    };
+    EXPECT_EQ(names(MemberOrder::Grouped),
               (std::vector<std::string>{"-1.v30", "-1.c30", "0.v30", "0.c30", "1.v30", "1.c30"}));
-    names.clear();
-    for (const auto& m : apart)
-        names.push_back(m.name);
-    EXPECT_EQ(names,
+    EXPECT_EQ(names(MemberOrder::VolumesFirst),
               (std::vector<std::string>{"-1.v30", "0.v30", "1.v30", "-1.c30", "0.c30", "1.c30"}));
 
     options.firstDetector = 32767;

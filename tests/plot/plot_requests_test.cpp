@@ -1,8 +1,12 @@
-#include "plot/interval_plots.h"
-
+// The plot requests: of a selection of intervals, and of a detector's whole day.
 #include <gtest/gtest.h>
 
+#include "archive/unzip.h"
 #include "common/error.h"
+#include "common/log.h"
+#include "plot/detector_plots.h"
+#include "plot/interval_plots.h"
+#include "support/member_builders.h"
 
 namespace sorvane {
 namespace {
@@ -23,14 +27,9 @@ TEST(CheckPlotInput, ChecksInOrder) {
         int entries, detector, start, end;
         std::optional<std::string_view> message;
     } const cases[] = {
-        {0, -1, -1, -1, kMsgLoadDetectorsFirst},
-        {0, 0, 0, 5, kMsgLoadDetectorsFirst},
-        {3, -1, 0, 5, kMsgSelectDetector},
-        {3, 1, 5, 5, kMsgSelectSpan},
-        {3, 1, 6, 5, kMsgSelectSpan},
-        {3, 1, -1, 5, kMsgSelectSpan},
-        {3, 1, 2, -1, kMsgSelectSpan},
-        {3, 1, 0, 1, std::nullopt},
+        {0, 0, 0, 5, kMsgLoadDetectorsFirst}, {3, -1, 0, 5, kMsgSelectDetector},
+        {3, 1, 5, 5, kMsgSelectSpan},         {3, 1, -1, 5, kMsgSelectSpan},
+        {3, 1, 2, -1, kMsgSelectSpan},        {3, 1, 0, 1, std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckPlotInput(selectionOf(c.entries, c.detector, c.start, c.end)), c.message);
@@ -88,8 +87,8 @@ TEST(IntervalPlots, VolumeHistogramWidths) {
         std::vector<int16_t> volumes;
         double firstX, width;
     } const cases[] = {
-        {zeroTo90, 0, 3},  {{0, 45}, 0, 2},   {{0, 75}, 0, 2},  // 1.5 and 2.5 round to 2
-        {{12, 30}, 12, 1}, {{31, 40}, 31, 1},                   // 9 / 30 rounds to 0: width 1
+        {zeroTo90, 0, 3},  {{0, 45}, 0, 2}, {{0, 75}, 0, 2},  // 1.5 and 2.5 round to 2
+        {{31, 40}, 31, 1},                                    // 9 / 30 rounds to 0: width 1
         {{-1, 20}, -1, 1},
     };
     for (const auto& c : cases) {
@@ -115,6 +114,39 @@ TEST(IntervalPlots, OccupancyHistogramRoundsHalvesToEven) {
     EXPECT_EQ(histogram.bottomAxisTitle, "Occupancy");
     EXPECT_EQ(xs(histogram.series0), (std::vector<double>{0, 1, 2, 3, 4}));
     EXPECT_EQ(xs(histogram.series0, true), (std::vector<double>{2, 0, 1, 0, 2}));
+}
+
+TEST(DetectorPlots, WholeDayOfTheGivenDetector) {
+    test::TempDir dir;
+    Log log;
+    Unzip reader(log);
+    // Slot 0 holds 255 vehicles, which the cleaning marks missing.
+    reader.ZipFileName(
+        test::makeArchive(dir, "day.traffic",
+                          {test::volumeMember("100", 2, {255}), test::occupancyMember("100", 75)}));
+    reader.zipList();
+
+    PlotRequest scatter = PlotDetectorScatter5Min(reader, 100);
+    EXPECT_EQ(scatter.header, "Detector: 100");
+    EXPECT_EQ(scatter.caption, "Vol/Occ Scatter Graph: 5 min Data");
+    ASSERT_EQ(scatter.series0.size(), 288u);
+    EXPECT_EQ(scatter.series0[0].y, 18.0);  // the missing slot adds nothing: no -1 rule
+    EXPECT_FLOAT_EQ(static_cast<float>(scatter.series0[0].x), 7.5f);
+
+    PlotRequest line = PlotDetectorLine30Sec(reader, 100);
+    EXPECT_EQ(line.caption, "Vol/Occ Line Graph: 30 Sec Data");
+    ASSERT_EQ(line.series1.size(), 2880u);
+    EXPECT_EQ(line.series0[0].y, -1.0);
+    EXPECT_EQ(line.series1[0].y, -1.0);
+    EXPECT_EQ(line.series1[2879].x, 2879.0 * 30);
+    EXPECT_EQ(line.series0[2879].y, 2.0);
+
+    // A detector the archive lacks plots as a day of zeros.
+    PlotRequest absent = PlotDetectorScatter5Min(reader, 555);
+    EXPECT_EQ(absent.header, "Detector: 555");
+    ASSERT_EQ(absent.series0.size(), 288u);
+    for (const PlotPoint& p : PlotDetectorLine30Sec(reader, 555).series1)
+        EXPECT_TRUE(p.y == 0.0);
 }
 
 }  // namespace
