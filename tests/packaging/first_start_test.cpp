@@ -7,6 +7,8 @@
 
 #include "common/error.h"
 #include "common/program_folder.h"
+#include "health/health_parameters.h"
+#include "health/settings_file.h"
 #include "support/test_support.h"
 
 namespace sorvane {
@@ -83,6 +85,21 @@ TEST(ProgramFolder, FirstStartCopiesTheFactorySettingsAndNeverReplacesAFile) {
         EXPECT_NE(e.description().find(installed.path + " cannot be created"), std::string::npos)
             << e.description();
     }
+}
+
+// The build's and the package's ParamSettings.ini is what "Restore Factory Default Parameters"
+// writes into a folder without one; a file that is there keeps the user's values.
+TEST(FactorySettingsTool, WritesTheFactoryFileAndKeepsOneThatIsThere) {
+    test::TempDir dir;
+    std::string restored = dir.file("restored.ini");
+    saveHealthParameters(modUtility::SettingsFile(restored), factoryParameterTexts());
+    test::writeFile(dir.file("mine.ini"), "[Param]\r\nMargTh=13\r\n");
+
+    test::CommandResult r =
+        test::runCommand({SORVANE_FACTORY_SETTINGS, dir.file("new.ini"), dir.file("mine.ini")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(test::readFile(dir.file("new.ini")), test::readFile(restored));
+    EXPECT_EQ(test::readFile(dir.file("mine.ini")), "[Param]\r\nMargTh=13\r\n");
 }
 
 }  // namespace
