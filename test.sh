@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Sorvane and runs every test through CTest: once in a normal
-# build and once under the address and undefined-behaviour sanitizers.
+# build and once under the address and undefined-behaviour sanitizers. Between the two it builds
+# the Debian package, installs it, checks the installed programs and removes it again (as root
+# or with sudo; skipped otherwise).
 # Usage: ./test.sh [--quick]   (--quick skips the sanitizer pass)
 # Exit status is non-zero when anything fails.
 set -euo pipefail
@@ -15,6 +17,10 @@ echo "== Normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Debian package: install, check, remove"
+package=$(./scripts/package.sh build | tail -n 1)
+./scripts/check-package.sh "$package"
 
 if [ "${1:-}" = "--quick" ]; then exit 0; fi
 

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   locales
   libqt6opengl6-dev fonts-dejavu-core
+  help2man librsvg2-bin desktop-file-utils dpkg-dev file
 )
 
 missing=()

@@ -13,7 +13,7 @@ case $out in
 esac
 
 cmake -S . -B build >/dev/null
-cmake --build build -j 2 --target sorvane sorvane-mkarchive >/dev/null
+cmake --build build -j 2 --target sorvane sorvane-mkarchive sorvane-factory-settings >/dev/null
 
 # The program keeps its settings and log beside its executable: give it a folder of its own,
 # so that nothing in build/ changes.
@@ -21,9 +21,7 @@ stage=/tmp/sorvane-screenshots
 rm -rf "$stage"
 mkdir -p "$stage/program" "$stage/traffic"
 cp build/src/app/sorvane "$stage/program/"
-printf '%s\r\n' '[Param]' OccSpikeTh=40 OccSpikeCountTh=30 VolSpikeTh=15 VolSpikeCountTh=25 \
-  SuspTh=15 MargTh=12 MissingPercent=20 ConsecZeroVolMin=4 LockOnMin=7 CorCoeffTh=0.9985 \
-  DetNoFrom=4500 DetNoTo=4940 >"$stage/program/ParamSettings.ini"
+./build/tools/sorvane-factory-settings "$stage/program/ParamSettings.ini"
 archive=$stage/traffic/20261206.traffic
 ./build/tools/sorvane-mkarchive -o "$archive" --detectors 150 --first 100 --seed 20261206
 

@@ -20,7 +20,7 @@ class AppState {
   public:
     explicit AppState(std::string programFolder);
 
-    // The folder of the program's executable: settings, reports and the log live there.
+    // The program folder: settings, reports and the log live there.
     const std::string& programFolder() const { return programFolder_; }
     std::string programFile(std::string_view name) const;
 

@@ -20,6 +20,8 @@ FileTab::FileTab(QWidget* parent) : QWidget(parent) {
         makeCheck(this, "Check1", QStringLiteral("Save the detector  file info to a text file"));
     Command1 = makeButton(this, "Command1", QStringLiteral("Show Log"));
     cmdExit = makeButton(this, "cmdExit", QStringLiteral("Exit"));
+    lblProgramFolder = makeWrappedLabel(this, "lblProgramFolder", QString());
+    lblProgramFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0, 1, 3);
@@ -29,9 +31,15 @@ FileTab::FileTab(QWidget* parent) : QWidget(parent) {
     grid->addWidget(Check1, 3, 0, 1, 3);
     grid->addWidget(Command1, 4, 0);
     grid->addWidget(cmdExit, 4, 2);
+    grid->addWidget(lblProgramFolder, 5, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(5, 1);
+    grid->setRowStretch(6, 1);
     grid->setRowMinimumHeight(3, 40);
+}
+
+void FileTab::showProgramFolder(const QString& folder) {
+    lblProgramFolder->setText(QStringLiteral("Settings, reports and Log.txt are kept in: ") +
+                              folder);
 }
 
 }  // namespace sorvane::app

@@ -15,6 +15,9 @@ class FileTab : public QWidget {
   public:
     explicit FileTab(QWidget* parent = nullptr);
 
+    // Names the folder that holds the settings file, the reports and Log.txt.
+    void showProgramFolder(const QString& folder);
+
     QLabel* Label1;
     QLabel* Label21;
     QLineEdit* txtZipName;
@@ -22,6 +25,7 @@ class FileTab : public QWidget {
     QCheckBox* Check1;  // kept for its caption: nothing reads it
     QPushButton* Command1;
     QPushButton* cmdExit;
+    QLabel* lblProgramFolder;
 };
 
 }  // namespace sorvane::app

@@ -25,6 +25,7 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
 
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
     fileTab = new FileTab;
+    fileTab->showProgramFolder(fromNativePath(state_.programFolder()));
     plotTab = new PlotTab(state_, dialogs_);
     exportTab = new ExportTab(state_, dialogs_, {fileTab->txtZipName, plotTab->optNeg});
     paramTab = new HealthParamTab(state_, dialogs_);

@@ -28,7 +28,7 @@ enum TabIndex : int { kTabFile, kTabPlot, kTabExport, kTabHealthParam, kTabHealt
 class frmTrafficExtrac : public QWidget {
     Q_OBJECT
   public:
-    // `programFolder` holds the settings file and receives Log.txt at shut-down.
+    // `programFolder` holds the settings file and the reports, and receives Log.txt at shut-down.
     frmTrafficExtrac(const QString& programFolder, Dialogs& dialogs, QWidget* parent = nullptr);
 
     AppState& state() { return state_; }

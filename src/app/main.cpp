@@ -1,11 +1,15 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <iostream>
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
 #include "app/qt_dialogs.h"
 #include "app/screenshots.h"
+#include "common/error.h"
+#include "common/program_folder.h"
+#include "health/settings_file.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -27,8 +31,16 @@ int main(int argc, char** argv) {
     parser.addOption(screenshots);
     parser.process(app);
 
+    // An installed program starts with the factory settings in a per-user folder of its own.
+    sorvane::ProgramFolder folder = sorvane::findProgramFolder();
+    try {
+        sorvane::prepareProgramFolder(folder, {sorvane::modUtility::kSettingsFileName});
+    } catch (const sorvane::SorvaneError& e) {
+        std::cerr << "sorvane: " << e.description() << '\n';  // the window starts all the same
+    }
+
     sorvane::app::QtDialogs dialogs;
-    sorvane::app::frmTrafficExtrac window(QApplication::applicationDirPath(), dialogs);
+    sorvane::app::frmTrafficExtrac window(sorvane::app::fromNativePath(folder.path), dialogs);
     window.show();
     const QStringList archives = parser.positionalArguments();
     if (!archives.isEmpty()) window.openArchive(QFileInfo(archives.first()).absoluteFilePath());

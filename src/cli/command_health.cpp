@@ -6,6 +6,7 @@
 #include "cli/cli_support.h"
 #include "common/error.h"
 #include "common/numeric.h"
+#include "common/program_folder.h"
 #include "common/text_file.h"
 #include "health/health_parameters.h"
 #include "health/health_report.h"
@@ -34,13 +35,6 @@ struct CommandFailure {
     std::string message;
 };
 
-std::string executableFolder() {
-    char buffer[4096];
-    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    return folderPart(std::string_view(buffer, static_cast<size_t>(n)));
-}
-
 // The "Param" values of a settings file; empty or missing keys keep what `texts` holds.
 void applySettingsFile(const std::string& path, HealthParameterTexts& texts) {
     modUtility::SettingsFile settings(path);
@@ -61,8 +55,8 @@ HealthParameterTexts parameterTexts(const HealthArgs& args) {
         }
         applySettingsFile(*args.settings, texts);
     } else {
-        std::string beside = modUtility::SettingsFilePath(executableFolder());
-        if (::access(beside.c_str(), F_OK) == 0) applySettingsFile(beside, texts);
+        std::string own = modUtility::SettingsFilePath(findProgramFolder().path);
+        if (::access(own.c_str(), F_OK) == 0) applySettingsFile(own, texts);
     }
     for (const std::string& set : args.sets) {
         size_t eq = set.find('=');
@@ -155,7 +149,8 @@ void addHealthCommand(CLI::App& app, int& exitCode) {
     cmd->add_option("--det", args->det, "test only this detector (-1: all detectors)");
     cmd->add_option("--settings", args->settings,
                     "settings file whose \"Param\" section overrides the factory values "
-                    "(default: ParamSettings.ini beside sorvane-cli, if there)");
+                    "(default, if there: ParamSettings.ini beside sorvane-cli, or for an installed "
+                    "program in $XDG_DATA_HOME/sorvane, that is ~/.local/share/sorvane)");
     cmd->add_option("--set", args->sets, "KEY=VALUE: a parameter by its settings key")
         ->allow_extra_args(false);
     cmd->add_option("-o", args->output,

@@ -108,6 +108,9 @@ class WindowTest : public QObject {
         }
         QVERIFY(w.testTab->ProgressBar1->isHidden());
         QVERIFY(f.dialogs.messages.empty());
+        QString folder = f.qfile("").chopped(1);
+        QCOMPARE(w.fileTab->lblProgramFolder->text(),
+                 QStringLiteral("Settings, reports and Log.txt are kept in: ") + folder);
     }
 
     void everyInputIsNamedAfterItsLabel() {

@@ -1,6 +1,7 @@
 // sorvane-cli health as a user runs it: arguments in; stdout, stderr, files and status out.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -68,12 +69,26 @@ TEST_F(HealthCommand, ParametersFromFileAndArguments) {
               std::string::npos);
     EXPECT_NE(r.out.find("1 marginal, 2 healthy, 0 excluded"), std::string::npos) << r.out;
 
-    // Without --settings: ParamSettings.ini beside the program.
-    test::TempDir programFolder;
-    std::filesystem::copy_file(SORVANE_CLI, programFolder.file("sorvane-cli"));
-    test::writeFile(programFolder.file("ParamSettings.ini"), "[Param]\r\nMargTh=13\r\n");
-    r = run("", programFolder.file("sorvane-cli"));
-    EXPECT_NE(r.out.find("0 marginal, 3 healthy"), std::string::npos) << r.out;
+    // Without --settings: ParamSettings.ini of the program folder, which is beside a built
+    // program and the per-user folder for an installed one.
+    namespace fs = std::filesystem;
+    test::TempDir root;
+    fs::create_directories(root.file("usr/share/sorvane"));
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    std::string xdgBefore = xdg != nullptr ? xdg : "";
+    ::setenv("XDG_DATA_HOME", root.file("data").c_str(), 1);
+    for (auto [program, settings] : {std::pair{"build", "build"}, {"usr/bin", "data/sorvane"}}) {
+        fs::create_directories(root.file(program));
+        fs::create_directories(root.file(settings));
+        fs::copy_file(SORVANE_CLI, root.file(program) + "/sorvane-cli");
+        test::writeFile(root.file(settings) + "/ParamSettings.ini", "[Param]\r\nMargTh=13\r\n");
+        r = run("", root.file(program) + "/sorvane-cli");
+        EXPECT_NE(r.out.find("0 marginal, 3 healthy"), std::string::npos) << program << r.out;
+    }
+    if (xdg != nullptr)
+        ::setenv("XDG_DATA_HOME", xdgBefore.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(HealthCommand, RefusesBadParametersAndAMissingArchive) {
