@@ -1,13 +1,17 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <iostream>
+#include <new>
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
 #include "app/qt_dialogs.h"
 #include "app/screenshots.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(sorvane::app::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("3.5"));
@@ -39,4 +43,16 @@ int main(int argc, char** argv) {
         return saved ? 0 : 1;
     }
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Each handler reports memory that runs out during its work; this is the last resort.
+    try {
+        return runWindow(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Sorvane: not enough memory for the window\n";
+        return 1;
+    }
 }
