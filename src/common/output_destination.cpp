@@ -115,7 +115,7 @@ void refuseOutputOverInputs(const std::string& output, const std::vector<RunInpu
         if (input.path.empty() || ::stat(input.path.c_str(), &in) != 0) continue;
         if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
             throw SorvaneError(kErrInvalidInput, "The file " + output + " is " + input.what +
-                                                     "; choose another name.");
+                                                     ": it cannot be an output.");
         }
     }
 }

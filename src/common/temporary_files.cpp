@@ -72,9 +72,9 @@ int registerPath(const std::string& path) {
 
 }  // namespace
 
+// Checked at every writer: an action reset to the default since is set again.
 void installTemporaryFileCleanup() {
-    static const bool installed = (installActions(), true);
-    static_cast<void>(installed);
+    installActions();
 }
 
 int createTemporaryFile(std::string& pattern, int& slot) {
