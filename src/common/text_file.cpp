@@ -81,10 +81,11 @@ void AtomicFileWriter::openInPlace(const OutputTarget& target) {
     int slot = -1;
     int fd = createTemporaryFile(aside, slot);
     if (fd < 0) {
+        const std::string reason = reasonOf(errno);
         throw cannotWrite(destination_,
                           "it can only be written in place, and no temporary file "
                           "can be made in " +
-                              folder + ": " + reasonOf(errno));
+                              folder + ": " + reason);
     }
     removeTemporaryFile(aside, slot);  // nameless from now on: nothing to leave behind
     adopt(fd);
