@@ -15,7 +15,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    static const std::string path = "/tmp/sorvane-fuzz-settings-" + std::to_string(::getpid());
+    // In memory where the system offers it: every write of the file is flushed to disk.
+    static const std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    static const std::string path = folder + "/sorvane-fuzz-settings-" + std::to_string(::getpid());
     // First byte: length of a key name taken from the end of the input.
     size_t keyLength = std::min<size_t>(data[0] % 16, size - 1);
     std::string content(reinterpret_cast<const char*>(data + 1), size - 1 - keyLength);

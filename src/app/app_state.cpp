@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "common/output_destination.h"
+
 namespace sorvane::app {
 
 AppState::AppState(std::string programFolder) : programFolder_(std::move(programFolder)) {}
@@ -9,6 +11,10 @@ AppState::AppState(std::string programFolder) : programFolder_(std::move(program
 std::string AppState::programFile(std::string_view name) const {
     if (programFolder_.empty()) return std::string(name);
     return programFolder_ + "/" + std::string(name);
+}
+
+void AppState::refuseOverwritingArchive(const std::string& output) const {
+    if (reader_) refuseOutputOverInputs(output, {{"the loaded archive", reader_->fileName()}});
 }
 
 Unzip& AppState::reader() {

@@ -24,6 +24,10 @@ class AppState {
     const std::string& programFolder() const { return programFolder_; }
     std::string programFile(std::string_view name) const;
 
+    // Throws SorvaneError when `output`, a file the program writes, is the loaded archive, by
+    // whatever path.
+    void refuseOverwritingArchive(const std::string& output) const;
+
     Log& log() { return log_; }
     const Log& log() const { return log_; }
 

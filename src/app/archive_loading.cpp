@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/error_messages.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
 #include "app/frm_splash.h"
@@ -56,6 +57,8 @@ void frmTrafficExtrac::loadChosenArchive(const std::function<QString()>& chooseP
         loadArchive();
     } catch (const SorvaneError& e) {
         reportLoadFailure(e.number(), toQString(e.description()));
+    } catch (const std::bad_alloc&) {
+        reportLoadFailure(kErrUnexpected, notEnoughMemoryFor("the archive"));
     } catch (const std::exception& e) {
         reportLoadFailure(kErrUnexpected, QString::fromLocal8Bit(e.what()));
     }

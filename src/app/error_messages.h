@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
@@ -8,12 +9,20 @@
 
 namespace sorvane::app {
 
+// The message when memory runs out during `work` ("the export").
+inline QString notEnoughMemoryFor(const char* work) {
+    return QStringLiteral("not enough memory for ") + QString::fromUtf8(work);
+}
+
 // Runs a handler that a signal started and shows an error it throws in a message box, so that
-// no error of the user's input or of a damaged archive ever reaches the event loop.
+// no error of the user's input, of a damaged archive or of memory ever reaches the event loop.
+// `work` names what the handler does, for the message when memory runs out.
 template <class Handler>
-void showingErrors(Dialogs& dialogs, Handler&& handler) {
+void showingErrors(Dialogs& dialogs, const char* work, Handler&& handler) {
     try {
         handler();
+    } catch (const std::bad_alloc&) {
+        dialogs.message(MessageIcon::Exclamation, kAppTitle, notEnoughMemoryFor(work));
     } catch (const SorvaneError& e) {
         dialogs.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
     } catch (const std::exception& e) {

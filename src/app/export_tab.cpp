@@ -43,11 +43,12 @@ ExportTab::ExportTab(AppState& state, Dialogs& dialogs, ExportSources sources, Q
     cmdExport = makeButton(this, "cmdExport", QStringLiteral("Export to File (*.csv Format)"));
     layOut();
 
-    connect(cmdDetFile, &QPushButton::clicked, this,
-            [this] { showingErrors(dialogs_, [this] { cmdDetFile_Click(); }); });
+    connect(cmdDetFile, &QPushButton::clicked, this, [this] {
+        showingErrors(dialogs_, "the detector list file", [this] { cmdDetFile_Click(); });
+    });
     connect(cmdSBrowse, &QPushButton::clicked, this, &ExportTab::cmdSBrowse_Click);
     connect(cmdExport, &QPushButton::clicked, this,
-            [this] { showingErrors(dialogs_, [this] { cmdExport_Click(); }); });
+            [this] { showingErrors(dialogs_, "the export", [this] { cmdExport_Click(); }); });
 }
 
 void ExportTab::layOut() {

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <iostream>
+#include <new>
 
 #include "app/export_tab.h"
 #include "app/file_tab.h"
@@ -101,12 +102,15 @@ void frmTrafficExtrac::Form_Unload() {
 
 void frmTrafficExtrac::writeLogFile() {
     std::string path = state_.programFile("Log.txt");
+    // The program ends all the same; the reason goes where a terminal or the session log sees
+    // it.
     try {
+        state_.refuseOverwritingArchive(path);
         writeWholeFile(path, state_.log().logText() + "\r\n");
     } catch (const SorvaneError& e) {
-        // The program ends all the same; the reason goes where a terminal or the session log
-        // sees it.
         std::cerr << "Sorvane: the log could not be saved. " << e.description() << '\n';
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Sorvane: the log could not be saved: not enough memory for the log\n";
     }
 }
 

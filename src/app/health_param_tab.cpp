@@ -137,6 +137,7 @@ template <class Write>
 bool HealthParamTab::writeSettings(Write write) {
     modUtility::SettingsFile settings(modUtility::SettingsFilePath(state_.programFolder()));
     try {
+        state_.refuseOverwritingArchive(settings.path());
         write(settings);
     } catch (const SorvaneError& e) {
         // A failure is never reported as "Done.": the message names the file and the reason.

@@ -39,13 +39,14 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
     layOut();
 
     connect(cmdHealth, &QPushButton::clicked, this,
-            [this] { showingErrors(dialogs_, [this] { cmdHealth_Click(); }); });
-    connect(cmdTestSingledet, &QPushButton::clicked, this,
-            [this] { showingErrors(dialogs_, [this] { cmdTestSingledet_Click(); }); });
+            [this] { showingErrors(dialogs_, "the health test", [this] { cmdHealth_Click(); }); });
+    connect(cmdTestSingledet, &QPushButton::clicked, this, [this] {
+        showingErrors(dialogs_, "the health test", [this] { cmdTestSingledet_Click(); });
+    });
     connect(txtChkdetector, &QLineEdit::returnPressed, cmdTestSingledet, &QPushButton::click);
     for (QListWidget* list : {lstBaddetect, lstSuspdetect}) {
         connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-            showingErrors(dialogs_, [&] { plotListedDetector(item); });
+            showingErrors(dialogs_, "the plot", [&] { plotListedDetector(item); });
         });
     }
     connect(cmdShowreport, &QPushButton::clicked, this, &HealthTestTab::cmdShowreport_Click);

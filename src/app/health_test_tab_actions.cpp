@@ -49,6 +49,9 @@ void HealthTestTab::RunHealthTest(int16_t det) {
         return;
     }
     const bool all = det == modBaddet::kAllDetectors;
+    // Refused before the run: the report may not replace the loaded archive.
+    state_.refuseOverwritingArchive(
+        state_.programFile(all ? modBaddet::kAllReportFileName : modBaddet::kSingleReportFileName));
     Unzip& reader = state_.reader();
     setRunning(true);
     auto finished = qScopeGuard([this] {

@@ -2,6 +2,10 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <iostream>
+<<<<<<< HEAD
+=======
+#include <new>
+>>>>>>> harden-out
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
@@ -11,7 +15,9 @@
 #include "common/program_folder.h"
 #include "health/settings_file.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(sorvane::app::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("3.5"));
@@ -51,4 +57,16 @@ int main(int argc, char** argv) {
         return saved ? 0 : 1;
     }
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Each handler reports memory that runs out during its work; this is the last resort.
+    try {
+        return runWindow(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Sorvane: not enough memory for the window\n";
+        return 1;
+    }
 }

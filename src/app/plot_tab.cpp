@@ -77,10 +77,11 @@ PlotTab::PlotTab(AppState& state, Dialogs& dialogs, QWidget* parent)
     layOut();
 
     connect(cmbDetector, &QComboBox::activated, this, [this](int position) {
-        showingErrors(dialogs_, [&] { cmbDetector_Click(position); });
+        showingErrors(dialogs_, "the detector's day", [&] { cmbDetector_Click(position); });
     });
-    connect(cmdDetExtract, &QPushButton::clicked, this,
-            [this] { showingErrors(dialogs_, [this] { cmdDetExtract_Click(); }); });
+    connect(cmdDetExtract, &QPushButton::clicked, this, [this] {
+        showingErrors(dialogs_, "the detector's day", [this] { cmdDetExtract_Click(); });
+    });
     connect(txtDetID, &QLineEdit::returnPressed, cmdDetExtract, &QPushButton::click);
     connect(cmdRecomp, &QPushButton::clicked, this, &PlotTab::cmdRecomp_Click);
     connect(btnTotal, &QPushButton::clicked, this, &PlotTab::btnTotal_Click);

@@ -83,7 +83,7 @@ void PlotTab::btnTotal_Click() {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
         return;
     }
-    showingErrors(dialogs_, [&] {
+    showingErrors(dialogs_, "the volume total", [&] {
         txtVolTot->setText(QString::number(volumeTotal(state_.plotData, current)));
     });
 }
@@ -95,7 +95,8 @@ void PlotTab::plotSpan(Plot plot) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
         return;
     }
-    showingErrors(dialogs_, [&] { showPlot(plot(state_.plotData, current), dialogs_, this); });
+    showingErrors(dialogs_, "the plot",
+                  [&] { showPlot(plot(state_.plotData, current), dialogs_, this); });
 }
 
 void PlotTab::cmdScatter_Click() {

@@ -2,10 +2,12 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/unzip.h"
 #include "common/log.h"
+#include "common/output_destination.h"
 #include "plot/interval_data.h"
 
 namespace CLI {
@@ -19,7 +21,8 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;   // the archive or a file failed
 constexpr int kExitRefused = 2;  // arguments, IDs or parameters were refused
 
-// An archive opened for one command, with the command's log echoed to stderr.
+// An archive opened for one command, with the command's log echoed to stderr, each text on a
+// line of its own.
 struct OpenArchive {
     Log log;
     std::unique_ptr<Unzip> reader;
@@ -31,6 +34,21 @@ std::unique_ptr<OpenArchive> openArchive(const std::string& path);
 
 // Prints a message line to stderr.
 void printError(const std::string& message);
+
+// Writes the command's data to stdout; a write that fails (a full disk, /dev/full) is printed as
+// a message on stderr, and false returned.
+bool printOutput(std::string_view text);
+
+// A file a command writes, and the option that names it.
+struct OutputOption {
+    std::string option;  // "-o", "--measures-csv"
+    std::string path;
+};
+
+// Checks the command's outputs before anything is read or written: a name may not be empty,
+// and no output may reach one of the run's inputs (whatever path leads there). Prints why and
+// returns false when one is refused.
+bool outputsAllowed(const std::vector<OutputOption>& outputs, const std::vector<RunInput>& inputs);
 
 // The labels of the interval table, for the --interval options.
 std::vector<std::string> intervalLabels();

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <iostream>
 
 #include "cli/cli_support.h"
 #include "common/error.h"
@@ -21,11 +20,6 @@ struct ExportArgs {
     bool volumeOnly = false;
     std::string output;
 };
-
-// The log texts carry no line end of their own at the end of a run; end the stderr line.
-void endLogLine(const Log& log) {
-    if (!log.logText().empty() && log.logText().back() != '\n') std::cerr << '\n';
-}
 
 // The IDs to export, or nullopt after printing why they were refused. A list file is read and
 // parsed as the "Browse File" button loads one.
@@ -58,6 +52,9 @@ std::optional<std::vector<std::string>> parseIds(const ExportArgs& args, int& ex
 }
 
 int runExport(const ExportArgs& args) {
+    std::vector<RunInput> inputs{{"the archive this run reads", args.archive}};
+    if (args.fromFile) inputs.push_back({"the ID list file this run reads", args.idsFile});
+    if (!outputsAllowed({{"-o", args.output}}, inputs)) return kExitRefused;
     int exitCode = kExitDone;
     std::optional<std::vector<std::string>> ids = parseIds(args, exitCode);
     if (!ids) return exitCode;
@@ -72,13 +69,10 @@ int runExport(const ExportArgs& args) {
     try {
         exportDetectors(args.archive, *ids, *open->reader, settings, open->log);
     } catch (const SorvaneError& e) {
-        endLogLine(open->log);
         printError(e.description());
         return e.number() == kErrInvalidInput ? kExitRefused : kExitFailed;
     }
-    endLogLine(open->log);
-    std::cout << kMsgCsvSavedIn << args.output << std::endl;
-    return kExitDone;
+    return printOutput(std::string(kMsgCsvSavedIn) + args.output + "\n") ? kExitDone : kExitFailed;
 }
 
 }  // namespace

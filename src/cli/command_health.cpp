@@ -1,7 +1,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <iostream>
 
 #include "cli/cli_support.h"
 #include "common/error.h"
@@ -121,19 +120,32 @@ bool writeOutput(const std::string& path, std::string_view text) {
     }
 }
 
+// The report (by default in the current folder), and the measures table when asked for: no
+// output may replace an input.
+bool outputsAllowed(const HealthArgs& args, int16_t det) {
+    std::string_view defaultReport =
+        det == kAllDetectors ? kAllReportFileName : kSingleReportFileName;
+    std::vector<OutputOption> outputs{{"-o", args.output.value_or(std::string(defaultReport))}};
+    if (args.measuresCsv) outputs.push_back({"--measures-csv", *args.measuresCsv});
+    std::vector<RunInput> inputs{{"the archive this run reads", args.archive}};
+    if (args.settings) inputs.push_back({"the settings file this run reads", *args.settings});
+    return cli::outputsAllowed(outputs, inputs);
+}
+
 int runHealth(const HealthArgs& args) {
     try {
         HealthSnapshot snapshot = snapshotOf(parameterTexts(args));
         int16_t det = detectorOf(args);
+        if (!outputsAllowed(args, det)) return kExitRefused;
         auto open = openArchive(args.archive);
         if (!open) return kExitFailed;
         HealthRunResult result = RunHealthTest(*open->reader, open->log, snapshot, det);
-        std::cout << listsText(result) << std::flush;
-        bool written = writeOutput(args.output.value_or(result.reportFileName), result.reportText);
-        if (args.measuresCsv) {
-            written = writeOutput(*args.measuresCsv, measuresCsvText(result.outcomes)) && written;
-        }
-        return written ? kExitDone : kExitFailed;
+        // The files are written even when stdout fails: each failure has its message.
+        bool done = printOutput(listsText(result));
+        done = writeOutput(args.output.value_or(result.reportFileName), result.reportText) && done;
+        if (args.measuresCsv)
+            done = writeOutput(*args.measuresCsv, measuresCsvText(result.outcomes)) && done;
+        return done ? kExitDone : kExitFailed;
     } catch (const CommandFailure& failure) {
         printError(failure.message);
         return failure.exitCode;

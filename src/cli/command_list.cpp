@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <iostream>
 
 #include "cli/cli_support.h"
 
@@ -20,8 +19,7 @@ void addListCommand(CLI::App& app, int& exitCode) {
             out += std::to_string(open->reader->detNum(i));
             out += '\n';
         }
-        std::cout << out << std::flush;
-        exitCode = kExitDone;
+        exitCode = printOutput(out) ? kExitDone : kExitFailed;
     });
 }
 

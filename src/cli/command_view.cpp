@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <iostream>
 
 #include "archive/day_loader.h"
 #include "cli/cli_support.h"
@@ -62,16 +61,15 @@ int runView(const ViewArgs& args) {
             printError(std::string(*message));
             return kExitRefused;
         }
-        std::cout << volumeTotal(data, selection) << std::endl;
-        return kExitDone;
+        return printOutput(std::to_string(volumeTotal(data, selection)) + "\n") ? kExitDone
+                                                                                : kExitFailed;
     }
     std::string out;
     for (const std::string& line : intervalLines(data)) {
         out += line;
         out += '\n';
     }
-    std::cout << out << std::flush;
-    return kExitDone;
+    return printOutput(out) ? kExitDone : kExitFailed;
 }
 
 }  // namespace

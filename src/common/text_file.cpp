@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "common/error.h"
+#include "common/output_destination.h"
+#include "common/temporary_files.h"
 
 namespace sorvane {
 
@@ -21,58 +24,75 @@ std::string reasonOf(int err) {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string destination) : destination_(std::move(destination)) {
-    struct stat st {};
-    bool exists = ::stat(destination_.c_str(), &st) == 0;  // through a link, at its target
-    if (exists) {
-        if (S_ISDIR(st.st_mode)) fail("cannot be written", EISDIR);
-        // The rename below would replace a file the user has made read-only.
-        if (::access(destination_.c_str(), W_OK) != 0) fail("cannot be written", errno);
-        // A device or pipe (/dev/null, a FIFO) is written to, never replaced by a file.
-        if (!S_ISREG(st.st_mode)) {
-            openInPlace();
-            return;
-        }
+    installTemporaryFileCleanup();
+    const OutputTarget target = resolveOutputTarget(destination_);
+    try {
+        if (target.kind == OutputTarget::Kind::InPlace || !createBeside(target))
+            openInPlace(target);
+    } catch (...) {
+        discard();
+        throw;
     }
-    // A link keeps pointing where it did: the new file replaces its target.
-    std::string target = destination_;
-    if (exists) {
-        if (char* real = ::realpath(destination_.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    std::string folder = folderPart(target);
-    temporary_ =
-        (folder.empty() ? std::string() : folder + "/") + "." + fileNamePart(target) + ".XXXXXX";
-    int fd = ::mkstemp(temporary_.data());
+}
+
+// The temporary file beside the target; false when the folder takes no new files but the
+// target is there to be written in place.
+bool AtomicFileWriter::createBeside(const OutputTarget& target) {
+    std::string folder = folderPart(target.path);
+    temporary_ = (folder.empty() ? std::string() : folder + "/") + "." + fileNamePart(target.path) +
+                 ".XXXXXX";
+    int fd = createTemporaryFile(temporary_, slot_);
     if (fd < 0) {
         int err = errno;
         temporary_.clear();
-        // A folder that takes no new files may still hold a file the user lets us write.
-        if (exists && (err == EACCES || err == EPERM)) {
-            openInPlace();
-            return;
-        }
+        if (target.kind == OutputTarget::Kind::Replace && (err == EACCES || err == EPERM))
+            return false;
         fail("cannot be written", err);
     }
-    target_ = std::move(target);
-    // Files the user names get the usual permissions, not mkstemp's owner-only ones.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    target_ = target.path;
+    if (target.kind == OutputTarget::Kind::Replace) {
+        // The replacement is the same file to everyone who could use it: owner, group, mode.
+        const struct stat& old = target.status;
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+            static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
+        ::fchmod(fd, old.st_mode & 0777);
+    } else {
+        // A new file gets the usual permissions, not mkstemp's owner-only ones.
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     adopt(fd);
+    return true;
 }
 
-void AtomicFileWriter::openInPlace() {
+void AtomicFileWriter::openInPlace(const OutputTarget& target) {
+    inPlaceRegular_ = target.kind == OutputTarget::Kind::Replace;
+    // Opened now, so that a refusal comes before any work, but written only at commit.
     // Without O_NONBLOCK, opening a FIFO would wait for a reader that may never come.
-    int fd = ::open(destination_.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) fail("cannot be written", errno);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (inPlaceRegular_ ? O_NOFOLLOW : 0);
+    inPlaceFd_ = ::open(target.path.c_str(), flags);
+    if (inPlaceFd_ < 0) fail("cannot be written", errno);
+    ::fcntl(inPlaceFd_, F_SETFL, ::fcntl(inPlaceFd_, F_GETFL) & ~O_NONBLOCK);
+
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    std::string aside = folder + "/sorvane-XXXXXX";
+    int slot = -1;
+    int fd = createTemporaryFile(aside, slot);
+    if (fd < 0) {
+        const std::string reason = reasonOf(errno);
+        throw cannotWrite(destination_,
+                          "it can only be written in place, and no temporary file "
+                          "can be made in " +
+                              folder + ": " + reason);
+    }
+    removeTemporaryFile(aside, slot);  // nameless from now on: nothing to leave behind
     adopt(fd);
 }
 
 void AtomicFileWriter::adopt(int fd) {
-    file_ = ::fdopen(fd, "wb");
+    file_ = ::fdopen(fd, inPlaceFd_ < 0 ? "wb" : "w+b");
     if (file_ == nullptr) {
         int err = errno;
         ::close(fd);
@@ -82,8 +102,16 @@ void AtomicFileWriter::adopt(int fd) {
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
+    discard();
+}
+
+void AtomicFileWriter::discard() {
     if (file_ != nullptr) std::fclose(file_);
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    file_ = nullptr;
+    if (inPlaceFd_ >= 0) ::close(inPlaceFd_);
+    inPlaceFd_ = -1;
+    if (!temporary_.empty()) removeTemporaryFile(temporary_, slot_);
+    temporary_.clear();
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
@@ -93,17 +121,50 @@ void AtomicFileWriter::write(std::string_view bytes) {
 }
 
 void AtomicFileWriter::commit() {
+    flushFile();
+    if (inPlaceFd_ >= 0) {
+        copyInPlace();
+        discard();
+        return;
+    }
+    // On disk before the rename, so that a power cut leaves the old file or the new one.
+    if (::fsync(::fileno(file_)) != 0) fail("cannot be written", errno);
     std::FILE* f = file_;
     file_ = nullptr;
-    if (std::fflush(f) != 0) {
-        int err = errno;
-        std::fclose(f);
-        fail("cannot be written", err);
-    }
     if (std::fclose(f) != 0) fail("cannot be written", errno);
-    if (temporary_.empty()) return;  // written in place
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail("cannot be replaced", errno);
+    releaseTemporaryFile(slot_);
     temporary_.clear();
+}
+
+void AtomicFileWriter::flushFile() {
+    if (std::fflush(file_) != 0) fail("cannot be written", errno);
+}
+
+// The content gathered aside replaces the destination's; only now is the destination touched.
+void AtomicFileWriter::copyInPlace() {
+    int from = ::fileno(file_);
+    if (::lseek(from, 0, SEEK_SET) != 0) fail("cannot be written", errno);
+    if (inPlaceRegular_ && ::ftruncate(inPlaceFd_, 0) != 0) fail("cannot be written", errno);
+    std::vector<char> buffer(size_t{1} << 16);
+    for (;;) {
+        ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) fail("cannot be written", errno);
+        if (got == 0) break;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t n = ::write(inPlaceFd_, buffer.data() + done, static_cast<size_t>(got - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) fail("cannot be written", errno);
+            done += n;
+        }
+    }
+    if (inPlaceRegular_ && ::fsync(inPlaceFd_) != 0) fail("cannot be written", errno);
+    if (::close(inPlaceFd_) != 0) {
+        inPlaceFd_ = -1;
+        fail("cannot be written", errno);
+    }
+    inPlaceFd_ = -1;
 }
 
 void AtomicFileWriter::fail(const std::string& what, int err) {

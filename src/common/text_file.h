@@ -6,13 +6,18 @@
 
 namespace sorvane {
 
+struct OutputTarget;
+
 // Writes a file so that the destination holds either its old content or the complete new
-// one: the bytes go to a temporary file beside it, which commit() renames into place. A writer
-// destroyed without commit() removes its temporary file. Failures throw SorvaneError naming
-// the destination and the reason. Texts are written as given: producers end lines with CR LF.
-// A link is followed (the link stays, its target gets the new content). A device or pipe, or a
-// file in a folder that takes no new files, is written in place, since nothing can be renamed
-// over it.
+// one: nothing touches the destination before commit(). The bytes go to a temporary file beside
+// it, flushed to disk and renamed into place by commit(); the new file keeps the mode (and,
+// where the user may set them, the owner and group) of the file it replaces. A writer destroyed
+// without commit() removes its temporary file, and so do Ctrl-C, SIGTERM and SIGHUP. Where
+// nothing can be renamed over the destination (a device, a pipe, a file in a folder that takes
+// no new files) the bytes gather in an unnamed temporary file in $TMPDIR (or /tmp) and are
+// copied in place by commit(). Failures throw SorvaneError naming the destination and the
+// reason; see resolveOutputTarget for the destinations refused outright. Texts are written as
+// given: producers end lines with CR LF.
 class AtomicFileWriter {
   public:
     explicit AtomicFileWriter(std::string destination);
@@ -26,14 +31,21 @@ class AtomicFileWriter {
     const std::string& destination() const { return destination_; }
 
   private:
-    void openInPlace();
+    bool createBeside(const OutputTarget& target);
+    void openInPlace(const OutputTarget& target);
     void adopt(int fd);
+    void flushFile();
+    void copyInPlace();
+    void discard();
     [[noreturn]] void fail(const std::string& what, int err);
 
     std::string destination_;
-    std::string target_;     // the file the temporary replaces: the destination or its link's
-    std::string temporary_;  // empty when writing in place
-    std::FILE* file_ = nullptr;
+    std::string target_;         // the file the temporary replaces: the destination or its link's
+    std::string temporary_;      // beside the target; empty when writing in place
+    int slot_ = -1;              // of the temporary in the signal handler's registry
+    std::FILE* file_ = nullptr;  // the temporary file, or the in-place content gathered aside
+    int inPlaceFd_ = -1;         // the destination, when it is written in place
+    bool inPlaceRegular_ = false;
 };
 
 // Replaces the file at `path` with `content` through an AtomicFileWriter.

@@ -162,7 +162,7 @@ TEST_F(IdInputs, LongListExportsInBoundedMemory) {
         expected += i % 2 == 0 ? ", 12.0, 600" : ", 30.0, 1200";
     }
     // In a child of its own, whose peak memory is the export's.
-    int grownMegabytes = test::runWithFileSizeLimit(RLIM_INFINITY, [&] {
+    int grownMegabytes = test::runWithLimit(RLIMIT_FSIZE, RLIM_INFINITY, [&] {
         rusage before{}, after{};
         ::getrusage(RUSAGE_SELF, &before);
         Log log;

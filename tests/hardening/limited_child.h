@@ -13,16 +13,17 @@
 
 namespace sorvane::test {
 
-// Runs `work` in a forked child whose files may grow to at most `maxFileBytes` bytes, as on a
-// disk that is full. SIGXFSZ is ignored there, so a write past the limit fails with EFBIG
-// instead of ending the child. Returns the child's exit status (the value `work` returned),
-// or -1 when it did not exit normally.
-inline int runWithFileSizeLimit(size_t maxFileBytes, const std::function<int()>& work) {
+// Runs `work` in a forked child under a resource limit of `bytes`: RLIMIT_FSIZE for a disk that
+// is full, RLIMIT_AS for memory that runs out. SIGXFSZ keeps its default action, which ends a
+// program at the file-size limit: the program's own file writing must make a write past it fail
+// with a message. Returns the child's exit status (the value `work` returned), or -1 when it
+// did not exit normally.
+inline int runWithLimit(int resource, size_t bytes, const std::function<int()>& work) {
     pid_t pid = ::fork();
     if (pid == 0) {
-        rlimit limit{static_cast<rlim_t>(maxFileBytes), static_cast<rlim_t>(maxFileBytes)};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        ::setrlimit(resource, &limit);
+        ::signal(SIGXFSZ, SIG_DFL);
         // _exit: the child must not run the test program's exit handlers a second time.
         ::_exit(work());
     }
@@ -32,13 +33,13 @@ inline int runWithFileSizeLimit(size_t maxFileBytes, const std::function<int()>&
 }
 
 // Runs a program (args[0]) under the same limit; its stdout and stderr go through pipes, which
-// the limit does not touch.
-inline CommandResult runCommandWithFileSizeLimit(size_t maxFileBytes,
-                                                 const std::vector<std::string>& args) {
+// a file-size limit does not touch.
+inline CommandResult runCommandWithLimit(int resource, size_t bytes,
+                                         const std::vector<std::string>& args) {
     int pipes[2][2];
     if (::pipe(pipes[0]) != 0 || ::pipe(pipes[1]) != 0) return {};
     CommandResult result;
-    result.exitCode = runWithFileSizeLimit(maxFileBytes, [&] {
+    result.exitCode = runWithLimit(resource, bytes, [&] {
         ::dup2(pipes[0][1], 1);
         ::dup2(pipes[1][1], 2);
         std::vector<char*> argv;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "archive/unzip.h"
@@ -101,7 +102,7 @@ TEST_F(OutputDestinations, UnwritableDestinationIsReportedAndNothingIsLeftBehind
             test::TempDir dir;
             std::string to = prepare(dir, d);
             auto before = stateOf(dir, to);
-            int status = test::runWithFileSizeLimit(d.fileLimit, [&] {
+            int status = test::runWithLimit(RLIMIT_FSIZE, d.fileLimit, [&] {
                 try {
                     writer.second(to);
                     return 1;
@@ -142,7 +143,7 @@ TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
             std::vector<std::string> args = c.args;
             args.push_back(prepare(dir, d));
             auto before = stateOf(dir, args.back());
-            test::CommandResult r = test::runCommandWithFileSizeLimit(d.fileLimit, args);
+            test::CommandResult r = test::runCommandWithLimit(RLIMIT_FSIZE, d.fileLimit, args);
             std::string err = r.err.substr(0, r.err.find_last_not_of('\n') + 1);
             std::string lastLine = err.substr(err.find_last_of('\n') + 1);
             std::string says = "The file " + args.back() + " cannot be written: " + d.reason;
@@ -154,6 +155,139 @@ TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
             EXPECT_EQ(stateOf(dir, args.back()), before) << c.what << ", " << d.what;
         }
     }
+}
+
+// An output of sorvane-cli that is empty or that reaches an input of the same run, by any path,
+// is refused with exit status 2 before anything is read or written.
+TEST_F(OutputDestinations, CommandLineRefusesOutputsThatNameAnInput) {
+    test::TempDir dir;
+    const std::string day = dir.file("day.traffic");
+    fs::copy_file(archive, day);
+    fs::copy_file(archive, dir.file("Diagnostic_Report.txt"));  // a default report name
+    fs::create_symlink("day.traffic", dir.file("link.csv"));
+    fs::create_hard_link(day, dir.file("hard.csv"));
+    fs::create_directory(dir.file("sub"));
+    test::writeFile(dir.file("ids.txt"), "100\r\n");
+    test::writeFile(dir.file("settings.ini"), "[Param]\r\nSuspTh=16\r\n");
+    const std::string cli = SORVANE_CLI_PATH;
+    const std::string isArchive = " is the archive this run reads: it cannot be an output.";
+    const struct {
+        const char* what;
+        std::vector<std::string> args;  // run in the test's folder
+        std::string says;
+    } cases[] = {
+        {"report onto the archive", {cli, "health", day, "-o", day}, "The file " + day + isArchive},
+        {"measures through a link",
+         {cli, "health", day, "-o", "r.txt", "--measures-csv", "link.csv"},
+         "The file link.csv" + isArchive},
+        {"report onto a hard link",
+         {cli, "health", day, "-o", "hard.csv"},
+         "The file hard.csv" + isArchive},
+        {"report through ..",
+         {cli, "health", day, "-o", "sub/../day.traffic"},
+         "The file sub/../day.traffic" + isArchive},
+        {"default report",
+         {cli, "health", "Diagnostic_Report.txt"},
+         "The file Diagnostic_Report.txt is the archive this run reads: it cannot be an output."},
+        {"report onto the settings",
+         {cli, "health", day, "--settings", "settings.ini", "-o", "settings.ini"},
+         "The file settings.ini is the settings file this run reads: it cannot be an output."},
+        {"export onto the ID list",
+         {cli, "export", day, "--ids-file", "ids.txt", "-o", "ids.txt"},
+         "The file ids.txt is the ID list file this run reads: it cannot be an output."},
+        {"export through a link",
+         {cli, "export", day, "--ids", "100", "-o", "link.csv"},
+         "The file link.csv" + isArchive},
+        {"empty report name",
+         {cli, "health", day, "-o", ""},
+         "The file name given to -o is empty."},
+        {"empty measures name",
+         {cli, "health", day, "--measures-csv", ""},
+         "The file name given to --measures-csv is empty."},
+        {"empty export name",
+         {cli, "export", day, "--ids", "100", "-o", ""},
+         "The file name given to -o is empty."},
+    };
+    for (const auto& c : cases) {
+        auto before = stateOf(dir, day);
+        std::string settings = test::readFile(dir.file("settings.ini"));
+        test::CommandResult r = test::runCommand(c.args, dir.path());
+        EXPECT_EQ(r.exitCode, 2) << c.what;
+        EXPECT_EQ(r.err, c.says + "\n") << c.what;
+        EXPECT_EQ(r.out, "") << c.what;
+        EXPECT_EQ(stateOf(dir, day), before) << c.what;
+        EXPECT_EQ(test::readFile(dir.file("settings.ini")), settings) << c.what;
+        EXPECT_EQ(test::readFile(dir.file("ids.txt")), "100\r\n") << c.what;
+    }
+}
+
+// Data that cannot reach stdout is a failure: a message on stderr and exit status 1.
+TEST_F(OutputDestinations, CommandLineReportsAStdoutItCannotWrite) {
+    test::TempDir dir;
+    const std::string cli = SORVANE_CLI_PATH;
+    const std::vector<std::string> commands[] = {
+        {cli, "list", archive},
+        {cli, "view", archive, "100"},
+        {cli, "view", archive, "100", "--total", "0", "5"},
+        {cli, "health", archive, "-o", dir.file("report.txt")},
+        {cli, "export", archive, "--ids", "100", "-o", dir.file("out.csv")},
+        {cli, "--help"},
+    };
+    for (const auto& args : commands) {
+        test::CommandResult r = test::runCommand(args, "", "/dev/full");
+        EXPECT_EQ(r.exitCode, 1) << args[1];
+        std::string lastLine = r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1);
+        EXPECT_EQ(lastLine.rfind("The output cannot be written", 0), 0u)
+            << args[1] << ": " << r.err;
+    }
+}
+
+// The log texts keep their bytes; on stderr each ends a line of its own.
+TEST_F(OutputDestinations, CommandLineLogTextsAreLinesOnStderr) {
+    test::TempDir dir;
+    test::CommandResult r = test::runCommand(
+        {SORVANE_CLI_PATH, "export", archive, "--ids", "100,5", "-o", dir.file("out.csv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("Traffic file: " + archive +
+                              "\nDetector file 5 does not exits!!!\n"
+                              "Number of 30sec slots that had invalid or missing data: \n100 :  ",
+                          0),
+              0u)
+        << r.err;
+    const std::string last = "The csv file can be found in " + dir.file("out.csv") + "\n";
+    EXPECT_EQ(r.err.substr(r.err.size() - last.size()), last) << r.err;
+}
+
+// Memory that runs out ends a command with a message and exit status 1, not an abort. The
+// limit lets the program start but not read a 60 MB file whole.
+TEST_F(OutputDestinations, CommandLineSaysWhenMemoryRunsOut) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#else
+    test::TempDir dir;
+    std::string big = dir.file("big.txt");
+    {
+        std::ofstream out(big, std::ios::binary);
+        std::string block(1 << 20, ',');
+        for (int i = 0; i < 60; ++i)
+            out << block;
+    }
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{SORVANE_CLI_PATH, "export", archive, "--ids-file", big, "-o", dir.file("out.csv")},
+         "not enough memory for the export\n"},
+        {{SORVANE_CLI_PATH, "health", archive, "--settings", big, "-o", dir.file("r.txt")},
+         "not enough memory for the health test\n"},
+    };
+    for (const auto& c : cases) {
+        test::CommandResult r = test::runCommandWithLimit(RLIMIT_AS, size_t{48} << 20, c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.says << r.err;
+        EXPECT_EQ(r.err, c.says);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // nothing written
+    }
+#endif
 }
 
 }  // namespace

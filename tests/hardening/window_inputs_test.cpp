@@ -3,7 +3,11 @@
 // nobody may write. (Start-up reads the settings file through the settings catalogue's call.)
 #include <QtTest>
 #include <filesystem>
+#include <iostream>
+#include <new>
+#include <sstream>
 
+#include "app/error_messages.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
 #include "app/health_param_tab.h"
@@ -51,6 +55,26 @@ const RefusedExport kRefusedExports[] = {
     {"folder missing", "100", "gone/out.csv", "gone/out.csv"},
     {"destination a folder", "100", "folder.csv", "folder.csv"},
     {"ID beyond 32 bits", "100,99999999999", "out.csv", "99999999999"},
+};
+
+// A file the window writes in the program folder, made a link to the loaded archive, and the
+// action that writes it.
+struct ProgramFileOverArchive {
+    const char* name;
+    const char* file;
+    void (*write)(frmTrafficExtrac& window);
+};
+
+const ProgramFileOverArchive kProgramFilesOverArchive[] = {
+    {"report", "Diagnostic_Report.txt", [](frmTrafficExtrac& w) { w.testTab->cmdHealth->click(); }},
+    {"single report", "report_single.txt",
+     [](frmTrafficExtrac& w) {
+         w.testTab->txtChkdetector->setText(QStringLiteral("100"));
+         w.testTab->cmdTestSingledet->click();
+     }},
+    {"settings", "ParamSettings.ini",
+     [](frmTrafficExtrac& w) { w.paramTab->cmdSetDefault->click(); }},
+    {"log", "Log.txt", [](frmTrafficExtrac& w) { w.close(); }},
 };
 
 const QString kPleaseSelect = QStringLiteral(".\r\nPlease select a *.traffic file.");
@@ -148,6 +172,39 @@ class WindowInputsTest : public QObject {
         for (const auto& entry : std::filesystem::directory_iterator(f.data().path()))
             QVERIFY2(entry.path().filename().string().rfind(".out.csv", 0) != 0,
                      entry.path().c_str());
+    }
+
+    // None of the window's own files replaces the loaded archive, whatever path leads there.
+    void programFilesNeverReplaceTheArchive_data() { test::addRows(kProgramFilesOverArchive); }
+
+    void programFilesNeverReplaceTheArchive() {
+        const ProgramFileOverArchive& c = test::currentRow(kProgramFilesOverArchive);
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        std::string archive = f.loadArchive({100}).toStdString();
+        std::string bytes = test::readFile(archive);
+        const HealthParameterTexts factory = factoryParameterTexts();
+        for (size_t i = 0; i < kHealthParamCount; ++i)
+            w.paramTab->box(static_cast<HealthParam>(i))
+                ->setText(QString::fromStdString(factory[i]));
+        std::filesystem::create_symlink(archive, f.file(c.file));
+        std::ostringstream err;
+        std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
+        c.write(w);
+        std::cerr.rdbuf(old);
+        QString said =
+            f.dialogs.texts().join(QLatin1Char('\n')) + QString::fromStdString(err.str());
+        QVERIFY2(said.contains(QString::fromStdString(f.file(c.file)) +
+                               QStringLiteral(" is the loaded archive: it cannot be an output.")),
+                 qPrintable(said));
+        QCOMPARE(test::readFile(archive), bytes);
+    }
+
+    // Memory that runs out during a handler's work is a message, not the end of the program.
+    void memoryRunningOutIsAMessage() {
+        test::ScriptedDialogs dialogs;
+        showingErrors(dialogs, "the export", [] { throw std::bad_alloc(); });
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("not enough memory for the export")});
     }
 
     // A program folder nobody may write, root included: both save buttons name the file.

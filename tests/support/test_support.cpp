@@ -47,14 +47,19 @@ std::string makeArchive(const TempDir& dir, const std::string& name,
     return path;
 }
 
-CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder) {
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder,
+                         const std::string& stdoutTo) {
     TempDir dir;
     std::string outPath = dir.file("out");
     std::string errPath = dir.file("err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    if (stdoutTo.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutTo.c_str(), O_WRONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());

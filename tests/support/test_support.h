@@ -40,8 +40,9 @@ struct CommandResult {
 };
 
 // Runs a program with these arguments (args[0] is the program) and waits for it; in `folder`
-// when one is given.
-CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder = "");
+// when one is given, with stdout going to the existing file `stdoutTo` when one is given.
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder = "",
+                         const std::string& stdoutTo = "");
 
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);
