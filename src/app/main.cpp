@@ -2,10 +2,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <iostream>
-<<<<<<< HEAD
-=======
 #include <new>
->>>>>>> harden-out
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
