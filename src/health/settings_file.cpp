@@ -12,31 +12,30 @@ namespace sorvane::modUtility {
 
 namespace {
 
-// One line of the file: its text and the line end that followed it ("\r\n", "\n", "\r" or
-// none).
+// A line of the file: where its text starts, the text, and the line end that follows it
+// ("\r\n", "\n", "\r" or none at the end of the file).
 struct Line {
+    size_t begin = 0;
     std::string_view text;
     std::string_view end;
+
+    size_t textEnd() const { return begin + text.size(); }
+    size_t afterEnd() const { return textEnd() + end.size(); }
 };
 
-// Walks the lines of a text one at a time: a file of line ends costs no table of lines.
-class LineReader {
-  public:
-    explicit LineReader(std::string_view content) : rest_(content) {}
-
-    std::optional<Line> next() {
-        if (rest_.empty()) return std::nullopt;
-        size_t brk = rest_.find_first_of("\r\n");
-        if (brk == std::string_view::npos) brk = rest_.size();
-        size_t endLength = brk == rest_.size() ? 0 : rest_.substr(brk, 2) == "\r\n" ? 2 : 1;
-        Line line{rest_.substr(0, brk), rest_.substr(brk, endLength)};
-        rest_.remove_prefix(brk + endLength);
-        return line;
+// Calls visit(line) for each line that is not empty, in file order, until it returns false.
+// Empty lines mean nothing in an INI file: a run of line ends is passed over at once, and no
+// table of lines is built.
+template <typename Visit>
+void forEachLine(std::string_view content, Visit visit) {
+    for (size_t pos = 0; (pos = content.find_first_not_of("\r\n", pos)) != std::string::npos;) {
+        size_t brk = std::min(content.find_first_of("\r\n", pos), content.size());
+        size_t endLength = brk == content.size() ? 0 : content.substr(brk, 2) == "\r\n" ? 2 : 1;
+        Line line{pos, content.substr(pos, brk - pos), content.substr(brk, endLength)};
+        if (!visit(line)) return;
+        pos = line.afterEnd();
     }
-
-  private:
-    std::string_view rest_;
-};
+}
 
 std::string_view trim(std::string_view s) {
     size_t first = s.find_first_not_of(" \t");
@@ -75,13 +74,11 @@ std::optional<KeyLine> keyOf(std::string_view line) {
     return KeyLine{trim(t.substr(0, eq)), trim(t.substr(eq + 1))};
 }
 
-// Where the keys stand in the first matching section, by line number: the section header's
-// line, its last non-empty line, and each key's first line and value (all optional).
+// Where the keys stand in the first matching section: the section's last non-empty line (its
+// header when it has no other) and each key's first line (all optional).
 struct SectionScan {
-    std::optional<size_t> header;
-    size_t lastContent = 0;
-    std::vector<std::optional<size_t>> keyLines;
-    std::vector<std::string_view> values;
+    std::optional<Line> lastContent;
+    std::vector<std::optional<Line>> keyLines;
 };
 
 template <typename Keys, typename KeyOf>
@@ -89,25 +86,23 @@ SectionScan scanSection(std::string_view content, const Keys& keys, KeyOf keyAt,
                         std::string_view section) {
     SectionScan scan;
     scan.keyLines.resize(keys.size());
-    scan.values.resize(keys.size());
-    LineReader lines(content);
-    for (size_t i = 0; auto line = lines.next(); ++i) {
-        if (auto name = sectionOf(line->text)) {
-            if (scan.header) break;  // the first matching section ends here
-            if (equalNoCase(*name, section)) scan.header = scan.lastContent = i;
-            continue;
+    forEachLine(content, [&](const Line& line) {
+        if (auto name = sectionOf(line.text)) {
+            if (scan.lastContent) return false;  // the first matching section ends here
+            if (equalNoCase(*name, section)) scan.lastContent = line;
+            return true;
         }
-        if (!scan.header) continue;
-        if (!trim(line->text).empty()) scan.lastContent = i;
-        auto kv = keyOf(line->text);
-        if (!kv) continue;
-        for (size_t k = 0; k < keys.size(); ++k) {
-            if (!scan.keyLines[k] && equalNoCase(kv->key, keyAt(keys[k]))) {
-                scan.keyLines[k] = i;
-                scan.values[k] = kv->value;
+        if (!scan.lastContent) return true;
+        if (!trim(line.text).empty()) scan.lastContent = line;
+        if (auto kv = keyOf(line.text)) {
+            for (size_t k = 0; k < keys.size(); ++k) {
+                if (!scan.keyLines[k] && equalNoCase(kv->key, keyAt(keys[k]))) {
+                    scan.keyLines[k] = line;
+                }
             }
         }
-    }
+        return true;
+    });
     return scan;
 }
 
@@ -117,50 +112,53 @@ std::optional<std::string> readIfExists(const std::string& path) {
     return readWholeFile(path);
 }
 
-// The file's text with the entries written into `section`, as a row of single writes would.
+// The file's text with the entries written into `section`, as a row of single writes would:
+// key lines replaced where they stand, missing keys after the section's last non-empty line,
+// or the section at the end of the file.
 std::string withEntries(std::string_view content, std::span<const SettingsEntry> entries,
                         std::string_view section) {
     SectionScan scan = scanSection(
         content, entries, [](const SettingsEntry& e) { return e.first; }, section);
-    auto keyLine = [&](size_t k) {
-        return std::string(entries[k].first) + "=" + std::string(entries[k].second);
-    };
     std::string out;
     out.reserve(content.size() + section.size() + 4 + 64 * entries.size());
+    auto appendKeyLine = [&](size_t k) {
+        out.append(entries[k].first);
+        out.append("=");
+        out.append(entries[k].second);
+    };
     auto appendMissing = [&] {
         for (size_t k = 0; k < entries.size(); ++k) {
-            if (!scan.keyLines[k]) out += keyLine(k) + "\r\n";
+            if (scan.keyLines[k]) continue;
+            appendKeyLine(k);
+            out.append("\r\n");
         }
     };
-    if (!scan.header) {
+    if (!scan.lastContent) {
         out.append(content);
         if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
         out.append("[" + std::string(section) + "]\r\n");
         appendMissing();
         return out;
     }
-    // The key lines in file order, each with its entry.
+    // The key lines in file order, each with its entry; all lie before the insertion point.
     std::vector<std::pair<size_t, size_t>> replaced;
     for (size_t k = 0; k < entries.size(); ++k) {
-        if (scan.keyLines[k]) replaced.emplace_back(*scan.keyLines[k], k);
+        if (scan.keyLines[k]) replaced.emplace_back(scan.keyLines[k]->begin, k);
     }
     std::ranges::sort(replaced);
-    auto next = replaced.begin();
-    LineReader lines(content);
-    for (size_t i = 0; auto line = lines.next(); ++i) {
-        std::string_view end = line->end;
-        if (next != replaced.end() && next->first == i) {
-            out += keyLine(next++->second);
-            if (end.empty()) end = "\r\n";
-        } else {
-            out.append(line->text);
-        }
-        out.append(end);
-        if (i == scan.lastContent) {
-            if (end.empty()) out.append("\r\n");
-            appendMissing();
-        }
+    size_t copied = 0;
+    for (auto [begin, k] : replaced) {
+        const Line& line = *scan.keyLines[k];
+        out.append(content.substr(copied, begin - copied));
+        appendKeyLine(k);
+        if (line.end.empty()) out.append("\r\n");
+        copied = line.textEnd();
     }
+    const size_t insertAt = scan.lastContent->afterEnd();
+    out.append(content.substr(copied, insertAt - copied));
+    if (scan.lastContent->end.empty() && copied < insertAt) out.append("\r\n");
+    appendMissing();
+    out.append(content.substr(insertAt));
     return out;
 }
 
@@ -176,9 +174,10 @@ std::optional<std::vector<std::string>> SettingsFile::ReadSettings(
     const SettingsText file = decodeSettingsText(readWholeFile(path_));
     SectionScan scan = scanSection(
         file.text, keys, [](std::string_view key) { return key; }, section);
-    if (!scan.header) return std::nullopt;
+    if (!scan.lastContent) return std::nullopt;
     std::vector<std::string> values;
-    for (std::string_view value : scan.values) {
+    for (const std::optional<Line>& line : scan.keyLines) {
+        std::string_view value = line ? keyOf(line->text)->value : std::string_view();
         value = value.substr(0, kMaxSettingLength);
         values.emplace_back(value.substr(0, value.find('\0')));  // text ends at a NUL
     }
