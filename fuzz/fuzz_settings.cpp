@@ -34,9 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         before[i] = settings.ReadSetting(others[i], "Param");
     if (settings.ReadSetting(key, "Param").size() > sorvane::modUtility::kMaxSettingLength)
         std::abort();
-    // Keys that cannot be written as a key line are the caller's affair, not the file's.
-    if (key.find_first_of("=\r\n[;") != std::string::npos || key.empty() || key.front() == ' ' ||
-        key.back() == ' ' || key.front() == '\t' || key.back() == '\t') {
+    // Keys that cannot be written as a key line are the caller's affair, not the file's; the
+    // program's keys are printable ASCII, which reads back the same from a UTF-16 file too.
+    bool printable =
+        std::all_of(key.begin(), key.end(), [](char c) { return c >= ' ' && c < 127; });
+    if (!printable || key.find_first_of("=[;") != std::string::npos || key.empty() ||
+        key.front() == ' ' || key.back() == ' ') {
         return 0;
     }
     try {

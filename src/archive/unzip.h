@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/detector_day.h"
+#include "archive/zip_extents.h"
 
 struct zip;
 
@@ -36,9 +37,10 @@ class Unzip {
     const std::string& fileName() const { return path_; }
 
     // Lists the archive and rebuilds the member table and the detector list. Throws
-    // SorvaneError when the archive cannot be read, a member name has no dot, a detector
-    // number lies outside -32768..32767 or no member is a detector member; the previously
-    // listed archive (and its path) then stays loaded and usable.
+    // SorvaneError when the archive cannot be read, its members' data overlap (or it is not
+    // certain where they lie), a member name has no dot, a detector number lies outside
+    // -32768..32767 or no member is a detector member; the previously listed archive (and its
+    // path) then stays loaded and usable.
     void zipList();
 
     // Entries of the detector list: detectors in member order, adjacent repeats dropped.
@@ -48,10 +50,12 @@ class Unzip {
     // The first position of a detector in the detector list, if it is there.
     std::optional<int> detPosition(int16_t det) const;
 
-    // Reads the detector's volume and occupancy members. True when both were found. A member
-    // that is missing is logged ("Det <det> does not exist" CR LF) and leaves its array as it
-    // was; a detector that is not in the archive leaves both untouched and logs nothing.
-    // Throws SorvaneError when a member exists but cannot be read.
+    // Reads the detector's volume and occupancy members: its first member "v30" and its first
+    // member "o30" or "c30", wherever they lie in the archive. True when both were found. A
+    // member that is missing is logged ("Det <det> does not exist" CR LF) and leaves its array
+    // as it was; a detector that is not in the archive leaves both untouched and logs nothing.
+    // Throws SorvaneError when a member exists but cannot be read: damaged, its CRC wrong (when
+    // it is read whole), or its compressed data larger than a day's member can be.
     bool extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ);
 
     const std::vector<ZipEntry>& zipEntries() const { return entries_; }
@@ -62,7 +66,6 @@ class Unzip {
         void operator()(zip* archive) const;
     };
 
-    std::optional<size_t> findRow(int32_t det, bool (*wanted)(const std::string&)) const;
     std::vector<uint8_t> readMember(uint64_t index, size_t length, const std::string& name);
 
     Log& log_;
@@ -70,9 +73,13 @@ class Unzip {
     std::string loadedPath_;  // the archive whose tables are loaded
     std::unique_ptr<zip, ZipCloser> archive_;
     std::vector<ZipEntry> entries_;
+    ZipExtents extents_;
     std::vector<int16_t> detList_;
-    std::vector<int32_t> firstRow_;       // per detector number + 32768; -1 when absent
-    std::vector<int32_t> firstPosition_;  // per detector number + 32768; -1 when absent
+    // Per detector number + 32768, -1 when absent: its first position in the detector list,
+    // and the member-table rows of its volume and occupancy members.
+    std::vector<int32_t> firstPosition_;
+    std::vector<int32_t> volumeRow_;
+    std::vector<int32_t> occupancyRow_;
 };
 
 }  // namespace sorvane

@@ -34,28 +34,38 @@ struct CommandFailure {
     std::string message;
 };
 
-// The "Param" values of a settings file; empty or missing keys keep what `texts` holds.
-void applySettingsFile(const std::string& path, HealthParameterTexts& texts) {
-    modUtility::SettingsFile settings(path);
-    HealthParameterTexts fromFile = loadHealthParameters(settings);
+// The "Param" values of a settings file; empty or missing keys keep what `texts` holds. False
+// when the file has no "Param" section. Throws SorvaneError when it cannot be read.
+bool applySettingsFile(const std::string& path, HealthParameterTexts& texts) {
+    std::optional<HealthParameterTexts> fromFile =
+        readHealthParameters(modUtility::SettingsFile(path));
+    if (!fromFile) return false;
     for (size_t i = 0; i < kHealthParamCount; ++i) {
-        if (!fromFile[i].empty()) texts[i] = fromFile[i];
+        if (!(*fromFile)[i].empty()) texts[i] = (*fromFile)[i];
     }
+    return true;
 }
 
 // Factory values, then the settings file, then each --set.
 HealthParameterTexts parameterTexts(const HealthArgs& args) {
     HealthParameterTexts texts = factoryParameterTexts();
     if (args.settings) {
+        // A file named on purpose must be there and must hold the parameters.
         try {
-            readWholeFile(*args.settings);  // a file named on purpose must be there
+            if (!applySettingsFile(*args.settings, texts)) {
+                printError("The settings file " + *args.settings + " has no \"" +
+                           std::string(kParamSection) + "\" section; the factory values are used.");
+            }
         } catch (const SorvaneError& e) {
             throw CommandFailure{kExitFailed, e.description()};
         }
-        applySettingsFile(*args.settings, texts);
     } else {
         std::string own = modUtility::SettingsFilePath(findProgramFolder().path);
-        if (::access(own.c_str(), F_OK) == 0) applySettingsFile(own, texts);
+        try {
+            if (::access(own.c_str(), F_OK) == 0) applySettingsFile(own, texts);
+        } catch (const SorvaneError&) {
+            // Unreadable, it counts as missing: the factory values stay.
+        }
     }
     for (const std::string& set : args.sets) {
         size_t eq = set.find('=');

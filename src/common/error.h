@@ -12,6 +12,7 @@ enum ErrorNumber : int {
     kErrDetectorOutOfRange = 1002,
     kErrNoDetectorMember = 1003,
     kErrMemberUnreadable = 1004,
+    kErrArchiveInconsistent = 1005,
     kErrFileWrite = 1010,
     kErrFileRead = 1011,
     kErrInvalidInput = 1020,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "archive/detector_day.h"
 #include "archive/unzip.h"
@@ -53,18 +54,27 @@ void checkDestination(const std::string& destination, const std::string& archive
     }
 }
 
-// Every ID's day as the archive reader hands it out, zero where the archive lacks it. The
-// raw arrays take 5 bytes a slot (1 in volume-only mode, which keeps no occupancies). An ID
-// names a row: IDs of one detector share its row, and IDs of detectors the archive does not
-// hold share row 0 of zeros, so a long list costs no more memory than the archive's detectors.
+// Every ID's day as the archive reader hands it out. The raw arrays take 5 bytes a slot (1 in
+// volume-only mode, which keeps no occupancies). An ID names a row: IDs of one detector share
+// its row, and IDs of detectors the archive does not hold share row 0, so a long list costs no
+// more memory than the archive's detectors. Slots the export cannot read are invalid (volume
+// 255, occupancy -1): with "Set to -1" they give -1, with "Set to 0" nothing, and they count as
+// invalid in the log.
 struct SlotTable {
-    explicit SlotTable(bool volumeOnly) : volumeOnly(volumeOnly) { addRow(); }
+    SlotTable(bool volumeOnly, size_t detectors) : volumeOnly(volumeOnly) {
+        volumes.reserve(detectors + 1);
+        if (!volumeOnly) occupancies.reserve(detectors + 1);
+        addRow();
+    }
 
     size_t addRow() {
-        volumes.emplace_back();
-        if (!volumeOnly) occupancies.emplace_back();
+        volumes.emplace_back().fill(kUnreadVolume);
+        if (!volumeOnly) occupancies.emplace_back().fill(kUnreadOccupancy);
         return volumes.size() - 1;
     }
+
+    static constexpr uint8_t kUnreadVolume = 255;
+    static constexpr float kUnreadOccupancy = -1.0f;
 
     bool volumeOnly;
     std::vector<size_t> rowOfId;
@@ -77,7 +87,16 @@ bool archiveHolds(const Unzip& reader, int32_t det) {
     return det16 == det && reader.detPosition(det16).has_value();
 }
 
-// Each detector reads into arrays of its own, so a missing member never passes on another
+// The distinct detectors of the list that the archive holds: the rows the table needs.
+size_t heldDetectors(const std::vector<int32_t>& numbers, const Unzip& reader) {
+    std::unordered_set<int32_t> held;
+    for (int32_t det : numbers) {
+        if (archiveHolds(reader, det)) held.insert(det);
+    }
+    return held.size();
+}
+
+// Each detector reads into a row of its own, so a missing member never passes on another
 // detector's values. Volume-only mode keeps the volumes whenever the volume member is there.
 // A detector listed again logs again what its first reading logged.
 SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool volumeOnly,
@@ -86,7 +105,8 @@ SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool
         size_t row;
         std::string logged;
     };
-    SlotTable table(volumeOnly);
+    SlotTable table(volumeOnly, heldDetectors(numbers, reader));
+    table.rowOfId.reserve(numbers.size());
     std::unordered_map<int32_t, Reading> readings;
     VolumeBytes unusedVol{};
     Occupancies unusedOcc{};
@@ -104,8 +124,8 @@ SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool
         if (!reader.extractDet(det, vol, occ)) {
             log.appendLog("Detector file " + std::to_string(det) + " does not exits!!!");
             if (!volumeOnly && row != 0) {
-                vol.fill(0);
-                occ.fill(0.0f);
+                vol.fill(SlotTable::kUnreadVolume);
+                occ.fill(SlotTable::kUnreadOccupancy);
             }
         }
         table.rowOfId.push_back(row);

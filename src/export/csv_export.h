@@ -31,10 +31,11 @@ struct ExportSettings {
 // Writes the volume (and, unless volume-only, the occupancy) of the detectors `ids` to one CSV
 // file, one line per interval of the day. Slots are judged by the export's own rule (volume
 // 0..39, occupancy 0..100); invalid slots add nothing, and with SetToNegative an interval
-// holding one becomes -1. Missing detectors and the invalid-slot counts are logged. The file
-// appears complete or not at all. Throws SorvaneError when an ID does not fit a 32-bit
-// number, the destination is missing or is the archive itself, a member cannot be read or the
-// destination cannot be written.
+// holding one becomes -1. A detector the export cannot read (not in the archive, or lacking the
+// member the mode needs) has only invalid slots. Missing detectors and the invalid-slot counts
+// are logged. The file appears complete or not at all. Throws SorvaneError when an ID does not
+// fit a 32-bit number, the destination is missing or is the archive itself, a member cannot be
+// read or the destination cannot be written.
 void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportSettings& settings,
                Log& log);
 

@@ -1,5 +1,8 @@
 #include "export/id_list.h"
 
+#include <algorithm>
+
+#include "common/message_text.h"
 #include "common/numeric.h"
 #include "common/text_file.h"
 
@@ -7,29 +10,49 @@ namespace sorvane {
 
 namespace {
 
-// Lines split at CR LF and joined again with one blank; a lone CR or LF stays in the text.
-std::string joinCrLfLines(std::string_view text) {
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Lines split at CR LF, lone LF and lone CR (files from any platform) and joined again with one
+// blank; a UTF-8 byte-order mark before the first line is dropped.
+std::string joinLines(std::string_view text) {
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
     std::string joined;
     joined.reserve(text.size());
-    size_t start = 0;
-    for (size_t pos; (pos = text.find("\r\n", start)) != std::string_view::npos; start = pos + 2) {
-        joined.append(text.substr(start, pos - start));
-        joined.push_back(' ');
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            joined.push_back(' ');
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            joined.push_back(text[i]);
+        }
     }
-    joined.append(text.substr(start));
     return joined;
 }
 
 std::string notANumberMessage(size_t itemNumber, std::string_view entry) {
     return "Input Error at  " + std::to_string(itemNumber) + "-th item : The entry \"" +
-           std::string(entry) + "\" is not a number.";
+           quotedInMessage(entry) + "\" is not a number.";
+}
+
+std::string tooManyIdsMessage(size_t idCount) {
+    return "The list holds " + std::to_string(idCount) + " IDs, more than the " +
+           std::to_string(kMaxIds) + " that one export can take.";
 }
 
 }  // namespace
 
 std::vector<std::string> C_csvRead::GetArr(std::string_view StrText) {
-    const std::string text = joinCrLfLines(StrText);
+    const std::string text = joinLines(StrText);
     std::vector<std::string> ids;
+    // Refused before anything is stored: the list's count is a 16-bit number.
+    const size_t entries =
+        text.empty() ? 0 : static_cast<size_t>(std::ranges::count(text, ',')) + 1;
+    if (entries > kMaxIds) {
+        inputError_ = true;
+        errorMsg_ = tooManyIdsMessage(entries);
+        return {};
+    }
+    ids.reserve(entries);
     if (!text.empty()) {
         size_t start = 0;
         for (size_t itemNumber = 1;; ++itemNumber) {

@@ -11,8 +11,12 @@ inline constexpr std::string_view kMsgReenterIds =
     "Re-enter the detector IDs or reload them from a file.";
 inline constexpr std::string_view kMsgNoIdData = "No data available.";
 
-// Parser of a detector ID list: IDs separated by commas, CR LF counting as a blank. One object
-// parses one text. An ID is the entry as typed without its surrounding blanks (007 stays 007).
+// The most IDs one list may hold: the parser counts them in a 16-bit number.
+inline constexpr size_t kMaxIds = 32767;
+
+// Parser of a detector ID list: IDs separated by commas, a line break (CR LF, LF or CR) counting
+// as a blank. One object parses one text. An ID is the entry as typed without its surrounding
+// blanks (007 stays 007).
 class C_csvRead {
   public:
     // The number of IDs of the last successful parse (0 before any).
@@ -21,7 +25,9 @@ class C_csvRead {
     const std::string& ErrorMsg() const { return errorMsg_; }
 
     // The IDs of `StrText` in order. The first entry that is not a number stops the parse with
-    // an input error and an empty result; an empty text is an input error as well.
+    // an input error and an empty result, its message showing the entry's invisible characters;
+    // an empty text, and one of more than kMaxIds entries, are input errors as well. A UTF-8
+    // byte-order mark at the start is dropped.
     std::vector<std::string> GetArr(std::string_view StrText);
 
   private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/error.h"
 #include "health/settings_file.h"
 
 namespace sorvane {
@@ -23,19 +24,31 @@ HealthParameterTexts factoryParameterTexts() {
     return texts;
 }
 
-HealthParameterTexts loadHealthParameters(const modUtility::SettingsFile& settings) {
+std::optional<HealthParameterTexts> readHealthParameters(const modUtility::SettingsFile& settings) {
+    std::array<std::string_view, kHealthParamCount> keys;
+    for (size_t i = 0; i < kHealthParamCount; ++i)
+        keys[i] = kHealthParameters[i].key;
+    std::optional<std::vector<std::string>> values = settings.ReadSettings(keys, kParamSection);
+    if (!values) return std::nullopt;
     HealthParameterTexts texts;
-    for (size_t i = 0; i < kHealthParamCount; ++i) {
-        texts[i] = settings.ReadSetting(kHealthParameters[i].key, kParamSection);
-    }
+    std::ranges::move(*values, texts.begin());
     return texts;
+}
+
+HealthParameterTexts loadHealthParameters(const modUtility::SettingsFile& settings) {
+    try {
+        return readHealthParameters(settings).value_or(HealthParameterTexts{});
+    } catch (const SorvaneError&) {
+        return {};  // a missing or unreadable file leaves every box empty
+    }
 }
 
 void saveHealthParameters(const modUtility::SettingsFile& settings,
                           const HealthParameterTexts& texts) {
-    for (size_t i = 0; i < kHealthParamCount; ++i) {
-        settings.WriteSetting(kHealthParameters[i].key, texts[i], kParamSection);
-    }
+    std::array<modUtility::SettingsEntry, kHealthParamCount> entries;
+    for (size_t i = 0; i < kHealthParamCount; ++i)
+        entries[i] = {kHealthParameters[i].key, texts[i]};
+    settings.WriteSettings(entries, kParamSection);
 }
 
 }  // namespace sorvane

@@ -71,11 +71,15 @@ std::optional<HealthParam> findHealthParameter(std::string_view key);
 // The factory values.
 HealthParameterTexts factoryParameterTexts();
 
-// What the settings file holds for each key of section "Param" (empty when missing).
+// What the settings file holds for each key of section "Param" (empty when missing), read once;
+// nullopt when the file has no section "Param". Throws SorvaneError when the file cannot be read.
+std::optional<HealthParameterTexts> readHealthParameters(const modUtility::SettingsFile& settings);
+
+// The same, with every text empty when the file or the section is missing or unreadable.
 HealthParameterTexts loadHealthParameters(const modUtility::SettingsFile& settings);
 
-// Writes every text under its key, in table order. Throws SorvaneError when the file cannot
-// be written.
+// Writes every text under its key, in table order, with one writing of the file. Throws
+// SorvaneError when the file cannot be read or written.
 void saveHealthParameters(const modUtility::SettingsFile& settings,
                           const HealthParameterTexts& texts);
 

@@ -82,31 +82,28 @@ struct ExtractCase {
     int loggedLines;  // of "Det <det> does not exist"
 };
 
-TEST_F(UnzipTest, ExtractTakesOnlyTheDetectorsOwnMembersWithinFourRows) {
+TEST_F(UnzipTest, ExtractTakesTheDetectorsOwnFirstMembersWhereverTheyLie) {
     const std::vector<ArchiveMember> one = members(vol("100.v30"), occ("100.o30"));
     const ExtractCase cases[] = {
         {"grouped",
          members(vol("100.v30", 3), vol("101.v30", 4), occ("100.o30"), occ("101.o30", 1000)), 101,
          true, 4, 100.0f, 0},
-        {"first occupancy member of the window: 900 / 18",
+        {"the first occupancy member: 900 / 18",
          members(occ("100.c30", 900), occ("100.o30", 900), vol("100.v30")), 100, true, 7, 50.0f, 0},
         {"extensions are case-sensitive", members(vol("100.V30"), occ("100.O30")), 100, false, 99,
          -5, 2},
         {"volume member missing, occupancies still read",
          members(vol("99.v30"), occ("99.o30"), occ("100.o30", 500)), 100, false, 99, 50.0f, 1},
-        // A detector lacking a member never gets its neighbour's from within the window.
+        // A detector lacking a member never gets its neighbour's.
         {"never 101's volumes", members(occ("100.o30"), vol("101.v30", 42), occ("101.o30")), 100,
          false, 99, 12.3f, 1},
         {"never 201's occupancies", members(vol("200.v30"), vol("201.v30"), occ("201.o30")), 200,
          false, 7, -5, 1},
-        {"fourth row is inside the window",
-         members(vol("100.v30"), vol("100.x"), vol("100.y"), occ("100.o30"), vol("101.v30")), 100,
-         true, 7, 12.3f, 0},
-        {"fifth row is outside",
-         members(vol("100.v30"), vol("100.x"), vol("100.y"), vol("100.z"), occ("100.o30")), 100,
-         false, 7, -5, 1},
-        {"window stops at the end", members(vol("99.v30"), occ("99.o30"), vol("100.v30")), 100,
-         false, 7, -5, 1},
+        {"volumes first, members five rows apart",
+         members(vol("100.v30", 3), vol("101.v30"), vol("102.v30"), vol("103.v30"), vol("104.v30"),
+                 occ("101.o30"), occ("100.o30", 9)),
+         100, true, 3, 0.9f, 0},
+        {"last row", members(vol("99.v30"), occ("99.o30"), vol("100.v30")), 100, false, 7, -5, 1},
         {"not in the archive", one, 9999, false, 99, -5, 0},
         {"above 16 bits", one, 100000, false, 99, -5, 0},
         {"blank and zeros in the names", members(vol(" 100.v30", 11), occ("0100.o30", 77)), 100,

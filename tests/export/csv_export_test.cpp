@@ -50,19 +50,19 @@ class ExportCsvTest : public ::testing::Test {
 
 TEST_F(ExportCsvTest, WritesTheHandCheckedFileAndLog) {
     // 100: 40 vehicles in slot 0 and 100.1 % in slot 1 make hour 0 -1 both ways; 007 is a
-    // "c30" detector at 50 %; 42 is not in the archive.
+    // "c30" detector at 50 %; 42 is not in the archive: all its slots are invalid.
     Members members = {volumeMember("100", 3, {40}), occupancyMember("100", 125, {125, 1001}),
                        volumeMember("7", 0), occupancyMember("7", 900, {}, "c30")};
     std::string expected =
         "Time(hh:m:ss),100.occ, 100.vol, 007.occ, 007.vol, 42.occ, 42.vol, \r\n"
-        "00:00:00, -1.0, -1, 50.0, 0, 0.0, 0\r\n";
+        "00:00:00, -1.0, -1, 50.0, 0, -1.0, -1\r\n";
     for (int hour = 1; hour < 24; ++hour)
-        expected += formatTimeOfDay(hour * 3600) + ", 12.5, 360, 50.0, 0, 0.0, 0\r\n";
+        expected += formatTimeOfDay(hour * 3600) + ", 12.5, 360, 50.0, 0, -1.0, -1\r\n";
     EXPECT_EQ(run(members, {"100", "007", "42"}, {9, kNeg, false, ""}), expected);
     EXPECT_EQ(log.logText(),
               "Traffic file: day.trafficDetector file 42 does not exits!!!"
               "Number of 30sec slots that had invalid or missing data: "
-              "100 :  1 out of 2880007 :  0 out of 288042 :  0 out of 2880"
+              "100 :  1 out of 2880007 :  0 out of 288042 :  2880 out of 2880"
               "Time Interval:  3600 Seconds\r\n"
               "The requested detector data was successfully extracted and converted to csv.\r\n"
               "The csv file can be found in " +
@@ -105,6 +105,7 @@ struct ModeCase {
     bool volumeOnly;
     const char* firstLine;
     std::string logged;  // a text the log must hold
+    MissingOption missing = kZero;
 };
 
 TEST_F(ExportCsvTest, ColumnGroupsAndMissingDetectors) {
@@ -126,9 +127,12 @@ TEST_F(ExportCsvTest, ColumnGroupsAndMissingDetectors) {
          true,
          "00:00:00, 5,  0 ",
          "Detector file 200 does not exits!!!"},
+        // What the export cannot read is invalid: -1 with "Set to -1", never a day of zeros.
+        {only100, {"100"}, false, "00:00:00, -1.0, -1", "100 :  2880 out of 2880", kNeg},
+        {no200Volume, {"100", "200"}, true, "00:00:00, 5, -1 ", "200 :  2880 out of 2880", kNeg},
     };
     for (const ModeCase& c : cases) {
-        EXPECT_EQ(line(run(c.members, c.ids, {0, kZero, c.volumeOnly, ""}), 1), c.firstLine);
+        EXPECT_EQ(line(run(c.members, c.ids, {0, c.missing, c.volumeOnly, ""}), 1), c.firstLine);
         EXPECT_NE(log.logText().find(c.logged), std::string::npos) << c.logged;
     }
     // Detector IDs head their columns as given.

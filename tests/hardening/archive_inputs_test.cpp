@@ -74,19 +74,29 @@ class ArchiveInputs : public ::testing::Test {
     std::string good;
 };
 
-// Refused with error `number` (0: libzip's own), the good archive still loaded and readable;
-// sorvane-cli exits with 1 and one stderr line "Error No: <number>, ...".
+// Refused with error `number` (0: libzip's own) and a message that says `says`, the good
+// archive still loaded and readable; sorvane-cli exits with 1 and one stderr line
+// "Error No: <number>, ...".
 TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
     std::string whole = zipBytes({vol("100.v30"), occ("100.o30")});
+    const size_t end = whole.rfind("PK\x05\x06");
     std::string badDirectory = whole;
-    put(badDirectory, whole.rfind("PK\x05\x06") + 16, 0x7FFFFFF0, 4);
+    put(badDirectory, end + 16, 0x7FFFFFF0, 4);
     std::string manyClaimed = whole;
     // 65535 members on this disk and in all.
-    put(manyClaimed, whole.rfind("PK\x05\x06") + 8, 0xFFFFFFFF, 4);
+    put(manyClaimed, end + 8, 0xFFFFFFFF, 4);
+    // Many directory records pointing at one member's data: reading each would cost that data.
+    std::string shared = zipBytes({vol("100.v30"), occ("100.o30"), vol("101.v30")});
+    for (int i = 1; i <= 2; ++i)
+        put(shared, headersOf(shared, i).second + 42, headersOf(shared, 0).first, 4);
+    std::string noZip64 = whole;  // a size that only a ZIP64 field could give, without that field
+    put(noZip64, headersOf(whole, 0).second + 20, 0xFFFFFFFF, 4);
+    const std::string a48(48, 'a');
     const struct {
         const char* what;
         std::string bytes;
         int number;
+        std::string says = "";
     } cases[] = {
         {"not a ZIP", "Vol,Occ\r\n12,3.5\r\n", 0},
         {"empty file", "", 0},
@@ -95,10 +105,20 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
         {"central directory cut off", whole.substr(0, whole.size() - 30), 0},
         {"central directory offset wrong", badDirectory, 0},
         {"65535 members claimed", manyClaimed, 0},
+        {"members sharing their data", shared, kErrArchiveInconsistent,
+         "The archive members \"100.v30\" and \"100.o30\" share their data"},
+        {"two end records", whole + whole.substr(end), kErrArchiveInconsistent,
+         "more than one end record"},
+        {"ZIP64 size missing", noZip64, kErrArchiveInconsistent,
+         "member 100.v30: compressed size 4294967295 is not possible"},
         {"number one beyond", zipBytes({vol("100.v30"), vol("32768.v30")}), kErrDetectorOutOfRange},
         {"number one below", zipBytes({vol("-32769.v30")}), kErrDetectorOutOfRange},
         {"number in exponent form too large", zipBytes({vol("1e5.v30")}), kErrDetectorOutOfRange},
         {"name without a dot", zipBytes({vol("100.v30"), vol("100")}), kErrMemberWithoutDot},
+        {"60 KB name, cut in the middle", zipBytes({vol(std::string(60000, 'a'))}),
+         kErrMemberWithoutDot, "The archive member \"" + a48 + "..." + a48 + "\" has no dot"},
+        {"control characters shown", zipBytes({vol("1\n\x01\xEF\xBB\xBF")}), kErrMemberWithoutDot,
+         "\"1\\x0A\\x01<U+FEFF>\""},
         {"folder entry", zipBytes({vol("100.v30"), vol("data/")}), kErrMemberWithoutDot},
         {"no detector member", zipBytes({vol("notes.txt"), vol("x.v30")}), kErrNoDetectorMember},
     };
@@ -112,6 +132,7 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
             EXPECT_TRUE(c.number == 0 || e.number() == c.number)
                 << c.what << ": " << e.number() << ", " << e.description();
             EXPECT_FALSE(e.description().empty()) << c.what;
+            EXPECT_NE(e.description().find(c.says), std::string::npos) << c.what;
         }
         EXPECT_EQ(reader.fileName(), good) << c.what;
         ASSERT_EQ(reader.detCount(), 1) << c.what;
@@ -124,6 +145,7 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
         std::string start = "Error No: " + (c.number > 0 ? std::to_string(c.number) + ", " : "");
         EXPECT_EQ(r.err.rfind(start, 0), 0u) << c.what << ": " << r.err;
         EXPECT_EQ(r.err.find(".\n"), r.err.size() - 2) << c.what << ": one line";
+        EXPECT_LT(r.err.size(), 400u) << c.what;
         EXPECT_EQ(r.out, "") << c.what;
     }
 }
@@ -143,6 +165,12 @@ TEST_F(ArchiveInputs, OddArchivesLoad) {
     std::string huge = zipBytes({vol("100.v30", 1, 6000), occ("100.o30", 40, 9000)});
     patchMember(huge, 0, 22, 24, 0xFFFFFFF0u, 4);
     patchMember(huge, 1, 22, 24, 0xFFFFFFF0u, 4);
+    // All volumes first, as sorvane-mkarchive --order volumes-first and other ZIP writers sort.
+    std::vector<ArchiveMember> volumesFirst{vol("100.v30", 1)};
+    for (int det = 101; det <= 104; ++det)
+        volumesFirst.push_back(vol(std::to_string(det) + ".v30"));
+    for (int det = 100; det <= 104; ++det)
+        volumesFirst.push_back(occ(std::to_string(det) + ".o30"));
     const struct {
         const char* what;
         std::string bytes;
@@ -160,6 +188,9 @@ TEST_F(ArchiveInputs, OddArchivesLoad) {
         {"duplicate names: the first counts", duplicate, {100}},
         {"5000 junk members", zipBytes(junk), {100}},
         {"members declaring 4 GB", huge, {100}},
+        {"all volumes first",
+         zipBytes(volumesFirst),
+         {100, 101, 102, 103, 104, 100, 101, 102, 103, 104}},
     };
     for (const auto& c : cases) {
         load(write(c.bytes));
@@ -167,7 +198,7 @@ TEST_F(ArchiveInputs, OddArchivesLoad) {
         for (int i = 0; i < reader.detCount(); ++i)
             listed.push_back(reader.detNum(i));
         EXPECT_EQ(listed, c.detectors) << c.what;
-        if (listed == std::vector<int16_t>{100}) {
+        if (listed.front() == 100) {
             auto [v, o] = day(100);
             EXPECT_EQ(v[0], 1) << c.what;
             EXPECT_EQ(v[2879], 1) << c.what;
@@ -176,35 +207,58 @@ TEST_F(ArchiveInputs, OddArchivesLoad) {
     }
 }
 
+// Members that cannot be read are errors naming them: the member's CRC is checked whenever it is
+// read whole, and no member costs more than 1 MB of compressed data. The others stay readable.
 TEST_F(ArchiveInputs, UnreadableMembersAreErrorsAndTheArchiveStaysUsable) {
-    std::string encrypted =
-        zipBytes({vol("100.v30"), occ("100.o30"), vol("101.v30"), occ("101.o30")});
+    auto day100 = [&](bool stored) {
+        ArchiveMember v = vol("100.v30");
+        v.stored = stored;
+        return zipBytes({v, occ("100.o30"), vol("101.v30"), occ("101.o30")});
+    };
+    std::string encrypted = day100(false);
     patchMember(encrypted, 0, 6, 8, 1, 2);  // "encrypted", with no password to give
-    load(write(encrypted));
-    VolumeBytes v{};
-    Occupancies o{};
-    try {
-        reader.extractDet(100, v, o);
-        ADD_FAILURE() << "an encrypted member was read";
-    } catch (const SorvaneError& e) {
-        EXPECT_NE(e.description().find("100.v30"), std::string::npos) << e.description();
+    std::string storedCrc = day100(true), deflatedCrc = day100(false);
+    patchMember(storedCrc, 0, 14, 16, 0x12345678, 4);
+    patchMember(deflatedCrc, 0, 14, 16, 0x12345678, 4);
+    std::vector<uint8_t> noise(1100000);  // incompressible: more than 1 MB deflated
+    uint32_t state = 1;
+    for (uint8_t& byte : noise) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(state >> 24);
     }
-    day(101);  // the other members stay readable
+    std::string large =
+        zipBytes({{"100.v30", noise}, occ("100.o30"), vol("101.v30"), occ("101.o30")});
+    // The last member's data running on into the central directory.
+    std::string past = zipBytes({vol("101.v30"), occ("101.o30"), occ("100.o30"), vol("100.v30")});
+    auto [local, central] = headersOf(past, 3);
+    uint32_t size = 0;
+    for (size_t i = 4; i-- > 0;)
+        size = size << 8 | static_cast<uint8_t>(past[central + 20 + i]);
+    patchMember(past, 3, 18, 20, size + 40, 4);
+    const std::pair<std::string, std::string> cases[] = {
+        {"Member 100.v30: No password provided", encrypted},
+        {"Member 100.v30: CRC error", storedCrc},
+        {"Member 100.v30: CRC error", deflatedCrc},
+        {"Member 100.v30: compressed size 11", large},
+        {"Member 100.v30: compressed size " + std::to_string(size + 40) + " is not possible", past},
+    };
+    for (const auto& [says, bytes] : cases) {
+        load(write(bytes));
+        VolumeBytes v{};
+        Occupancies o{};
+        try {
+            reader.extractDet(100, v, o);
+            ADD_FAILURE() << says << ": read";
+        } catch (const SorvaneError& e) {
+            EXPECT_EQ(e.description().rfind(says, 0), 0u) << e.description();
+        }
+        day(101);  // the other members stay readable
 
-    test::CommandResult cli =
-        test::runCommand({SORVANE_CLI_PATH, "view", dir.file("input.traffic"), "100"});
-    EXPECT_EQ(cli.exitCode, 1);
-    EXPECT_EQ(cli.err.rfind("Error No: ", 0), 0u) << cli.err;
-    EXPECT_EQ(cli.out, "");
-
-    // A member whose compressed size reaches past the end of the file: read or refused.
-    std::string past = zipBytes({vol("100.v30"), occ("100.o30")});
-    patchMember(past, 0, 18, 20, 0x7FFFFFFFu, 4);
-    try {
-        load(write(past));
-        reader.extractDet(100, v, o);
-    } catch (const SorvaneError& e) {
-        EXPECT_FALSE(e.description().empty());
+        test::CommandResult cli =
+            test::runCommand({SORVANE_CLI_PATH, "view", dir.file("input.traffic"), "100"});
+        EXPECT_EQ(cli.exitCode, 1) << says;
+        EXPECT_EQ(cli.err.rfind("Error No: ", 0), 0u) << cli.err;
+        EXPECT_EQ(cli.out, "") << says;
     }
 }
 

@@ -27,10 +27,10 @@ class IdInputs : public ::testing::Test {
                                      {"200.o30", test::occupancyBytes(300)}});
     }
 
-    // sorvane-cli export --ids-file with this list file.
+    // sorvane-cli export --ids-file with this list file, an hour an interval.
     test::CommandResult exportList(const std::string& listFile) {
-        return test::runCommand({SORVANE_CLI_PATH, "export", archive, "--ids-file", listFile, "-o",
-                                 dir.file("out.csv")});
+        return test::runCommand({SORVANE_CLI_PATH, "export", archive, "--ids-file", listFile,
+                                 "--interval", "1 hour", "-o", dir.file("out.csv")});
     }
 
     test::TempDir dir;
@@ -38,16 +38,18 @@ class IdInputs : public ::testing::Test {
 };
 
 TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
-    std::string megabyte;  // 1 MB of entries: numbered right to the end
-    while (megabyte.size() < (1u << 20))
-        megabyte += "100,";
+    std::string limit;  // 32766 entries, numbered right to the end
+    for (size_t i = 1; i < kMaxIds; ++i)
+        limit += "100,";
     const std::string outOfRange = " lies outside -2147483648..2147483647";
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string counted = "200 :  0 out of 2880";
     const struct {
         std::string text;
         std::vector<std::string> ids;  // empty: refused
         int cliExit;                   // sorvane-cli export --ids-file
         std::string says;  // refused: the parser's message, also sorvane-cli's first line;
-                           // read: a line of sorvane-cli's stderr
+                           // read: a part of sorvane-cli's stderr
     } cases[] = {
         {"", {}, 2, "No data available."},
         {"99999999999", {"99999999999"}, 2, "The detector ID 99999999999" + outOfRange},
@@ -58,10 +60,35 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
         {"   ", {}, 2, "Input Error at  1-th item : The entry \"   \" is not a number."},
         // A thousands separator splits the number into two IDs.
         {"1,000", {"1", "000"}, 0, "Detector file 1 does not exits!!!"},
-        {megabyte + "x",
+        {limit + "x", {}, 2, "Input Error at  32767-th item : The entry \"x\" is not a number."},
+        {limit + "100,100",
          {},
          2,
-         "Input Error at  262145-th item : The entry \"x\" is not a number."},
+         "The list holds 32768 IDs, more than the 32767 that one export can take."},
+        // As the user's tools write lists: Linux and old Mac line ends, a byte-order mark.
+        {"100,200\n", {"100", "200"}, 0, counted},
+        {"100,\n200,\n100\n", {"100", "200", "100"}, 0, counted},
+        {"100,\r200\r", {"100", "200"}, 0, counted},
+        {bom + "100,200\r\n", {"100", "200"}, 0, counted},
+        {bom, {}, 2, "No data available."},
+        {"100\n200", {}, 2, "Input Error at  1-th item : The entry \"100 200\" is not a number."},
+        // What cannot be seen is shown.
+        {"100," + bom + "200",
+         {},
+         2,
+         "Input Error at  2-th item : The entry \"<U+FEFF>200\" is not a number."},
+        {"100,2" + std::string(1, '\0') + "00",
+         {},
+         2,
+         "Input Error at  2-th item : The entry \"2\\x0000\" is not a number."},
+        {"100\xC2\xA0,\t200",
+         {},
+         2,
+         "Input Error at  1-th item : The entry \"100<U+00A0>\" is not a number."},
+        {"1\xFF\xFE",
+         {},
+         2,
+         "Input Error at  1-th item : The entry \"1\\xFF\\xFE\" is not a number."},
     };
     for (const auto& c : cases) {
         const std::string what = c.text.substr(0, 20);
@@ -86,8 +113,8 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
         }
     }
     C_csvRead parser;
-    std::vector<std::string> ids = parser.GetArr(megabyte + "200");
-    ASSERT_EQ(ids.size(), 262145u);
+    std::vector<std::string> ids = parser.GetArr(limit + "200");
+    ASSERT_EQ(ids.size(), kMaxIds);
     EXPECT_EQ(ids.back(), "200");
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/error.h"
+#include "hardening/limited_child.h"
 #include "health/health_parameters.h"
 #include "health/settings_file.h"
 #include "support/test_support.h"
@@ -15,6 +16,14 @@ namespace sorvane {
 namespace {
 
 using modUtility::SettingsFile;
+
+// ASCII text as UTF-16 with a byte-order mark, as Windows writes "Unicode" text.
+std::string utf16(std::string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text)
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
 
 // The last three: a settings file that is no file (a pipe would make a reader wait for a
 // writer), or in a program folder nobody may write, root included: the boxes load empty at
@@ -33,6 +42,10 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string proc = modUtility::SettingsFilePath("/proc");
     const std::string notRegular = " cannot be read: it is not a regular file";
+    const std::string noParam = "The settings file ";  // ... has no "Param" section; ...
+    const std::string twoKeys = "[Param]\r\nSuspTh=16\r\nMargTh=11\r\n";
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string lineEnds(1 << 20, '\n');
     const struct {
         const char* what;
         std::optional<std::string> content;  // nullopt: no file
@@ -44,7 +57,17 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         std::string saved = "";  // the start of the message refusing to save ("": saved)
     } cases[] = {
         {"missing", std::nullopt, "", "", "", 1, "The file "},
-        {"binary garbage", garbage, "", "", garbage, 0, ""},
+        {"binary garbage", garbage, "", "", garbage, 0, noParam},
+        {"no Param section", "[Other]\r\nSuspTh=16\r\n", "", "", "[Other]\r\nSuspTh=16\r\n", 0,
+         noParam},
+        // As editors write them: a byte-order mark, line ends of any platform, UTF-16.
+        {"UTF-8 byte-order mark", bom + twoKeys, "16", "11", bom + "[Param]\r\n", 0, ""},
+        {"LF line ends", "[Param]\nSuspTh=16\nMargTh=11\n", "16", "11", "[Param]\n", 0, ""},
+        {"CR line ends", "[Param]\rSuspTh=16\rMargTh=11", "16", "11", "[Param]\r", 0, ""},
+        {"UTF-16 little-endian", utf16(twoKeys, false), "16", "11", utf16("[Param]\r\n", false), 0,
+         ""},
+        {"UTF-16 big-endian", utf16(twoKeys, true), "16", "11", utf16("[Param]\r\n", true), 0, ""},
+        {"1 MB of line ends", lineEnds + twoKeys, "16", "11", lineEnds, 0, ""},
         {"10 MB line before the section", tenMegabytes + "\r\n[Param]\r\nSuspTh=16\r\n", "16", "",
          tenMegabytes + "\r\n", 0, ""},
         // The box takes the first 511 characters, and saving writes back what the box holds.
@@ -107,6 +130,24 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         EXPECT_EQ(loadHealthParameters(settings), boxes) << c.what;
         EXPECT_NE(test::readFile(settings.path()).find(c.kept), std::string::npos) << c.what;
     }
+}
+
+// Reading costs about the file's size, once for all twelve keys: a table of lines, or a reading
+// per key, would make 32 MB of line ends cost gigabytes.
+TEST(SettingsInputs, ReadingCostsAboutTheFilesSize) {
+    test::TempDir dir;
+    SettingsFile settings(modUtility::SettingsFilePath(dir.path()));
+    test::writeFile(settings.path(), std::string(32 << 20, '\n') + "[Param]\r\nSuspTh=16\r\n");
+    // In a child of its own, whose peak memory is the reading's.
+    int grownMegabytes = test::runWithLimit(RLIMIT_FSIZE, RLIM_INFINITY, [&] {
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        HealthParameterTexts boxes = loadHealthParameters(settings);
+        ::getrusage(RUSAGE_SELF, &after);
+        if (boxes[kSuspTh] != "16") return 255;
+        return static_cast<int>(std::min<long>((after.ru_maxrss - before.ru_maxrss) / 1024, 254));
+    });
+    EXPECT_LT(grownMegabytes, 100);
 }
 
 }  // namespace

@@ -47,7 +47,9 @@ void writeArchive(const std::string& path, const std::vector<ArchiveMember>& mem
             zip_source_free(source);
             fail(archive, path);
         }
-        zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), kFixedMtime, 0);
+        const auto added = static_cast<zip_uint64_t>(index);
+        zip_file_set_mtime(archive, added, kFixedMtime, 0);
+        if (member.stored) zip_set_file_compression(archive, added, ZIP_CM_STORE, 0);
     }
     if (zip_close(archive) != 0) fail(archive, path);
 }
