@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "archive/unzip.h"
 #include "common/log.h"
 #include "common/output_destination.h"
+#include "health/health_parameters.h"
+#include "health/health_snapshot.h"
 #include "plot/interval_data.h"
 
 namespace CLI {
@@ -20,6 +23,30 @@ namespace sorvane::cli {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;   // the archive or a file failed
 constexpr int kExitRefused = 2;  // arguments, IDs or parameters were refused
+
+// A failure that ends the command with an exit status and a message.
+struct CommandFailure {
+    int exitCode;
+    std::string message;
+};
+
+// The exit status of a core failure: refused input is the user's, anything else a file's.
+int exitCodeOf(const SorvaneError& error);
+
+// The options that choose the health parameters of a command.
+struct ParameterArgs {
+    std::optional<std::string> settings;
+    std::vector<std::string> sets;
+};
+void addParameterOptions(CLI::App& cmd, ParameterArgs& args);
+
+// Factory values, then --settings (default: ParamSettings.ini in the program folder, if there),
+// then each --set. Throws CommandFailure.
+HealthParameterTexts parameterTextsOf(const ParameterArgs& args);
+
+// The texts converted for a run. Throws CommandFailure (status 2) naming the settings key of the
+// first text that cannot be used.
+modBaddet::HealthSnapshot snapshotOf(const HealthParameterTexts& texts);
 
 // An archive opened for one command, with the command's log echoed to stderr, each text on a
 // line of its own.
@@ -61,5 +88,11 @@ void addListCommand(CLI::App& app, int& exitCode);
 void addViewCommand(CLI::App& app, int& exitCode);
 void addHealthCommand(CLI::App& app, int& exitCode);
 void addExportCommand(CLI::App& app, int& exitCode);
+void addHistoryCommand(CLI::App& app, int& exitCode);
+
+// The subcommands of "history".
+void addHistoryAddCommand(CLI::App& history, int& exitCode);
+void addHistoryReportCommand(CLI::App& history, int& exitCode);
+void addHistoryDetectorCommand(CLI::App& history, int& exitCode);
 
 }  // namespace sorvane::cli

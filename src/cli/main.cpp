@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     sorvane::cli::addViewCommand(app, exitCode);
     sorvane::cli::addHealthCommand(app, exitCode);
     sorvane::cli::addExportCommand(app, exitCode);
+    sorvane::cli::addHistoryCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "health/health_parameters.h"
+#include "history/feed_outage.h"
+
+namespace sorvane::history {
+
+class LedgerStore;
+
+// An archive to add and the date it is recorded under (YYYY-MM-DD).
+struct DayToAdd {
+    std::string archive;
+    std::string date;
+};
+
+struct AddOptions {
+    HealthParameterTexts parameters = factoryParameterTexts();
+    double outageShare = kDefaultOutageShare;
+    // Threads for the whole run (0: one per core). Days run in parallel, each on one thread
+    // with its own reader; a single day has the budget to itself.
+    int jobs = 0;
+};
+
+enum class AddOutcome { Added, Refused, Cancelled };
+
+// What a day's health test found, for a line of progress.
+struct DayCounts {
+    int detectors = 0;  // the archive's detCount
+    int highlySuspicious = 0;
+    int suspicious = 0;
+    int marginal = 0;
+    int healthy = 0;
+    int excluded = 0;
+    int feedOutages = 0;
+};
+
+struct DayAddResult {
+    DayToAdd day;
+    AddOutcome outcome = AddOutcome::Cancelled;
+    std::string message;  // why a day was refused: "Error No: <n>, <description>."
+    DayCounts counts;
+    std::string logText;  // the health test's log lines of this day
+};
+
+// Called once a day is done (added, refused or cancelled), from the thread that did it, one
+// call at a time; `done` of `total` days are done.
+using AddProgress = std::function<void(const DayAddResult& day, int done, int total)>;
+
+// The number of cores, at least 1.
+int defaultJobs();
+
+// Tests each archive and writes its day into the ledger in one transaction, replacing a day
+// that is there. An archive that cannot be read is refused with its loading message and the
+// other days go on. Days not yet begun when `cancel` turns true are cancelled. Results come in
+// the order of `days`. Throws HealthParameterError, before any day, for a parameter text that
+// cannot be used.
+std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
+                                  const AddOptions& options, const AddProgress& progress = {},
+                                  const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace sorvane::history
