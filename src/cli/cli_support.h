@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/unzip.h"
+#include "common/error.h"
 #include "common/log.h"
 #include "common/output_destination.h"
 #include "health/health_parameters.h"
@@ -24,6 +25,9 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;   // the archive or a file failed
 constexpr int kExitRefused = 2;  // arguments, IDs or parameters were refused
 
+// Prints a message line to stderr.
+void printError(const std::string& message);
+
 // A failure that ends the command with an exit status and a message.
 struct CommandFailure {
     int exitCode;
@@ -32,6 +36,21 @@ struct CommandFailure {
 
 // The exit status of a core failure: refused input is the user's, anything else a file's.
 int exitCodeOf(const SorvaneError& error);
+
+// Runs a command; its failures (CommandFailure, SorvaneError) become a message on stderr and the
+// exit status.
+template <typename Command>
+int guarded(Command command) {
+    try {
+        return command();
+    } catch (const CommandFailure& failure) {
+        printError(failure.message);
+        return failure.exitCode;
+    } catch (const SorvaneError& e) {
+        printError(e.description());
+        return exitCodeOf(e);
+    }
+}
 
 // The options that choose the health parameters of a command.
 struct ParameterArgs {
@@ -58,9 +77,6 @@ struct OpenArchive {
 // Lists the archive at `path`; on failure prints "Error No: <n>, <description>." to stderr and
 // returns nullptr.
 std::unique_ptr<OpenArchive> openArchive(const std::string& path);
-
-// Prints a message line to stderr.
-void printError(const std::string& message);
 
 // Writes the command's data to stdout; a write that fails (a full disk, /dev/full) is printed as
 // a message on stderr, and false returned.

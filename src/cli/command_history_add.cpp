@@ -56,50 +56,42 @@ std::vector<DayToAdd> daysOf(const AddArgs& args) {
 }
 
 std::string countsLine(const DayAddResult& r) {
+    using enum modBaddet::HealthClass;
     const DayCounts& c = r.counts;
     return r.day.date + ": " + std::to_string(c.detectors) + " detectors, " +
-           std::to_string(c.highlySuspicious) + " highly suspicious, " +
-           std::to_string(c.suspicious) + " suspicious, " + std::to_string(c.marginal) +
-           " marginal, " + std::to_string(c.healthy) + " healthy, " + std::to_string(c.excluded) +
+           std::to_string(c.of(High)) + " highly suspicious, " + std::to_string(c.of(Susp)) +
+           " suspicious, " + std::to_string(c.of(Marg)) + " marginal, " +
+           std::to_string(c.of(Hlth)) + " healthy, " + std::to_string(c.of(Excluded)) +
            " excluded, " + std::to_string(c.feedOutages) + " feed outage" +
            (c.feedOutages == 1 ? "" : "s");
 }
 
 int runAdd(const AddArgs& args) {
-    try {
-        if (!(args.outageShare > 0.0 && args.outageShare <= 1.0)) {
-            throw CommandFailure{kExitRefused, "--outage-share must lie above 0 and at most 1"};
-        }
-        AddOptions options;
-        options.parameters = parameterTextsOf(args.parameters);
-        snapshotOf(options.parameters);  // refuses an unusable text before anything runs
-        options.outageShare = args.outageShare;
-        options.jobs = args.jobs;
-        std::vector<DayToAdd> days = daysOf(args);
-        LedgerStore ledger(args.db, LedgerStore::Access::Add);
-        std::vector<DayAddResult> results = addDays(ledger, days, options);
-        std::sort(results.begin(), results.end(), [](const DayAddResult& a, const DayAddResult& b) {
-            return a.day.date < b.day.date;
-        });
-        int exitCode = kExitDone;
-        for (const DayAddResult& r : results) {
-            std::cerr << r.logText;
-            if (r.outcome == AddOutcome::Added) {
-                std::cout << countsLine(r) << '\n';
-            } else {
-                printError(r.day.archive + ": " + r.message);
-                exitCode = kExitFailed;
-            }
-        }
-        std::cout << std::flush;
-        return exitCode;
-    } catch (const CommandFailure& failure) {
-        printError(failure.message);
-        return failure.exitCode;
-    } catch (const SorvaneError& e) {
-        printError(e.description());
-        return exitCodeOf(e);
+    if (!(args.outageShare > 0.0 && args.outageShare <= 1.0)) {
+        throw CommandFailure{kExitRefused, "--outage-share must lie above 0 and at most 1"};
     }
+    AddOptions options;
+    options.parameters = parameterTextsOf(args.parameters);
+    snapshotOf(options.parameters);  // refuses an unusable text before anything runs
+    options.outageShare = args.outageShare;
+    options.jobs = args.jobs;
+    std::vector<DayToAdd> days = daysOf(args);
+    LedgerStore ledger(args.db, LedgerStore::Access::Add);
+    std::vector<DayAddResult> results = addDays(ledger, days, options);
+    std::sort(results.begin(), results.end(),
+              [](const DayAddResult& a, const DayAddResult& b) { return a.day.date < b.day.date; });
+    int exitCode = kExitDone;
+    for (const DayAddResult& r : results) {
+        std::cerr << r.logText;
+        if (r.outcome == AddOutcome::Added) {
+            std::cout << countsLine(r) << '\n';
+        } else {
+            printError(r.day.archive + ": " + r.message);
+            exitCode = kExitFailed;
+        }
+    }
+    std::cout << std::flush;
+    return exitCode;
 }
 
 }  // namespace
@@ -120,7 +112,7 @@ void addHistoryAddCommand(CLI::App& history, int& exitCode) {
     cmd->add_option("--outage-share", args->outageShare,
                     "share of tested detectors missing a slot that makes it a feed outage")
         ->capture_default_str();
-    cmd->callback([args, &exitCode] { exitCode = runAdd(*args); });
+    cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runAdd(*args); }); });
 }
 
 }  // namespace sorvane::cli

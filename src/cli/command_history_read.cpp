@@ -35,20 +35,6 @@ void checkDate(const std::string& option, const std::string& date) {
     }
 }
 
-// Runs a command; its failures become a message and an exit status.
-template <typename Command>
-int guarded(Command command) {
-    try {
-        return command();
-    } catch (const CommandFailure& failure) {
-        printError(failure.message);
-        return failure.exitCode;
-    } catch (const SorvaneError& e) {
-        printError(e.description());
-        return exitCodeOf(e);
-    }
-}
-
 int runReport(const ReportArgs& args) {
     checkDate("--from", args.window.from);
     checkDate("--to", args.window.to);

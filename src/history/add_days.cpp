@@ -13,31 +13,12 @@ namespace sorvane::history {
 
 namespace {
 
-using modBaddet::HealthClass;
-
 DayCounts countsOf(const DayRecord& day) {
     DayCounts counts;
     counts.detectors = day.detectors;
     counts.feedOutages = static_cast<int>(day.outages.size());
-    for (const DetectorDayRecord& row : day.rows) {
-        switch (row.healthClass) {
-            case HealthClass::High:
-                ++counts.highlySuspicious;
-                break;
-            case HealthClass::Susp:
-                ++counts.suspicious;
-                break;
-            case HealthClass::Marg:
-                ++counts.marginal;
-                break;
-            case HealthClass::Hlth:
-                ++counts.healthy;
-                break;
-            case HealthClass::Excluded:
-                ++counts.excluded;
-                break;
-        }
-    }
+    for (const DetectorDayRecord& row : day.rows)
+        ++counts.perClass[static_cast<size_t>(row.healthClass)];
     return counts;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "health/health_classify.h"
 #include "health/health_parameters.h"
 #include "history/feed_outage.h"
 
@@ -31,12 +33,11 @@ enum class AddOutcome { Added, Refused, Cancelled };
 // What a day's health test found, for a line of progress.
 struct DayCounts {
     int detectors = 0;  // the archive's detCount
-    int highlySuspicious = 0;
-    int suspicious = 0;
-    int marginal = 0;
-    int healthy = 0;
-    int excluded = 0;
+    // Detectors recorded per class, indexed by modBaddet::HealthClass.
+    std::array<int, 5> perClass{};
     int feedOutages = 0;
+
+    int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
 };
 
 struct DayAddResult {

@@ -265,39 +265,45 @@ void LedgerStore::writeDay(const DayRecord& day) {
     t.commit();
 }
 
-std::vector<std::string> LedgerStore::dates(const DateWindow& window) {
-    sql::Statement s(*db_, "SELECT date FROM days WHERE date >= ?1 AND date <= ?2 ORDER BY date");
+// Runs a query whose ?1 and ?2 are the window's ends and hands each row to `row`.
+template <typename Row>
+void eachInWindow(sql::Database& db, const char* query, const DateWindow& window, Row row) {
+    sql::Statement s(db, query);
     s.bind(1, fromOf(window)).bind(2, toOf(window));
-    std::vector<std::string> dates;
     while (s.step())
-        dates.push_back(s.text(0));
+        row(s);
+}
+
+std::vector<std::string> LedgerStore::dates(const DateWindow& window) {
+    std::vector<std::string> dates;
+    eachInWindow(*db_, "SELECT date FROM days WHERE date >= ?1 AND date <= ?2 ORDER BY date",
+                 window, [&](const sql::Statement& s) { dates.push_back(s.text(0)); });
     return dates;
 }
 
 std::vector<LedgerCell> LedgerStore::cells(const DateWindow& window) {
-    sql::Statement s(*db_,
-                     "SELECT date, det, class, step, attribution, status FROM detector_days "
-                     "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det");
-    s.bind(1, fromOf(window)).bind(2, toOf(window));
     std::vector<LedgerCell> cells;
-    while (s.step()) {
-        cells.push_back({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
-                         stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5)});
-    }
+    eachInWindow(
+        *db_,
+        "SELECT date, det, class, step, attribution, status FROM detector_days "
+        "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det",
+        window, [&](const sql::Statement& s) {
+            cells.push_back({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
+                             stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5)});
+        });
     return cells;
 }
 
 std::vector<DatedOutage> LedgerStore::outages(const DateWindow& window) {
-    sql::Statement s(*db_,
-                     "SELECT date, first_slot, last_slot, share FROM feed_outages "
-                     "WHERE date >= ?1 AND date <= ?2 ORDER BY date, first_slot");
-    s.bind(1, fromOf(window)).bind(2, toOf(window));
     std::vector<DatedOutage> outages;
-    while (s.step()) {
-        outages.push_back(
-            {s.text(0),
-             {static_cast<int>(s.integer(1)), static_cast<int>(s.integer(2)), s.real(3)}});
-    }
+    eachInWindow(*db_,
+                 "SELECT date, first_slot, last_slot, share FROM feed_outages "
+                 "WHERE date >= ?1 AND date <= ?2 ORDER BY date, first_slot",
+                 window, [&](const sql::Statement& s) {
+                     outages.push_back({s.text(0),
+                                        {static_cast<int>(s.integer(1)),
+                                         static_cast<int>(s.integer(2)), s.real(3)}});
+                 });
     return outages;
 }
 
