@@ -23,8 +23,9 @@ struct DayToAdd {
 struct AddOptions {
     HealthParameterTexts parameters = factoryParameterTexts();
     double outageShare = kDefaultOutageShare;
-    // Threads for the whole run (0: one per core). Days run in parallel, each on one thread
-    // with its own reader; a single day has the budget to itself.
+    // Threads for the whole run (0: one per core). Days run in parallel, at most `jobs` at
+    // once, each on one thread with its own reader. Any workers inside a day must come out of
+    // this same budget, so that days and detectors never ask for more threads than cores.
     int jobs = 0;
 };
 

@@ -40,7 +40,9 @@ struct DatedOutage {
 
 // The health ledger: an SQLite database of tested days (tables days, detector_days and
 // feed_outages). Failures throw SorvaneError (kErrLedger) naming the file; a file that is not
-// an SQLite database or holds no ledger is refused before anything is written to it.
+// an SQLite database or holds no ledger is refused before anything is written to it. One
+// connection: use it from one thread at a time, but for writeDay, which threads may share (a
+// window reads through a LedgerStore of its own while days are added).
 class LedgerStore {
   public:
     enum class Access {
@@ -60,7 +62,8 @@ class LedgerStore {
     void writeDay(const DayRecord& day);
 
     std::vector<std::string> dates(const DateWindow& window);
-    // In date order, detectors ascending within a date.
+    // In date order, detectors ascending within a date; a detector's measures and texts come
+    // from detectorDays.
     std::vector<LedgerCell> cells(const DateWindow& window);
     std::vector<DatedOutage> outages(const DateWindow& window);
     // Every record of one detector, in date order, measures and texts included.
