@@ -10,7 +10,6 @@
 #include "common/error.h"
 #include "common/intervals.h"
 #include "common/program_folder.h"
-#include "common/text_file.h"
 #include "health/parameter_sources.h"
 #include "health/settings_file.h"
 
