@@ -95,13 +95,5 @@ TEST(DailyStatus, EachRuleAtItsThreshold) {
     }
 }
 
-TEST(DailyStatus, NamesReadBack) {
-    for (int i = 0; i <= static_cast<int>(DailyStatus::Good); ++i) {
-        auto status = static_cast<DailyStatus>(i);
-        EXPECT_EQ(dailyStatusNamed(dailyStatusName(status)), status);
-    }
-    EXPECT_EQ(dailyStatusNamed("Fine"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace sorvane::history
