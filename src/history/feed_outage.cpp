@@ -21,7 +21,7 @@ SlotMask MissingSlots::add(const VolumeBytes& vol) {
     for (size_t i = 0; i < kSlotsPerDay; ++i) {
         bool miss = isMissing(vol[i]);
         counts_[i] += miss ? 1 : 0;
-        if (miss) missing.set(i);
+        missing[i] = miss;
     }
     ++tested_;
     return missing;
