@@ -6,7 +6,7 @@ namespace sorvane::history {
 
 namespace {
 
-constexpr int kFirstMissingByte = 128;
+constexpr int kFirstMissingByte = 128;  // the high bit: isMissing also reads OR-ed bytes
 constexpr int kLastIgnoredZeroSlot = 480;  // the health test counts zero runs from 04:00:30
 constexpr float kSlotsPerDayF = 2880.0f;
 
@@ -17,13 +17,18 @@ bool isMissing(uint8_t volume) {
 }  // namespace
 
 SlotMask MissingSlots::add(const VolumeBytes& vol) {
-    SlotMask missing;
-    for (size_t i = 0; i < kSlotsPerDay; ++i) {
-        bool miss = isMissing(vol[i]);
-        counts_[i] += miss ? 1 : 0;
-        missing[i] = miss;
-    }
     ++tested_;
+    SlotMask missing;
+    // Most detectors miss nothing: one quick look at the high bits settles that.
+    uint8_t highBits = 0;
+    for (uint8_t v : vol)
+        highBits |= v;
+    if (!isMissing(highBits)) return missing;
+    for (size_t i = 0; i < kSlotsPerDay; ++i) {
+        if (!isMissing(vol[i])) continue;
+        ++counts_[i];
+        missing.set(i);
+    }
     return missing;
 }
 
