@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "common/error.h"
@@ -70,8 +71,13 @@ std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAd
     int jobs = options.jobs > 0 ? options.jobs : defaultJobs();
     size_t workers = std::min(days.size(), static_cast<size_t>(jobs));
     std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w)
-        threads.emplace_back(work);
+    for (size_t w = 1; w < workers; ++w) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer threads do the same work
+        }
+    }
     work();
     for (std::thread& t : threads)
         t.join();

@@ -50,7 +50,7 @@ struct DayAddResult {
 };
 
 // Called once a day is done (added, refused or cancelled), from the thread that did it, one
-// call at a time; `done` of `total` days are done.
+// call at a time; `done` of `total` days are done. It must not throw.
 using AddProgress = std::function<void(const DayAddResult& day, int done, int total)>;
 
 // The number of cores, at least 1.

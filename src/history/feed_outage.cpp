@@ -6,7 +6,7 @@ namespace sorvane::history {
 
 namespace {
 
-constexpr int kFirstMissingByte = 128;  // the high bit: isMissing also reads OR-ed bytes
+constexpr int kFirstMissingByte = 128;     // the high bit: isMissing also reads OR-ed bytes
 constexpr int kLastIgnoredZeroSlot = 480;  // the health test counts zero runs from 04:00:30
 constexpr float kSlotsPerDayF = 2880.0f;
 

@@ -4,6 +4,7 @@
 
 #include "health/health_parameters.h"
 #include "health/health_snapshot.h"
+#include "history/feed_outage.h"
 #include "history/ledger_record.h"
 
 namespace sorvane {
@@ -17,7 +18,7 @@ namespace sorvane::history {
 struct DayJudging {
     HealthParameterTexts parameters;
     modBaddet::HealthSnapshot snapshot;
-    double outageShare = 0.9;
+    double outageShare = kDefaultOutageShare;
 };
 
 // Runs the health test of all detectors on the archive, as `sorvane-cli health` does, and
