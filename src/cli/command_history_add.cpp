@@ -76,22 +76,28 @@ int runAdd(const AddArgs& args) {
     options.outageShare = args.outageShare;
     options.jobs = args.jobs;
     std::vector<DayToAdd> days = daysOf(args);
+    std::vector<RunInput> inputs;
+    for (const DayToAdd& day : days)
+        inputs.push_back({"an archive this run reads", day.archive});
+    if (args.parameters.settings)
+        inputs.push_back({"the settings file this run reads", *args.parameters.settings});
+    if (!outputsAllowed({{"--db", args.db}}, inputs)) return kExitRefused;
     LedgerStore ledger(args.db, LedgerStore::Access::Add);
     std::vector<DayAddResult> results = addDays(ledger, days, options);
     std::sort(results.begin(), results.end(),
               [](const DayAddResult& a, const DayAddResult& b) { return a.day.date < b.day.date; });
     int exitCode = kExitDone;
+    std::string added;
     for (const DayAddResult& r : results) {
         std::cerr << r.logText;
         if (r.outcome == AddOutcome::Added) {
-            std::cout << countsLine(r) << '\n';
+            added += countsLine(r) + "\n";
         } else {
             printError(r.day.archive + ": " + r.message);
             exitCode = kExitFailed;
         }
     }
-    std::cout << std::flush;
-    return exitCode;
+    return printOutput(added) ? exitCode : kExitFailed;
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <iostream>
 
 #include "cli/cli_support.h"
 #include "common/error.h"
@@ -42,11 +41,17 @@ int runReport(const ReportArgs& args) {
         throw CommandFailure{kExitRefused,
                              "--from " + args.window.from + " lies after --to " + args.window.to};
     }
+    if (args.csv) {
+        std::vector<OutputOption> outputs{{"--csv", *args.csv}};
+        std::vector<RunInput> inputs{{"the ledger this run reads", args.db}};
+        if (!outputsAllowed(outputs, inputs)) return kExitRefused;
+    }
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     HistoryReport report = readReport(ledger, args.window, args.thresholds);
-    std::cout << reportText(report) << std::flush;
+    // The table is written even when stdout fails: each failure has its message.
+    bool printed = printOutput(reportText(report));
     if (args.csv) writeWholeFile(*args.csv, reportCsv(report));
-    return kExitDone;
+    return printed ? kExitDone : kExitFailed;
 }
 
 int runDetector(const DetectorArgs& args) {
@@ -58,8 +63,7 @@ int runDetector(const DetectorArgs& args) {
         throw CommandFailure{kExitRefused,
                              "The ledger holds no record of detector " + std::to_string(*det)};
     }
-    std::cout << detectorDaysText(records) << std::flush;
-    return kExitDone;
+    return printOutput(detectorDaysText(records)) ? kExitDone : kExitFailed;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ std::string workOf(const CLI::App& app) {
         if (name == "view") return "the detector's day";
         if (name == "health") return "the health test";
         if (name == "export") return "the export";
+        if (name == "history") return "the health ledger";
     }
     return "the command line";
 }

@@ -175,6 +175,8 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
         {"add 20240302.traffic --set MargTh=x --db ledger.sqlite", 2, "Parameter MargTh = \"x\""},
         {"add 20240302.traffic --settings none.ini --db ledger.sqlite", 1, "none.ini"},
         {"add 20240302.traffic --jobs 0 --db ledger.sqlite", 2, "--jobs"},
+        {"report --db ledger.sqlite --csv ./ledger.sqlite", 2, "it cannot be an output"},
+        {"add 20240302.traffic --db 20240302.traffic", 2, "it cannot be an output"},
     };
     for (const Case& c : cases) {
         test::CommandResult r = history(dir, c.args);
