@@ -151,17 +151,36 @@ std::optional<HealthMeasures> measuresAt(const sql::Statement& s, int first) {
 }  // namespace
 
 LedgerStore::LedgerStore(const std::string& path, Access access) {
-    struct stat info {};
-    if (access == Access::Read && ::stat(path.c_str(), &info) != 0) {
-        refuse("The ledger " + path + " does not exist");
+    if (access == Access::Add) {
+        open(path, sql::Database::Mode::ReadWriteCreate);
+        createTablesIfEmpty();
+        checkTables();
+        switchToWal();
+        return;
     }
-    db_ = std::make_unique<sql::Database>(path, access == Access::Read
-                                                    ? sql::Database::Mode::ReadWrite
-                                                    : sql::Database::Mode::ReadWriteCreate);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) refuse("The ledger " + path + " does not exist");
+    // A ledger the user may only read, in a folder that takes no SQLite -shm file, is read
+    // read-only, or else as a file that does not change. A file that is no ledger fails the
+    // same way each time, and the first failure is the one reported.
+    std::optional<SorvaneError> first;
+    for (auto mode : {sql::Database::Mode::ReadWrite, sql::Database::Mode::ReadOnly,
+                      sql::Database::Mode::Immutable}) {
+        try {
+            open(path, mode);
+            checkTables();
+            return;
+        } catch (const SorvaneError& e) {
+            if (!first) first = e;
+        }
+    }
+    throw *first;
+}
+
+void LedgerStore::open(const std::string& path, sql::Database::Mode mode) {
+    db_.reset();
+    db_ = std::make_unique<sql::Database>(path, mode);
     db_->setBusyTimeout(kBusyTimeoutMs);
-    if (access == Access::Add) createTablesIfEmpty();
-    checkTables();
-    if (access == Access::Add) switchToWal();
 }
 
 void LedgerStore::switchToWal() {

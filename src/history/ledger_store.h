@@ -8,12 +8,9 @@
 #include <vector>
 
 #include "history/ledger_record.h"
+#include "history/sqlite_db.h"
 
 namespace sorvane::history {
-
-namespace sql {
-class Database;
-}
 
 constexpr std::string_view kDefaultLedgerFile = "sorvane-history.sqlite";
 
@@ -47,7 +44,7 @@ class LedgerStore {
   public:
     enum class Access {
         Add,  // creates the file and the tables when there are none; WAL, waits out other writers
-        // An existing ledger, only read. (Opened for writing all the same, so that closing it
+        // An existing ledger, only read. (Opened for writing where it may be, so that closing it
         // tidies SQLite's -wal and -shm files away instead of leaving them beside the file.)
         Read,
     };
@@ -70,6 +67,7 @@ class LedgerStore {
     std::vector<DetectorDayRecord> detectorDays(int16_t det);
 
   private:
+    void open(const std::string& path, sql::Database::Mode mode);
     void createTablesIfEmpty();
     void checkTables();
     void switchToWal();

@@ -12,6 +12,8 @@ int openFlags(Database::Mode mode) {
     switch (mode) {
         case Database::Mode::ReadOnly:
             return SQLITE_OPEN_READONLY;
+        case Database::Mode::Immutable:
+            return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
         case Database::Mode::ReadWrite:
             return SQLITE_OPEN_READWRITE;
         case Database::Mode::ReadWriteCreate:
@@ -20,11 +22,28 @@ int openFlags(Database::Mode mode) {
     return SQLITE_OPEN_READONLY;
 }
 
+// "file:" and the path with the characters that a URI reads otherwise escaped, and the option.
+std::string immutableUri(const std::string& path) {
+    std::string uri = "file:";
+    for (char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += kHex[static_cast<unsigned char>(c) >> 4];
+            uri += kHex[c & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 }  // namespace
 
 Database::Database(const std::string& path, Mode mode) : path_(path) {
+    std::string name = mode == Mode::Immutable ? immutableUri(path) : path;
     // Each connection is used by one thread at a time; the ledger serializes its writers.
-    int rc = sqlite3_open_v2(path.c_str(), &db_, openFlags(mode) | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(name.c_str(), &db_, openFlags(mode) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close(db_);

@@ -14,7 +14,14 @@ namespace sorvane::history::sql {
 // database's file name and SQLite's own words.
 class Database {
   public:
-    enum class Mode { ReadOnly, ReadWrite, ReadWriteCreate };
+    enum class Mode {
+        ReadOnly,
+        // Read-only, and taken for a file nobody changes while it is open: how SQLite reads a
+        // WAL database in a folder where it may make no -shm file.
+        Immutable,
+        ReadWrite,
+        ReadWriteCreate,
+    };
 
     Database(const std::string& path, Mode mode);
     ~Database();
