@@ -2,12 +2,16 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 
 #include "common/error.h"
 #include "common/intervals.h"
+#include "common/program_folder.h"
+#include "health/parameter_sources.h"
+#include "health/settings_file.h"
 
 namespace sorvane::cli {
 
@@ -54,6 +58,44 @@ std::vector<std::string> intervalLabels() {
 
 MissingOption missingOption(const std::string& value) {
     return value == "neg" ? MissingOption::SetToNegative : MissingOption::SetToZero;
+}
+
+int exitCodeOf(const SorvaneError& error) {
+    return error.number() == kErrInvalidInput ? kExitRefused : kExitFailed;
+}
+
+void addParameterOptions(CLI::App& cmd, ParameterArgs& args) {
+    cmd.add_option("--settings", args.settings,
+                   "settings file whose \"Param\" section overrides the factory values "
+                   "(default, if there: ParamSettings.ini beside sorvane-cli, or for an installed "
+                   "program in $XDG_DATA_HOME/sorvane, that is ~/.local/share/sorvane)");
+    cmd.add_option("--set", args.sets, "KEY=VALUE: a parameter by its settings key")
+        ->allow_extra_args(false);
+}
+
+HealthParameterTexts parameterTextsOf(const ParameterArgs& args) {
+    ParameterSources sources{args.settings, modUtility::SettingsFilePath(findProgramFolder().path),
+                             args.sets};
+    try {
+        ResolvedParameters resolved = resolveParameterTexts(sources);
+        if (resolved.namedFileHasNoSection) {
+            printError("The settings file " + *args.settings + " has no \"" +
+                       std::string(kParamSection) + "\" section; the factory values are used.");
+        }
+        return resolved.texts;
+    } catch (const SorvaneError& e) {
+        throw CommandFailure{exitCodeOf(e), e.description()};
+    }
+}
+
+modBaddet::HealthSnapshot snapshotOf(const HealthParameterTexts& texts) {
+    try {
+        return modBaddet::takeHealthSnapshot(texts);
+    } catch (const modBaddet::HealthParameterError& e) {
+        throw CommandFailure{kExitRefused,
+                             "Parameter " + std::string(kHealthParameters[e.parameter()].key) +
+                                 " = \"" + texts[e.parameter()] + "\": " + e.reason() + "."};
+    }
 }
 
 std::unique_ptr<OpenArchive> openArchive(const std::string& path) {

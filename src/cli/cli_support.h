@@ -1,13 +1,17 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/unzip.h"
+#include "common/error.h"
 #include "common/log.h"
 #include "common/output_destination.h"
+#include "health/health_parameters.h"
+#include "health/health_snapshot.h"
 #include "plot/interval_data.h"
 
 namespace CLI {
@@ -21,6 +25,48 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;   // the archive or a file failed
 constexpr int kExitRefused = 2;  // arguments, IDs or parameters were refused
 
+// Prints a message line to stderr.
+void printError(const std::string& message);
+
+// A failure that ends the command with an exit status and a message.
+struct CommandFailure {
+    int exitCode;
+    std::string message;
+};
+
+// The exit status of a core failure: refused input is the user's, anything else a file's.
+int exitCodeOf(const SorvaneError& error);
+
+// Runs a command; its failures (CommandFailure, SorvaneError) become a message on stderr and the
+// exit status.
+template <typename Command>
+int guarded(Command command) {
+    try {
+        return command();
+    } catch (const CommandFailure& failure) {
+        printError(failure.message);
+        return failure.exitCode;
+    } catch (const SorvaneError& e) {
+        printError(e.description());
+        return exitCodeOf(e);
+    }
+}
+
+// The options that choose the health parameters of a command.
+struct ParameterArgs {
+    std::optional<std::string> settings;
+    std::vector<std::string> sets;
+};
+void addParameterOptions(CLI::App& cmd, ParameterArgs& args);
+
+// Factory values, then --settings (default: ParamSettings.ini in the program folder, if there),
+// then each --set. Throws CommandFailure.
+HealthParameterTexts parameterTextsOf(const ParameterArgs& args);
+
+// The texts converted for a run. Throws CommandFailure (status 2) naming the settings key of the
+// first text that cannot be used.
+modBaddet::HealthSnapshot snapshotOf(const HealthParameterTexts& texts);
+
 // An archive opened for one command, with the command's log echoed to stderr, each text on a
 // line of its own.
 struct OpenArchive {
@@ -31,9 +77,6 @@ struct OpenArchive {
 // Lists the archive at `path`; on failure prints "Error No: <n>, <description>." to stderr and
 // returns nullptr.
 std::unique_ptr<OpenArchive> openArchive(const std::string& path);
-
-// Prints a message line to stderr.
-void printError(const std::string& message);
 
 // Writes the command's data to stdout; a write that fails (a full disk, /dev/full) is printed as
 // a message on stderr, and false returned.
@@ -61,5 +104,11 @@ void addListCommand(CLI::App& app, int& exitCode);
 void addViewCommand(CLI::App& app, int& exitCode);
 void addHealthCommand(CLI::App& app, int& exitCode);
 void addExportCommand(CLI::App& app, int& exitCode);
+void addHistoryCommand(CLI::App& app, int& exitCode);
+
+// The subcommands of "history".
+void addHistoryAddCommand(CLI::App& history, int& exitCode);
+void addHistoryReportCommand(CLI::App& history, int& exitCode);
+void addHistoryDetectorCommand(CLI::App& history, int& exitCode);
 
 }  // namespace sorvane::cli

@@ -1,17 +1,11 @@
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include "cli/cli_support.h"
-#include "common/error.h"
 #include "common/numeric.h"
-#include "common/program_folder.h"
-#include "common/text_file.h"
-#include "health/health_parameters.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
 #include "health/measures_csv.h"
-#include "health/settings_file.h"
+#include "history/daily_status.h"
 
 namespace sorvane::cli {
 
@@ -22,78 +16,10 @@ using namespace modBaddet;
 struct HealthArgs {
     std::string archive;
     std::optional<std::string> det;
-    std::optional<std::string> settings;
-    std::vector<std::string> sets;
+    ParameterArgs parameters;
     std::optional<std::string> output;
     std::optional<std::string> measuresCsv;
 };
-
-// A failure that ends the command with an exit status and a message.
-struct CommandFailure {
-    int exitCode;
-    std::string message;
-};
-
-// The "Param" values of a settings file; empty or missing keys keep what `texts` holds. False
-// when the file has no "Param" section. Throws SorvaneError when it cannot be read.
-bool applySettingsFile(const std::string& path, HealthParameterTexts& texts) {
-    std::optional<HealthParameterTexts> fromFile =
-        readHealthParameters(modUtility::SettingsFile(path));
-    if (!fromFile) return false;
-    for (size_t i = 0; i < kHealthParamCount; ++i) {
-        if (!(*fromFile)[i].empty()) texts[i] = (*fromFile)[i];
-    }
-    return true;
-}
-
-// Factory values, then the settings file, then each --set.
-HealthParameterTexts parameterTexts(const HealthArgs& args) {
-    HealthParameterTexts texts = factoryParameterTexts();
-    if (args.settings) {
-        // A file named on purpose must be there and must hold the parameters.
-        try {
-            if (!applySettingsFile(*args.settings, texts)) {
-                printError("The settings file " + *args.settings + " has no \"" +
-                           std::string(kParamSection) + "\" section; the factory values are used.");
-            }
-        } catch (const SorvaneError& e) {
-            throw CommandFailure{kExitFailed, e.description()};
-        }
-    } else {
-        std::string own = modUtility::SettingsFilePath(findProgramFolder().path);
-        try {
-            if (::access(own.c_str(), F_OK) == 0) applySettingsFile(own, texts);
-        } catch (const SorvaneError&) {
-            // Unreadable, it counts as missing: the factory values stay.
-        }
-    }
-    for (const std::string& set : args.sets) {
-        size_t eq = set.find('=');
-        if (eq == std::string::npos) {
-            throw CommandFailure{kExitRefused, "--set needs KEY=VALUE, not \"" + set + "\""};
-        }
-        std::optional<HealthParam> p = findHealthParameter(trimBlanks(set.substr(0, eq)));
-        if (!p) {
-            std::string keys;
-            for (const HealthParameter& hp : kHealthParameters)
-                keys += (keys.empty() ? "" : ", ") + std::string(hp.key);
-            throw CommandFailure{kExitRefused, "Unknown parameter key \"" + set.substr(0, eq) +
-                                                   "\"; the keys are " + keys};
-        }
-        texts[*p] = set.substr(eq + 1);
-    }
-    return texts;
-}
-
-HealthSnapshot snapshotOf(const HealthParameterTexts& texts) {
-    try {
-        return takeHealthSnapshot(texts);
-    } catch (const HealthParameterError& e) {
-        throw CommandFailure{kExitRefused,
-                             "Parameter " + std::string(kHealthParameters[e.parameter()].key) +
-                                 " = \"" + texts[e.parameter()] + "\": " + e.reason() + "."};
-    }
-}
 
 int16_t detectorOf(const HealthArgs& args) {
     if (!args.det) return kAllDetectors;
@@ -138,23 +64,37 @@ bool outputsAllowed(const HealthArgs& args, int16_t det) {
     std::vector<OutputOption> outputs{{"-o", args.output.value_or(std::string(defaultReport))}};
     if (args.measuresCsv) outputs.push_back({"--measures-csv", *args.measuresCsv});
     std::vector<RunInput> inputs{{"the archive this run reads", args.archive}};
-    if (args.settings) inputs.push_back({"the settings file this run reads", *args.settings});
+    if (args.parameters.settings) {
+        inputs.push_back({"the settings file this run reads", *args.parameters.settings});
+    }
     return cli::outputsAllowed(outputs, inputs);
 }
 
 int runHealth(const HealthArgs& args) {
     try {
-        HealthSnapshot snapshot = snapshotOf(parameterTexts(args));
+        HealthSnapshot snapshot = snapshotOf(parameterTextsOf(args.parameters));
         int16_t det = detectorOf(args);
         if (!outputsAllowed(args, det)) return kExitRefused;
         auto open = openArchive(args.archive);
         if (!open) return kExitFailed;
-        HealthRunResult result = RunHealthTest(*open->reader, open->log, snapshot, det);
+        // The measures table carries each measured detector's daily sample status.
+        std::vector<std::string> statuses;
+        DetectorDayObserver judgeStatus;
+        if (args.measuresCsv) {
+            judgeStatus = [&statuses](const DetectorOutcome&, const RawDetectorDay* day) {
+                statuses.emplace_back(
+                    day ? history::dailyStatusName(history::dailyStatus(day->vol, day->occ)) : "");
+            };
+        }
+        HealthRunResult result =
+            RunHealthTest(*open->reader, open->log, snapshot, det, {}, judgeStatus);
         // The files are written even when stdout fails: each failure has its message.
         bool done = printOutput(listsText(result));
         done = writeOutput(args.output.value_or(result.reportFileName), result.reportText) && done;
-        if (args.measuresCsv)
-            done = writeOutput(*args.measuresCsv, measuresCsvText(result.outcomes)) && done;
+        if (args.measuresCsv) {
+            done =
+                writeOutput(*args.measuresCsv, measuresCsvText(result.outcomes, statuses)) && done;
+        }
         return done ? kExitDone : kExitFailed;
     } catch (const CommandFailure& failure) {
         printError(failure.message);
@@ -169,16 +109,12 @@ void addHealthCommand(CLI::App& app, int& exitCode) {
     auto args = std::make_shared<HealthArgs>();
     cmd->add_option("ARCHIVE", args->archive, "a *.traffic archive")->required();
     cmd->add_option("--det", args->det, "test only this detector (-1: all detectors)");
-    cmd->add_option("--settings", args->settings,
-                    "settings file whose \"Param\" section overrides the factory values "
-                    "(default, if there: ParamSettings.ini beside sorvane-cli, or for an installed "
-                    "program in $XDG_DATA_HOME/sorvane, that is ~/.local/share/sorvane)");
-    cmd->add_option("--set", args->sets, "KEY=VALUE: a parameter by its settings key")
-        ->allow_extra_args(false);
+    addParameterOptions(*cmd, args->parameters);
     cmd->add_option("-o", args->output,
                     "report file (default Diagnostic_Report.txt, or report_single.txt with --det)");
-    cmd->add_option("--measures-csv", args->measuresCsv,
-                    "also write every visited detector's measures to this CSV file");
+    cmd->add_option(
+        "--measures-csv", args->measuresCsv,
+        "also write every visited detector's measures and daily status to this CSV file");
     cmd->callback([args, &exitCode] { exitCode = runHealth(*args); });
 }
 

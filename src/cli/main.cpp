@@ -16,6 +16,7 @@ std::string workOf(const CLI::App& app) {
         if (name == "view") return "the detector's day";
         if (name == "health") return "the health test";
         if (name == "export") return "the export";
+        if (name == "history") return "the health ledger";
     }
     return "the command line";
 }
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     sorvane::cli::addViewCommand(app, exitCode);
     sorvane::cli::addHealthCommand(app, exitCode);
     sorvane::cli::addExportCommand(app, exitCode);
+    sorvane::cli::addHistoryCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

@@ -16,6 +16,7 @@ enum ErrorNumber : int {
     kErrFileWrite = 1010,
     kErrFileRead = 1011,
     kErrInvalidInput = 1020,
+    kErrLedger = 1030,  // the health ledger's database
 };
 
 // The one exception type of the core: a number and a description, which the window's

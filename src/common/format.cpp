@@ -21,6 +21,8 @@ PatternDigits digitsOf(NumberPattern pattern) {
             return {0, 0};
         case NumberPattern::OneDecimal:
             return {1, 1};
+        case NumberPattern::ThreeDecimals:
+            return {3, 3};
         case NumberPattern::FourDecimals:
             return {4, 4};
         case NumberPattern::UpToTwo:

@@ -8,10 +8,11 @@ namespace sorvane {
 // The number patterns of the program's texts. Each has at least one digit before the point
 // and between minDecimals and maxDecimals after it.
 enum class NumberPattern {
-    Whole,         // "#0"
-    OneDecimal,    // "0.0" and "#0.0"
-    FourDecimals,  // "0.0000"
-    UpToTwo,       // "#0.0#"
+    Whole,          // "#0"
+    OneDecimal,     // "0.0" and "#0.0"
+    ThreeDecimals,  // "0.000"
+    FourDecimals,   // "0.0000"
+    UpToTwo,        // "#0.0#"
 };
 
 // Formats with '.' as the decimal point whatever the locale. An exact half of the binary

@@ -35,6 +35,7 @@ double overcountPercent(const HealthMeasures& m) {
 }
 
 struct Decision {
+    DecisionStep step;
     HealthClass healthClass;
     std::string listTail;  // the list line after the detector number
     std::string_view reason;
@@ -44,53 +45,59 @@ struct Decision {
 Decision decide(const HealthMeasures& m, const HealthSnapshot& s) {
     using enum HealthClass;
     if (static_cast<float>(m.missingCount) / kSlotsPerDayF >= s.missingFraction) {
-        return {High, ", " + whole(missingPercent(m)) + "% missing",
+        return {DecisionStep::Missing, High, ", " + whole(missingPercent(m)) + "% missing",
                 "HIGHLY SUSPICIOUS (due to Missing Data),Possible Comm Fail/Det Fail/Construction"};
     }
     if (static_cast<float>(m.zeroRunCount) >= s.zeroRunSlots) {
-        return {High, ", " + whole(zeroRunPercent(m)) + "% zero/invalid",
+        return {DecisionStep::ZeroRun, High, ", " + whole(zeroRunPercent(m)) + "% zero/invalid",
                 " HIGHLY SUSPICIOUS (due to consecutive zero/invalid volume Data),Possible Comm "
                 "Fail/Det Fail/Construction"};
     }
     if (static_cast<float>(m.lockOnCount) >= s.lockOnSlots) {
-        return {Susp, ", " + std::to_string(m.lockOnCount) + "slots Locked On, Susp",
+        return {DecisionStep::LockOn, Susp,
+                ", " + std::to_string(m.lockOnCount) + "slots Locked On, Susp",
                 " SUSPICIOUS (due to LockOn)"};
     }
     if (m.corrCoef + kPulseModeMargin >= s.corCoeffTh) {
-        return {Susp, ", Cor Coef=" + fourDecimals(m.corrCoef) + ", Pulse Mode, Susp",
+        return {DecisionStep::Pulse, Susp,
+                ", Cor Coef=" + fourDecimals(m.corrCoef) + ", Pulse Mode, Susp",
                 " SUSPICIOUS (due to Pulse Mode)"};
     }
     if (m.occSpikeCount >= s.occSpikeCountTh) {
-        return {Susp, ", " + std::to_string(m.occSpikeCount) + " Occ spikes, Susp",
+        return {DecisionStep::OccSpikes, Susp,
+                ", " + std::to_string(m.occSpikeCount) + " Occ spikes, Susp",
                 " SUSPICIOUS (due to Occ Spikes)"};
     }
     if (m.volSpikeCount >= s.volSpikeCountTh) {
-        return {Susp, ", " + std::to_string(m.volSpikeCount) + " Vol spikes, Susp",
+        return {DecisionStep::VolSpikes, Susp,
+                ", " + std::to_string(m.volSpikeCount) + " Vol spikes, Susp",
                 " SUSPICIOUS (due to Vol Spikes)"};
     }
     if (m.volOnHighOcc > kHighOccVolumeLimit) {
-        return {Susp, ", HighOcc AbnormVol, Susp",
+        return {DecisionStep::HighOccVol, Susp, ", HighOcc AbnormVol, Susp",
                 "SUSPICIOUS (due to Abnormal High Occ), Possible Controller or Detector Error\r\n"};
     }
     if (m.maxVol5 > kOvercountMaxVol5) {
         if (overcountRatio(m) > kOvercountRatioLimit) {
-            return {Susp, ", OverCnt, Susp", "SUSPICIOUS (due to Overcount Problems)"};
+            return {DecisionStep::Overcount, Susp, ", OverCnt, Susp",
+                    "SUSPICIOUS (due to Overcount Problems)"};
         }
         if (m.devIndex >= s.suspTh) {
-            return {Susp, ", OverCnt, High DevIndex, Susp",
+            return {DecisionStep::OvercountDevIndex, Susp, ", OverCnt, High DevIndex, Susp",
                     "SUSPICIOUS (due to Overcount and High DevIndex)"};
         }
-        return {Susp, ", OverCnt, Transient, Susp",
+        return {DecisionStep::OvercountTransient, Susp, ", OverCnt, Transient, Susp",
                 "SUSPICIOUS (due to Overcount and Transient Problem)"};
     }
     if (m.devIndex >= s.suspTh) {
-        return {Susp, ", High DevIndex, Susp",
+        return {DecisionStep::HighDevIndex, Susp, ", High DevIndex, Susp",
                 "SUSPICIOUS (due to Abnormal Pattern, High DevIndex)"};
     }
     if (m.devIndex >= s.margTh) {
-        return {Marg, ", Mid DevIndex, Marginal", "MARGINAL (due to Mid DevIndex) "};
+        return {DecisionStep::MidDevIndex, Marg, ", Mid DevIndex, Marginal",
+                "MARGINAL (due to Mid DevIndex) "};
     }
-    return {Hlth, "", "HEALTHY "};
+    return {DecisionStep::Healthy, Hlth, "", "HEALTHY "};
 }
 
 void count(HealthClass healthClass, HealthTally& tally) {
@@ -131,6 +138,27 @@ std::string_view healthClassLabel(HealthClass healthClass) {
     return "";
 }
 
+std::string_view decisionStepName(DecisionStep step) {
+    static constexpr std::string_view kNames[kDecisionStepCount] = {
+        "missing",
+        "zero_run",
+        "lock_on",
+        "pulse",
+        "occ_spikes",
+        "vol_spikes",
+        "high_occ_vol",
+        "overcount",
+        "overcount_devindex",
+        "overcount_transient",
+        "high_devindex",
+        "mid_devindex",
+        "healthy",
+        "unreadable",
+        "excluded",
+    };
+    return kNames[static_cast<int>(step)];
+}
+
 std::string DetectorOutcome::DetectorBlock() const {
     std::string block = std::to_string(det);
     block += ": ";
@@ -165,6 +193,7 @@ DetectorOutcome ClassifyDetector(int16_t det, const HealthMeasures& m,
     DetectorOutcome outcome;
     outcome.det = det;
     outcome.healthClass = d.healthClass;
+    outcome.step = d.step;
     outcome.reason = d.reason;
     if (d.healthClass != HealthClass::Hlth) outcome.listLine = std::to_string(det) + d.listTail;
     outcome.measuresText = measuresText(m);
@@ -177,6 +206,7 @@ DetectorOutcome ClassifyUnreadable(int16_t det, HealthTally& tally) {
     DetectorOutcome outcome;
     outcome.det = det;
     outcome.healthClass = HealthClass::High;
+    outcome.step = DecisionStep::Unreadable;
     outcome.reason = "Highly Suspicious (No Occupancy Data)";
     outcome.listLine = std::to_string(det) + "," + " (no occ data)";
     return outcome;
@@ -187,6 +217,7 @@ DetectorOutcome ClassifyExcluded(int16_t det, HealthTally& tally) {
     DetectorOutcome outcome;
     outcome.det = det;
     outcome.healthClass = HealthClass::Excluded;
+    outcome.step = DecisionStep::Excluded;
     outcome.measuresText = "Detector Excluded From Testing";
     return outcome;
 }

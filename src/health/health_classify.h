@@ -15,10 +15,35 @@ enum class HealthClass { High, Susp, Marg, Hlth, Excluded };
 // The short label of a class: "High", "Susp", "Marg", "Hlth" or "Excluded".
 std::string_view healthClassLabel(HealthClass healthClass);
 
+// The row of the decision table that decided a detector's class, plus the two cases decided
+// before the table: a detector that could not be read and one in the excluded range.
+enum class DecisionStep {
+    Missing,
+    ZeroRun,
+    LockOn,
+    Pulse,
+    OccSpikes,
+    VolSpikes,
+    HighOccVol,
+    Overcount,
+    OvercountDevIndex,
+    OvercountTransient,
+    HighDevIndex,
+    MidDevIndex,
+    Healthy,
+    Unreadable,
+    Excluded,
+};
+constexpr int kDecisionStepCount = static_cast<int>(DecisionStep::Excluded) + 1;
+
+// The step's stored name: "missing", "zero_run", ..., "unreadable", "excluded".
+std::string_view decisionStepName(DecisionStep step);
+
 // What the test decided for one detector.
 struct DetectorOutcome {
     int16_t det = 0;
     HealthClass healthClass = HealthClass::Hlth;
+    DecisionStep step = DecisionStep::Healthy;
     std::string reason;        // the long classification text
     std::string listLine;      // the result list's line; empty for healthy and excluded
     std::string measuresText;  // the report lines of the measures

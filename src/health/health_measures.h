@@ -21,6 +21,8 @@ struct HealthMeasures {
     int16_t maxVol5 = 0;         // largest five-minute volume with a usable occupancy
     int32_t overcountSlots = 0;  // slots with 20 vehicles or more
     double validVolSlots = 0.0;  // slots with a valid volume
+
+    friend bool operator==(const HealthMeasures&, const HealthMeasures&) = default;
 };
 
 // The health test's own reading of a raw day, one array per field: a volume byte of 128 or

@@ -14,11 +14,12 @@ bool isExcluded(int16_t det, const HealthSnapshot& s) {
     return s.detNoFrom <= det && det <= s.detNoTo;
 }
 
+// Tests one detector; a measured one leaves its raw day in `vol` and `occ`.
 DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                             HealthTally& tally) {
+                             HealthTally& tally, VolumeBytes& vol, Occupancies& occ) {
     if (isExcluded(det, snapshot)) return ClassifyExcluded(det, tally);
-    VolumeBytes vol{};
-    Occupancies occ{};
+    vol = {};
+    occ = {};
     bool found = false;
     try {
         found = reader.extractDet(det, vol, occ);
@@ -61,15 +62,23 @@ ResultList resultListOf(HealthClass healthClass) {
 }
 
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                              const HealthProgress& progress) {
+                              const HealthProgress& progress,
+                              const DetectorDayObserver& observeDay) {
     HealthRunResult result;
     result.allDetectors = det == kAllDetectors;
     result.detCount = reader.detCount();
     int positions = result.allDetectors ? result.detCount : 1;
     result.outcomes.reserve(static_cast<size_t>(positions));
+    VolumeBytes vol;
+    Occupancies occ;
     for (int i = 0; i < positions; ++i) {
         int16_t number = result.allDetectors ? reader.detNum(i) : det;
-        DetectorOutcome outcome = testDetector(reader, log, snapshot, number, result.tally);
+        DetectorOutcome outcome =
+            testDetector(reader, log, snapshot, number, result.tally, vol, occ);
+        if (observeDay) {
+            RawDetectorDay day{vol, occ};
+            observeDay(outcome, outcome.measures ? &day : nullptr);
+        }
         if (progress) progress(result.allDetectors ? i : number, result.detCount, outcome);
         AppendToSections(result.tally, outcome);
         addListLine(result, outcome);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/detector_day.h"
 #include "health/health_classify.h"
 #include "health/health_snapshot.h"
 
@@ -26,6 +27,18 @@ ResultList resultListOf(HealthClass healthClass);
 // window updates its label and bar, adds the list line and processes pending events here.
 using HealthProgress = std::function<void(int position, int count, const DetectorOutcome& outcome)>;
 
+// The raw day a measured detector was judged on, as the archive reader handed it out.
+struct RawDetectorDay {
+    const VolumeBytes& vol;
+    const Occupancies& occ;
+};
+
+// Called after each visited detector, before the progress, with its outcome and its raw day:
+// null for a detector that was excluded or could not be read. The history ledger judges the
+// same day again this way without a second reading.
+using DetectorDayObserver =
+    std::function<void(const DetectorOutcome& outcome, const RawDetectorDay* day)>;
+
 // Everything a run leaves behind. Writing the report is the caller's step (WriteReport), so a
 // report that cannot be written leaves the lists and counts complete.
 struct HealthRunResult {
@@ -45,6 +58,7 @@ struct HealthRunResult {
 // A window shows highList and suspList in place of its lists after a run over all detectors;
 // a single-detector run leaves the window's lists as they were.
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                              const HealthProgress& progress = {});
+                              const HealthProgress& progress = {},
+                              const DetectorDayObserver& observeDay = {});
 
 }  // namespace sorvane::modBaddet

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::string_view kHeader =
     "detector,class,MissingCount,ZeroRunCount,LockOnCount,CorrCoef,OccSpikeCount,VolSpikeCount,"
-    "DevIndex,VolOnHighOcc,MaxVol5,OvercountSlots,ValidVolSlots,reason\r\n";
+    "DevIndex,VolOnHighOcc,MaxVol5,OvercountSlots,ValidVolSlots,reason,status\r\n";
 
 // The shortest text that reads back as the same value.
 template <typename Number>
@@ -54,9 +54,11 @@ constexpr std::string_view kNoMeasures = ",,,,,,,,,,,";
 
 }  // namespace
 
-std::string measuresCsvText(const std::vector<DetectorOutcome>& outcomes) {
+std::string measuresCsvText(const std::vector<DetectorOutcome>& outcomes,
+                            const std::vector<std::string>& statuses) {
     std::string out(kHeader);
-    for (const DetectorOutcome& o : outcomes) {
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+        const DetectorOutcome& o = outcomes[i];
         out += std::to_string(o.det);
         out += ',';
         out += healthClassLabel(o.healthClass);
@@ -64,6 +66,8 @@ std::string measuresCsvText(const std::vector<DetectorOutcome>& outcomes) {
         out += o.measures ? measureFields(*o.measures) : std::string(kNoMeasures);
         // An excluded detector has no reason; its measures text says why it has no measures.
         out += csvField(o.healthClass == HealthClass::Excluded ? o.measuresText : o.reason);
+        out += ',';
+        if (i < statuses.size()) out += csvField(statuses[i]);
         out += "\r\n";
     }
     return out;

@@ -7,6 +7,7 @@
 
 #include "health/measures_csv.h"
 #include "health_days.h"
+#include "history/daily_status.h"
 
 namespace sorvane {
 namespace {
@@ -53,9 +54,17 @@ TEST_F(HealthCommand, PrintsTheListsAndWritesWhatTheEngineGives) {
               "Total: 6 detectors, 2 highly suspicious, 0 suspicious, 1 marginal, 2 healthy, "
               "1 excluded\n");
     EXPECT_EQ(r.err, "Det 107 does not exist\r\n");
-    modBaddet::HealthRunResult all = day.run(modBaddet::kAllDetectors);
+    std::vector<std::string> statuses;
+    modBaddet::HealthRunResult all = day.run(
+        modBaddet::kAllDetectors, test::factorySnapshot(),
+        [&](const auto&, const modBaddet::RawDetectorDay* raw) {
+            statuses.emplace_back(
+                raw ? history::dailyStatusName(history::dailyStatus(raw->vol, raw->occ)) : "");
+        });
     EXPECT_EQ(file("Diagnostic_Report.txt"), all.reportText);
-    EXPECT_EQ(file("measures.csv"), modBaddet::measuresCsvText(all.outcomes));
+    EXPECT_EQ(file("measures.csv"), modBaddet::measuresCsvText(all.outcomes, statuses));
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Constant", "No Data", "Constant", "Intermittent",
+                                                  "", ""}));
 }
 
 TEST_F(HealthCommand, ParametersFromFileAndArguments) {

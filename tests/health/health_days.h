@@ -81,12 +81,15 @@ struct HealthArchive {
         reader.zipList();
     }
     modBaddet::HealthRunResult run(int16_t det,
-                                   const modBaddet::HealthSnapshot& s = factorySnapshot()) {
+                                   const modBaddet::HealthSnapshot& s = factorySnapshot(),
+                                   const modBaddet::DetectorDayObserver& observeDay = {}) {
         progress.clear();
-        return modBaddet::RunHealthTest(reader, log, s, det,
-                                        [this](int position, int count, const auto&) {
-                                            progress.emplace_back(position, count);
-                                        });
+        return modBaddet::RunHealthTest(
+            reader, log, s, det,
+            [this](int position, int count, const auto&) {
+                progress.emplace_back(position, count);
+            },
+            observeDay);
     }
 
     TempDir dir;

@@ -48,7 +48,13 @@ const std::string kBlock105 =
 
 TEST(RunHealthTest, AllDetectorsGiveListsCountsAndTheReport) {
     HealthArchive a = sampleDay();
-    HealthRunResult r = a.run(kAllDetectors);
+    // Each measured detector's raw day reaches the observer: its first volume byte stands in
+    // for the status column of the measures table.
+    std::vector<std::string> firstVolumes;
+    HealthRunResult r = a.run(kAllDetectors, test::factorySnapshot(),
+                              [&](const DetectorOutcome&, const RawDetectorDay* day) {
+                                  firstVolumes.push_back(day ? std::to_string(day->vol[0]) : "");
+                              });
     EXPECT_EQ(r.highList, (std::vector<std::string>{"102, 100% missing", "103, 100% zero/invalid",
                                                     "106, (no occ data)"}));
     EXPECT_EQ(r.suspList, (std::vector<std::string>{"104, HighOcc AbnormVol, Susp",
@@ -74,19 +80,20 @@ TEST(RunHealthTest, AllDetectorsGiveListsCountsAndTheReport) {
                   "MARGINAL DETECTORS THAT NEED FURTHER INVESTIGATION\r\n" +
                   kBlock105 + "\r\n");
 
-    EXPECT_EQ(measuresCsvText(r.outcomes),
+    EXPECT_EQ(measuresCsvText(r.outcomes, firstVolumes),
               "detector,class,MissingCount,ZeroRunCount,LockOnCount,CorrCoef,OccSpikeCount,"
-              "VolSpikeCount,DevIndex,VolOnHighOcc,MaxVol5,OvercountSlots,ValidVolSlots,reason\r\n"
-              "101,Hlth,0,0,0,0,0,0,0,0,50,0,2880,HEALTHY \r\n"
+              "VolSpikeCount,DevIndex,VolOnHighOcc,MaxVol5,OvercountSlots,ValidVolSlots,reason,"
+              "status\r\n"
+              "101,Hlth,0,0,0,0,0,0,0,0,50,0,2880,HEALTHY ,5\r\n"
               "102,High,2880,2399,0,0,0,0,0,0,0,0,0,\"HIGHLY SUSPICIOUS (due to Missing "
-              "Data),Possible Comm Fail/Det Fail/Construction\"\r\n"
+              "Data),Possible Comm Fail/Det Fail/Construction\",255\r\n"
               "103,High,0,2399,0,0,0,0,0,0,0,0,2880,\" HIGHLY SUSPICIOUS (due to consecutive "
-              "zero/invalid volume Data),Possible Comm Fail/Det Fail/Construction\"\r\n"
+              "zero/invalid volume Data),Possible Comm Fail/Det Fail/Construction\",0\r\n"
               "104,Susp,0,0,0,0,0,0,0,60.625,970,2880,2880,\"SUSPICIOUS (due to Abnormal High "
-              "Occ), Possible Controller or Detector Error\r\n\"\r\n"
-              "105,Marg,0,0,0,0,0,0,12,0,24,0,2880,MARGINAL (due to Mid DevIndex) \r\n"
-              "4500,Excluded,,,,,,,,,,,,Detector Excluded From Testing\r\n"
-              "106,High,,,,,,,,,,,,Highly Suspicious (No Occupancy Data)\r\n");
+              "Occ), Possible Controller or Detector Error\r\n\",97\r\n"
+              "105,Marg,0,0,0,0,0,0,12,0,24,0,2880,MARGINAL (due to Mid DevIndex) ,0\r\n"
+              "4500,Excluded,,,,,,,,,,,,Detector Excluded From Testing,\r\n"
+              "106,High,,,,,,,,,,,,Highly Suspicious (No Occupancy Data),\r\n");
 }
 
 TEST(RunHealthTest, SingleDetectorReports) {

@@ -1,22 +1,50 @@
-// sorvane-mkarchive: writes a synthetic but realistic Traffic archive for samples, tests and
-// benchmarks.
+// sorvane-mkarchive: writes a synthetic but realistic Traffic archive, or a run of days, for
+// samples, tests and benchmarks.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <map>
 
 #include "common/error.h"
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
+#include "mkarchive/synthetic_run.h"
+
+namespace {
+
+using namespace sorvane::synth;
+
+void listFaultsOf(const std::vector<SyntheticDetector>& day, const std::string& prefix) {
+    for (const SyntheticDetector& d : day) {
+        if (d.fault != Fault::None)
+            std::cout << prefix << d.number << ',' << faultName(d.fault) << '\n';
+    }
+}
+
+// Writes the run's days into the folder as YYYYMMDD.traffic.
+void writeRun(const RunOptions& run, const std::string& folder, MemberOrder order,
+              bool listFaults) {
+    std::filesystem::create_directories(folder);
+    for (const RunDay& day : planRun(run)) {
+        std::vector<SyntheticDetector> detectors = makeDay(day.options);
+        writeArchive((std::filesystem::path(folder) / (day.date + ".traffic")).string(),
+                     archiveMembers(detectors, order));
+        if (listFaults) listFaultsOf(detectors, day.date + ",");
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    using namespace sorvane::synth;
-    CLI::App app{"sorvane-mkarchive: write a synthetic *.traffic day"};
+    CLI::App app{"sorvane-mkarchive: write a synthetic *.traffic day, or a run of days"};
     DayOptions options;
     std::string output;
     OccEncoding occupancy = OccEncoding::O30;
     MemberOrder order = MemberOrder::Grouped;
     bool listFaults = false;
-    app.add_option("-o,--output", output, "archive to write")->required();
+    RunOptions run;
+    std::optional<int> days;
+    app.add_option("-o,--output", output, "archive to write (with --days: the folder)")->required();
     app.add_option("-n,--detectors", options.detectors, "number of detectors")
         ->capture_default_str()
         ->check(CLI::Range(0, 65536));
@@ -33,7 +61,14 @@ int main(int argc, char** argv) {
     app.add_option("--order", order, "member order: grouped (per detector) or volumes-first")
         ->transform(CLI::CheckedTransformer(std::map<std::string, MemberOrder>{
             {"grouped", MemberOrder::Grouped}, {"volumes-first", MemberOrder::VolumesFirst}}));
-    app.add_flag("--list-faults", listFaults, "print each faulty detector and its fault");
+    app.add_flag("--list-faults", listFaults,
+                 "print each faulty detector and its fault (with --days: date first)");
+    app.add_option("--days", days,
+                   "write a run of N days into the folder, named YYYYMMDD.traffic, in which faults "
+                   "persist, appear, disappear and flap, and the middle day loses its feed for "
+                   "three hours")
+        ->check(CLI::Range(1, 3660));
+    app.add_option("--start", run.start, "YYYYMMDD: the first day of a run")->capture_default_str();
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -44,16 +79,20 @@ int main(int argc, char** argv) {
     }
     options.occupancy = occupancy;
     try {
-        std::vector<SyntheticDetector> day = makeDay(options);
-        writeArchive(output, archiveMembers(day, order));
-        if (listFaults) {
-            for (const SyntheticDetector& d : day) {
-                if (d.fault != Fault::None)
-                    std::cout << d.number << ',' << faultName(d.fault) << '\n';
-            }
+        if (days) {
+            run.day = options;
+            run.days = *days;
+            writeRun(run, output, order, listFaults);
+        } else {
+            std::vector<SyntheticDetector> day = makeDay(options);
+            writeArchive(output, archiveMembers(day, order));
+            if (listFaults) listFaultsOf(day, "");
         }
     } catch (const sorvane::SorvaneError& e) {
         std::cerr << e.description() << '\n';
+        return e.number() == sorvane::kErrInvalidInput ? 2 : 1;
+    } catch (const std::filesystem::filesystem_error& e) {
+        std::cerr << e.what() << '\n';
         return 1;
     }
     return 0;

@@ -5,53 +5,13 @@
 #include <string>
 
 #include "common/error.h"
+#include "mkarchive/random.h"
 
 namespace sorvane::synth {
 
 namespace {
 
 constexpr int kSlots = 2880;
-constexpr double kPi = 3.14159265358979323846;
-
-// A small generator of our own (splitmix64), so the bytes do not depend on the standard
-// library's distributions.
-class Random {
-  public:
-    explicit Random(uint64_t seed) : state_(seed) {}
-
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-    double uniform(double lo, double hi) { return lo + (hi - lo) * uniform(); }
-    int integer(int lo, int hi) {
-        return lo + static_cast<int>(next() % static_cast<uint64_t>(hi - lo + 1));
-    }
-    double normal() {
-        double u1 = std::max(uniform(), 1e-12);
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * uniform());
-    }
-    // Knuth's method for small means, a rounded normal above.
-    int poisson(double mean) {
-        if (mean <= 0.0) return 0;
-        if (mean > 30.0)
-            return std::max(0, static_cast<int>(std::lround(mean + std::sqrt(mean) * normal())));
-        double limit = std::exp(-mean);
-        double product = uniform();
-        int k = 0;
-        while (product > limit) {
-            ++k;
-            product *= uniform();
-        }
-        return k;
-    }
-
-  private:
-    uint64_t state_;
-};
 
 double gauss(double x, double mu, double sigma) {
     double d = (x - mu) / sigma;
@@ -204,6 +164,35 @@ SyntheticDetector encode(int16_t number, Fault fault, bool c30, const std::vecto
     return det;
 }
 
+// Which detectors are faulty: a seeded shuffle, faults dealt round the kinds in turn.
+std::vector<Fault> dealFaults(int n, double faultShare, Random& random) {
+    std::vector<Fault> faults(static_cast<size_t>(n), Fault::None);
+    int faulty = static_cast<int>(std::lround(std::clamp(faultShare, 0.0, 1.0) * n));
+    std::vector<int> order(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        order[static_cast<size_t>(i)] = i;
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(random.integer(0, i))]);
+    for (int f = 0; f < faulty; ++f) {
+        faults[static_cast<size_t>(order[static_cast<size_t>(f)])] =
+            static_cast<Fault>(1 + f % kFaultKinds);
+    }
+    return faults;
+}
+
+// The feed went down: the span's slots are missing at the detectors it reached.
+void applyFeedOutage(const FeedOutageSpan& span, uint64_t seed,
+                     std::vector<SyntheticDetector>& day) {
+    Random random(seed ^ 0x5EEDFEEDull);  // apart from the traffic's numbers
+    for (SyntheticDetector& d : day) {
+        if (random.uniform() >= span.share) continue;
+        for (int i = std::max(0, span.firstSlot); i <= std::min(kSlots - 1, span.lastSlot); ++i) {
+            d.volume[static_cast<size_t>(i)] = 255;
+            putOccupancy(d.occupancy, i, -1);
+        }
+    }
+}
+
 }  // namespace
 
 std::string_view faultName(Fault fault) {
@@ -239,18 +228,11 @@ std::vector<SyntheticDetector> makeDay(const DayOptions& options) {
     }
     Random random(options.seed);
     int n = options.detectors;
-
-    // Which detectors are faulty: a seeded shuffle, faults dealt round the kinds in turn.
-    std::vector<Fault> faults(static_cast<size_t>(n), Fault::None);
-    int faulty = static_cast<int>(std::lround(std::clamp(options.faultShare, 0.0, 1.0) * n));
-    std::vector<int> order(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        order[static_cast<size_t>(i)] = i;
-    for (int i = n - 1; i > 0; --i)
-        std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(random.integer(0, i))]);
-    for (int f = 0; f < faulty; ++f) {
-        faults[static_cast<size_t>(order[static_cast<size_t>(f)])] =
-            static_cast<Fault>(1 + f % kFaultKinds);
+    std::vector<Fault> faults = options.faults;
+    if (faults.empty()) {
+        faults = dealFaults(n, options.faultShare, random);
+    } else if (faults.size() != static_cast<size_t>(n)) {
+        throw SorvaneError(kErrInvalidInput, "One fault per detector is needed");
     }
 
     std::vector<SyntheticDetector> day;
@@ -266,6 +248,7 @@ std::vector<SyntheticDetector> makeDay(const DayOptions& options) {
         day.push_back(
             encode(static_cast<int16_t>(options.firstDetector + i), fault, c30, slots, random));
     }
+    if (options.feedOutage) applyFeedOutage(*options.feedOutage, options.seed, day);
     return day;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,12 +29,22 @@ std::string_view faultName(Fault fault);
 enum class OccEncoding { O30, C30, Mixed };
 enum class MemberOrder { Grouped, VolumesFirst };
 
+// An outage of the whole feed: slots first to last missing (volume 255, occupancy 0xFFFF) at
+// about `share` of the detectors.
+struct FeedOutageSpan {
+    int firstSlot = 0;
+    int lastSlot = 0;
+    double share = 1.0;
+};
+
 struct DayOptions {
     int detectors = 150;
     int firstDetector = 100;
     uint64_t seed = 1;
     double faultShare = 0.15;  // share of detectors with a fault, spread over the kinds
     OccEncoding occupancy = OccEncoding::O30;
+    std::vector<Fault> faults{};  // when not empty: each detector's fault, in place of faultShare
+    std::optional<FeedOutageSpan> feedOutage{};
 };
 
 // One generated detector: its raw member bytes as an archive stores them.

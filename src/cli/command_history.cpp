@@ -1,0 +1,17 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_support.h"
+
+namespace sorvane::cli {
+
+void addHistoryCommand(CLI::App& app, int& exitCode) {
+    auto* history = app.add_subcommand(
+        "history",
+        "The health ledger: every day's health test per detector, and reports across days");
+    history->require_subcommand(1);
+    addHistoryAddCommand(*history, exitCode);
+    addHistoryReportCommand(*history, exitCode);
+    addHistoryDetectorCommand(*history, exitCode);
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,99 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_support.h"
+#include "common/error.h"
+#include "common/numeric.h"
+#include "common/text_file.h"
+#include "history/archive_date.h"
+#include "history/history_report.h"
+#include "history/ledger_store.h"
+#include "history/report_text.h"
+
+namespace sorvane::cli {
+
+namespace {
+
+using namespace history;
+
+struct ReportArgs {
+    std::string db = std::string(kDefaultLedgerFile);
+    DateWindow window;
+    std::optional<std::string> csv;
+    LabelThresholds thresholds;
+};
+
+struct DetectorArgs {
+    std::string det;
+    std::string db = std::string(kDefaultLedgerFile);
+};
+
+void checkDate(const std::string& option, const std::string& date) {
+    if (!date.empty() && !isLedgerDate(date)) {
+        throw CommandFailure{kExitRefused,
+                             option + " needs a date YYYY-MM-DD, not \"" + date + "\""};
+    }
+}
+
+int runReport(const ReportArgs& args) {
+    checkDate("--from", args.window.from);
+    checkDate("--to", args.window.to);
+    if (!args.window.from.empty() && !args.window.to.empty() && args.window.from > args.window.to) {
+        throw CommandFailure{kExitRefused,
+                             "--from " + args.window.from + " lies after --to " + args.window.to};
+    }
+    if (args.csv) {
+        std::vector<OutputOption> outputs{{"--csv", *args.csv}};
+        std::vector<RunInput> inputs{{"the ledger this run reads", args.db}};
+        if (!outputsAllowed(outputs, inputs)) return kExitRefused;
+    }
+    LedgerStore ledger(args.db, LedgerStore::Access::Read);
+    HistoryReport report = readReport(ledger, args.window, args.thresholds);
+    // The table is written even when stdout fails: each failure has its message.
+    bool printed = printOutput(reportText(report));
+    if (args.csv) writeWholeFile(*args.csv, reportCsv(report));
+    return printed ? kExitDone : kExitFailed;
+}
+
+int runDetector(const DetectorArgs& args) {
+    std::optional<int16_t> det = toInt16(args.det);
+    if (!det) throw CommandFailure{kExitRefused, "Detector no. is not valid"};
+    LedgerStore ledger(args.db, LedgerStore::Access::Read);
+    std::vector<DetectorDayRecord> records = ledger.detectorDays(*det);
+    if (records.empty()) {
+        throw CommandFailure{kExitRefused,
+                             "The ledger holds no record of detector " + std::to_string(*det)};
+    }
+    return printOutput(detectorDaysText(records)) ? kExitDone : kExitFailed;
+}
+
+}  // namespace
+
+void addHistoryReportCommand(CLI::App& history, int& exitCode) {
+    auto* cmd = history.add_subcommand(
+        "report",
+        "Label every detector over the ledger's days: chronic, flapping, new, recovered, healthy");
+    auto args = std::make_shared<ReportArgs>();
+    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--from", args->window.from, "first date YYYY-MM-DD (default: the first day)");
+    cmd->add_option("--to", args->window.to, "last date YYYY-MM-DD (default: the last day)");
+    cmd->add_option("--csv", args->csv, "also write one row per detector to this CSV file");
+    cmd->add_option("--chronic-days", args->thresholds.chronicDays,
+                    "bad days in a row that make a detector chronic")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    cmd->add_option("--flap-switches", args->thresholds.flapSwitches,
+                    "changes between good and bad that make a detector flapping")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runReport(*args); }); });
+}
+
+void addHistoryDetectorCommand(CLI::App& history, int& exitCode) {
+    auto* cmd = history.add_subcommand("detector", "Every recorded day of one detector");
+    auto args = std::make_shared<DetectorArgs>();
+    cmd->add_option("DET", args->det, "detector number")->required();
+    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runDetector(*args); }); });
+}
+
+}  // namespace sorvane::cli

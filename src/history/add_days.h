@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "health/health_classify.h"
+#include "health/health_parameters.h"
+#include "history/feed_outage.h"
+
+namespace sorvane::history {
+
+class LedgerStore;
+
+// An archive to add and the date it is recorded under (YYYY-MM-DD).
+struct DayToAdd {
+    std::string archive;
+    std::string date;
+};
+
+struct AddOptions {
+    HealthParameterTexts parameters = factoryParameterTexts();
+    double outageShare = kDefaultOutageShare;
+    // Threads for the whole run (0: one per core). Days run in parallel, at most `jobs` at
+    // once, each on one thread with its own reader. Any workers inside a day must come out of
+    // this same budget, so that days and detectors never ask for more threads than cores.
+    int jobs = 0;
+};
+
+enum class AddOutcome { Added, Refused, Cancelled };
+
+// What a day's health test found, for a line of progress.
+struct DayCounts {
+    int detectors = 0;  // the archive's detCount
+    // Detectors recorded per class, indexed by modBaddet::HealthClass.
+    std::array<int, 5> perClass{};
+    int feedOutages = 0;
+
+    int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
+};
+
+struct DayAddResult {
+    DayToAdd day;
+    AddOutcome outcome = AddOutcome::Cancelled;
+    std::string message;  // why a day was refused: "Error No: <n>, <description>."
+    DayCounts counts;
+    std::string logText;  // the health test's log lines of this day
+};
+
+// Called once a day is done (added, refused or cancelled), from the thread that did it, one
+// call at a time; `done` of `total` days are done. It must not throw.
+using AddProgress = std::function<void(const DayAddResult& day, int done, int total)>;
+
+// The number of cores, at least 1.
+int defaultJobs();
+
+// Tests each archive and writes its day into the ledger in one transaction, replacing a day
+// that is there. An archive that cannot be read is refused with its loading message and the
+// other days go on. Days not yet begun when `cancel` turns true are cancelled. Results come in
+// the order of `days`. Throws HealthParameterError, before any day, for a parameter text that
+// cannot be used.
+std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
+                                  const AddOptions& options, const AddProgress& progress = {},
+                                  const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace sorvane::history

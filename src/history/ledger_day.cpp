@@ -1,0 +1,111 @@
+#include "history/ledger_day.h"
+
+#include <ctime>
+#include <filesystem>
+#include <utility>
+
+#include "archive/unzip.h"
+#include "common/log.h"
+#include "health/health_run.h"
+#include "health/parameter_sources.h"
+#include "history/daily_status.h"
+#include "history/feed_outage.h"
+
+namespace sorvane::history {
+
+namespace {
+
+using modBaddet::DecisionStep;
+using modBaddet::DetectorOutcome;
+using modBaddet::RawDetectorDay;
+
+std::string utcNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+// Collects the detectors of a run as the health test visits them.
+class DayCollector {
+  public:
+    explicit DayCollector(DayRecord& day) : day_(day) {}
+
+    void visit(const DetectorOutcome& outcome, const RawDetectorDay* raw) {
+        size_t key = static_cast<size_t>(outcome.det + 32768);
+        if (seen_[key]) return;  // listed again further on: the first visit counts
+        seen_[key] = true;
+        DetectorDayRecord row;
+        row.date = day_.date;
+        row.det = outcome.det;
+        row.healthClass = outcome.healthClass;
+        row.step = outcome.step;
+        row.reason = outcome.reason;
+        row.listLine = outcome.listLine;
+        row.measures = outcome.measures;
+        SlotMask missing;
+        if (raw) {
+            row.status = dailyStatus(raw->vol, raw->occ);
+            missing = missingSlots_.add(raw->vol);
+            if (outcome.step == DecisionStep::ZeroRun)
+                zeroRunDays_.emplace_back(day_.rows.size(), raw->vol);
+        }
+        missingOf_.push_back(missing);
+        day_.rows.push_back(std::move(row));
+    }
+
+    // Once every detector is in: the feed outages and who owes each verdict.
+    void attribute(const DayJudging& judging) {
+        DayOutages outages = missingSlots_.outages(judging.outageShare);
+        day_.outages = outages.outages;
+        size_t nextZeroRun = 0;
+        for (size_t i = 0; i < day_.rows.size(); ++i) {
+            DetectorDayRecord& row = day_.rows[i];
+            int zeroRunOutside = 0;
+            if (row.measures) {
+                row.outageMissing = static_cast<int>((missingOf_[i] & outages.slots).count());
+                if (nextZeroRun < zeroRunDays_.size() && zeroRunDays_[nextZeroRun].first == i) {
+                    zeroRunOutside =
+                        zeroRunCountSkipping(zeroRunDays_[nextZeroRun].second, outages.slots,
+                                             judging.snapshot.zeroRunSlots);
+                    ++nextZeroRun;
+                }
+            }
+            row.attribution = attributionOf(row, judging.snapshot, zeroRunOutside);
+        }
+    }
+
+  private:
+    DayRecord& day_;
+    std::vector<bool> seen_ = std::vector<bool>(65536, false);
+    MissingSlots missingSlots_;
+    std::vector<SlotMask> missingOf_;  // per row; empty for unmeasured detectors
+    // The volumes of the rows decided by a zero run, which the attribution counts again.
+    std::vector<std::pair<size_t, VolumeBytes>> zeroRunDays_;
+};
+
+}  // namespace
+
+DayRecord recordDay(const std::string& archive, const std::string& date, const DayJudging& judging,
+                    Log& log) {
+    Unzip reader(log);
+    reader.ZipFileName(archive);
+    reader.zipList();
+    DayRecord day;
+    day.date = date;
+    day.archive = std::filesystem::absolute(archive).lexically_normal().string();
+    day.detectors = reader.detCount();
+    day.parameters = parameterSummary(judging.parameters);
+    day.testedAt = utcNow();
+    DayCollector collector(day);
+    modBaddet::RunHealthTest(reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
+                             [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
+                                 collector.visit(outcome, raw);
+                             });
+    collector.attribute(judging);
+    return day;
+}
+
+}  // namespace sorvane::history

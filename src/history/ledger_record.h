@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "health/health_classify.h"
+#include "history/daily_status.h"
+
+namespace sorvane::history {
+
+// To whom a detector-day's verdict is owed: the detector itself, or an outage of the whole
+// feed that took its data. None for marginal, healthy and excluded detector-days.
+enum class Attribution { None, Detector, FeedOutage };
+
+// The stored name: "", "detector" or "feed_outage".
+std::string_view attributionName(Attribution attribution);
+
+// A run of consecutive slots that most of a day's tested detectors miss.
+struct FeedOutage {
+    int firstSlot = 0;
+    int lastSlot = 0;
+    double share = 0.0;  // the lowest share of missing detectors among its slots
+};
+
+// One detector's day in the ledger (a row of detector_days).
+struct DetectorDayRecord {
+    std::string date;  // YYYY-MM-DD
+    int16_t det = 0;
+    modBaddet::HealthClass healthClass = modBaddet::HealthClass::Hlth;
+    modBaddet::DecisionStep step = modBaddet::DecisionStep::Healthy;
+    std::string reason;    // as the report has it
+    std::string listLine;  // as the lists have it; empty where they show none
+    // Absent for unreadable and excluded detectors.
+    std::optional<modBaddet::HealthMeasures> measures;
+    std::optional<int> outageMissing;  // missing slots that were feed-outage slots
+    std::optional<DailyStatus> status;
+    Attribution attribution = Attribution::None;
+};
+
+// One day of the ledger: a row of days, its detectors and its feed outages.
+struct DayRecord {
+    std::string date;  // YYYY-MM-DD
+    std::string archive;
+    int detectors = 0;       // the archive's detCount
+    std::string parameters;  // "Key=Value;..." in the settings file's key order
+    std::string testedAt;    // UTC, YYYY-MM-DDThh:mm:ssZ
+    std::vector<DetectorDayRecord> rows;
+    std::vector<FeedOutage> outages;
+};
+
+}  // namespace sorvane::history

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/ledger_record.h"
+#include "history/sqlite_db.h"
+
+namespace sorvane::history {
+
+constexpr std::string_view kDefaultLedgerFile = "sorvane-history.sqlite";
+
+// Dates from `from` to `to`, both included (YYYY-MM-DD); an empty end is open.
+struct DateWindow {
+    std::string from;
+    std::string to;
+};
+
+// A detector-day as the reports across days read it: no texts, no measures.
+struct LedgerCell {
+    std::string date;
+    int16_t det = 0;
+    modBaddet::HealthClass healthClass = modBaddet::HealthClass::Hlth;
+    modBaddet::DecisionStep step = modBaddet::DecisionStep::Healthy;
+    Attribution attribution = Attribution::None;
+    std::optional<DailyStatus> status;
+};
+
+struct DatedOutage {
+    std::string date;
+    FeedOutage outage;
+};
+
+// The health ledger: an SQLite database of tested days (tables days, detector_days and
+// feed_outages). Failures throw SorvaneError (kErrLedger) naming the file; a file that is not
+// an SQLite database or holds no ledger is refused before anything is written to it. One
+// connection: use it from one thread at a time, but for writeDay, which threads may share (a
+// window reads through a LedgerStore of its own while days are added).
+class LedgerStore {
+  public:
+    enum class Access {
+        Add,  // creates the file and the tables when there are none; WAL, waits out other writers
+        // An existing ledger, only read. (Opened for writing where it may be, so that closing it
+        // tidies SQLite's -wal and -shm files away instead of leaving them beside the file.)
+        Read,
+    };
+
+    LedgerStore(const std::string& path, Access access);
+    ~LedgerStore();
+    LedgerStore(const LedgerStore&) = delete;
+    LedgerStore& operator=(const LedgerStore&) = delete;
+
+    // Replaces the day whole (its detectors and outages) in one transaction. Threads may call it
+    // at once; their days are written one after the other.
+    void writeDay(const DayRecord& day);
+
+    std::vector<std::string> dates(const DateWindow& window);
+    // In date order, detectors ascending within a date; a detector's measures and texts come
+    // from detectorDays.
+    std::vector<LedgerCell> cells(const DateWindow& window);
+    std::vector<DatedOutage> outages(const DateWindow& window);
+    // Every record of one detector, in date order, measures and texts included.
+    std::vector<DetectorDayRecord> detectorDays(int16_t det);
+
+  private:
+    void open(const std::string& path, sql::Database::Mode mode);
+    void createTablesIfEmpty();
+    void checkTables();
+    void switchToWal();
+
+    std::unique_ptr<sql::Database> db_;
+    std::mutex writing_;
+};
+
+}  // namespace sorvane::history

@@ -1,0 +1,79 @@
+#include "history/report_text.h"
+
+#include <array>
+
+#include "common/format.h"
+
+namespace sorvane::history {
+
+namespace {
+
+constexpr int kSecondsPerSlot = 30;
+
+std::string orDash(const std::string& date) {
+    return date.empty() ? "-" : date;
+}
+
+std::string repairLine(const DetectorSummary& s) {
+    return std::to_string(s.det) + ", " + std::string(detectorLabelName(s.label)) + ", " +
+           std::to_string(s.streak) + ", " + std::to_string(s.badDays) + "/" +
+           std::to_string(s.days) + ", " + std::string(modBaddet::decisionStepName(s.lastStep));
+}
+
+std::string outageLine(const DatedOutage& o) {
+    return o.date + " " + formatTimeOfDay(o.outage.firstSlot * kSecondsPerSlot) + "-" +
+           formatTimeOfDay(o.outage.lastSlot * kSecondsPerSlot) + " (" +
+           formatNumber(o.outage.share * 100.0, NumberPattern::OneDecimal) + " %)";
+}
+
+}  // namespace
+
+std::string reportText(const HistoryReport& report) {
+    std::array<int, kDetectorLabelCount> perLabel{};
+    for (const DetectorSummary& s : report.detectors)
+        ++perLabel[static_cast<size_t>(s.label)];
+    std::string out =
+        "Window: " + orDash(report.window.from) + " to " + orDash(report.window.to) + "\n";
+    out += "Days: " + std::to_string(report.dates.size()) + "\n";
+    out += "Detectors: " + std::to_string(report.detectors.size()) + "\n";
+    for (int i = 0; i < kDetectorLabelCount; ++i) {
+        out += std::string(detectorLabelName(static_cast<DetectorLabel>(i))) + ": " +
+               std::to_string(perLabel[static_cast<size_t>(i)]) + "\n";
+    }
+    out += "Repair list:\n";
+    for (const DetectorSummary& s : report.repairList)
+        out += repairLine(s) + "\n";
+    out += "Feed outages:\n";
+    for (const DatedOutage& o : report.outages)
+        out += outageLine(o) + "\n";
+    return out;
+}
+
+std::string reportCsv(const HistoryReport& report) {
+    std::string out =
+        "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
+        "last_step,label\r\n";
+    for (const DetectorSummary& s : report.detectors) {
+        out += std::to_string(s.det) + "," + std::to_string(s.days) + "," +
+               std::to_string(s.badDays) + "," +
+               formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
+               std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
+               std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
+               std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
+               std::string(detectorLabelName(s.label)) + "\r\n";
+    }
+    return out;
+}
+
+std::string detectorDaysText(const std::vector<DetectorDayRecord>& records) {
+    std::string out;
+    for (const DetectorDayRecord& r : records) {
+        out += r.date + ", " + std::string(modBaddet::healthClassLabel(r.healthClass)) + ", " +
+               std::string(modBaddet::decisionStepName(r.step)) + ", " +
+               std::string(attributionName(r.attribution)) + ", " +
+               std::string(r.status ? dailyStatusName(*r.status) : "") + ", " + r.listLine + "\n";
+    }
+    return out;
+}
+
+}  // namespace sorvane::history

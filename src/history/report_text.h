@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "history/history_report.h"
+
+namespace sorvane::history {
+
+// The report as sorvane-cli prints it: the window, the number of days and detectors, a count
+// per label, the repair list (det, label, streak, bad_days/days, last_step) and the window's
+// feed outages (date, first and last slot's time, share). "\n" line ends.
+std::string reportText(const HistoryReport& report);
+
+// One row per detector in ascending order under the header
+// det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,last_step,label
+// CR LF line ends.
+std::string reportCsv(const HistoryReport& report);
+
+// One line per recorded date: date, class, step, attribution, status, list line. "\n" line ends.
+std::string detectorDaysText(const std::vector<DetectorDayRecord>& records);
+
+}  // namespace sorvane::history

@@ -1,0 +1,244 @@
+// sorvane-cli history as a user runs it: arguments in; stdout, stderr, the ledger and status out.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "common/error.h"
+#include "history/history_report.h"
+#include "history/ledger_store.h"
+#include "history/report_text.h"
+#include "mkarchive/synthetic_run.h"
+#include "support/test_support.h"
+
+namespace sorvane::history {
+namespace {
+
+// Writes a run of generated days into the folder as YYYYMMDD.traffic; returns their paths.
+std::vector<std::string> writeDays(const test::TempDir& dir, int days, int detectors,
+                                   const std::string& start = "20240301") {
+    synth::RunOptions run;
+    run.day.detectors = detectors;
+    run.day.faultShare = 0.3;
+    run.days = days;
+    run.start = start;
+    std::vector<std::string> paths;
+    for (const synth::RunDay& day : synth::planRun(run)) {
+        paths.push_back(test::makeArchive(
+            dir, day.date + ".traffic",
+            synth::archiveMembers(synth::makeDay(day.options), synth::MemberOrder::Grouped)));
+    }
+    return paths;
+}
+
+// One plain day of `detectors` detectors (each a little different), copied under the dates
+// from 2024-03-01 on: quick to write, and every day has all of them.
+std::vector<std::string> copyDay(const test::TempDir& dir, int days, int detectors) {
+    std::vector<synth::ArchiveMember> members;
+    for (int det = 1; det <= detectors; ++det) {
+        members.push_back({std::to_string(det) + ".v30", test::volumeBytes(det % 7)});
+        members.push_back({std::to_string(det) + ".o30", test::occupancyBytes(det % 90)});
+    }
+    std::string day = test::makeArchive(dir, "day.traffic", members);
+    std::vector<std::string> paths;
+    for (int d = 1; d <= days; ++d) {
+        paths.push_back(
+            dir.file("202403" + std::string(d < 10 ? "0" : "") + std::to_string(d) + ".traffic"));
+        std::filesystem::copy_file(day, paths.back());
+    }
+    return paths;
+}
+
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string w; in >> w;)
+        out.push_back(w);
+    return out;
+}
+
+// Runs "sorvane-cli history ARGS" in the folder.
+test::CommandResult history(const test::TempDir& dir, const std::string& args) {
+    std::vector<std::string> argv{SORVANE_CLI, "history"};
+    for (const std::string& w : words(args))
+        argv.push_back(w);
+    return test::runCommand(argv, dir.path());
+}
+
+// Starts "sorvane-cli history ARGS" in the folder without waiting; its output is dropped.
+pid_t startHistory(const test::TempDir& dir, const std::string& args) {
+    std::vector<std::string> argv{SORVANE_CLI, "history"};
+    for (const std::string& w : words(args))
+        argv.push_back(w);
+    std::vector<char*> raw;
+    for (std::string& a : argv)
+        raw.push_back(a.data());
+    raw.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
+    pid_t pid = -1;
+    posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int exitCodeOf(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Every day the ledger holds has all its detectors (the generated days list each once).
+void expectWholeDays(const std::string& db, size_t detectors, size_t expectedDays) {
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    std::vector<std::string> dates = ledger.dates({});
+    EXPECT_EQ(dates.size(), expectedDays);
+    std::vector<LedgerCell> cells = ledger.cells({});
+    EXPECT_EQ(cells.size(), dates.size() * detectors);
+    for (const std::string& date : dates)
+        EXPECT_EQ(ledger.cells({date, date}).size(), detectors) << date;
+}
+
+TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
+    test::TempDir dir;
+    writeDays(dir, 5, 120);
+    test::CommandResult r =
+        history(dir,
+                "add 20240301.traffic 20240302.traffic 20240303.traffic 20240304.traffic "
+                "20240305.traffic --jobs 2");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("2024-03-01: 120 detectors, ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("2024-03-03: 120 detectors, "), std::string::npos);
+    EXPECT_NE(r.out.find(", 1 feed outage\n2024-03-04"), std::string::npos) << r.out;
+
+    r = history(dir, "report --from 2024-03-02 --csv report.csv --chronic-days 3");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    LedgerStore ledger(dir.file(std::string(kDefaultLedgerFile)), LedgerStore::Access::Read);
+    HistoryReport report = readReport(ledger, {"2024-03-02", ""}, {3, 3});
+    EXPECT_EQ(r.out, reportText(report));
+    EXPECT_NE(r.out.find("Window: 2024-03-02 to 2024-03-05\nDays: 4\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Feed outages:\n2024-03-03 10:00:00-12:59:30 ("), std::string::npos);
+    EXPECT_EQ(test::readFile(dir.file("report.csv")), reportCsv(report));
+    ASSERT_FALSE(report.repairList.empty());
+
+    int16_t det = report.repairList.front().det;
+    r = history(dir, "detector " + std::to_string(det));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, detectorDaysText(ledger.detectorDays(det)));
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+}
+
+TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
+    test::TempDir dir;
+    std::vector<std::string> days = writeDays(dir, 2, 12);
+    ASSERT_EQ(history(dir, "add 20240301.traffic --db ledger.sqlite").exitCode, 0);
+    test::writeFile(dir.file("notes.txt"), "not a database");
+    test::writeFile(dir.file("broken.traffic"), "not a zip");
+    std::filesystem::copy_file(days[0], dir.file("march.traffic"));
+    std::filesystem::copy_file(days[0], dir.file("20240301-copy.traffic"));
+    const std::string ledgerBytes = test::readFile(dir.file("ledger.sqlite"));
+    struct Case {
+        const char* args;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"report --db missing.sqlite", 1, "The ledger missing.sqlite does not exist"},
+        {"detector 101 --db missing.sqlite", 1, "does not exist"},
+        {"report --db notes.txt", 1, "The file notes.txt is not an SQLite database"},
+        {"add 20240302.traffic --db notes.txt", 1, "is not an SQLite database"},
+        {"report --db ledger.sqlite --from 2024-03-10 --to 2024-03-01", 2,
+         "--from 2024-03-10 lies after --to 2024-03-01"},
+        {"report --db ledger.sqlite --to 2024-02-30", 2, "--to needs a date YYYY-MM-DD"},
+        {"report --db ledger.sqlite --chronic-days 0", 2, "--chronic-days"},
+        {"detector 9999 --db ledger.sqlite", 2, "The ledger holds no record of detector 9999"},
+        {"detector abc --db ledger.sqlite", 2, "Detector no. is not valid"},
+        {"add march.traffic --db ledger.sqlite", 2,
+         "The file name of march.traffic does not begin with a date YYYYMMDD"},
+        {"add 20240301.traffic 20240301-copy.traffic --db ledger.sqlite", 2,
+         "20240301.traffic and 20240301-copy.traffic are both dated 2024-03-01"},
+        {"add 20240301.traffic 20240302.traffic --date 2024-03-05 --db ledger.sqlite", 2,
+         "--date goes with one archive only"},
+        {"add march.traffic --date 2024-13-01 --db ledger.sqlite", 2, "--date needs a date"},
+        {"add 20240302.traffic --outage-share 0 --db ledger.sqlite", 2, "--outage-share"},
+        {"add 20240302.traffic --set MargTh=x --db ledger.sqlite", 2, "Parameter MargTh = \"x\""},
+        {"add 20240302.traffic --settings none.ini --db ledger.sqlite", 1, "none.ini"},
+        {"add 20240302.traffic --jobs 0 --db ledger.sqlite", 2, "--jobs"},
+        {"report --db ledger.sqlite --csv ./ledger.sqlite", 2, "it cannot be an output"},
+        {"add 20240302.traffic --db 20240302.traffic", 2, "it cannot be an output"},
+    };
+    for (const Case& c : cases) {
+        test::CommandResult r = history(dir, c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_EQ(test::readFile(dir.file("ledger.sqlite")), ledgerBytes) << c.args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing.sqlite")));
+    EXPECT_EQ(test::readFile(dir.file("notes.txt")), "not a database");
+
+    // An archive that cannot be read is named with its loading message; the others go in.
+    test::CommandResult r =
+        history(dir, "add broken.traffic 20240302.traffic --date 2024-04-01 --db ledger.sqlite");
+    EXPECT_EQ(r.exitCode, 2);  // --date names one archive only
+    r = history(dir, "add 20240302.traffic --db ledger.sqlite");
+    EXPECT_EQ(r.exitCode, 0);
+    test::writeFile(dir.file("20240303.traffic"), "not a zip");
+    r = history(dir, "add 20240303.traffic 20240302.traffic --db ledger.sqlite");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.rfind("20240303.traffic: Error No: 19, ", 0), 0u) << r.err;
+    EXPECT_NE(r.out.find("2024-03-02: 12 detectors"), std::string::npos);
+    expectWholeDays(dir.file("ledger.sqlite"), 12, 2);
+}
+
+TEST(HistoryCommand, AKilledRunLeavesOnlyWholeDays) {
+    test::TempDir dir;
+    std::vector<std::string> days = copyDay(dir, 8, 1500);
+    std::string args = "add --jobs 1";
+    for (const std::string& d : days)
+        args += " " + d;
+    pid_t pid = startHistory(dir, args);
+    std::string db = dir.file(std::string(kDefaultLedgerFile));
+    // Kill it once the first day is in, while it works on the next.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (std::chrono::steady_clock::now() < deadline) {
+        try {
+            if (!LedgerStore(db, LedgerStore::Access::Read).dates({}).empty()) break;
+        } catch (const SorvaneError&) {  // not there yet
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::kill(pid, SIGKILL);
+    EXPECT_EQ(exitCodeOf(pid), -1);
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    size_t added = ledger.dates({}).size();
+    EXPECT_GE(added, 1u);
+    EXPECT_LT(added, days.size()) << "the run ended before it was killed";
+    expectWholeDays(db, 1500, added);
+}
+
+TEST(HistoryCommand, TwoRunsAtOnceLoseNothing) {
+    test::TempDir dir;
+    std::vector<std::string> days = copyDay(dir, 6, 200);
+    // Both start on a ledger that does not exist yet, and both add the fourth day.
+    pid_t first = startHistory(
+        dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " + days[3] + " --jobs 1");
+    pid_t second =
+        startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1");
+    EXPECT_EQ(exitCodeOf(first), 0);
+    EXPECT_EQ(exitCodeOf(second), 0);
+    expectWholeDays(dir.file(std::string(kDefaultLedgerFile)), 200, 6);
+}
+
+}  // namespace
+}  // namespace sorvane::history

@@ -1,0 +1,204 @@
+// The ledger engine: days tested and recorded, replaced whole, refused; files refused untouched.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/error.h"
+#include "health/health_days.h"
+#include "history/add_days.h"
+#include "history/ledger_store.h"
+#include "history/sqlite_db.h"
+
+namespace sorvane::history {
+namespace {
+
+using modBaddet::DetectorOutcome;
+using test::kHealthyDay;
+using test::RawDay;
+
+// A day's rows of the ledger's three tables as text, tested_at and the archive left out.
+std::string dump(const std::string& path, const std::string& date) {
+    sql::Database db(path, sql::Database::Mode::ReadOnly);
+    std::string out;
+    for (const char* query : {"SELECT date, detectors, parameters FROM days WHERE date = ?1",
+                              "SELECT * FROM detector_days WHERE date = ?1 ORDER BY det",
+                              "SELECT * FROM feed_outages WHERE date = ?1 ORDER BY first_slot"}) {
+        sql::Statement s(db, query);
+        s.bind(1, std::string_view(date));
+        while (s.step()) {
+            for (int c = 0; c < s.columns(); ++c)
+                out += (s.isNull(c) ? "NULL" : s.text(c)) + "|";
+            out += "\n";
+        }
+    }
+    return out;
+}
+
+// Eleven tested detectors; all but 111 lose slots 100 to 109 (10 of 11: a feed outage at the
+// default share). 101 misses 566 slots of its own as well: 576 in all, 20 %.
+std::vector<synth::ArchiveMember> outageDay() {
+    std::vector<std::pair<int, RawDay>> days;
+    for (int det = 101; det <= 111; ++det) {
+        RawDay day = kHealthyDay;
+        if (det != 111) day.volumes(100, 109, 255);
+        if (det == 101) day.volumes(1000, 1565, 255);
+        days.emplace_back(det, day);
+    }
+    return test::membersOf(days);
+}
+
+class Ledger : public ::testing::Test {
+  protected:
+    std::vector<DayAddResult> add(const std::vector<DayToAdd>& days, AddOptions options = {}) {
+        LedgerStore ledger(db, LedgerStore::Access::Add);
+        return addDays(ledger, days, options);
+    }
+
+    test::TempDir dir;
+    std::string db = dir.file("ledger.sqlite");
+};
+
+TEST_F(Ledger, ARowIsWhatTheHealthTestReportsThatDay) {
+    // 101 is listed twice (its members apart, the second pair named 0101); 107 lacks its
+    // occupancy member.
+    std::vector<synth::ArchiveMember> members = test::membersOf({{101, kHealthyDay},
+                                                                 {102, RawDay(255, 0)},
+                                                                 {103, RawDay(0, 0)},
+                                                                 {105, test::marginalDay()},
+                                                                 {4500, kHealthyDay},
+                                                                 {101, RawDay(0, 0)},
+                                                                 {107, kHealthyDay}},
+                                                                true);
+    members[10].name = "0" + members[10].name;
+    members[11].name = "0" + members[11].name;
+    test::HealthArchive day(members);
+    std::vector<DayAddResult> results = add({{day.path, "2024-03-15"}});
+    ASSERT_EQ(results[0].outcome, AddOutcome::Added) << results[0].message;
+    EXPECT_EQ(results[0].counts.detectors, 7);
+    EXPECT_EQ(results[0].logText, "Det 107 does not exist\r\n");
+
+    modBaddet::HealthRunResult health = day.run(modBaddet::kAllDetectors);
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    EXPECT_EQ(ledger.cells({}).size(), 6u);  // 101 once
+    for (const DetectorOutcome& o : health.outcomes) {
+        std::vector<DetectorDayRecord> rows = ledger.detectorDays(o.det);
+        ASSERT_EQ(rows.size(), 1u) << o.det;
+        const DetectorDayRecord& r = rows[0];
+        EXPECT_EQ(r.date, "2024-03-15");
+        EXPECT_EQ(r.healthClass, o.healthClass) << o.det;
+        EXPECT_EQ(r.step, o.step) << o.det;
+        EXPECT_EQ(r.reason, o.reason) << o.det;
+        EXPECT_EQ(r.listLine, o.listLine) << o.det;
+        EXPECT_EQ(r.measures, o.measures) << o.det;
+        EXPECT_EQ(r.status.has_value(), o.measures.has_value()) << o.det;
+        EXPECT_EQ(r.outageMissing.has_value(), o.measures.has_value()) << o.det;
+    }
+    EXPECT_EQ(attributionName(ledger.detectorDays(107)[0].attribution), "detector");
+    EXPECT_EQ(attributionName(ledger.detectorDays(4500)[0].attribution), "");
+    EXPECT_EQ(dailyStatusName(*ledger.detectorDays(103)[0].status), "Card Off");
+}
+
+TEST_F(Ledger, ReaddingADayReplacesItWhole) {
+    std::string first = test::makeArchive(dir, "first.traffic", outageDay());
+    std::string second =
+        test::makeArchive(dir, "second.traffic", test::membersOf({{101, test::marginalDay()}}));
+    add({{first, "2024-03-15"}, {first, "2024-03-16"}});
+    std::string before = dump(db, "2024-03-15");
+    EXPECT_NE(before.find("2024-03-15|100|109|0.909"), std::string::npos) << before;
+    EXPECT_NE(before.find("2024-03-15|101|High|missing|"), std::string::npos);
+    EXPECT_NE(before.find("|576|"), std::string::npos);
+    EXPECT_NE(before.find("|10|feed_outage|Constant|"), std::string::npos) << before;
+    std::string otherDay = dump(db, "2024-03-16");
+
+    AddOptions options;
+    options.parameters[kMargTh] = "13";
+    add({{second, "2024-03-15"}}, options);
+    EXPECT_EQ(dump(db, "2024-03-16"), otherDay);
+    std::string after = dump(db, "2024-03-15");
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    EXPECT_EQ(ledger.outages({"2024-03-15", "2024-03-15"}).size(), 0u);
+    std::vector<LedgerCell> cells = ledger.cells({"2024-03-15", "2024-03-15"});
+    ASSERT_EQ(cells.size(), 1u);
+    EXPECT_EQ(cells[0].healthClass, modBaddet::HealthClass::Hlth);  // MargTh 13
+    EXPECT_NE(after.find("2024-03-15|1|OccSpikeTh=40;OccSpikeCountTh=30;VolSpikeTh=15;"
+                         "VolSpikeCountTh=25;SuspTh=15;MargTh=13;MissingPercent=20;"
+                         "ConsecZeroVolMin=4;LockOnMin=7;CorCoeffTh=0.9985;DetNoFrom=4500;"
+                         "DetNoTo=4940|"),
+              std::string::npos)
+        << after;
+}
+
+TEST_F(Ledger, SameContentForAnyNumberOfJobsAndRefusedDaysApart) {
+    std::string good = test::makeArchive(dir, "good.traffic", outageDay());
+    std::string broken = dir.file("broken.traffic");
+    test::writeFile(broken, "not a zip");
+    std::vector<DayToAdd> days{
+        {good, "2024-03-01"}, {broken, "2024-03-02"}, {good, "2024-03-03"}, {good, "2024-03-04"}};
+    AddOptions one;
+    one.jobs = 1;
+    std::vector<DayAddResult> results = add(days, one);
+    std::string serial = dump(db, "2024-03-01") + dump(db, "2024-03-03");
+    std::filesystem::remove(db);
+    AddOptions three;
+    three.jobs = 3;
+    results = add(days, three);
+    EXPECT_EQ(dump(db, "2024-03-01") + dump(db, "2024-03-03"), serial);
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_EQ(results[1].outcome, AddOutcome::Refused);
+    EXPECT_EQ(results[1].day.date, "2024-03-02");
+    EXPECT_EQ(results[1].message.rfind("Error No: 19, ", 0), 0u) << results[1].message;
+    for (size_t i : {0, 2, 3})
+        EXPECT_EQ(results[i].outcome, AddOutcome::Added);
+
+    std::atomic<bool> cancel{true};
+    LedgerStore ledger(db, LedgerStore::Access::Add);
+    EXPECT_EQ(addDays(ledger, {{good, "2024-04-01"}}, one, {}, &cancel)[0].outcome,
+              AddOutcome::Cancelled);
+}
+
+TEST_F(Ledger, FilesThatHoldNoLedgerAreRefusedUntouched) {
+    std::string text = dir.file("notes.txt");
+    test::writeFile(text, "Detectors to visit: 101, 102\n");
+    std::string other = dir.file("other.sqlite");
+    {
+        sql::Database o(other, sql::Database::Mode::ReadWriteCreate);
+        o.exec("CREATE TABLE days(day TEXT)");
+    }
+    std::string newer = dir.file("newer.sqlite");
+    { LedgerStore created(newer, LedgerStore::Access::Add); }
+    {
+        sql::Database n(newer, sql::Database::Mode::ReadWrite);
+        n.exec("PRAGMA user_version = 2");
+    }
+    struct Case {
+        std::string path;
+        LedgerStore::Access access;
+        const char* message;
+    };
+    const Case cases[] = {
+        {dir.file("missing.sqlite"), LedgerStore::Access::Read, "does not exist"},
+        {text, LedgerStore::Access::Read, "is not an SQLite database"},
+        {text, LedgerStore::Access::Add, "is not an SQLite database"},
+        {other, LedgerStore::Access::Read, "holds no Sorvane health ledger (no column date"},
+        {other, LedgerStore::Access::Add, "holds no Sorvane health ledger"},
+        {newer, LedgerStore::Access::Add, "was written by a newer Sorvane"},
+    };
+    for (const Case& c : cases) {
+        bool existed = std::filesystem::exists(c.path);
+        std::string bytes = existed ? test::readFile(c.path) : "";
+        try {
+            LedgerStore ledger(c.path, c.access);
+            ADD_FAILURE() << c.path << " was taken for a ledger";
+        } catch (const SorvaneError& e) {
+            EXPECT_NE(e.description().find(c.message), std::string::npos) << e.description();
+            EXPECT_EQ(e.number(), kErrLedger);
+        }
+        EXPECT_EQ(std::filesystem::exists(c.path), existed) << c.path;
+        if (existed) {
+            EXPECT_EQ(test::readFile(c.path), bytes) << c.path;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sorvane::history
