@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
 #include "common/error.h"
@@ -33,11 +34,37 @@ bool printOutput(std::string_view text) {
     return true;
 }
 
+namespace {
+
+// Whether two names reach one file: the same file when both exist, else the same place.
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    auto placeOf = [&error](const std::string& name) {
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error);
+    };
+    std::filesystem::path placeA = placeOf(a);
+    if (error) return false;
+    std::filesystem::path placeB = placeOf(b);
+    return !error && placeA == placeB;
+}
+
+}  // namespace
+
 bool outputsAllowed(const std::vector<OutputOption>& outputs, const std::vector<RunInput>& inputs) {
-    for (const OutputOption& output : outputs) {
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const OutputOption& output = outputs[i];
         if (output.path.empty()) {
             printError("The file name given to " + output.option + " is empty.");
             return false;
+        }
+        // One output would silently replace the other.
+        for (size_t j = 0; j < i; ++j) {
+            if (sameFile(outputs[j].path, output.path)) {
+                printError("The files given to " + outputs[j].option + " and " + output.option +
+                           " are the same file: each output needs a file of its own.");
+                return false;
+            }
         }
         try {
             refuseOutputOverInputs(output.path, inputs);

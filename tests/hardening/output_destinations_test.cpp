@@ -198,6 +198,10 @@ TEST_F(OutputDestinations, CommandLineRefusesOutputsThatNameAnInput) {
         {"export through a link",
          {cli, "export", day, "--ids", "100", "-o", "link.csv"},
          "The file link.csv" + isArchive},
+        {"report and measures in one file",
+         {cli, "health", day, "-o", "r.txt", "--measures-csv", "sub/../r.txt"},
+         "The files given to -o and --measures-csv are the same file: each output needs a file "
+         "of its own."},
         {"empty report name",
          {cli, "health", day, "-o", ""},
          "The file name given to -o is empty."},
