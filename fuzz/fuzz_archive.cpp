@@ -9,11 +9,12 @@
 #include <string>
 
 #include "archive/day_loader.h"
+#include "archive/interval_data.h"
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/intervals.h"
 #include "common/log.h"
-#include "plot/interval_data.h"
+#include "plot/detector_view.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "app/app_state.h"
 
-#include <QFile>
-
 #include "common/output_destination.h"
 
 namespace sorvane::app {
@@ -20,14 +18,6 @@ void AppState::refuseOverwritingArchive(const std::string& output) const {
 Unzip& AppState::reader() {
     if (!reader_) reader_ = std::make_unique<Unzip>(log_);
     return *reader_;
-}
-
-std::string toNativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString fromNativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 }  // namespace sorvane::app

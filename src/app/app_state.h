@@ -1,16 +1,13 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "archive/detector_day.h"
+#include "archive/interval_data.h"
 #include "archive/unzip.h"
 #include "common/log.h"
-#include "plot/interval_data.h"
 
 namespace sorvane::app {
 
@@ -44,22 +41,5 @@ class AppState {
     Log log_;
     std::unique_ptr<Unzip> reader_;
 };
-
-// File names cross between Qt and the core in the file system's own encoding.
-std::string toNativePath(const QString& path);
-QString fromNativePath(const std::string& path);
-
-// Core texts (UTF-8) shown in the window.
-inline QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-inline QStringList toQStringList(const std::vector<std::string>& texts) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(texts.size()));
-    for (const std::string& text : texts)
-        list.append(toQString(text));
-    return list;
-}
 
 }  // namespace sorvane::app

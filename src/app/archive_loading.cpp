@@ -8,6 +8,7 @@
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
 #include "app/plot_tab.h"
+#include "app/qt_text.h"
 #include "common/error.h"
 #include "common/text_file.h"
 

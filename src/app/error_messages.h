@@ -3,8 +3,8 @@
 #include <exception>
 #include <new>
 
-#include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/qt_text.h"
 #include "common/error.h"
 
 namespace sorvane::app {

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/dialogs.h"
 #include "app/export_tab.h"
+#include "app/qt_text.h"
 #include "common/text_file.h"
 #include "export/id_list.h"
 

@@ -13,6 +13,7 @@
 #include "app/health_param_tab.h"
 #include "app/health_test_tab.h"
 #include "app/plot_tab.h"
+#include "app/qt_text.h"
 #include "app/widget_factory.h"
 #include "common/error.h"
 #include "common/text_file.h"

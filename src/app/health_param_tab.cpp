@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/qt_text.h"
 #include "app/widget_factory.h"
 #include "common/error.h"
 #include "health/settings_file.h"

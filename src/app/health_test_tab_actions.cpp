@@ -6,14 +6,15 @@
 #include <QUrl>
 
 #include "app/app_state.h"
+#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/health_param_tab.h"
 #include "app/health_test_tab.h"
+#include "app/qt_text.h"
 #include "archive/unzip.h"
 #include "common/numeric.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
-#include "plot/chart_window.h"
 #include "plot/detector_plots.h"
 
 namespace sorvane::app {

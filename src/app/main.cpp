@@ -7,6 +7,7 @@
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
 #include "app/qt_dialogs.h"
+#include "app/qt_text.h"
 #include "app/screenshots.h"
 #include "common/error.h"
 #include "common/program_folder.h"

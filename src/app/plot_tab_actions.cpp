@@ -3,17 +3,18 @@
 #include <QScopeGuard>
 
 #include "app/app_state.h"
+#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/error_messages.h"
 #include "app/plot_tab.h"
+#include "app/qt_text.h"
 #include "app/widget_factory.h"
 #include "archive/day_loader.h"
 #include "archive/unzip.h"
 #include "common/format.h"
 #include "common/intervals.h"
 #include "common/numeric.h"
-#include "export/detector_view.h"
-#include "plot/chart_window.h"
+#include "plot/detector_view.h"
 #include "plot/interval_plots.h"
 
 namespace sorvane::app {

@@ -6,14 +6,14 @@
 #include <array>
 #include <iostream>
 
+#include "app/charts/chart_editor.h"
+#include "app/charts/chart_window.h"
 #include "app/export_tab.h"
 #include "app/frm_log.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
 #include "app/health_test_tab.h"
 #include "app/plot_tab.h"
-#include "plot/chart_editor.h"
-#include "plot/chart_window.h"
 
 namespace sorvane::app {
 

@@ -1,6 +1,6 @@
 #include "app/widget_factory.h"
 
-#include "app/app_state.h"
+#include "app/qt_text.h"
 #include "common/intervals.h"
 
 namespace sorvane::app {

@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/interval_data.h"
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "common/output_destination.h"
 #include "health/health_parameters.h"
 #include "health/health_snapshot.h"
-#include "plot/interval_data.h"
 
 namespace CLI {
 class App;

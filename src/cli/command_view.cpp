@@ -1,10 +1,10 @@
 #include <CLI/CLI.hpp>
 
 #include "archive/day_loader.h"
+#include "archive/interval_data.h"
 #include "cli/cli_support.h"
 #include "common/numeric.h"
-#include "export/detector_view.h"
-#include "plot/interval_data.h"
+#include "plot/detector_view.h"
 #include "plot/plot_input.h"
 
 namespace sorvane::cli {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plot/interval_data.h"
+#include "archive/interval_data.h"
 
 namespace sorvane {
 

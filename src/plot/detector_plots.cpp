@@ -4,8 +4,8 @@
 
 #include "archive/day_loader.h"
 #include "archive/detector_day.h"
+#include "archive/interval_data.h"
 #include "common/intervals.h"
-#include "plot/interval_data.h"
 
 namespace sorvane {
 

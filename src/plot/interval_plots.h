@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plot/interval_data.h"
+#include "archive/interval_data.h"
 #include "plot/plot_input.h"
 #include "plot/plot_request.h"
 

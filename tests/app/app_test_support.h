@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
-#include "plot/chart_window.h"
+#include "app/qt_text.h"
 #include "support/test_support.h"
 
 namespace sorvane::test {

@@ -7,9 +7,9 @@
 #include <QLineSeries>
 #include <QtTest>
 
+#include "app/charts/chart_editor.h"
 #include "app_test_support.h"
-#include "export/detector_view.h"
-#include "plot/chart_editor.h"
+#include "plot/detector_view.h"
 #include "plot/plot_input.h"
 #include "support/member_builders.h"
 

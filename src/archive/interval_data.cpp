@@ -1,6 +1,4 @@
-#include "plot/interval_data.h"
-
-#include "common/format.h"
+#include "archive/interval_data.h"
 
 namespace sorvane {
 
@@ -29,20 +27,6 @@ IntervalData aggregateDay(const DetectorDay& imputedDay, const IntervalSpec& int
         data.startSeconds[static_cast<size_t>(i)] = i * interval.secondsPerInterval;
     }
     return data;
-}
-
-std::string intervalLine(int startSeconds, const DetSlot& value) {
-    return formatTimeOfDay(startSeconds) + ": " + std::to_string(value.vol) + ",  " +
-           formatNumber(value.occ, NumberPattern::UpToTwo);
-}
-
-std::vector<std::string> intervalLines(const IntervalData& data) {
-    std::vector<std::string> lines;
-    lines.reserve(data.values.size());
-    for (size_t i = 0; i < data.values.size(); ++i) {
-        lines.push_back(intervalLine(data.startSeconds[i], data.values[i]));
-    }
-    return lines;
 }
 
 }  // namespace sorvane

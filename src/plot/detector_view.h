@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "plot/interval_data.h"
+#include "archive/interval_data.h"
 #include "plot/plot_input.h"
 
 namespace sorvane {
@@ -18,6 +19,12 @@ inline constexpr std::string_view kMsgDetectorNotExtracted =
 inline std::string detectorNotInDataMessage(int16_t det) {
     return "Detector ID=" + std::to_string(det) + " does not exist in the data.";
 }
+
+// The data list's line of one interval: "hh:mm:ss: <vol>,  <occ #0.0#>".
+std::string intervalLine(int startSeconds, const DetSlot& value);
+
+// The lines of every interval, in order.
+std::vector<std::string> intervalLines(const IntervalData& data);
 
 // The volume total over the selected span of computed intervals, both ends included: only
 // volumes above 0 count, so -1 markers are skipped. Throws SorvaneError with CheckPlotInput's

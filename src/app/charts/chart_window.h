@@ -4,12 +4,12 @@
 #include <QAbstractSeries>
 #include <QChart>
 #include <QColor>
-#include <QHash>
 #include <QSize>
 #include <QWidget>
 #include <utility>
 
-#include "plot/chart_view.h"
+#include "app/charts/chart_series.h"
+#include "app/charts/chart_view.h"
 #include "plot/plot_request.h"
 
 namespace sorvane::app {
@@ -36,16 +36,14 @@ class ChartWindow : public QWidget {
     // Saves the chart as a PNG; false with the reason in `error` when it cannot.
     bool saveImage(const QString& path, QString& error) const;
 
-    // The range an axis shows when its range is automatic: fitted to the data.
-    std::pair<double, double> automaticRange(QAbstractAxis* axis) const;
-
   protected:
     ChartWindow(const char* name, const PlotRequest& request, Dialogs& dialogs, QWidget* owner,
                 QSize clientSize, bool hasEditor);
 
     // Adds an axis on one side for the series with the range fitted to [low, high], exactly or
     // widened to round numbers, or to round numbers and then a little beyond them so that
-    // markers at the ends are drawn whole. That range is the axis' automatic range.
+    // markers at the ends are drawn whole. That range is the axis' automatic range, which the
+    // chart editor offers.
     enum class AxisFit { Exact, Nice, NiceWithMargin };
     void addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeries* series,
                  const QString& title, double low, double high, AxisFit fit);
@@ -58,7 +56,7 @@ class ChartWindow : public QWidget {
     PlotKind kind_;
     bool hasEditor_;
     Dialogs& dialogs_;
-    QHash<QAbstractAxis*, std::pair<double, double>> automaticRanges_;
+    AxisRanges automaticRanges_;
 };
 
 // Volume over occupancy: red squares, no legend.
@@ -86,19 +84,5 @@ class frmGraphH : public ChartWindow {
 // Opens a new chart window of the request's kind, owned by `owner`'s window, and returns at
 // once; windows opened earlier stay open.
 ChartWindow* showPlot(const PlotRequest& request, Dialogs& dialogs, QWidget* owner);
-
-// An axis range as plain numbers (a time axis counts milliseconds since the epoch).
-std::pair<double, double> axisRange(const QAbstractAxis* axis);
-void setAxisRange(QAbstractAxis* axis, double low, double high);
-
-// The colour a series is drawn in.
-QColor seriesColor(const QAbstractSeries* series);
-void setSeriesColor(QAbstractSeries* series, const QColor& color);
-
-// Shows or hides a series; its legend entry stays, faded while the series is hidden.
-void setSeriesShown(QChart* chart, QAbstractSeries* series, bool shown);
-
-// The time axis' value of a time of day: local time, on a day without a clock change.
-double timeAxisValue(double secondsAfterMidnight);
 
 }  // namespace sorvane::app

@@ -1,4 +1,4 @@
-#include "plot/chart_view.h"
+#include "app/charts/chart_view.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "plot/chart_editor.h"
+#include "app/charts/chart_editor.h"
 
 #include <QDateTimeAxis>
 #include <QDialogButtonBox>
@@ -12,9 +12,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/app_state.h"
 #include "app/dialogs.h"
-#include "plot/chart_window.h"
 
 namespace sorvane::app {
 
@@ -72,12 +70,16 @@ void setBoundValue(QWidget* box, double value) {
     static_cast<QDoubleSpinBox*>(box)->setValue(value);
 }
 
-ChartEditor::ChartEditor(ChartWindow& window, Dialogs& dialogs)
-    : QDialog(&window), window_(window), dialogs_(dialogs) {
+ChartEditor::ChartEditor(QWidget& owner, QChart* chart, AxisRanges automaticRanges,
+                         Dialogs& dialogs)
+    : QDialog(&owner),
+      chart_(chart),
+      automaticRanges_(std::move(automaticRanges)),
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("ChartEditor"));
-    setWindowTitle(QStringLiteral("Edit chart: ") + window.windowTitle());
+    setWindowTitle(QStringLiteral("Edit chart: ") + owner.windowTitle());
 
-    txtTitle = new QLineEdit(window.chart()->title(), this);
+    txtTitle = new QLineEdit(chart_->title(), this);
     txtTitle->setObjectName(QStringLiteral("txtTitle"));
     txtTitle->setAccessibleName(QStringLiteral("Chart title"));
     auto* titleForm = new QFormLayout;
@@ -95,9 +97,9 @@ ChartEditor::ChartEditor(ChartWindow& window, Dialogs& dialogs)
     buttons->addButton(cmdResetZoom, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &ChartEditor::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ChartEditor::reject);
-    connect(cmdSaveImage, &QPushButton::clicked, &window_, &ChartWindow::saveImageAs);
+    connect(cmdSaveImage, &QPushButton::clicked, this, &ChartEditor::saveImageRequested);
     connect(cmdResetZoom, &QPushButton::clicked, this, [this] {
-        window_.resetZoom();
+        chart_->zoomReset();
         for (AxisRow& row : axisRows) {
             auto [low, high] = axisRange(row.axis);
             setBoundValue(row.from, low);
@@ -119,7 +121,7 @@ void ChartEditor::addAxisRows(QWidget* parent) {
                                QStringLiteral("To")};
     for (int c = 0; c < headings.size(); ++c)
         grid->addWidget(new QLabel(headings[c], parent), 0, c);
-    for (QAbstractAxis* axis : window_.chart()->axes()) {
+    for (QAbstractAxis* axis : chart_->axes()) {
         QString side = sideName(axis->alignment());
         AxisRow row{axis, new QLineEdit(axis->titleText(), parent),
                     new QCheckBox(QStringLiteral("Automatic"), parent),
@@ -129,7 +131,7 @@ void ChartEditor::addAxisRows(QWidget* parent) {
         auto [low, high] = axisRange(axis);
         setBoundValue(row.from, low);
         setBoundValue(row.to, high);
-        row.automatic->setChecked(axisRange(axis) == window_.automaticRange(axis));
+        row.automatic->setChecked(axisRange(axis) == automaticRange(axis));
         auto enableBounds = [from = row.from, to = row.to](bool automatic) {
             from->setEnabled(!automatic);
             to->setEnabled(!automatic);
@@ -149,7 +151,7 @@ void ChartEditor::addAxisRows(QWidget* parent) {
 
 void ChartEditor::addSeriesRows(QWidget* parent) {
     auto* grid = new QGridLayout(parent);
-    for (QAbstractSeries* series : window_.chart()->series()) {
+    for (QAbstractSeries* series : chart_->series()) {
         SeriesRow row{series, new QCheckBox(QStringLiteral("Visible"), parent),
                       new QPushButton(QStringLiteral("Colour..."), parent), seriesColor(series)};
         row.visible->setChecked(series->isVisible());
@@ -187,19 +189,18 @@ bool ChartEditor::apply() {
             return false;
         }
     }
-    QChart* chart = window_.chart();
-    chart->setTitle(txtTitle->text());
-    chart->zoomReset();  // fixed ranges replace any zoom
+    chart_->setTitle(txtTitle->text());
+    chart_->zoomReset();  // fixed ranges replace any zoom
     for (const AxisRow& row : axisRows) {
         row.axis->setTitleText(row.title->text());
         auto [low, high] = row.automatic->isChecked()
-                               ? window_.automaticRange(row.axis)
+                               ? automaticRange(row.axis)
                                : std::pair{boundValue(row.from), boundValue(row.to)};
         setAxisRange(row.axis, low, high);
     }
     for (const SeriesRow& row : seriesRows) {
         setSeriesColor(row.series, row.chosen);
-        setSeriesShown(chart, row.series, row.visible->isChecked());
+        setSeriesShown(chart_, row.series, row.visible->isChecked());
     }
     return true;
 }

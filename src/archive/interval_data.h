@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "archive/detector_day.h"
@@ -8,8 +7,8 @@
 
 namespace sorvane {
 
-// How the plot aggregation treats missing slots: "Set to 0" lets them add nothing; "Set to -1"
-// marks an interval -1 when any of its occupancies is missing.
+// How an aggregation treats missing slots: "Set to 0" lets them add nothing; "Set to -1" marks
+// an interval -1. The plots and the export share the choice, each with its own rule.
 enum class MissingOption { SetToZero, SetToNegative };
 
 // A cleaned day aggregated to one plot interval: record i covers slots i*k .. i*k+k-1 and
@@ -24,11 +23,5 @@ struct IntervalData {
 // occupancies than slots gets volume -1.
 IntervalData aggregateDay(const DetectorDay& imputedDay, const IntervalSpec& interval,
                           MissingOption missing);
-
-// The data list's line of one interval: "hh:mm:ss: <vol>,  <occ #0.0#>".
-std::string intervalLine(int startSeconds, const DetSlot& value);
-
-// The lines of every interval, in order.
-std::vector<std::string> intervalLines(const IntervalData& data);
 
 }  // namespace sorvane

@@ -1,4 +1,4 @@
-#include "export/detector_view.h"
+#include "plot/detector_view.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,12 @@ PlotSelection span(int start, int end) {
     selection.startIndex = start;
     selection.endIndex = end;
     return selection;
+}
+
+TEST(IntervalLine, TimeVolumeAndOccupancy) {
+    EXPECT_EQ(intervalLine(0, {12, 3.456f}), "00:00:00: 12,  3.46");
+    EXPECT_EQ(intervalLine(29700, {-1, 0.0f}), "08:15:00: -1,  0.0");
+    EXPECT_EQ(intervalLine(86370, {0, 100.0f}), "23:59:30: 0,  100.0");
 }
 
 TEST(VolumeTotal, SumsPositiveVolumesOfTheSpan) {

@@ -1,4 +1,4 @@
-#include "plot/chart_window.h"
+#include "app/charts/chart_window.h"
 
 #include <QAreaSeries>
 #include <QDateTime>
@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/app_state.h"
+#include "app/charts/chart_editor.h"
 #include "app/dialogs.h"
-#include "plot/chart_editor.h"
+#include "app/qt_text.h"
 
 namespace sorvane::app {
 
@@ -133,10 +133,6 @@ void ChartWindow::setGradientBackground(const QColor& end) {
     chart()->setBackgroundBrush(gradient);
 }
 
-std::pair<double, double> ChartWindow::automaticRange(QAbstractAxis* axis) const {
-    return automaticRanges_.value(axis, axisRange(axis));
-}
-
 void ChartWindow::openEditor() {
     if (!hasEditor_) return;
     if (auto* open = findChild<ChartEditor*>()) {
@@ -144,8 +140,9 @@ void ChartWindow::openEditor() {
         open->activateWindow();
         return;
     }
-    auto* editor = new ChartEditor(*this, dialogs_);
+    auto* editor = new ChartEditor(*this, chart(), automaticRanges_, dialogs_);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    connect(editor, &ChartEditor::saveImageRequested, this, &ChartWindow::saveImageAs);
     editor->show();
 }
 
@@ -296,55 +293,6 @@ ChartWindow* showPlot(const PlotRequest& request, Dialogs& dialogs, QWidget* own
     }
     window->show();
     return window;
-}
-
-std::pair<double, double> axisRange(const QAbstractAxis* axis) {
-    if (auto* values = qobject_cast<const QValueAxis*>(axis)) return {values->min(), values->max()};
-    if (auto* times = qobject_cast<const QDateTimeAxis*>(axis)) {
-        return {static_cast<double>(times->min().toMSecsSinceEpoch()),
-                static_cast<double>(times->max().toMSecsSinceEpoch())};
-    }
-    return {0.0, 0.0};
-}
-
-void setAxisRange(QAbstractAxis* axis, double low, double high) {
-    if (auto* values = qobject_cast<QValueAxis*>(axis)) {
-        values->setRange(low, high);
-    } else if (auto* times = qobject_cast<QDateTimeAxis*>(axis)) {
-        times->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(low)),
-                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
-    }
-}
-
-QColor seriesColor(const QAbstractSeries* series) {
-    if (auto* xy = qobject_cast<const QXYSeries*>(series)) return xy->color();
-    if (auto* area = qobject_cast<const QAreaSeries*>(series)) return area->color();
-    return {};
-}
-
-void setSeriesColor(QAbstractSeries* series, const QColor& color) {
-    if (auto* points = qobject_cast<QScatterSeries*>(series)) points->setBorderColor(color);
-    if (auto* xy = qobject_cast<QXYSeries*>(series)) xy->setColor(color);
-    if (auto* area = qobject_cast<QAreaSeries*>(series)) area->setColor(color);
-}
-
-void setSeriesShown(QChart* chart, QAbstractSeries* series, bool shown) {
-    series->setVisible(shown);
-    for (QLegendMarker* marker : chart->legend()->markers(series)) {
-        marker->setVisible(true);
-        QColor label = marker->labelBrush().color();
-        label.setAlphaF(shown ? 1.0 : 0.4);
-        marker->setLabelBrush(label);
-        QColor swatch = seriesColor(series);
-        swatch.setAlphaF(shown ? 1.0 : 0.3);
-        marker->setBrush(swatch);
-    }
-}
-
-double timeAxisValue(double secondsAfterMidnight) {
-    static const double midnight =
-        static_cast<double>(QDateTime(QDate(2000, 1, 3), QTime(0, 0)).toMSecsSinceEpoch());
-    return midnight + secondsAfterMidnight * 1000.0;
 }
 
 }  // namespace sorvane::app

@@ -1,4 +1,4 @@
-#include "plot/interval_data.h"
+#include "archive/interval_data.h"
 
 #include <gtest/gtest.h>
 
@@ -59,12 +59,6 @@ TEST(AggregateDay, AllOccupanciesMissingGivesZero) {
         aggregateDay(dayOf({3, -1.0f}), interval("1 hour"), MissingOption::SetToZero);
     EXPECT_EQ(data.values[5].vol, 360);
     EXPECT_EQ(data.values[5].occ, 0.0f);
-}
-
-TEST(IntervalLine, TimeVolumeAndOccupancy) {
-    EXPECT_EQ(intervalLine(0, {12, 3.456f}), "00:00:00: 12,  3.46");
-    EXPECT_EQ(intervalLine(29700, {-1, 0.0f}), "08:15:00: -1,  0.0");
-    EXPECT_EQ(intervalLine(86370, {0, 100.0f}), "23:59:30: 0,  100.0");
 }
 
 }  // namespace

@@ -9,9 +9,10 @@
 #include <QPushButton>
 #include <vector>
 
+#include "app/charts/chart_series.h"
+
 namespace sorvane::app {
 
-class ChartWindow;
 class Dialogs;
 
 // The editor of a scatter or line chart: chart title, each axis' title and range (automatic,
@@ -20,7 +21,8 @@ class Dialogs;
 class ChartEditor : public QDialog {
     Q_OBJECT
   public:
-    ChartEditor(ChartWindow& window, Dialogs& dialogs);
+    // Edits `chart`, shown in the window `owner`, whose automatic ranges are `automaticRanges`.
+    ChartEditor(QWidget& owner, QChart* chart, AxisRanges automaticRanges, Dialogs& dialogs);
 
     struct AxisRow {
         QAbstractAxis* axis;
@@ -47,12 +49,20 @@ class ChartEditor : public QDialog {
     QPushButton* cmdSaveImage;
     QPushButton* cmdResetZoom;
 
+  signals:
+    // "Save image...": the chart's window asks for the file and saves it.
+    void saveImageRequested();
+
   private:
     void addAxisRows(QWidget* parent);
     void addSeriesRows(QWidget* parent);
     void chooseColour(size_t row);
+    std::pair<double, double> automaticRange(QAbstractAxis* axis) const {
+        return automaticRanges_.value(axis, axisRange(axis));
+    }
 
-    ChartWindow& window_;
+    QChart* chart_;
+    AxisRanges automaticRanges_;
     Dialogs& dialogs_;
 };
 
