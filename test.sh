@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Sorvane and runs every test through CTest: once in a normal
-# build and once under the address and undefined-behaviour sanitizers. Between the two it builds
-# the Debian package, installs it, checks the installed programs and removes it again (as root
-# or with sudo; skipped otherwise).
+# Installs what is missing, checks that includes follow the layers, builds Sorvane and runs every
+# test through CTest: once in a normal build and once under the address and undefined-behaviour
+# sanitizers. Between the two it builds the Debian package, installs it, checks the installed
+# programs and removes it again (as root or with sudo; skipped otherwise).
 # Usage: ./test.sh [--quick]   (--quick skips the sanitizer pass)
 # Exit status is non-zero when anything fails.
 set -euo pipefail
@@ -12,6 +12,9 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
+
+echo "== Layers"
+./scripts/check-layers.sh
 
 echo "== Normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
