@@ -38,14 +38,13 @@ void ExportTab::cmdDetFile_Click() {
     if (!path) return;
     // A file that cannot be read throws, naming the file and the reason.
     std::string text = ReadTextFile(toNativePath(*path));
-    C_csvRead parser;
-    std::vector<std::string> ids = parser.GetArr(text);
-    if (parser.inputError()) {
+    ParsedIds parsed = parseIdList(text);
+    if (!parsed.accepted()) {
         dialogs_.message(MessageIcon::Information, kAppTitle,
-                         toQString(idListErrorMessage(parser)));
+                         toQString(idListErrorMessage(parsed.error)));
         return;
     }
-    txtDetIDs->setPlainText(toQString(joinIds(ids)));
+    txtDetIDs->setPlainText(toQString(joinIds(parsed.ids)));
 }
 
 void ExportTab::cmdSBrowse_Click() {
@@ -69,18 +68,17 @@ void ExportTab::cmdExport_Click() {
         dialogs_.message(MessageIcon::Information, warning, toQString(kMsgNoDetectorIds));
         return;
     }
-    C_csvRead parser;
-    std::vector<std::string> ids = parser.GetArr(idText(txtDetIDs));
-    if (parser.inputError()) {
+    ParsedIds parsed = parseIdList(idText(txtDetIDs));
+    if (!parsed.accepted()) {
         dialogs_.message(MessageIcon::Information, kAppTitle,
-                         toQString(idListErrorMessage(parser)));
+                         toQString(idListErrorMessage(parsed.error)));
         return;
     }
     ExportSettings chosen = settings();
     {
         BusyCursor busy;
         // A refused destination or ID throws; the message shows the reason, nothing is written.
-        exportDetectors(toNativePath(archive), ids, state_.reader(), chosen, state_.log());
+        exportDetectors(toNativePath(archive), parsed.ids, state_.reader(), chosen, state_.log());
     }
     dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgExportDone));
     dialogs_.message(MessageIcon::Information, kAppTitle,

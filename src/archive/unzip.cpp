@@ -192,25 +192,20 @@ std::optional<int> Unzip::detPosition(int16_t det) const {
     return firstPosition_[slotOf(det)];
 }
 
-bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
+DetectorMembers Unzip::readDetector(int32_t det) {
+    DetectorMembers members;
     if (det < -kDetectorOffset || det >= kDetectorRange - kDetectorOffset ||
         firstPosition_.empty() || firstPosition_[slotOf(det)] < 0) {
-        return false;
+        return members;
     }
-    bool found = true;
-    auto logMissing = [&] { log_.appendLog("Det " + std::to_string(det) + " does not exist\r\n"); };
-
+    members.listed = true;
     if (int32_t row = volumeRow_[slotOf(det)]; row >= 0) {
         std::string name = std::to_string(det) + ".v30";
         std::vector<uint8_t> bytes =
             readMember(entries_[static_cast<size_t>(row)].zipIndex, kVolumeMemberBytes, name);
         bytes.resize(kVolumeMemberBytes, kShortVolumeFill);
-        std::memcpy(vol.data(), bytes.data(), kVolumeMemberBytes);
-    } else {
-        found = false;
-        logMissing();
+        std::memcpy(members.vol.emplace().data(), bytes.data(), kVolumeMemberBytes);
     }
-
     if (int32_t row = occupancyRow_[slotOf(det)]; row >= 0) {
         const ZipEntry& entry = entries_[static_cast<size_t>(row)];
         std::string name = std::to_string(det) + "." + entry.ext;
@@ -221,12 +216,22 @@ bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
             bytes.push_back(kShortOccupancyHigh);
             bytes.push_back(kShortOccupancyLow);
         }
-        decodeOccupancyMember(bytes, occupancyDivisor(name), occ);
-    } else {
-        found = false;
-        logMissing();
+        decodeOccupancyMember(bytes, occupancyDivisor(name), members.occ.emplace());
     }
-    return found;
+    return members;
+}
+
+bool Unzip::extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ) {
+    DetectorMembers members = readDetector(det);
+    for (int i = 0; i < members.missingCount(); ++i)
+        log_.appendLog(missingMemberLine(det));
+    if (members.vol) vol = *members.vol;
+    if (members.occ) occ = *members.occ;
+    return members.found();
+}
+
+std::string missingMemberLine(int32_t det) {
+    return "Det " + std::to_string(det) + " does not exist\r\n";
 }
 
 std::vector<uint8_t> Unzip::readMember(uint64_t index, size_t length, const std::string& name) {

@@ -22,6 +22,22 @@ struct ZipEntry {
     std::string ext;        // text after the first dot of the trimmed name: "v30", "o30", ...
 };
 
+// What the archive holds of one detector: the arrays of the members that are there. A detector
+// that is not in the archive is not listed and has neither.
+struct DetectorMembers {
+    bool listed = false;
+    std::optional<VolumeBytes> vol;
+    std::optional<Occupancies> occ;
+
+    // Both members are there: extractDet's result.
+    bool found() const { return vol && occ; }
+    // The members of a listed detector that are missing (0 to 2); each is one line of the log.
+    int missingCount() const { return listed ? int{!vol} + int{!occ} : 0; }
+};
+
+// The log line of a member of `det` that is missing: "Det <det> does not exist" CR LF.
+std::string missingMemberLine(int32_t det);
+
 // The reader of a Traffic archive (a ZIP file holding "<det>.v30" volume members and
 // "<det>.o30" / "<det>.c30" occupancy members). It lists the members once and then extracts
 // any detector's day into memory on request; nothing is ever written to disk.
@@ -51,11 +67,14 @@ class Unzip {
     std::optional<int> detPosition(int16_t det) const;
 
     // Reads the detector's volume and occupancy members: its first member "v30" and its first
-    // member "o30" or "c30", wherever they lie in the archive. True when both were found. A
-    // member that is missing is logged ("Det <det> does not exist" CR LF) and leaves its array
-    // as it was; a detector that is not in the archive leaves both untouched and logs nothing.
-    // Throws SorvaneError when a member exists but cannot be read: damaged, its CRC wrong (when
-    // it is read whole), or its compressed data larger than a day's member can be.
+    // member "o30" or "c30", wherever they lie in the archive. Nothing is logged. Throws
+    // SorvaneError when a member exists but cannot be read: damaged, its CRC wrong (when it is
+    // read whole), or its compressed data larger than a day's member can be.
+    DetectorMembers readDetector(int32_t det);
+
+    // readDetector into the two arrays: true when both members were found. A member that is
+    // missing is logged (missingMemberLine) and leaves its array as it was; a detector that is
+    // not in the archive leaves both untouched and logs nothing.
     bool extractDet(int32_t det, VolumeBytes& vol, Occupancies& occ);
 
     const std::vector<ZipEntry>& zipEntries() const { return entries_; }

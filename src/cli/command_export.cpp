@@ -40,15 +40,14 @@ std::optional<std::vector<std::string>> parseIds(const ExportArgs& args, int& ex
     } else {
         text = args.idsText;
     }
-    C_csvRead parser;
-    std::vector<std::string> ids = parser.GetArr(text);
-    if (parser.inputError()) {
-        printError(parser.ErrorMsg());
+    ParsedIds parsed = parseIdList(text);
+    if (!parsed.accepted()) {
+        printError(parsed.error);
         printError(std::string(kMsgReenterIds));
         exitCode = kExitRefused;
         return std::nullopt;
     }
-    return ids;
+    return std::move(parsed.ids);
 }
 
 int runExport(const ExportArgs& args) {

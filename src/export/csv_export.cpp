@@ -96,40 +96,43 @@ size_t heldDetectors(const std::vector<int32_t>& numbers, const Unzip& reader) {
     return held.size();
 }
 
+// What reading one detector found, kept to log it again where the list repeats the detector.
+struct Reading {
+    size_t row;
+    int missingMembers;
+    bool found;
+};
+
+// The lines the archive reader logs for the detector's missing members, then the export's own
+// line when the detector cannot be exported whole.
+void logReading(int32_t det, const Reading& reading, Log& log) {
+    for (int i = 0; i < reading.missingMembers; ++i)
+        log.appendLog(missingMemberLine(det));
+    if (!reading.found)
+        log.appendLog("Detector file " + std::to_string(det) + " does not exits!!!");
+}
+
 // Each detector reads into a row of its own, so a missing member never passes on another
-// detector's values. Volume-only mode keeps the volumes whenever the volume member is there.
-// A detector listed again logs again what its first reading logged.
+// detector's values. Volume-only mode keeps the volumes whenever the volume member is there;
+// the other mode keeps a detector only when both members are.
 SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool volumeOnly,
                         Log& log) {
-    struct Reading {
-        size_t row;
-        std::string logged;
-    };
     SlotTable table(volumeOnly, heldDetectors(numbers, reader));
     table.rowOfId.reserve(numbers.size());
     std::unordered_map<int32_t, Reading> readings;
-    VolumeBytes unusedVol{};
-    Occupancies unusedOcc{};
     for (int32_t det : numbers) {
         auto known = readings.find(det);
-        if (known != readings.end()) {
-            table.rowOfId.push_back(known->second.row);
-            if (!known->second.logged.empty()) log.appendLog(known->second.logged);
-            continue;
+        if (known == readings.end()) {
+            DetectorMembers members = reader.readDetector(det);
+            Reading reading{members.listed ? table.addRow() : 0, members.missingCount(),
+                            members.found()};
+            if (members.vol && (volumeOnly || members.found()))
+                table.volumes[reading.row] = *members.vol;
+            if (!volumeOnly && members.found()) table.occupancies[reading.row] = *members.occ;
+            known = readings.emplace(det, reading).first;
         }
-        const size_t logStart = log.logText().size();
-        const size_t row = archiveHolds(reader, det) ? table.addRow() : 0;
-        VolumeBytes& vol = row == 0 ? unusedVol : table.volumes[row];
-        Occupancies& occ = volumeOnly || row == 0 ? unusedOcc : table.occupancies[row];
-        if (!reader.extractDet(det, vol, occ)) {
-            log.appendLog("Detector file " + std::to_string(det) + " does not exits!!!");
-            if (!volumeOnly && row != 0) {
-                vol.fill(SlotTable::kUnreadVolume);
-                occ.fill(SlotTable::kUnreadOccupancy);
-            }
-        }
-        table.rowOfId.push_back(row);
-        readings.emplace(det, Reading{row, log.logText().substr(logStart)});
+        logReading(det, known->second, log);
+        table.rowOfId.push_back(known->second.row);
     }
     return table;
 }

@@ -41,46 +41,39 @@ std::string tooManyIdsMessage(size_t idCount) {
 
 }  // namespace
 
-std::vector<std::string> C_csvRead::GetArr(std::string_view StrText) {
-    const std::string text = joinLines(StrText);
-    std::vector<std::string> ids;
+ParsedIds parseIdList(std::string_view textIn) {
+    const std::string text = joinLines(textIn);
     // Refused before anything is stored: the list's count is a 16-bit number.
     const size_t entries =
         text.empty() ? 0 : static_cast<size_t>(std::ranges::count(text, ',')) + 1;
-    if (entries > kMaxIds) {
-        inputError_ = true;
-        errorMsg_ = tooManyIdsMessage(entries);
-        return {};
+    if (entries > kMaxIds) return {{}, tooManyIdsMessage(entries)};
+    if (entries == 0) return {{}, std::string(kMsgNoIdData)};
+    ParsedIds parsed;
+    parsed.ids.reserve(entries);
+    size_t start = 0;
+    for (size_t itemNumber = 1;; ++itemNumber) {
+        size_t comma = text.find(',', start);
+        std::string_view entry = std::string_view(text).substr(
+            start, comma == std::string::npos ? comma : comma - start);
+        std::string_view id = trimBlanks(entry);
+        if (!isNumeric(id)) return {{}, notANumberMessage(itemNumber, entry)};
+        parsed.ids.emplace_back(id);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
     }
-    ids.reserve(entries);
-    if (!text.empty()) {
-        size_t start = 0;
-        for (size_t itemNumber = 1;; ++itemNumber) {
-            size_t comma = text.find(',', start);
-            std::string_view entry = std::string_view(text).substr(
-                start, comma == std::string::npos ? comma : comma - start);
-            std::string_view id = trimBlanks(entry);
-            if (!isNumeric(id)) {
-                inputError_ = true;
-                errorMsg_ = notANumberMessage(itemNumber, entry);
-                return {};
-            }
-            ids.emplace_back(id);
-            if (comma == std::string::npos) break;
-            start = comma + 1;
-        }
-    }
-    if (ids.empty()) {
-        inputError_ = true;
-        errorMsg_ = kMsgNoIdData;
-        return {};
-    }
-    lastIndex_ = static_cast<int>(ids.size()) - 1;
-    return ids;
+    return parsed;
 }
 
-std::string idListErrorMessage(const C_csvRead& parser) {
-    return parser.ErrorMsg() + "\r\n" + std::string(kMsgReenterIds);
+std::vector<std::string> C_csvRead::GetArr(std::string_view StrText) {
+    ParsedIds parsed = parseIdList(StrText);
+    inputError_ = !parsed.accepted();
+    errorMsg_ = std::move(parsed.error);
+    if (!inputError_) lastIndex_ = static_cast<int>(parsed.ids.size()) - 1;
+    return std::move(parsed.ids);
+}
+
+std::string idListErrorMessage(std::string_view error) {
+    return std::string(error) + "\r\n" + std::string(kMsgReenterIds);
 }
 
 std::string joinIds(const std::vector<std::string>& ids) {

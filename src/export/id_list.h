@@ -14,9 +14,22 @@ inline constexpr std::string_view kMsgNoIdData = "No data available.";
 // The most IDs one list may hold: the parser counts them in a 16-bit number.
 inline constexpr size_t kMaxIds = 32767;
 
-// Parser of a detector ID list: IDs separated by commas, a line break (CR LF, LF or CR) counting
-// as a blank. One object parses one text. An ID is the entry as typed without its surrounding
-// blanks (007 stays 007).
+// A parsed ID list: the IDs in order, or the message that refuses the list.
+struct ParsedIds {
+    std::vector<std::string> ids;
+    std::string error;  // empty when the list is accepted
+
+    bool accepted() const { return error.empty(); }
+};
+
+// Parses a detector ID list: IDs separated by commas, a line break (CR LF, LF or CR) counting as
+// a blank. An ID is the entry as typed without its surrounding blanks (007 stays 007). The
+// first entry that is not a number refuses the list, its message showing the entry's invisible
+// characters; an empty text, and one of more than kMaxIds entries, are refused as well. A UTF-8
+// byte-order mark at the start is dropped.
+ParsedIds parseIdList(std::string_view text);
+
+// The parser object of the ID lists over parseIdList: one object parses one text.
 class C_csvRead {
   public:
     // The number of IDs of the last successful parse (0 before any).
@@ -24,10 +37,7 @@ class C_csvRead {
     bool inputError() const { return inputError_; }
     const std::string& ErrorMsg() const { return errorMsg_; }
 
-    // The IDs of `StrText` in order. The first entry that is not a number stops the parse with
-    // an input error and an empty result, its message showing the entry's invisible characters;
-    // an empty text, and one of more than kMaxIds entries, are input errors as well. A UTF-8
-    // byte-order mark at the start is dropped.
+    // The IDs of `StrText` in order; an empty result and an input error when it is refused.
     std::vector<std::string> GetArr(std::string_view StrText);
 
   private:
@@ -37,7 +47,7 @@ class C_csvRead {
 };
 
 // The message box text of a refused list: the parser's message and the re-enter line.
-std::string idListErrorMessage(const C_csvRead& parser);
+std::string idListErrorMessage(std::string_view error);
 
 // The IDs as the ID box shows a loaded list: "100,200,300".
 std::string joinIds(const std::vector<std::string>& ids);

@@ -112,6 +112,12 @@ TEST_F(UnzipTest, ExtractTakesTheDetectorsOwnFirstMembersWhereverTheyLie) {
     for (const ExtractCase& c : cases) {
         log = Log();
         list(c.members);
+        // Reading tells what is there and logs nothing.
+        DetectorMembers read = reader.readDetector(c.det);
+        EXPECT_EQ(read.found(), c.found) << c.what;
+        EXPECT_EQ(read.missingCount(), c.loggedLines) << c.what;
+        EXPECT_EQ(read.vol.has_value(), c.volume != 99) << c.what;
+        EXPECT_EQ(log.logText(), "") << c.what;
         volumes.fill(99);
         occupancies.fill(-5.0f);
         EXPECT_EQ(reader.extractDet(c.det, volumes, occupancies), c.found) << c.what;

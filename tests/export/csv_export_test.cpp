@@ -120,6 +120,12 @@ TEST_F(ExportCsvTest, ColumnGroupsAndMissingDetectors) {
         {two, {"100.5", "101.5"}, false, "00:00:00, 5.0, 5, 5.0, 7", ""},
         {two, {"100", "100"}, false, "00:00:00, 5.0, 5, 5.0, 5", ""},
         {only100, {"100"}, false, "00:00:00, 0.0, 0", "Det 100 does not exist\r\n" + absent},
+        // A detector listed again is logged again.
+        {only100,
+         {"100", "100"},
+         false,
+         "00:00:00, 0.0, 0, 0.0, 0",
+         "Det 100 does not exist\r\n" + absent + "Det 100 does not exist\r\n" + absent},
         {only100, {"100"}, true, "00:00:00,  5 ", absent},
         // Never the previous detector's volumes for one whose volume member is missing.
         {no200Volume,

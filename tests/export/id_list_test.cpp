@@ -33,6 +33,10 @@ TEST(CsvRead, ParsesCommaListsWithLineBreaksAsBlanks) {
          "Input Error at  2-th item : The entry \"200  300\" is not a number."},
     };
     for (const ParseCase& c : cases) {
+        ParsedIds parsed = parseIdList(c.text);
+        EXPECT_EQ(parsed.ids, c.ids) << c.text;
+        EXPECT_EQ(parsed.error, c.error);
+        // The parser object tells the same.
         C_csvRead parser;
         EXPECT_EQ(parser.GetArr(c.text), c.ids) << c.text;
         EXPECT_EQ(parser.inputError(), *c.error != '\0') << c.text;
@@ -45,11 +49,8 @@ TEST(CsvRead, ListFileIsParsedAndWrittenBackAsOneLine) {
     test::TempDir dir;
     test::writeFile(dir.file("ids.txt"), " 100 , 200,\r\n300 ");
     test::writeFile(dir.file("empty.txt"), "");
-    C_csvRead parser;
-    EXPECT_EQ(joinIds(parser.GetArr(ReadTextFile(dir.file("ids.txt")))), "100,200,300");
-    C_csvRead empty;
-    empty.GetArr(ReadTextFile(dir.file("empty.txt")));
-    EXPECT_EQ(idListErrorMessage(empty),
+    EXPECT_EQ(joinIds(parseIdList(ReadTextFile(dir.file("ids.txt"))).ids), "100,200,300");
+    EXPECT_EQ(idListErrorMessage(parseIdList(ReadTextFile(dir.file("empty.txt"))).error),
               "No data available.\r\nRe-enter the detector IDs or reload them from a file.");
 }
 

@@ -92,15 +92,15 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
     };
     for (const auto& c : cases) {
         const std::string what = c.text.substr(0, 20);
-        C_csvRead parser;
-        std::vector<std::string> ids = parser.GetArr(c.text);
+        ParsedIds parsed = parseIdList(c.text);
+        const std::vector<std::string>& ids = parsed.ids;
         EXPECT_EQ(ids, c.ids) << what;
-        EXPECT_EQ(parser.inputError(), ids.empty()) << what;
+        EXPECT_EQ(parsed.accepted(), !ids.empty()) << what;
         test::writeFile(dir.file("ids.txt"), c.text);
         test::CommandResult r = exportList(dir.file("ids.txt"));
         EXPECT_EQ(r.exitCode, c.cliExit) << what << ": " << r.err;
         if (ids.empty()) {
-            EXPECT_EQ(parser.ErrorMsg(), c.says) << what;
+            EXPECT_EQ(parsed.error, c.says) << what;
             EXPECT_EQ(r.err, c.says + "\n" + std::string(kMsgReenterIds) + "\n") << what;
         } else {
             EXPECT_NE(r.err.find(c.says), std::string::npos) << what << ": " << r.err;
@@ -112,8 +112,7 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
                 << what;
         }
     }
-    C_csvRead parser;
-    std::vector<std::string> ids = parser.GetArr(limit + "200");
+    std::vector<std::string> ids = parseIdList(limit + "200").ids;
     ASSERT_EQ(ids.size(), kMaxIds);
     EXPECT_EQ(ids.back(), "200");
 }
