@@ -6,6 +6,8 @@
 
 #include "health/health_classify.h"
 #include "health/health_measures.h"
+#include "health/health_outcome_text.h"
+#include "health/health_report.h"
 #include "health/measures_csv.h"
 #include "health_input.h"
 
@@ -35,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const double ratio = overcountRatio(m);
     if (!(ratio >= 0.0 && ratio <= 1.0)) std::abort();
 
+    DetectorOutcome outcome = ClassifyDetector(100, m, in.snapshot);
     HealthTally tally;
-    DetectorOutcome outcome = ClassifyDetector(100, m, in.snapshot, tally);
     AppendToSections(tally, outcome);
-    if (outcome.DetectorBlock().empty() || measuresCsvText({outcome}).empty()) std::abort();
+    if (DetectorBlock(outcome).empty() || measuresCsvText({outcome}, {}).empty()) std::abort();
     return 0;
 }

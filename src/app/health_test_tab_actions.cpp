@@ -13,6 +13,7 @@
 #include "app/qt_text.h"
 #include "archive/unzip.h"
 #include "common/numeric.h"
+#include "health/health_outcome_text.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
 #include "plot/detector_plots.h"
@@ -72,12 +73,12 @@ void HealthTestTab::RunHealthTest(int16_t det) {
         if (all) {
             ProgressBar1->setValue(position);
             // Lines appear as their detectors are tested, so they can be plotted during the run.
-            switch (modBaddet::resultListOf(outcome.healthClass)) {
+            switch (modBaddet::resultListOf(outcome.healthClass())) {
                 case modBaddet::ResultList::HighlySuspicious:
-                    lstBaddetect->addItem(toQString(outcome.listLine));
+                    lstBaddetect->addItem(toQString(modBaddet::ListLine(outcome)));
                     break;
                 case modBaddet::ResultList::SuspiciousOrMarginal:
-                    lstSuspdetect->addItem(toQString(outcome.listLine));
+                    lstSuspdetect->addItem(toQString(modBaddet::ListLine(outcome)));
                     break;
                 case modBaddet::ResultList::None:
                     break;

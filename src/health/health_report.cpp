@@ -1,6 +1,7 @@
 #include "health/health_report.h"
 
 #include "common/text_file.h"
+#include "health/health_outcome_text.h"
 
 namespace sorvane::modBaddet {
 
@@ -13,7 +14,38 @@ void addLine(std::string& out, std::string_view text) {
     out += kCrLf;
 }
 
+// The counter and the report section of a class (healthy and excluded detectors have no section).
+struct ClassParts {
+    int* counter;
+    std::string* section;
+};
+
+ClassParts partsOf(HealthTally& tally, HealthClass healthClass) {
+    switch (healthClass) {
+        case HealthClass::High:
+            return {&tally.highlySuspicious, &tally.highSection};
+        case HealthClass::Susp:
+            return {&tally.suspicious, &tally.suspSection};
+        case HealthClass::Marg:
+            return {&tally.marginal, &tally.margSection};
+        case HealthClass::Hlth:
+            return {&tally.healthy, nullptr};
+        case HealthClass::Excluded:
+            break;
+    }
+    return {&tally.excluded, nullptr};
+}
+
 }  // namespace
+
+void countOutcome(HealthTally& tally, const DetectorOutcome& outcome) {
+    ++*partsOf(tally, outcome.healthClass()).counter;
+}
+
+void AppendToSections(HealthTally& tally, const DetectorOutcome& outcome) {
+    if (std::string* section = partsOf(tally, outcome.healthClass()).section)
+        *section += DetectorBlock(outcome);
+}
 
 std::string AllReportText(int detCount, const HealthTally& tally) {
     std::string out;

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "health/health_measures.h"
+#include "health/health_outcome_text.h"
 #include "health/health_report.h"
 
 namespace sorvane::modBaddet {
@@ -16,8 +17,8 @@ bool isExcluded(int16_t det, const HealthSnapshot& s) {
 
 // Tests one detector; a measured one leaves its raw day in `vol` and `occ`.
 DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                             HealthTally& tally, VolumeBytes& vol, Occupancies& occ) {
-    if (isExcluded(det, snapshot)) return ClassifyExcluded(det, tally);
+                             VolumeBytes& vol, Occupancies& occ) {
+    if (isExcluded(det, snapshot)) return ClassifyExcluded(det);
     vol = {};
     occ = {};
     bool found = false;
@@ -28,17 +29,17 @@ DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snap
         log.appendLog("Det " + std::to_string(det) + " cannot be read: " + e.description() +
                       "\r\n");
     }
-    if (!found) return ClassifyUnreadable(det, tally);
-    return ClassifyDetector(det, ComputeHealthMeasures(vol, occ, snapshot), snapshot, tally);
+    if (!found) return ClassifyUnreadable(det);
+    return ClassifyDetector(det, ComputeHealthMeasures(vol, occ, snapshot), snapshot);
 }
 
 void addListLine(HealthRunResult& result, const DetectorOutcome& outcome) {
-    switch (resultListOf(outcome.healthClass)) {
+    switch (resultListOf(outcome.healthClass())) {
         case ResultList::HighlySuspicious:
-            result.highList.push_back(outcome.listLine);
+            result.highList.push_back(ListLine(outcome));
             break;
         case ResultList::SuspiciousOrMarginal:
-            result.suspList.push_back(outcome.listLine);
+            result.suspList.push_back(ListLine(outcome));
             break;
         case ResultList::None:
             break;
@@ -73,8 +74,8 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
     Occupancies occ;
     for (int i = 0; i < positions; ++i) {
         int16_t number = result.allDetectors ? reader.detNum(i) : det;
-        DetectorOutcome outcome =
-            testDetector(reader, log, snapshot, number, result.tally, vol, occ);
+        DetectorOutcome outcome = testDetector(reader, log, snapshot, number, vol, occ);
+        countOutcome(result.tally, outcome);
         if (observeDay) {
             RawDetectorDay day{vol, occ};
             observeDay(outcome, outcome.measures ? &day : nullptr);

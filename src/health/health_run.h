@@ -7,6 +7,7 @@
 
 #include "archive/detector_day.h"
 #include "health/health_classify.h"
+#include "health/health_report.h"
 #include "health/health_snapshot.h"
 
 namespace sorvane {

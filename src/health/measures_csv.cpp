@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "health/health_outcome_text.h"
+
 namespace sorvane::modBaddet {
 
 namespace {
@@ -61,11 +63,12 @@ std::string measuresCsvText(const std::vector<DetectorOutcome>& outcomes,
         const DetectorOutcome& o = outcomes[i];
         out += std::to_string(o.det);
         out += ',';
-        out += healthClassLabel(o.healthClass);
+        out += healthClassLabel(o.healthClass());
         out += ',';
         out += o.measures ? measureFields(*o.measures) : std::string(kNoMeasures);
         // An excluded detector has no reason; its measures text says why it has no measures.
-        out += csvField(o.healthClass == HealthClass::Excluded ? o.measuresText : o.reason);
+        out += csvField(o.step == DecisionStep::Excluded ? measuresText(o)
+                                                         : std::string(reasonText(o.step)));
         out += ',';
         if (i < statuses.size()) out += csvField(statuses[i]);
         out += "\r\n";

@@ -6,6 +6,7 @@
 
 #include "archive/unzip.h"
 #include "common/log.h"
+#include "health/health_outcome_text.h"
 #include "health/health_run.h"
 #include "health/parameter_sources.h"
 #include "history/daily_status.h"
@@ -40,10 +41,10 @@ class DayCollector {
         DetectorDayRecord row;
         row.date = day_.date;
         row.det = outcome.det;
-        row.healthClass = outcome.healthClass;
+        row.healthClass = outcome.healthClass();
         row.step = outcome.step;
-        row.reason = outcome.reason;
-        row.listLine = outcome.listLine;
+        row.reason = modBaddet::reasonText(outcome.step);
+        row.listLine = modBaddet::ListLine(outcome);
         row.measures = outcome.measures;
         SlotMask missing;
         if (raw) {

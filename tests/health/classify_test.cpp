@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "health/health_classify.h"
+#include "health/health_outcome_text.h"
+#include "health/health_report.h"
 #include "health_days.h"
 
 namespace sorvane::modBaddet {
@@ -71,12 +73,14 @@ TEST(ClassifyDetector, DecisionTableInOrder) {
         {"11: just below MargTh", M{.devIndex = 11.99f}, Hlth, "healthy", "", kHealthy},
     };
     for (const Step& step : steps) {
-        HealthTally tally;
-        DetectorOutcome o = ClassifyDetector(7, step.m, test::factorySnapshot(), tally);
-        EXPECT_EQ(o.healthClass, step.expectedClass) << step.what;
+        DetectorOutcome o = ClassifyDetector(7, step.m, test::factorySnapshot());
+        EXPECT_EQ(o.healthClass(), step.expectedClass) << step.what;
         EXPECT_EQ(decisionStepName(o.step), step.step) << step.what;
-        EXPECT_EQ(o.listLine, step.listLine) << step.what;
-        EXPECT_EQ(o.reason, step.reason) << step.what;
+        EXPECT_EQ(o.measures, step.m) << step.what;
+        EXPECT_EQ(ListLine(o), step.listLine) << step.what;
+        EXPECT_EQ(reasonText(o.step), step.reason) << step.what;
+        HealthTally tally;
+        countOutcome(tally, o);
         int counted[] = {tally.highlySuspicious, tally.suspicious, tally.marginal, tally.healthy};
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(counted[i], i == static_cast<int>(step.expectedClass) ? 1 : 0) << step.what;

@@ -124,7 +124,7 @@ TEST(RunHealthTest, ExcludesBothEndsOfTheRange) {
     auto classes = [&a](const HealthSnapshot& s) {
         std::string labels;
         for (const DetectorOutcome& o : a.run(kAllDetectors, s).outcomes)
-            labels += std::string(healthClassLabel(o.healthClass)) + " ";
+            labels += std::string(healthClassLabel(o.healthClass())) + " ";
         return labels;
     };
     HealthSnapshot s = test::factorySnapshot();

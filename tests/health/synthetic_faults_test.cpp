@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "health/health_outcome_text.h"
 #include "health_days.h"
 #include "mkarchive/synthetic_day.h"
 
@@ -38,7 +39,7 @@ TEST(SyntheticFaults, EachKindIsCaughtAsMeant) {
 
     std::map<Fault, int> made, meant;
     for (size_t i = 0; i < day.size(); ++i) {
-        const std::string& line = r.outcomes[i].listLine;
+        const std::string line = ListLine(r.outcomes[i]);
         const std::string& want = kMeant.at(day[i].fault);
         ++made[day[i].fault];
         if (want.empty() ? line.empty() : line.find(want) != std::string::npos)

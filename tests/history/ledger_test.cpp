@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "health/health_days.h"
+#include "health/health_outcome_text.h"
 #include "history/add_days.h"
 #include "history/ledger_store.h"
 #include "history/sqlite_db.h"
@@ -85,10 +86,10 @@ TEST_F(Ledger, ARowIsWhatTheHealthTestReportsThatDay) {
         ASSERT_EQ(rows.size(), 1u) << o.det;
         const DetectorDayRecord& r = rows[0];
         EXPECT_EQ(r.date, "2024-03-15");
-        EXPECT_EQ(r.healthClass, o.healthClass) << o.det;
+        EXPECT_EQ(r.healthClass, o.healthClass()) << o.det;
         EXPECT_EQ(r.step, o.step) << o.det;
-        EXPECT_EQ(r.reason, o.reason) << o.det;
-        EXPECT_EQ(r.listLine, o.listLine) << o.det;
+        EXPECT_EQ(r.reason, modBaddet::reasonText(o.step)) << o.det;
+        EXPECT_EQ(r.listLine, modBaddet::ListLine(o)) << o.det;
         EXPECT_EQ(r.measures, o.measures) << o.det;
         EXPECT_EQ(r.status.has_value(), o.measures.has_value()) << o.det;
         EXPECT_EQ(r.outageMissing.has_value(), o.measures.has_value()) << o.det;
