@@ -5,12 +5,18 @@
 #include "app/dialogs.h"
 #include "app/export_tab.h"
 #include "app/qt_text.h"
+#include "common/program_texts.h"
 #include "common/text_file.h"
 #include "export/id_list.h"
 
 namespace sorvane::app {
 
 namespace {
+
+// The input checks' messages, under the export's own warning title.
+constexpr char kExportWarningTitle[] = "Sorvane Warning!!!";
+constexpr char kMsgNoArchiveName[] =
+    "You must specify the file name (*.trffic) in the first text box!!! Click OK to continue.";
 
 // The wait cursor while an export runs; the normal one comes back however the export ends.
 class BusyCursor {
@@ -58,10 +64,10 @@ void ExportTab::cmdSBrowse_Click() {
 }
 
 void ExportTab::cmdExport_Click() {
-    const QString warning = toQString(kExportWarningTitle);
+    const QString warning = QString::fromLatin1(kExportWarningTitle);
     QString archive = sources_.txtZipName->text();
     if (archive.isEmpty()) {
-        dialogs_.message(MessageIcon::Exclamation, warning, toQString(kMsgNoArchiveName));
+        dialogs_.message(MessageIcon::Exclamation, warning, QString::fromLatin1(kMsgNoArchiveName));
         return;
     }
     if (txtDetIDs->toPlainText().isEmpty()) {
@@ -80,7 +86,7 @@ void ExportTab::cmdExport_Click() {
         // A refused destination or ID throws; the message shows the reason, nothing is written.
         exportDetectors(toNativePath(archive), parsed.ids, state_.reader(), chosen, state_.log());
     }
-    dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgExportDone));
+    dialogs_.message(MessageIcon::None, kAppTitle, QStringLiteral("Done!"));
     dialogs_.message(MessageIcon::Information, kAppTitle,
                      toQString(kMsgCsvSavedIn) + txtDestFile->text() + QStringLiteral("\r\n"));
 }

@@ -13,6 +13,7 @@
 #include "app/qt_text.h"
 #include "archive/unzip.h"
 #include "common/numeric.h"
+#include "common/program_texts.h"
 #include "health/health_outcome_text.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
@@ -35,7 +36,7 @@ void HealthTestTab::cmdTestSingledet_Click() {
     // Only numbers of the detector numbers' range can name a detector.
     std::optional<int16_t> det = toInt16(txtChkdetector->text().toStdString());
     if (!det) {
-        dialogs_.message(MessageIcon::None, kAppTitle, QStringLiteral("Detector no. is not valid"));
+        dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgDetectorNoNotValid));
         return;
     }
     RunHealthTest(*det);

@@ -14,6 +14,7 @@
 #include "common/format.h"
 #include "common/intervals.h"
 #include "common/numeric.h"
+#include "common/program_texts.h"
 #include "plot/detector_view.h"
 #include "plot/interval_plots.h"
 

@@ -3,6 +3,7 @@
 #include "cli/cli_support.h"
 #include "common/error.h"
 #include "common/intervals.h"
+#include "common/program_texts.h"
 #include "export/csv_export.h"
 #include "export/id_list.h"
 

@@ -2,6 +2,7 @@
 
 #include "cli/cli_support.h"
 #include "common/numeric.h"
+#include "common/program_texts.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
 #include "health/measures_csv.h"
@@ -24,7 +25,7 @@ struct HealthArgs {
 int16_t detectorOf(const HealthArgs& args) {
     if (!args.det) return kAllDetectors;
     std::optional<int16_t> det = toInt16(*args.det);
-    if (!det) throw CommandFailure{kExitRefused, "Detector no. is not valid"};
+    if (!det) throw CommandFailure{kExitRefused, std::string(kMsgDetectorNoNotValid)};
     return *det;
 }
 

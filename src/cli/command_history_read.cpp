@@ -3,6 +3,7 @@
 #include "cli/cli_support.h"
 #include "common/error.h"
 #include "common/numeric.h"
+#include "common/program_texts.h"
 #include "common/text_file.h"
 #include "history/archive_date.h"
 #include "history/history_report.h"
@@ -56,7 +57,7 @@ int runReport(const ReportArgs& args) {
 
 int runDetector(const DetectorArgs& args) {
     std::optional<int16_t> det = toInt16(args.det);
-    if (!det) throw CommandFailure{kExitRefused, "Detector no. is not valid"};
+    if (!det) throw CommandFailure{kExitRefused, std::string(kMsgDetectorNoNotValid)};
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     std::vector<DetectorDayRecord> records = ledger.detectorDays(*det);
     if (records.empty()) {

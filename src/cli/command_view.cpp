@@ -4,6 +4,7 @@
 #include "archive/interval_data.h"
 #include "cli/cli_support.h"
 #include "common/numeric.h"
+#include "common/program_texts.h"
 #include "plot/detector_view.h"
 #include "plot/plot_input.h"
 

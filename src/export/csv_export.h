@@ -11,15 +11,6 @@ namespace sorvane {
 class Log;
 class Unzip;
 
-// Messages of the "Export " tab. The two input checks show the warning title.
-inline constexpr std::string_view kExportWarningTitle = "Sorvane Warning!!!";
-inline constexpr std::string_view kMsgNoArchiveName =
-    "You must specify the file name (*.trffic) in the first text box!!! Click OK to continue.";
-inline constexpr std::string_view kMsgNoDetectorIds = "You must enter one or more detector IDs";
-inline constexpr std::string_view kMsgExportDone = "Done!";
-// Followed by the destination (and, in the window's message, CR LF).
-inline constexpr std::string_view kMsgCsvSavedIn = "The extracted csv file was saved in ";
-
 // The settings of the "Export " tab that one export reads.
 struct ExportSettings {
     int intervalPosition = 0;  // position in the interval table; outside it means "30 sec"

@@ -4,6 +4,7 @@
 
 #include "common/message_text.h"
 #include "common/numeric.h"
+#include "common/program_texts.h"
 #include "common/text_file.h"
 
 namespace sorvane {

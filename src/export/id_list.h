@@ -6,9 +6,6 @@
 
 namespace sorvane {
 
-// The line the window and the command line put under a refused ID list.
-inline constexpr std::string_view kMsgReenterIds =
-    "Re-enter the detector IDs or reload them from a file.";
 inline constexpr std::string_view kMsgNoIdData = "No data available.";
 
 // The most IDs one list may hold: the parser counts them in a 16-bit number.
@@ -46,7 +43,8 @@ class C_csvRead {
     std::string errorMsg_;
 };
 
-// The message box text of a refused list: the parser's message and the re-enter line.
+// The message box text of a refused list: the parser's message and the re-enter line
+// (kMsgReenterIds).
 std::string idListErrorMessage(std::string_view error);
 
 // The IDs as the ID box shows a loaded list: "100,200,300".

@@ -10,16 +10,6 @@
 
 namespace sorvane {
 
-// Messages of loading a detector into the single-detector view.
-inline constexpr std::string_view kMsgInvalidDetectorId =
-    "You must enter a valid detector ID number.";
-inline constexpr std::string_view kMsgDetectorNotExtracted =
-    "Detector could not be extracted. Vol and Occ file pair do not exist!!!";
-
-inline std::string detectorNotInDataMessage(int16_t det) {
-    return "Detector ID=" + std::to_string(det) + " does not exist in the data.";
-}
-
 // The data list's line of one interval: "hh:mm:ss: <vol>,  <occ #0.0#>".
 std::string intervalLine(int startSeconds, const DetSlot& value);
 

@@ -9,6 +9,7 @@
 
 #include "app/charts/chart_editor.h"
 #include "app_test_support.h"
+#include "common/program_texts.h"
 #include "plot/detector_view.h"
 #include "plot/plot_input.h"
 #include "support/member_builders.h"

@@ -9,6 +9,7 @@
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "common/program_texts.h"
 #include "export/csv_export.h"
 #include "export/id_list.h"
 #include "hardening/limited_child.h"
