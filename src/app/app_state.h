@@ -11,8 +11,15 @@
 
 namespace sorvane::app {
 
+// The choices that one tab shows and others read, kept up to date by the tab that shows them.
+struct SharedChoices {
+    std::string archivePath;                           // the "File" tab's archive box
+    MissingOption missing = MissingOption::SetToZero;  // "Missing Data Options", plots and export
+};
+
 // The program-wide state that the tabs share, owned by the main window for the life of the
-// program: the log, the one archive reader, the current detector's days and its plot data.
+// program: the log, the one archive reader, the current detector's days and its plot data, and
+// the shared choices.
 class AppState {
   public:
     explicit AppState(std::string programFolder);
@@ -35,6 +42,7 @@ class AppState {
     DetectorDay rawDay{};
     DetectorDay imputedDay{};
     IntervalData plotData;
+    SharedChoices choices;
 
   private:
     std::string programFolder_;

@@ -28,12 +28,6 @@ FileDialogRequest archiveDialogRequest() {
     return request;
 }
 
-QString suggestedExportFile(const QString& archivePath) {
-    QString suggestion = archivePath;
-    suggestion.replace(QStringLiteral("traffic"), QStringLiteral("csv"), Qt::CaseSensitive);
-    return suggestion;
-}
-
 QString loadErrorMessage(int number, const QString& description) {
     return QStringLiteral("Error No: ") + QString::number(number) + QStringLiteral(", ") +
            description + QStringLiteral(".\r\nPlease select a *.traffic file.");
@@ -52,10 +46,11 @@ void frmTrafficExtrac::openArchive(const QString& path) {
 }
 
 void frmTrafficExtrac::loadChosenArchive(const std::function<QString()>& choosePath) {
-    fileTab->cmdBrowse->setEnabled(false);
+    fileTab->enableLoading(false);
     try {
-        fileTab->txtZipName->setText(choosePath());
-        loadArchive();
+        QString path = choosePath();
+        fileTab->showArchivePath(path);
+        loadArchive(path);
     } catch (const SorvaneError& e) {
         reportLoadFailure(e.number(), toQString(e.description()));
     } catch (const std::bad_alloc&) {
@@ -63,13 +58,12 @@ void frmTrafficExtrac::loadChosenArchive(const std::function<QString()>& chooseP
     } catch (const std::exception& e) {
         reportLoadFailure(kErrUnexpected, QString::fromLocal8Bit(e.what()));
     }
-    fileTab->cmdBrowse->setEnabled(true);
+    fileTab->enableLoading(true);
 }
 
-void frmTrafficExtrac::loadArchive() {
+void frmTrafficExtrac::loadArchive(const QString& path) {
     splash_->show();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // paint the splash
-    QString path = fileTab->txtZipName->text();
     if (path.isEmpty()) {
         splash_->close();
         showLoadedArchivePath();
@@ -82,16 +76,10 @@ void frmTrafficExtrac::loadArchive() {
     reader.zipList();
 
     // Suggested only once the archive is listed, so that a failed load leaves no name behind.
-    if (exportTab->txtDestFile->text().isEmpty()) {
-        exportTab->txtDestFile->setText(suggestedExportFile(path));
-    }
-    plotTab->setDetectorList(reader);
-    plotTab->lblDate->setText(fromNativePath(fileNamePart(toNativePath(path))));
+    exportTab->suggestDestination(path);
     for (int tab = kTabPlot; tab < kTabCount; ++tab)
         SSTab1->setTabEnabled(tab, true);
-    plotTab->cmbPlotInterval->setCurrentIndex(0);
-    plotTab->selectDetector(0);
-    plotTab->enablePlotButtons();
+    plotTab->showArchive(reader, fromNativePath(fileNamePart(toNativePath(path))));
     state_.log().appendLog(toNativePath(path) + " Was successfully loaded.");
     splash_->close();
 }
@@ -105,9 +93,7 @@ void frmTrafficExtrac::reportLoadFailure(int number, const QString& description)
 }
 
 void frmTrafficExtrac::showLoadedArchivePath() {
-    if (state_.hasReader()) {
-        fileTab->txtZipName->setText(fromNativePath(state_.reader().fileName()));
-    }
+    if (state_.hasReader()) fileTab->showArchivePath(fromNativePath(state_.reader().fileName()));
 }
 
 }  // namespace sorvane::app

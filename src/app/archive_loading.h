@@ -13,9 +13,6 @@ inline constexpr char kCancelDescription[] = "Cancel was selected";
 // The dialog in which the user picks an archive.
 FileDialogRequest archiveDialogRequest();
 
-// The suggested export file of an archive: every "traffic" (case-sensitive) becomes "csv".
-QString suggestedExportFile(const QString& archivePath);
-
 // "Error No: <number>, <description>." CR LF "Please select a *.traffic file."
 QString loadErrorMessage(int number, const QString& description);
 

@@ -8,8 +8,8 @@
 
 namespace sorvane::app {
 
-ExportTab::ExportTab(AppState& state, Dialogs& dialogs, ExportSources sources, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), sources_(sources) {
+ExportTab::ExportTab(AppState& state, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs) {
     Label15 = makeWrappedLabel(
         this, "Label15",
         QStringLiteral("Saves vol and occ data for the listed detectors to a single csv file. "
@@ -42,6 +42,8 @@ ExportTab::ExportTab(AppState& state, Dialogs& dialogs, ExportSources sources, Q
 
     cmdExport = makeButton(this, "cmdExport", QStringLiteral("Export to File (*.csv Format)"));
     layOut();
+    fillIntervals(cmbExportInterval);
+    optVolocc->setChecked(true);
 
     connect(cmdDetFile, &QPushButton::clicked, this, [this] {
         showingErrors(dialogs_, "the detector list file", [this] { cmdDetFile_Click(); });
@@ -72,8 +74,14 @@ void ExportTab::layOut() {
     grid->setRowStretch(2, 1);
 }
 
-void ExportTab::fillExportIntervals() {
-    fillIntervals(cmbExportInterval);
+QString suggestedExportFile(const QString& archivePath) {
+    QString suggestion = archivePath;
+    suggestion.replace(QStringLiteral("traffic"), QStringLiteral("csv"), Qt::CaseSensitive);
+    return suggestion;
+}
+
+void ExportTab::suggestDestination(const QString& archivePath) {
+    if (txtDestFile->text().isEmpty()) txtDestFile->setText(suggestedExportFile(archivePath));
 }
 
 }  // namespace sorvane::app

@@ -16,23 +16,22 @@ namespace sorvane::app {
 class AppState;
 class Dialogs;
 
-// Controls of other tabs that the export reads: the loaded archive's path ("File" tab) and the
-// missing-data option that the "Plot vol/occ" tab shares with the export.
-struct ExportSources {
-    const QLineEdit* txtZipName;
-    const QRadioButton* optNeg;
-};
+// The suggested export file of an archive: every "traffic" (case-sensitive) becomes "csv".
+QString suggestedExportFile(const QString& archivePath);
 
 // Tab "Export ": a list of detectors, the destination file, the interval and the data option,
-// and the export of the listed detectors to one CSV file.
+// and the export of the listed detectors to one CSV file. The archive and the missing-data
+// option are the shared choices of AppState.
 class ExportTab : public QWidget {
     Q_OBJECT
   public:
-    ExportTab(AppState& state, Dialogs& dialogs, ExportSources sources, QWidget* parent = nullptr);
+    ExportTab(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Start-up: the interval list at "30 sec".
-    void fillExportIntervals();
+    // A loaded archive suggests its CSV file as the destination, unless the user named one.
+    void suggestDestination(const QString& archivePath);
 
+  private:
+    void layOut();
     // Loads a detector-list file into txtDetIDs as "100,200,300".
     void cmdDetFile_Click();
     // Lets the user pick the destination file.
@@ -41,6 +40,9 @@ class ExportTab : public QWidget {
     void cmdExport_Click();
     // What the export reads from the window.
     ExportSettings settings() const;
+
+    AppState& state_;
+    Dialogs& dialogs_;
 
     QLabel* Label15;
     QLabel* Label2;
@@ -56,13 +58,6 @@ class ExportTab : public QWidget {
     QRadioButton* optVolocc;
     QRadioButton* optVolume;
     QPushButton* cmdExport;
-
-  private:
-    void layOut();
-
-    AppState& state_;
-    Dialogs& dialogs_;
-    ExportSources sources_;
 };
 
 }  // namespace sorvane::app

@@ -2,11 +2,13 @@
 
 #include <QGridLayout>
 
+#include "app/app_state.h"
+#include "app/qt_text.h"
 #include "app/widget_factory.h"
 
 namespace sorvane::app {
 
-FileTab::FileTab(QWidget* parent) : QWidget(parent) {
+FileTab::FileTab(AppState& state, QWidget* parent) : QWidget(parent) {
     Label1 = makeWrappedLabel(
         this, "Label1",
         QStringLiteral("Browse and selec a \"*.traffic\" file usning the Browse and Load button."));
@@ -35,11 +37,25 @@ FileTab::FileTab(QWidget* parent) : QWidget(parent) {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(6, 1);
     grid->setRowMinimumHeight(3, 40);
+
+    connect(txtZipName, &QLineEdit::textChanged, this,
+            [&state](const QString& path) { state.choices.archivePath = toNativePath(path); });
+    connect(cmdBrowse, &QPushButton::clicked, this, &FileTab::browseClicked);
+    connect(Command1, &QPushButton::clicked, this, &FileTab::showLogClicked);
+    connect(cmdExit, &QPushButton::clicked, this, &FileTab::exitClicked);
 }
 
 void FileTab::showProgramFolder(const QString& folder) {
     lblProgramFolder->setText(QStringLiteral("Settings, reports and Log.txt are kept in: ") +
                               folder);
+}
+
+void FileTab::showArchivePath(const QString& path) {
+    txtZipName->setText(path);
+}
+
+void FileTab::enableLoading(bool enabled) {
+    cmdBrowse->setEnabled(enabled);
 }
 
 }  // namespace sorvane::app

@@ -8,16 +8,29 @@
 
 namespace sorvane::app {
 
-// Tab "File": choosing and loading the archive, the log, leaving the program. Its buttons are
-// wired by the main window, whose handlers span every tab.
+class AppState;
+
+// Tab "File": choosing and loading the archive, the log, leaving the program. The main window
+// answers its buttons, whose work spans every tab. The box's path is the shared archive path of
+// AppState.
 class FileTab : public QWidget {
     Q_OBJECT
   public:
-    explicit FileTab(QWidget* parent = nullptr);
+    explicit FileTab(AppState& state, QWidget* parent = nullptr);
 
     // Names the folder that holds the settings file, the reports and Log.txt.
     void showProgramFolder(const QString& folder);
+    // The archive being loaded, or the loaded one (empty when none).
+    void showArchivePath(const QString& path);
+    // "Browse and Load" is disabled while an archive loads and while a health test runs.
+    void enableLoading(bool enabled);
 
+  signals:
+    void browseClicked();   // "Browse and Load"
+    void showLogClicked();  // "Show Log"
+    void exitClicked();     // "Exit"
+
+  private:
     QLabel* Label1;
     QLabel* Label21;
     QLineEdit* txtZipName;

@@ -14,6 +14,7 @@ class frmLog : public QWidget {
     // Shows the text (CR LF line ends) and brings the window forward; a later call refreshes it.
     void showLog(const QString& logText);
 
+  private:
     QPlainTextEdit* Text1;
 };
 

@@ -11,6 +11,7 @@ class frmSplash : public QWidget {
   public:
     explicit frmSplash(QWidget* parent = nullptr);
 
+  private:
     QLabel* Label1;
 };
 

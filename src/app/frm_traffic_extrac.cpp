@@ -26,10 +26,10 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     setWindowTitle(QStringLiteral("Sorvane for TMC *.traffic archive files"));
 
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
-    fileTab = new FileTab;
+    fileTab = new FileTab(state_);
     fileTab->showProgramFolder(fromNativePath(state_.programFolder()));
     plotTab = new PlotTab(state_, dialogs_);
-    exportTab = new ExportTab(state_, dialogs_, {fileTab->txtZipName, plotTab->optNeg});
+    exportTab = new ExportTab(state_, dialogs_);
     paramTab = new HealthParamTab(state_, dialogs_);
     testTab = new HealthTestTab(state_, dialogs_, *paramTab);
     SSTab1->addTab(fileTab, QStringLiteral("File"));
@@ -54,33 +54,25 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     logWindow_ = new frmLog(this);
     splash_ = new frmSplash(this);
 
-    connect(fileTab->cmdBrowse, &QPushButton::clicked, this, &frmTrafficExtrac::cmdBrowse_Click);
-    connect(fileTab->Command1, &QPushButton::clicked, this, &frmTrafficExtrac::Command1_Click);
-    connect(fileTab->cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(fileTab, &FileTab::browseClicked, this, &frmTrafficExtrac::cmdBrowse_Click);
+    connect(fileTab, &FileTab::showLogClicked, this, &frmTrafficExtrac::Command1_Click);
+    connect(fileTab, &FileTab::exitClicked, this, &QWidget::close);
     // A health test runs on the archive it started with: no other can be loaded meanwhile.
-    connect(testTab, &HealthTestTab::runningChanged, fileTab->cmdBrowse,
-            [this](bool running) { fileTab->cmdBrowse->setEnabled(!running); });
+    connect(testTab, &HealthTestTab::runningChanged, fileTab,
+            [this](bool running) { fileTab->enableLoading(!running); });
 
     resize(900, 620);
     Form_Load();
 }
 
-// Start-up: the selectors, the option defaults, only the "File" tab usable, the health
-// parameters from the settings file.
+// Start-up: only the "File" tab usable, the health parameters from the settings file. (Each tab
+// sets its own selectors and options.)
 void frmTrafficExtrac::Form_Load() {
-    plotTab->fillPlotIntervals();
-    exportTab->fillExportIntervals();
-    plotTab->optZero->setChecked(true);
-    plotTab->clearSelectors();
-    plotTab->enablePlotButtons(false);
-    plotTab->optVol->setChecked(true);
-    exportTab->optVolocc->setChecked(true);
     for (int tab = kTabHealthTest; tab > kTabFile; --tab)
         SSTab1->setTabEnabled(tab, false);
     SSTab1->setTabEnabled(kTabFile, true);
     SSTab1->setCurrentIndex(kTabFile);
     paramTab->LoadHealthParameters();
-    testTab->ProgressBar1->hide();
 }
 
 void frmTrafficExtrac::Command1_Click() {

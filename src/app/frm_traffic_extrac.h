@@ -35,12 +35,32 @@ class frmTrafficExtrac : public QWidget {
     frmLog* logWindow() const { return logWindow_; }
     frmSplash* splashWindow() const { return splash_; }
 
-    // "Browse and Load": asks for an archive and loads it.
-    void cmdBrowse_Click();
     // Loads an archive named on the command line, as if it had been chosen in the dialog.
     void openArchive(const QString& path);
     // "Show Log".
     void Command1_Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // "Browse and Load": asks for an archive and loads it.
+    void cmdBrowse_Click();
+    void Form_Load();
+    void Form_Unload();
+    void writeLogFile();
+
+    // The loading workflow around a way of choosing the archive's path, which may throw.
+    void loadChosenArchive(const std::function<QString()>& choosePath);
+    void loadArchive(const QString& path);
+    void reportLoadFailure(int number, const QString& description);
+    // Puts the path of the archive that is loaded (empty when none) back into txtZipName.
+    void showLoadedArchivePath();
+
+    AppState state_;
+    Dialogs& dialogs_;
+    frmLog* logWindow_;
+    frmSplash* splash_;
 
     QTabWidget* SSTab1;
     FileTab* fileTab;
@@ -50,26 +70,6 @@ class frmTrafficExtrac : public QWidget {
     HealthTestTab* testTab;
     QLabel* Label4;
     QLabel* lblCredit;
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    void Form_Load();
-    void Form_Unload();
-    void writeLogFile();
-
-    // The loading workflow around a way of choosing the archive's path, which may throw.
-    void loadChosenArchive(const std::function<QString()>& choosePath);
-    void loadArchive();
-    void reportLoadFailure(int number, const QString& description);
-    // Puts the path of the archive that is loaded (empty when none) back into txtZipName.
-    void showLoadedArchivePath();
-
-    AppState state_;
-    Dialogs& dialogs_;
-    frmLog* logWindow_;
-    frmSplash* splash_;
 };
 
 }  // namespace sorvane::app

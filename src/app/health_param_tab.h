@@ -20,21 +20,16 @@ class HealthParamTab : public QWidget {
   public:
     HealthParamTab(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // The box of a parameter (txtOccTh, txtOccctr, ...).
-    QLineEdit* box(HealthParam parameter) const { return boxes_[parameter]; }
-    // The texts of the twelve boxes as they stand.
+    // The texts of the twelve boxes (txtOccTh, txtOccctr, ...) as they stand.
     HealthParameterTexts parameterTexts() const;
 
     // Fills the boxes from the settings file; anything missing leaves its box empty.
     void LoadHealthParameters();
-    void cmdSetDefault_Click();
-    void cmdSetFactoryDefault_Click();
-
-    QPushButton* cmdSetDefault;
-    QPushButton* cmdSetFactoryDefault;
 
   private:
     void buildLayout();
+    void cmdSetDefault_Click();
+    void cmdSetFactoryDefault_Click();
     // Runs a write of the settings file and reports "Done." or why it failed.
     template <class Write>
     bool writeSettings(Write write);
@@ -42,6 +37,8 @@ class HealthParamTab : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     std::array<QLineEdit*, kHealthParamCount> boxes_{};
+    QPushButton* cmdSetDefault;
+    QPushButton* cmdSetFactoryDefault;
 };
 
 }  // namespace sorvane::app

@@ -44,14 +44,16 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
         showingErrors(dialogs_, "the health test", [this] { cmdTestSingledet_Click(); });
     });
     connect(txtChkdetector, &QLineEdit::returnPressed, cmdTestSingledet, &QPushButton::click);
-    for (QListWidget* list : {lstBaddetect, lstSuspdetect}) {
-        connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-            showingErrors(dialogs_, "the plot", [&] { plotListedDetector(item); });
-        });
-    }
+    connect(lstBaddetect, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        showingErrors(dialogs_, "the plot", [&] { lstBaddetect_Click(item); });
+    });
+    connect(lstSuspdetect, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        showingErrors(dialogs_, "the plot", [&] { lstSuspdetect_Click(item); });
+    });
     connect(cmdShowreport, &QPushButton::clicked, this, &HealthTestTab::cmdShowreport_Click);
     connect(cmdShowsingleReport, &QPushButton::clicked, this,
             &HealthTestTab::cmdShowsingleReport_Click);
+    ProgressBar1->hide();  // shown while a run goes
 }
 
 void HealthTestTab::layOut() {

@@ -26,17 +26,37 @@ class HealthTestTab : public QWidget {
     HealthTestTab(AppState& state, Dialogs& dialogs, const HealthParamTab& parameters,
                   QWidget* parent = nullptr);
 
-    void cmdHealth_Click();
-    void cmdTestSingledet_Click();
-    // A click on a list line plots the detector whose number begins the line.
-    void lstBaddetect_Click(const QListWidgetItem* item) { plotListedDetector(item); }
-    void lstSuspdetect_Click(const QListWidgetItem* item) { plotListedDetector(item); }
-    void cmdShowreport_Click();
-    void cmdShowsingleReport_Click();
-
     bool running() const { return running_; }
     // Ends a run after the detector it is testing, without lists or report (the window closes).
     void stopRun() { stopRequested_ = running_; }
+
+  signals:
+    // A run started or ended; the window keeps its archive loaded for the whole run.
+    void runningChanged(bool running);
+
+  private:
+    void layOut();
+
+    // The runs (health_test_run.cpp).
+    void cmdHealth_Click();
+    void cmdTestSingledet_Click();
+    void RunHealthTest(int16_t det);
+    void setRunning(bool running);
+
+    // What a run leaves (health_test_results.cpp): a click on a list line plots the detector
+    // whose number begins the line; the report buttons open the reports.
+    void lstBaddetect_Click(const QListWidgetItem* item) { plotListedDetector(item); }
+    void lstSuspdetect_Click(const QListWidgetItem* item) { plotListedDetector(item); }
+    void plotListedDetector(const QListWidgetItem* item);
+    void cmdShowreport_Click();
+    void cmdShowsingleReport_Click();
+    void openReport(std::string_view fileName);
+
+    AppState& state_;
+    Dialogs& dialogs_;
+    const HealthParamTab& parameters_;
+    bool running_ = false;
+    bool stopRequested_ = false;
 
     QPushButton* cmdHealth;
     QLabel* Label16;
@@ -54,23 +74,6 @@ class HealthTestTab : public QWidget {
     QRadioButton* optScatterPlot;
     QPushButton* cmdShowreport;
     QPushButton* cmdShowsingleReport;
-
-  signals:
-    // A run started or ended; the window keeps its archive loaded for the whole run.
-    void runningChanged(bool running);
-
-  private:
-    void layOut();
-    void RunHealthTest(int16_t det);
-    void setRunning(bool running);
-    void plotListedDetector(const QListWidgetItem* item);
-    void openReport(std::string_view fileName);
-
-    AppState& state_;
-    Dialogs& dialogs_;
-    const HealthParamTab& parameters_;
-    bool running_ = false;
-    bool stopRequested_ = false;
 };
 
 }  // namespace sorvane::app

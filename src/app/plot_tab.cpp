@@ -83,11 +83,20 @@ PlotTab::PlotTab(AppState& state, Dialogs& dialogs, QWidget* parent)
         showingErrors(dialogs_, "the detector's day", [this] { cmdDetExtract_Click(); });
     });
     connect(txtDetID, &QLineEdit::returnPressed, cmdDetExtract, &QPushButton::click);
-    connect(cmdRecomp, &QPushButton::clicked, this, &PlotTab::cmdRecomp_Click);
+    connect(cmdRecomp, &QPushButton::clicked, this, &PlotTab::ComputePlotData);
     connect(btnTotal, &QPushButton::clicked, this, &PlotTab::btnTotal_Click);
     connect(cmdScatter, &QPushButton::clicked, this, &PlotTab::cmdScatter_Click);
     connect(cmdLine, &QPushButton::clicked, this, &PlotTab::cmdLine_Click);
     connect(cmdHist, &QPushButton::clicked, this, &PlotTab::cmdHist_Click);
+    connect(optNeg, &QRadioButton::toggled, this, [this](bool negative) {
+        state_.choices.missing = negative ? MissingOption::SetToNegative : MissingOption::SetToZero;
+    });
+
+    // Start-up: "30 sec", "Set to 0", the volume histogram; no detector, no plots yet.
+    fillIntervals(cmbPlotInterval);
+    optZero->setChecked(true);
+    optVol->setChecked(true);
+    enablePlotButtons(false);
 }
 
 void PlotTab::layOut() {
@@ -127,14 +136,12 @@ void PlotTab::layOut() {
     columns->addLayout(right, 1);
 }
 
-void PlotTab::fillPlotIntervals() {
-    fillIntervals(cmbPlotInterval);
-}
-
-void PlotTab::clearSelectors() {
-    clearSelector(cmbStartTime);
-    clearSelector(cmbEndTime);
-    clearSelector(cmbDetector);
+void PlotTab::showArchive(const Unzip& reader, const QString& date) {
+    setDetectorList(reader);
+    lblDate->setText(date);
+    cmbPlotInterval->setCurrentIndex(0);
+    selectDetector(0);
+    enablePlotButtons(true);
 }
 
 void PlotTab::setDetectorList(const Unzip& reader) {
@@ -159,6 +166,24 @@ void PlotTab::enablePlotButtons(bool enabled) {
     for (QPushButton* button : {cmdScatter, cmdLine, cmdHist, cmdRecomp}) {
         button->setEnabled(enabled);
     }
+}
+
+PlotSelection PlotTab::selection() const {
+    PlotSelection current;
+    current.detectorEntries = cmbDetector->count();
+    current.detectorIndex = cmbDetector->currentIndex();
+    current.detectorText = cmbDetector->currentText().toStdString();
+    current.startIndex = cmbStartTime->currentIndex();
+    current.endIndex = cmbEndTime->currentIndex();
+    current.intervalPosition = plotIntervalPosition();
+    current.intervalText = cmbPlotInterval->currentText().toStdString();
+    current.missing = state_.choices.missing;
+    current.volumeHistogram = optVol->isChecked();
+    return current;
+}
+
+int PlotTab::plotIntervalPosition() const {
+    return std::max(0, cmbPlotInterval->findText(cmbPlotInterval->currentText()));
 }
 
 }  // namespace sorvane::app

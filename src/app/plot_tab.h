@@ -21,22 +21,29 @@ class AppState;
 class Dialogs;
 
 // Tab "Plot vol/occ": one detector of the loaded archive, its day as a list, its volume total
-// over a span and the interval plots. The detector shown is the current one of AppState.
+// over a span and the interval plots. The detector shown is the current one of AppState; the
+// missing-data option is AppState's shared one, which the export reads too.
 class PlotTab : public QWidget {
     Q_OBJECT
   public:
     PlotTab(AppState& state, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Start-up: the interval list at "30 sec".
-    void fillPlotIntervals();
-    // Start-up: empty detector and time selectors, each showing "Select one".
-    void clearSelectors();
-    // The detector numbers of the reader's detector list, in its order, nothing selected. The
-    // previous archive's detector leaves the view.
+    // A newly loaded archive: its detector numbers in the reader's order, the plot interval at
+    // "30 sec", the plot buttons enabled and the first detector selected as by the user. The
+    // previous archive's detector leaves the view. Throws SorvaneError when a member of the
+    // first detector cannot be read.
+    void showArchive(const Unzip& reader, const QString& date);
+
+  signals:
+    // A detector became current (by the user or by loading); `position` indexes cmbDetector.
+    void detectorSelected(int position);
+
+  private:
+    void layOut();
     void setDetectorList(const Unzip& reader);
+    void enablePlotButtons(bool enabled);
     // Selects entry `position` of cmbDetector and runs its click handling, as a user's choice.
     void selectDetector(int position);
-    void enablePlotButtons(bool enabled = true);
 
     // The click handling of cmbDetector: makes the detector at `position` current. Throws
     // SorvaneError when a member of the detector cannot be read.
@@ -47,19 +54,23 @@ class PlotTab : public QWidget {
     // Aggregates the current day to the plot interval; refills the time selectors (whole day)
     // and List1. Does nothing before a detector's day is loaded.
     void ComputePlotData();
-
     void cmdDetExtract_Click();
-    void cmdRecomp_Click() { ComputePlotData(); }
     void btnTotal_Click();
     void cmdScatter_Click();
     void cmdLine_Click();
     void cmdHist_Click();
+    // Runs an interval plot after the selection check and opens its chart window.
+    template <class Plot>
+    void plotSpan(Plot plot);
 
     // The selectors as the plots and the volume total read them.
     PlotSelection selection() const;
     // Position of the plot interval: a label of the list, or "30 sec" for any other text.
     int plotIntervalPosition() const;
-    MissingOption missingOption() const;
+
+    AppState& state_;
+    Dialogs& dialogs_;
+    int shownPosition_ = -1;  // the detector whose day the view shows; -1 for none
 
     QLabel* Label8;
     QLabel* lblDate;
@@ -90,20 +101,6 @@ class PlotTab : public QWidget {
     QRadioButton* optVol;
     QRadioButton* optOcc;
     QPushButton* cmdHist;
-
-  signals:
-    // A detector became current (by the user or by loading); `position` indexes cmbDetector.
-    void detectorSelected(int position);
-
-  private:
-    void layOut();
-    // Runs an interval plot after the selection check and opens its chart window.
-    template <class Plot>
-    void plotSpan(Plot plot);
-
-    AppState& state_;
-    Dialogs& dialogs_;
-    int shownPosition_ = -1;  // the detector whose day the view shows; -1 for none
 };
 
 }  // namespace sorvane::app

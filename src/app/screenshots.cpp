@@ -1,19 +1,21 @@
 #include "app/screenshots.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <array>
 #include <iostream>
+#include <stdexcept>
 
 #include "app/charts/chart_editor.h"
 #include "app/charts/chart_window.h"
-#include "app/export_tab.h"
 #include "app/frm_log.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
-#include "app/health_test_tab.h"
-#include "app/plot_tab.h"
 
 namespace sorvane::app {
 
@@ -22,6 +24,14 @@ namespace {
 constexpr std::array<const char*, kTabCount> kTabFiles{"tab-1-file.png", "tab-2-plot.png",
                                                        "tab-3-export.png", "tab-4-health-param.png",
                                                        "tab-5-health-test.png"};
+
+// The control named `name` below `root`, as a user's robot finds it.
+template <class W>
+W& control(QWidget& root, const char* name) {
+    W* found = root.findChild<W*>(QString::fromLatin1(name));
+    if (found == nullptr) throw std::runtime_error(std::string("no control ") + name);
+    return *found;
+}
 
 bool savePicture(QWidget& widget, const QDir& folder, const char* name) {
     QApplication::processEvents();
@@ -53,17 +63,43 @@ bool saveChart(frmTrafficExtrac& window, QAbstractButton* button, const QDir& fo
 
 // The charts of the shown detector at five minutes, and the editor of its line chart.
 bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
-    PlotTab& plot = *window.plotTab;
-    plot.cmbPlotInterval->setCurrentIndex(5);
-    plot.cmdRecomp->click();
-    bool saved = saveChart(window, plot.cmdScatter, folder, "chart-scatter.png");
-    saved = saveChart(window, plot.cmdHist, folder, "chart-histogram.png") && saved;
-    ChartWindow* line = chartOpenedBy(window, plot.cmdLine);
+    control<QComboBox>(window, "cmbPlotInterval").setCurrentIndex(5);
+    control<QPushButton>(window, "cmdRecomp").click();
+    bool saved =
+        saveChart(window, &control<QPushButton>(window, "cmdScatter"), folder, "chart-scatter.png");
+    saved = saveChart(window, &control<QPushButton>(window, "cmdHist"), folder,
+                      "chart-histogram.png") &&
+            saved;
+    ChartWindow* line = chartOpenedBy(window, &control<QPushButton>(window, "cmdLine"));
     if (line == nullptr) return false;
     saved = savePicture(*line, folder, "chart-line.png") && saved;
     line->openEditor();
     if (auto* editor = line->findChild<ChartEditor*>())
         saved = savePicture(*editor, folder, "chart-editor.png") && saved;
+    return saved;
+}
+
+// Every picture, after a list to export and a finished health test.
+bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
+    // A list to export and a finished health test, as a user would have them.
+    auto& ids = control<QPlainTextEdit>(window, "txtDetIDs");
+    if (ids.toPlainText().isEmpty()) ids.setPlainText(QStringLiteral("100,101,102,103,104,105"));
+    auto& tabs = control<QTabWidget>(window, "SSTab1");
+    if (tabs.isTabEnabled(kTabHealthTest)) control<QPushButton>(window, "cmdHealth").click();
+
+    bool saved = true;
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        tabs.setCurrentIndex(tab);
+        saved = savePicture(window, dir, kTabFiles[static_cast<size_t>(tab)]) && saved;
+    }
+    tabs.setCurrentIndex(kTabFile);
+    window.Command1_Click();
+    saved = savePicture(*window.logWindow(), dir, "log-window.png") && saved;
+    window.splashWindow()->show();
+    saved = savePicture(*window.splashWindow(), dir, "splash.png") && saved;
+    window.splashWindow()->close();
+    if (control<QComboBox>(window, "cmbDetector").count() > 0)
+        saved = saveCharts(window, dir) && saved;
     return saved;
 }
 
@@ -75,24 +111,12 @@ bool saveScreenshots(frmTrafficExtrac& window, const QString& folder) {
         std::cerr << "sorvane: could not create " << folder.toStdString() << '\n';
         return false;
     }
-    // A list to export and a finished health test, as a user would have them.
-    if (window.exportTab->txtDetIDs->toPlainText().isEmpty())
-        window.exportTab->txtDetIDs->setPlainText(QStringLiteral("100,101,102,103,104,105"));
-    if (window.SSTab1->isTabEnabled(kTabHealthTest)) window.testTab->cmdHealth->click();
-
-    bool saved = true;
-    for (int tab = 0; tab < kTabCount; ++tab) {
-        window.SSTab1->setCurrentIndex(tab);
-        saved = savePicture(window, dir, kTabFiles[static_cast<size_t>(tab)]) && saved;
+    try {
+        return savePictures(window, dir);
+    } catch (const std::runtime_error& e) {
+        std::cerr << "sorvane: " << e.what() << '\n';
+        return false;
     }
-    window.SSTab1->setCurrentIndex(kTabFile);
-    window.Command1_Click();
-    saved = savePicture(*window.logWindow(), dir, "log-window.png") && saved;
-    window.splashWindow()->show();
-    saved = savePicture(*window.splashWindow(), dir, "splash.png") && saved;
-    window.splashWindow()->close();
-    if (window.plotTab->cmbDetector->count() > 0) saved = saveCharts(window, dir) && saved;
-    return saved;
 }
 
 }  // namespace sorvane::app

@@ -1,5 +1,12 @@
 #include "app_test_support.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
 namespace sorvane::test {
 
 namespace {
@@ -14,6 +21,12 @@ std::optional<T> takeFront(std::deque<std::optional<T>>& queue) {
     queue.pop_front();
     if (cancel) return std::nullopt;
     return answer;
+}
+
+// Selects all of a box's text and deletes it, as a user would before typing anew.
+void clearByKeys(QWidget* box) {
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
 }
 
 }  // namespace
@@ -43,6 +56,7 @@ app::frmTrafficExtrac& WindowFixture::restart() {
     window_.reset();
     window_ =
         std::make_unique<app::frmTrafficExtrac>(QString::fromStdString(folder_.path()), dialogs);
+    window_->show();
     return *window_;
 }
 
@@ -62,18 +76,84 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
     return QString::fromStdString(makeArchive(dir, name, members));
 }
 
-QStringList entriesOf(const QComboBox* selector) {
+void click(QWidget& root, std::string_view name) {
+    auto* button = control<QAbstractButton>(root, name);
+    // An option button takes a click on its round indicator.
+    QPoint at = qobject_cast<QPushButton*>(button) ? button->rect().center()
+                                                   : QPoint(8, button->height() / 2);
+    QTest::mouseClick(button, Qt::LeftButton, {}, at);
+}
+
+void typeInto(QWidget& root, std::string_view name, const QString& text) {
+    QWidget* box = control(root, name);
+    if (auto* selector = qobject_cast<QComboBox*>(box)) box = selector->lineEdit();
+    clearByKeys(box);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClicks(box, lines[i]);
+    }
+}
+
+void pick(QWidget& root, std::string_view name, int index) {
+    auto* selector = control<QComboBox>(root, name);
+    // From the nearer end of the list, or from where the selector stands. The keys are counted
+    // first: a choice the window refuses puts the selector back.
+    int at = selector->currentIndex();
+    const int fromEnd = selector->count() - 1 - index;
+    if (at < 0 || std::min(index, fromEnd) < std::abs(index - at)) {
+        QTest::keyClick(selector, index <= fromEnd ? Qt::Key_Home : Qt::Key_End);
+        at = index <= fromEnd ? 0 : selector->count() - 1;
+    }
+    for (; at < index; ++at)
+        QTest::keyClick(selector, Qt::Key_Down);
+    for (; at > index; --at)
+        QTest::keyClick(selector, Qt::Key_Up);
+}
+
+void clickLine(QWidget& root, std::string_view name, int row) {
+    auto* list = control<QListWidget>(root, name);
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+}
+
+void openTab(app::frmTrafficExtrac& window, int index) {
+    QTabBar* bar = control<QTabWidget>(window, "SSTab1")->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+QString textOf(QWidget& root, std::string_view name) {
+    QWidget* w = control(root, name);
+    if (auto* line = qobject_cast<QLineEdit*>(w)) return line->text();
+    if (auto* box = qobject_cast<QPlainTextEdit*>(w)) return box->toPlainText();
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+    if (auto* selector = qobject_cast<QComboBox*>(w)) return selector->currentText();
+    qFatal("no text in %s", std::string(name).c_str());
+}
+
+bool isOn(QWidget& root, std::string_view name) {
+    return control<QAbstractButton>(root, name)->isChecked();
+}
+
+bool isEnabled(QWidget& root, std::string_view name) {
+    return control(root, name)->isEnabled();
+}
+
+QStringList entriesOf(QWidget& root, std::string_view selector) {
+    auto* combo = control<QComboBox>(root, selector);
     QStringList entries;
-    for (int i = 0; i < selector->count(); ++i)
-        entries.append(selector->itemText(i));
+    for (int i = 0; i < combo->count(); ++i)
+        entries.append(combo->itemText(i));
     return entries;
 }
 
-QStringList linesOf(const QListWidget* list) {
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines.append(list->item(i)->text());
-    return lines;
+QStringList linesOf(QWidget& root, std::string_view list) {
+    auto* lines = control<QListWidget>(root, list);
+    QStringList texts;
+    for (int i = 0; i < lines->count(); ++i)
+        texts.append(lines->item(i)->text());
+    return texts;
 }
 
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {

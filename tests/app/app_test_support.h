@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QListWidget>
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/charts/chart_window.h"
@@ -49,7 +51,8 @@ class ScriptedDialogs : public app::Dialogs {
     std::optional<QString> answer(const app::FileDialogRequest& request);
 };
 
-// A main window over a temporary program folder of its own, with scripted dialogs.
+// A main window over a temporary program folder of its own, with scripted dialogs. The window
+// is shown, so that its controls are laid out as a user sees them.
 class WindowFixture {
   public:
     WindowFixture();
@@ -77,9 +80,36 @@ class WindowFixture {
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
                             const std::vector<int>& detectors);
 
+// The control named `name` below `root`, found as a user's robot finds it: by its objectName.
+// A control that is not there ends the test program.
+template <class W = QWidget>
+W* control(QWidget& root, std::string_view name) {
+    W* found =
+        root.findChild<W*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    if (found == nullptr) qFatal("no control %s", std::string(name).c_str());
+    return found;
+}
+
+// Clicks a button (or an option) with the left mouse button.
+void click(QWidget& root, std::string_view name);
+// Replaces the text of a line edit, a text box or an editable selector by typing it; a line
+// feed is the Return key.
+void typeInto(QWidget& root, std::string_view name, const QString& text);
+// Picks entry `index` of a selector with the keys, as a user does (each step is a choice).
+void pick(QWidget& root, std::string_view name, int index);
+// Clicks line `row` of a list.
+void clickLine(QWidget& root, std::string_view name, int row);
+// Clicks the tab at `index` of the main window's tab bar.
+void openTab(app::frmTrafficExtrac& window, int index);
+
+QString textOf(QWidget& root,
+               std::string_view name);            // of a line edit, text box, label or selector
+bool isOn(QWidget& root, std::string_view name);  // an option or check box is checked
+bool isEnabled(QWidget& root, std::string_view name);  // the control can be used
+
 // Texts of a selector's entries and of a list's lines.
-QStringList entriesOf(const QComboBox* selector);
-QStringList linesOf(const QListWidget* list);
+QStringList entriesOf(QWidget& root, std::string_view selector);
+QStringList linesOf(QWidget& root, std::string_view list);
 
 // The chart windows the window has open, oldest first.
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);

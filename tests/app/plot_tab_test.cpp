@@ -1,7 +1,5 @@
 // The "Plot vol/occ" tab: loading a detector, the interval data, the volume total, the plot
 // checks and the chart windows the plots open.
-#include "app/plot_tab.h"
-
 #include <QAreaSeries>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -10,35 +8,34 @@
 #include "app/charts/chart_editor.h"
 #include "app_test_support.h"
 #include "common/program_texts.h"
-#include "plot/detector_view.h"
 #include "plot/plot_input.h"
 #include "support/member_builders.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
-using sorvane::test::WindowFixture;
+using namespace sorvane::test;
 
 namespace {
 
 // Detector 100 starts its day with volumes 9, 5, 255 (missing in the first hour), 0, 12 and
 // then 3 a slot, at an occupancy of 10 % (0 where no vehicle passed); 200 carries 7 vehicles a
-// slot at 15 %; 400 lacks its occupancy member.
+// slot at 15 %; 400 lacks its occupancy member. The "Plot vol/occ" tab is open.
 struct DayFixture : WindowFixture {
     DayFixture() {
-        window().openArchive(QString::fromStdString(
-            test::makeArchive(data(), "day.traffic",
-                              {test::volumeMember("100", 3, {9, 5, 255, 0, 12}),
-                               test::occupancyMember("100", 100), test::volumeMember("200", 7),
-                               test::occupancyMember("200", 150), test::volumeMember("400", 1)})));
+        window().openArchive(QString::fromStdString(makeArchive(
+            data(), "day.traffic",
+            {volumeMember("100", 3, {9, 5, 255, 0, 12}), occupancyMember("100", 100),
+             volumeMember("200", 7), occupancyMember("200", 150), volumeMember("400", 1)})));
+        openTab(window(), kTabPlot);
     }
-    PlotTab& tab() { return *window().plotTab; }
+    frmTrafficExtrac& w() { return window(); }
 };
 
 // What the tab shows of the current detector: selector, first line, line count and span.
-QStringList viewOf(const PlotTab& tab) {
-    return {tab.cmbDetector->currentText(), tab.List1->item(0)->text(),
-            QString::number(tab.List1->count()), tab.cmbStartTime->currentText(),
-            tab.cmbEndTime->currentText()};
+QStringList viewOf(frmTrafficExtrac& w) {
+    QStringList lines = linesOf(w, "List1");
+    return {textOf(w, "cmbDetector"), lines.value(0), QString::number(lines.size()),
+            textOf(w, "cmbStartTime"), textOf(w, "cmbEndTime")};
 }
 
 int pointsOf(QAbstractSeries* series) {
@@ -94,92 +91,86 @@ const PlotCase kPlotCases[] = {
 class PlotTabTest : public QObject {
     Q_OBJECT
   private slots:
-    void loadingADetector_data() { test::addRows(kDetectorCases); }
+    void loadingADetector_data() { addRows(kDetectorCases); }
 
     void loadingADetector() {
-        const DetectorCase& c = test::currentRow(kDetectorCases);
+        const DetectorCase& c = currentRow(kDetectorCases);
         DayFixture f;
-        PlotTab& tab = f.tab();
         if (c.picked >= 0) {
-            tab.cmbDetector->setCurrentIndex(c.picked);
-            emit tab.cmbDetector->activated(c.picked);
+            pick(f.w(), "cmbDetector", c.picked);
         } else {
-            tab.txtDetID->setText(c.typed);
-            tab.cmdDetExtract->click();
+            typeInto(f.w(), "txtDetID", c.typed);
+            click(f.w(), "cmdDetExtract");
         }
         QCOMPARE(f.dialogs.texts(),
                  c.message.empty() ? QStringList() : QStringList{toQString(c.message)});
-        QCOMPARE(tab.txtDetID->text(), c.message == kMsgInvalidDetectorId ? "" : c.typed);
-        QVERIFY(tab.cmdDetExtract->isEnabled());
+        QCOMPARE(textOf(f.w(), "txtDetID"), c.message == kMsgInvalidDetectorId ? "" : c.typed);
+        QVERIFY(isEnabled(f.w(), "cmdDetExtract"));
         QString first =
             c.shown == std::string_view("100") ? "00:00:00: 9,  10.0" : "00:00:00: 7,  15.0";
-        QCOMPARE(viewOf(tab), (QStringList{c.shown, first, "2880", "00:00:00", "23:59:30"}));
+        QCOMPARE(viewOf(f.w()), (QStringList{c.shown, first, "2880", "00:00:00", "23:59:30"}));
     }
 
     void recomputeAtTheTypedIntervalAndTotal() {
         DayFixture f;
-        PlotTab& tab = f.tab();
-        tab.cmbPlotInterval->setEditText(QStringLiteral("1 hour"));
-        tab.cmdRecomp->click();
-        QCOMPARE(viewOf(tab),
+        typeInto(f.w(), "cmbPlotInterval", QStringLiteral("1 hour"));
+        click(f.w(), "cmdRecomp");
+        QCOMPARE(viewOf(f.w()),
                  (QStringList{"100", "00:00:00: 371,  9.92", "24", "00:00:00", "23:00:00"}));
-        tab.cmdHist->click();
-        QCOMPARE(test::chartsOf(f.window()).size(), 1);
-        QCOMPARE(test::chartsOf(f.window()).back()->windowTitle(),
-                 QStringLiteral("Histogram: 1 hour Data"));
+        click(f.w(), "cmdHist");
+        QCOMPARE(chartsOf(f.w()).size(), 1);
+        QCOMPARE(chartsOf(f.w()).back()->windowTitle(), QStringLiteral("Histogram: 1 hour Data"));
 
         // No such interval: 30 sec, with the missing option in force.
-        tab.cmbPlotInterval->setEditText(QStringLiteral("7 min"));
-        tab.cmdRecomp->click();
-        QCOMPARE(viewOf(tab),
+        typeInto(f.w(), "cmbPlotInterval", QStringLiteral("7 min"));
+        click(f.w(), "cmdRecomp");
+        QCOMPARE(viewOf(f.w()),
                  (QStringList{"100", "00:00:00: 9,  10.0", "2880", "00:00:00", "23:59:30"}));
-        QCOMPARE(tab.List1->item(2)->text(), QStringLiteral("00:01:00: 0,  0.0"));
-        tab.optNeg->setChecked(true);
-        tab.cmdRecomp->click();
-        QCOMPARE(tab.List1->item(2)->text(), QStringLiteral("00:01:00: -1,  0.0"));
+        QCOMPARE(linesOf(f.w(), "List1")[2], QStringLiteral("00:01:00: 0,  0.0"));
+        click(f.w(), "optNeg");
+        click(f.w(), "cmdRecomp");
+        QCOMPARE(linesOf(f.w(), "List1")[2], QStringLiteral("00:01:00: -1,  0.0"));
 
-        tab.cmbStartTime->setCurrentIndex(1);  // intervals 5, -1, 0 and 12
-        tab.cmbEndTime->setCurrentIndex(4);
-        tab.btnTotal->click();
-        QCOMPARE(tab.txtVolTot->text(), QStringLiteral("17"));
-        tab.cmbEndTime->setCurrentIndex(1);
-        tab.btnTotal->click();
-        QCOMPARE(tab.txtVolTot->text(), QStringLiteral("17"));
+        pick(f.w(), "cmbStartTime", 1);  // intervals 5, -1, 0 and 12
+        pick(f.w(), "cmbEndTime", 4);
+        click(f.w(), "btnTotal");
+        QCOMPARE(textOf(f.w(), "txtVolTot"), QStringLiteral("17"));
+        pick(f.w(), "cmbEndTime", 1);
+        click(f.w(), "btnTotal");
+        QCOMPARE(textOf(f.w(), "txtVolTot"), QStringLiteral("17"));
         QCOMPARE(f.dialogs.texts(), QStringList{toQString(kMsgSelectSpan)});
     }
 
-    void plotsAndTotalCheckTheSelection_data() { test::addRows(kSelectionCases); }
+    void plotsAndTotalCheckTheSelection_data() { addRows(kSelectionCases); }
 
     void plotsAndTotalCheckTheSelection() {
-        auto [name, firstDetectorFails, start, end, message] = test::currentRow(kSelectionCases);
+        auto [name, firstDetectorFails, start, end, message] = currentRow(kSelectionCases);
         DayFixture f;
-        PlotTab& tab = f.tab();
         if (firstDetectorFails) {  // the previous archive's detector leaves the view
-            f.window().openArchive(QString::fromStdString(
-                test::makeArchive(f.data(), "b.traffic", {test::volumeMember("7", 1)})));
-            QCOMPARE(tab.List1->count(), 0);
-            tab.cmdRecomp->click();  // no day: nothing to compute
-            QCOMPARE(tab.cmbEndTime->count(), 0);
+            f.w().openArchive(
+                QString::fromStdString(makeArchive(f.data(), "b.traffic", {volumeMember("7", 1)})));
+            QCOMPARE(linesOf(f.w(), "List1").size(), 0);
+            click(f.w(), "cmdRecomp");  // no day: nothing to compute
+            QCOMPARE(entriesOf(f.w(), "cmbEndTime").size(), 0);
         }
         f.dialogs.messages.clear();
-        tab.cmbStartTime->setCurrentIndex(start);
-        tab.cmbEndTime->setCurrentIndex(end);
-        for (QPushButton* button : {tab.cmdScatter, tab.cmdLine, tab.cmdHist, tab.btnTotal})
-            button->click();
+        pick(f.w(), "cmbStartTime", start);
+        pick(f.w(), "cmbEndTime", end);
+        for (const char* button : {"cmdScatter", "cmdLine", "cmdHist", "btnTotal"})
+            click(f.w(), button);
         QCOMPARE(f.dialogs.texts(), QStringList(4, toQString(message)));
-        QVERIFY(test::chartsOf(f.window()).isEmpty());
-        QCOMPARE(tab.txtVolTot->text(), QString());
+        QVERIFY(chartsOf(f.w()).isEmpty());
+        QCOMPARE(textOf(f.w(), "txtVolTot"), QString());
     }
 
-    void eachPlotOpensANewWindow_data() { test::addRows(kPlotCases); }
+    void eachPlotOpensANewWindow_data() { addRows(kPlotCases); }
 
     void eachPlotOpensANewWindow() {
-        auto [button, caption, points] = test::currentRow(kPlotCases);
+        auto [button, caption, points] = currentRow(kPlotCases);
         DayFixture f;
-        auto* plot = f.window().findChild<QPushButton*>(button);
-        plot->click();
-        plot->click();
-        QList<ChartWindow*> charts = test::chartsOf(f.window());
+        click(f.w(), button);
+        click(f.w(), button);
+        QList<ChartWindow*> charts = chartsOf(f.w());
         QCOMPARE(charts.size(), 2);
         for (ChartWindow* chart : charts) {
             QCOMPARE(chart->windowTitle(), QString(caption));
@@ -197,14 +188,14 @@ class PlotTabTest : public QObject {
             QApplication::processEvents();
             QCOMPARE(chart->TChart1->geometry(), chart->rect());
         }
-        f.window().close();
-        QVERIFY(test::chartsOf(f.window()).isEmpty());
+        f.w().close();
+        QVERIFY(chartsOf(f.w()).isEmpty());
     }
 
     void chartEditorLegendZoomAndImage() {
         DayFixture f;
-        f.window().plotTab->cmdLine->click();
-        ChartWindow* chart = test::chartsOf(f.window()).back();
+        click(f.w(), "cmdLine");
+        ChartWindow* chart = chartsOf(f.w()).back();
         QChart* c = chart->chart();
         auto unzoomed = axisRange(c->axes().front());
         QTest::mouseDClick(chart->TChart1->viewport(), Qt::LeftButton);
@@ -212,7 +203,7 @@ class PlotTabTest : public QObject {
         auto* editor = chart->findChild<ChartEditor*>();
         QVERIFY(editor != nullptr && editor->isVisible());
 
-        editor->txtTitle->setText(QStringLiteral("Lane 1"));
+        typeInto(*editor, "txtTitle", QStringLiteral("Lane 1"));
         ChartEditor::AxisRow& left = editor->axisRows[1];
         left.title->setText(QStringLiteral("Vehicles"));
         left.automatic->setChecked(false);
@@ -249,8 +240,10 @@ class PlotTabTest : public QObject {
         QVERIFY(start > unzoomed.first);
         QCOMPARE(qRound64(end - start), qRound64(unzoomed.second - unzoomed.first));
 
+        // The editor's button saves the image as the chart's menu does.
         f.dialogs.answers = {f.qfile("line.png"), f.qfile("no/folder/x.png")};
-        chart->saveImageAs();
+        chart->openEditor();
+        chart->findChild<ChartEditor*>()->cmdSaveImage->click();
         chart->saveImageAs();
         QCOMPARE(QImage(f.qfile("line.png")).size(), chart->TChart1->grab().toImage().size());
         QCOMPARE(f.dialogs.messages.size(), size_t{2});

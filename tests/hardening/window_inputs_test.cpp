@@ -8,17 +8,12 @@
 #include <sstream>
 
 #include "app/error_messages.h"
-#include "app/export_tab.h"
-#include "app/file_tab.h"
-#include "app/health_param_tab.h"
-#include "app/health_test_tab.h"
-#include "app/plot_tab.h"
 #include "app_test_support.h"
+#include "health/health_parameters.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
-using sorvane::test::TempDir;
-using sorvane::test::WindowFixture;
+using namespace sorvane::test;
 
 namespace {
 
@@ -66,16 +61,32 @@ struct ProgramFileOverArchive {
 };
 
 const ProgramFileOverArchive kProgramFilesOverArchive[] = {
-    {"report", "Diagnostic_Report.txt", [](frmTrafficExtrac& w) { w.testTab->cmdHealth->click(); }},
+    {"report", "Diagnostic_Report.txt",
+     [](frmTrafficExtrac& w) {
+         openTab(w, kTabHealthTest);
+         click(w, "cmdHealth");
+     }},
     {"single report", "report_single.txt",
      [](frmTrafficExtrac& w) {
-         w.testTab->txtChkdetector->setText(QStringLiteral("100"));
-         w.testTab->cmdTestSingledet->click();
+         openTab(w, kTabHealthTest);
+         typeInto(w, "txtChkdetector", QStringLiteral("100"));
+         click(w, "cmdTestSingledet");
      }},
     {"settings", "ParamSettings.ini",
-     [](frmTrafficExtrac& w) { w.paramTab->cmdSetDefault->click(); }},
+     [](frmTrafficExtrac& w) {
+         openTab(w, kTabHealthParam);
+         click(w, "cmdSetDefault");
+     }},
     {"log", "Log.txt", [](frmTrafficExtrac& w) { w.close(); }},
 };
+
+// Types the factory parameters into their boxes, as a user would before a test.
+void typeFactoryParameters(frmTrafficExtrac& w) {
+    openTab(w, kTabHealthParam);
+    const HealthParameterTexts factory = factoryParameterTexts();
+    for (size_t i = 0; i < kHealthParamCount; ++i)
+        typeInto(w, kHealthParameters[i].textBox, QString::fromStdString(factory[i]));
+}
 
 const QString kPleaseSelect = QStringLiteral(".\r\nPlease select a *.traffic file.");
 
@@ -102,66 +113,68 @@ class WindowInputsTest : public QObject {
         QVERIFY(f.dialogs.messages.empty());
 
         std::string path = f.data().file("bad.traffic");
-        if (kind == QStringLiteral("empty file")) test::writeFile(path, "");
+        if (kind == QStringLiteral("empty file")) writeFile(path, "");
         if (kind == QStringLiteral("detector 32768")) {
-            test::makeArchive(f.data(), "bad.traffic",
-                              {{"100.v30", test::volumeBytes(1)}, {"32768.v30", {}}});
+            makeArchive(f.data(), "bad.traffic", {{"100.v30", volumeBytes(1)}, {"32768.v30", {}}});
         }
         if (kind == QStringLiteral("a folder")) std::filesystem::create_directory(path);
         f.dialogs.answers.push_back(QString::fromStdString(path));
-        w.fileTab->cmdBrowse->click();
+        click(w, "cmdBrowse");
 
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
-        const test::ShownMessage& shown = f.dialogs.messages.front();
+        const ShownMessage& shown = f.dialogs.messages.front();
         QCOMPARE(shown.icon, MessageIcon::Exclamation);
         QVERIFY2(shown.text.startsWith(QStringLiteral("Error No: ")), qPrintable(shown.text));
         QVERIFY2(shown.text.endsWith(kPleaseSelect), qPrintable(shown.text));
-        QCOMPARE(w.fileTab->txtZipName->text(), good);
-        QCOMPARE(test::entriesOf(w.plotTab->cmbDetector), (QStringList{"100", "200"}));
-        VolumeBytes vol{};
-        Occupancies occ{};
-        QVERIFY(w.state().reader().extractDet(200, vol, occ));
-        QCOMPARE(int{vol[0]}, 5);
+        QCOMPARE(textOf(w, "txtZipName"), good);
+        QCOMPARE(entriesOf(w, "cmbDetector"), (QStringList{"100", "200"}));
+        DetectorMembers kept = w.state().reader().readDetector(200);
+        QVERIFY(kept.found());
+        QCOMPARE(int{(*kept.vol)[0]}, 5);
     }
 
-    void typedDetectorNumbers_data() { test::addRows(kTypedNumbers); }
+    void typedDetectorNumbers_data() { addRows(kTypedNumbers); }
 
     void typedDetectorNumbers() {
-        const TypedNumber& c = test::currentRow(kTypedNumbers);
+        const TypedNumber& c = currentRow(kTypedNumbers);
         WindowFixture f;
+        frmTrafficExtrac& w = f.window();
         f.loadArchive({100});
-        f.window().plotTab->txtDetID->setText(QString::fromLatin1(c.text));
-        f.window().plotTab->cmdDetExtract->click();
+        openTab(w, kTabPlot);
+        typeInto(w, "txtDetID", QString::fromLatin1(c.text));
+        click(w, "cmdDetExtract");
         QStringList expected;
         if (c.det == nullptr)
             expected << QStringLiteral("You must enter a valid detector ID number.");
         if (c.det != nullptr && std::string(c.det) != "100")
             expected << QStringLiteral("Detector ID=%1 does not exist in the data.").arg(c.det);
         QCOMPARE(f.dialogs.texts(), expected);
-        QCOMPARE(f.window().plotTab->cmbDetector->currentText(), QStringLiteral("100"));
+        QCOMPARE(textOf(w, "cmbDetector"), QStringLiteral("100"));
 
-        f.window().paramTab->cmdSetFactoryDefault->click();  // boxes the single test accepts
+        typeFactoryParameters(w);  // boxes the single test accepts
         f.dialogs.messages.clear();
-        f.window().testTab->txtChkdetector->setText(QString::fromLatin1(c.text));
-        f.window().testTab->cmdTestSingledet->click();
+        openTab(w, kTabHealthTest);
+        typeInto(w, "txtChkdetector", QString::fromLatin1(c.text));
+        click(w, "cmdTestSingledet");
         QCOMPARE(f.dialogs.texts(), c.det == nullptr
                                         ? QStringList{QStringLiteral("Detector no. is not valid")}
                                         : QStringList{});
         QCOMPARE(std::filesystem::exists(f.file("report_single.txt")), c.det != nullptr);
     }
 
-    void refusedExports_data() { test::addRows(kRefusedExports); }
+    void refusedExports_data() { addRows(kRefusedExports); }
 
     void refusedExports() {
-        const RefusedExport& c = test::currentRow(kRefusedExports);
+        const RefusedExport& c = currentRow(kRefusedExports);
         WindowFixture f;
+        frmTrafficExtrac& w = f.window();
         f.loadArchive({100});
         std::filesystem::create_directory(f.data().file("folder.csv"));
         std::string destination = f.data().file(c.destination);
-        ExportTab& tab = *f.window().exportTab;
-        tab.txtDetIDs->setPlainText(QString::fromLatin1(c.ids));
-        tab.txtDestFile->setText(QString::fromStdString(destination));
-        tab.cmdExport->click();
+        openTab(w, kTabExport);
+        typeInto(w, "txtDetIDs", QString::fromLatin1(c.ids));
+        typeInto(w, "txtDestFile", QString::fromStdString(destination));
+        click(w, "cmdExport");
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
         QVERIFY2(f.dialogs.messages[0].text.contains(QString::fromLatin1(c.named)),
                  qPrintable(f.dialogs.messages[0].text));
@@ -175,18 +188,15 @@ class WindowInputsTest : public QObject {
     }
 
     // None of the window's own files replaces the loaded archive, whatever path leads there.
-    void programFilesNeverReplaceTheArchive_data() { test::addRows(kProgramFilesOverArchive); }
+    void programFilesNeverReplaceTheArchive_data() { addRows(kProgramFilesOverArchive); }
 
     void programFilesNeverReplaceTheArchive() {
-        const ProgramFileOverArchive& c = test::currentRow(kProgramFilesOverArchive);
+        const ProgramFileOverArchive& c = currentRow(kProgramFilesOverArchive);
         WindowFixture f;
         frmTrafficExtrac& w = f.window();
         std::string archive = f.loadArchive({100}).toStdString();
-        std::string bytes = test::readFile(archive);
-        const HealthParameterTexts factory = factoryParameterTexts();
-        for (size_t i = 0; i < kHealthParamCount; ++i)
-            w.paramTab->box(static_cast<HealthParam>(i))
-                ->setText(QString::fromStdString(factory[i]));
+        std::string bytes = readFile(archive);
+        typeFactoryParameters(w);
         std::filesystem::create_symlink(archive, f.file(c.file));
         std::ostringstream err;
         std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
@@ -197,33 +207,36 @@ class WindowInputsTest : public QObject {
         QVERIFY2(said.contains(QString::fromStdString(f.file(c.file)) +
                                QStringLiteral(" is the loaded archive: it cannot be an output.")),
                  qPrintable(said));
-        QCOMPARE(test::readFile(archive), bytes);
+        QCOMPARE(readFile(archive), bytes);
     }
 
     // Memory that runs out during a handler's work is a message, not the end of the program.
     void memoryRunningOutIsAMessage() {
-        test::ScriptedDialogs dialogs;
+        ScriptedDialogs dialogs;
         showingErrors(dialogs, "the export", [] { throw std::bad_alloc(); });
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("not enough memory for the export")});
     }
 
     // A program folder nobody may write, root included: both save buttons name the file.
     void saveIntoReadOnlyProgramFolder() {
-        test::ScriptedDialogs dialogs;
+        ScriptedDialogs dialogs;
         frmTrafficExtrac w(QStringLiteral("/proc"), dialogs);
+        w.show();
         TempDir data;
-        w.openArchive(test::makeDetectorArchive(data, "day.traffic", {100}));  // opens the tab
+        w.openArchive(makeDetectorArchive(data, "day.traffic", {100}));  // opens the tab
         QVERIFY(dialogs.messages.empty());
-        w.paramTab->box(kSuspTh)->setText(QStringLiteral("16"));
-        w.paramTab->cmdSetDefault->click();
-        w.paramTab->cmdSetFactoryDefault->click();
+        openTab(w, kTabHealthParam);
+        const char* suspBox = kHealthParameters[kSuspTh].textBox.data();
+        typeInto(w, suspBox, QStringLiteral("16"));
+        click(w, "cmdSetDefault");
+        click(w, "cmdSetFactoryDefault");
         QCOMPARE(dialogs.messages.size(), size_t{2});
-        for (const test::ShownMessage& shown : dialogs.messages) {
+        for (const ShownMessage& shown : dialogs.messages) {
             QCOMPARE(shown.icon, MessageIcon::Critical);
             QVERIFY2(shown.text.contains(QStringLiteral("/proc/ParamSettings.ini")),
                      qPrintable(shown.text));
         }
-        QCOMPARE(w.paramTab->box(kSuspTh)->text(), QStringLiteral("16"));
+        QCOMPARE(textOf(w, suspBox), QStringLiteral("16"));
     }
 };
 

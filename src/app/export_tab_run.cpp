@@ -1,4 +1,4 @@
-// The work of the "Export " tab: the detector-list file, the destination and the export.
+// The export of the "Export " tab: its input checks, the run and its messages.
 #include <QApplication>
 
 #include "app/app_state.h"
@@ -6,7 +6,6 @@
 #include "app/export_tab.h"
 #include "app/qt_text.h"
 #include "common/program_texts.h"
-#include "common/text_file.h"
 #include "export/id_list.h"
 
 namespace sorvane::app {
@@ -36,37 +35,10 @@ std::string idText(const QPlainTextEdit* box) {
 
 }  // namespace
 
-void ExportTab::cmdDetFile_Click() {
-    FileDialogRequest request =
-        fileRequestFor(QStringLiteral("Select a detector list file"), QStringLiteral("txt"));
-    request.mustExist = true;
-    std::optional<QString> path = dialogs_.openFile(request);
-    if (!path) return;
-    // A file that cannot be read throws, naming the file and the reason.
-    std::string text = ReadTextFile(toNativePath(*path));
-    ParsedIds parsed = parseIdList(text);
-    if (!parsed.accepted()) {
-        dialogs_.message(MessageIcon::Information, kAppTitle,
-                         toQString(idListErrorMessage(parsed.error)));
-        return;
-    }
-    txtDetIDs->setPlainText(toQString(joinIds(parsed.ids)));
-}
-
-void ExportTab::cmdSBrowse_Click() {
-    FileDialogRequest request =
-        fileRequestFor(QStringLiteral("Select the output *.csv file"), QStringLiteral("csv"));
-    request.confirmOverwrite = true;
-    QString current = txtDestFile->text();
-    if (!current.isEmpty())
-        request.initialName = fromNativePath(fileNamePart(toNativePath(current)));
-    if (std::optional<QString> path = dialogs_.saveFile(request)) txtDestFile->setText(*path);
-}
-
 void ExportTab::cmdExport_Click() {
     const QString warning = QString::fromLatin1(kExportWarningTitle);
-    QString archive = sources_.txtZipName->text();
-    if (archive.isEmpty()) {
+    const std::string& archive = state_.choices.archivePath;
+    if (archive.empty()) {
         dialogs_.message(MessageIcon::Exclamation, warning, QString::fromLatin1(kMsgNoArchiveName));
         return;
     }
@@ -84,7 +56,7 @@ void ExportTab::cmdExport_Click() {
     {
         BusyCursor busy;
         // A refused destination or ID throws; the message shows the reason, nothing is written.
-        exportDetectors(toNativePath(archive), parsed.ids, state_.reader(), chosen, state_.log());
+        exportDetectors(archive, parsed.ids, state_.reader(), chosen, state_.log());
     }
     dialogs_.message(MessageIcon::None, kAppTitle, QStringLiteral("Done!"));
     dialogs_.message(MessageIcon::Information, kAppTitle,
@@ -94,8 +66,7 @@ void ExportTab::cmdExport_Click() {
 ExportSettings ExportTab::settings() const {
     ExportSettings chosen;
     chosen.intervalPosition = cmbExportInterval->currentIndex();
-    chosen.missing =
-        sources_.optNeg->isChecked() ? MissingOption::SetToNegative : MissingOption::SetToZero;
+    chosen.missing = state_.choices.missing;
     chosen.volumeOnly = optVolume->isChecked();
     chosen.destination = toNativePath(txtDestFile->text());
     return chosen;

@@ -1,12 +1,9 @@
-// The work of the "Det Health Test" tab: the runs, their progress, lists and reports, and the
-// plots of listed detectors.
+// The runs of the "Det Health Test" tab: over all detectors or one, with their progress, the
+// result lists and the report.
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QScopeGuard>
-#include <QUrl>
 
 #include "app/app_state.h"
-#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/health_param_tab.h"
 #include "app/health_test_tab.h"
@@ -17,7 +14,6 @@
 #include "health/health_outcome_text.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
-#include "plot/detector_plots.h"
 
 namespace sorvane::app {
 
@@ -110,36 +106,6 @@ void HealthTestTab::setRunning(bool running) {
     cmdHealth->setEnabled(!running);
     cmdTestSingledet->setEnabled(!running);
     emit runningChanged(running);
-}
-
-void HealthTestTab::plotListedDetector(const QListWidgetItem* item) {
-    if (item == nullptr) return;
-    std::optional<int16_t> det =
-        toInt16(item->text().section(QLatin1Char(','), 0, 0).toStdString());
-    if (!det) return;
-    if (optLineplot->isChecked()) {
-        showPlot(PlotDetectorLine30Sec(state_.reader(), *det), dialogs_, this);
-    } else if (optScatterPlot->isChecked()) {
-        showPlot(PlotDetectorScatter5Min(state_.reader(), *det), dialogs_, this);
-    }
-}
-
-void HealthTestTab::cmdShowreport_Click() {
-    openReport(modBaddet::kAllReportFileName);
-}
-
-void HealthTestTab::cmdShowsingleReport_Click() {
-    openReport(modBaddet::kSingleReportFileName);
-}
-
-// The desktop's viewer for text files opens the report; no command line is built.
-void HealthTestTab::openReport(std::string_view fileName) {
-    QString path = fromNativePath(state_.programFile(fileName));
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        dialogs_.message(
-            MessageIcon::Exclamation, kAppTitle,
-            QStringLiteral("The report ") + path + QStringLiteral(" could not be opened."));
-    }
 }
 
 }  // namespace sorvane::app

@@ -1,9 +1,8 @@
-// The work of the "Plot vol/occ" tab: loading a detector, the interval data, the volume total
-// and the interval plots.
+// The detector's day on the "Plot vol/occ" tab: loading a detector, its interval data and
+// list, and the volume total.
 #include <QScopeGuard>
 
 #include "app/app_state.h"
-#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/error_messages.h"
 #include "app/plot_tab.h"
@@ -16,7 +15,6 @@
 #include "common/numeric.h"
 #include "common/program_texts.h"
 #include "plot/detector_view.h"
-#include "plot/interval_plots.h"
 
 namespace sorvane::app {
 
@@ -43,7 +41,7 @@ bool PlotTab::LoadSelectedDetector(int position) {
 void PlotTab::ComputePlotData() {
     if (shownPosition_ < 0) return;
     state_.plotData =
-        aggregateDay(state_.imputedDay, intervalAt(plotIntervalPosition()), missingOption());
+        aggregateDay(state_.imputedDay, intervalAt(plotIntervalPosition()), state_.choices.missing);
 
     QStringList times;
     times.reserve(static_cast<qsizetype>(state_.plotData.startSeconds.size()));
@@ -88,51 +86,6 @@ void PlotTab::btnTotal_Click() {
     showingErrors(dialogs_, "the volume total", [&] {
         txtVolTot->setText(QString::number(volumeTotal(state_.plotData, current)));
     });
-}
-
-template <class Plot>
-void PlotTab::plotSpan(Plot plot) {
-    PlotSelection current = selection();
-    if (std::optional<std::string_view> message = CheckPlotInput(current)) {
-        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
-        return;
-    }
-    showingErrors(dialogs_, "the plot",
-                  [&] { showPlot(plot(state_.plotData, current), dialogs_, this); });
-}
-
-void PlotTab::cmdScatter_Click() {
-    plotSpan(PlotScatter);
-}
-
-void PlotTab::cmdLine_Click() {
-    plotSpan(PlotLine);
-}
-
-void PlotTab::cmdHist_Click() {
-    plotSpan(PlotHistogram);
-}
-
-PlotSelection PlotTab::selection() const {
-    PlotSelection current;
-    current.detectorEntries = cmbDetector->count();
-    current.detectorIndex = cmbDetector->currentIndex();
-    current.detectorText = cmbDetector->currentText().toStdString();
-    current.startIndex = cmbStartTime->currentIndex();
-    current.endIndex = cmbEndTime->currentIndex();
-    current.intervalPosition = plotIntervalPosition();
-    current.intervalText = cmbPlotInterval->currentText().toStdString();
-    current.missing = missingOption();
-    current.volumeHistogram = optVol->isChecked();
-    return current;
-}
-
-int PlotTab::plotIntervalPosition() const {
-    return std::max(0, cmbPlotInterval->findText(cmbPlotInterval->currentText()));
-}
-
-MissingOption PlotTab::missingOption() const {
-    return optNeg->isChecked() ? MissingOption::SetToNegative : MissingOption::SetToZero;
 }
 
 }  // namespace sorvane::app
