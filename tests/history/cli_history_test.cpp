@@ -1,10 +1,6 @@
 // sorvane-cli history as a user runs it: arguments in; stdout, stderr, the ledger and status out.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -77,25 +73,7 @@ pid_t startHistory(const test::TempDir& dir, const std::string& args) {
     std::vector<std::string> argv{SORVANE_CLI, "history"};
     for (const std::string& w : words(args))
         argv.push_back(w);
-    std::vector<char*> raw;
-    for (std::string& a : argv)
-        raw.push_back(a.data());
-    raw.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
-    pid_t pid = -1;
-    posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-int exitCodeOf(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return test::startCommand(argv, dir.path());
 }
 
 // Every day the ledger holds has all its detectors (the generated days list each once).
@@ -219,7 +197,7 @@ TEST(HistoryCommand, AKilledRunLeavesOnlyWholeDays) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ::kill(pid, SIGKILL);
-    EXPECT_EQ(exitCodeOf(pid), -1);
+    EXPECT_EQ(test::exitCodeOf(pid), -1);
     LedgerStore ledger(db, LedgerStore::Access::Read);
     size_t added = ledger.dates({}).size();
     EXPECT_GE(added, 1u);
@@ -235,8 +213,8 @@ TEST(HistoryCommand, TwoRunsAtOnceLoseNothing) {
         dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " + days[3] + " --jobs 1");
     pid_t second =
         startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1");
-    EXPECT_EQ(exitCodeOf(first), 0);
-    EXPECT_EQ(exitCodeOf(second), 0);
+    EXPECT_EQ(test::exitCodeOf(first), 0);
+    EXPECT_EQ(test::exitCodeOf(second), 0);
     expectWholeDays(dir.file(std::string(kDefaultLedgerFile)), 200, 6);
 }
 

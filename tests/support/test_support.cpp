@@ -47,36 +47,37 @@ std::string makeArchive(const TempDir& dir, const std::string& name,
     return path;
 }
 
-CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder,
-                         const std::string& stdoutTo) {
-    TempDir dir;
-    std::string outPath = dir.file("out");
-    std::string errPath = dir.file("err");
+pid_t startCommand(const std::vector<std::string>& args, const std::string& folder,
+                   const std::string& stdoutTo, const std::string& stderrTo) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (stdoutTo.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, stdoutTo.c_str(), O_WRONLY, 0);
-    }
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutTo.c_str(), O_WRONLY | O_CREAT, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, stderrTo.c_str(), O_WRONLY | O_CREAT, 0644);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    CommandResult result;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    }
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
+    return pid;
+}
+
+int exitCodeOf(pid_t pid) {
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder,
+                         const std::string& stdoutTo) {
+    TempDir dir;
+    const std::string out = stdoutTo.empty() ? dir.file("out") : stdoutTo;
+    CommandResult result;
+    result.exitCode = exitCodeOf(startCommand(args, folder, out, dir.file("err")));
+    if (stdoutTo.empty()) result.out = readFile(out);
+    result.err = readFile(dir.file("err"));
     return result;
 }
 

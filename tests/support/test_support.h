@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,6 +45,13 @@ struct CommandResult {
 // when one is given, with stdout going to the existing file `stdoutTo` when one is given.
 CommandResult runCommand(const std::vector<std::string>& args, const std::string& folder = "",
                          const std::string& stdoutTo = "");
+
+// Starts a program without waiting, its output going to the two files (created when missing);
+// exitCodeOf waits for it: its exit status, -1 when it did not exit normally.
+pid_t startCommand(const std::vector<std::string>& args, const std::string& folder,
+                   const std::string& stdoutTo = "/dev/null",
+                   const std::string& stderrTo = "/dev/null");
+int exitCodeOf(pid_t pid);
 
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);
