@@ -61,24 +61,24 @@ std::string_view detectorLabelName(DetectorLabel label) {
     return kNames[static_cast<size_t>(label)];
 }
 
-void summarize(const std::vector<LedgerCell>& cells, const LabelThresholds& thresholds,
-               HistoryReport& report) {
-    std::vector<int32_t> indexOf(65536, -1);
-    std::vector<DetectorSummary> found;
-    for (const LedgerCell& cell : cells) {
-        if (!isCounted(cell)) continue;
-        int32_t& index = indexOf[static_cast<size_t>(cell.det + 32768)];
-        if (index < 0) {
-            index = static_cast<int32_t>(found.size());
-            found.push_back({});
-            found.back().det = cell.det;
-        }
-        count(found[static_cast<size_t>(index)], cell);
+SummaryBuilder::SummaryBuilder() : indexOf_(65536, -1) {}
+
+void SummaryBuilder::add(const LedgerCell& cell) {
+    if (!isCounted(cell)) return;
+    int32_t& index = indexOf_[static_cast<size_t>(cell.det + 32768)];
+    if (index < 0) {
+        index = static_cast<int32_t>(found_.size());
+        found_.push_back({});
+        found_.back().det = cell.det;
     }
+    count(found_[static_cast<size_t>(index)], cell);
+}
+
+void SummaryBuilder::finish(const LabelThresholds& thresholds, HistoryReport& report) {
     report.detectors.clear();
-    for (int32_t index : indexOf) {  // ascending detector numbers
+    for (int32_t index : indexOf_) {  // ascending detector numbers
         if (index < 0) continue;
-        DetectorSummary& s = found[static_cast<size_t>(index)];
+        DetectorSummary& s = found_[static_cast<size_t>(index)];
         s.label = labelOf(s, thresholds);
         report.detectors.push_back(std::move(s));
     }
@@ -92,17 +92,33 @@ void summarize(const std::vector<LedgerCell>& cells, const LabelThresholds& thre
     std::stable_sort(report.repairList.begin(), report.repairList.end(), repairsFirst);
 }
 
+void summarize(const std::vector<LedgerCell>& cells, const LabelThresholds& thresholds,
+               HistoryReport& report) {
+    SummaryBuilder builder;
+    for (const LedgerCell& cell : cells)
+        builder.add(cell);
+    builder.finish(thresholds, report);
+}
+
 HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
-                         const LabelThresholds& thresholds) {
+                         const LabelThresholds& thresholds, CellReader* also) {
     HistoryReport report;
-    report.dates = ledger.dates(window);
+    SummaryBuilder builder;
+    ledger.readConsistently([&] {
+        report.dates = ledger.dates(window);
+        if (also) also->dates(report.dates);
+        ledger.eachCell(window, [&](const LedgerCell& cell) {
+            builder.add(cell);
+            if (also) also->cell(cell);
+        });
+        report.outages = ledger.outages(window);
+    });
     report.window = window;
     if (!report.dates.empty()) {
         if (report.window.from.empty()) report.window.from = report.dates.front();
         if (report.window.to.empty()) report.window.to = report.dates.back();
     }
-    summarize(ledger.cells(window), thresholds, report);
-    report.outages = ledger.outages(window);
+    builder.finish(thresholds, report);
     return report;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,14 +47,36 @@ struct HistoryReport {
     std::vector<DatedOutage> outages;
 };
 
-// The summaries of the detectors of `cells` (in date order, as LedgerStore::cells gives them),
-// ascending by detector, and their repair list: chronic by streak (longest first), then
-// flapping by switches (most first), then new; ties by detector number.
+// Sums up cells given one at a time in date order, as LedgerStore::eachCell gives them.
+class SummaryBuilder {
+  public:
+    SummaryBuilder();
+    void add(const LedgerCell& cell);
+    // The summaries, ascending by detector, and their repair list: chronic by streak (longest
+    // first), then flapping by switches (most first), then new; ties by detector number.
+    void finish(const LabelThresholds& thresholds, HistoryReport& report);
+
+  private:
+    std::vector<int32_t> indexOf_;  // per detector number + 32768, -1 when not seen
+    std::vector<DetectorSummary> found_;
+};
+
+// The summaries of the detectors of `cells` (in date order) and their repair list.
 void summarize(const std::vector<LedgerCell>& cells, const LabelThresholds& thresholds,
                HistoryReport& report);
 
-// The report of the ledger's days in the window.
+// Sees what a report reads, for a caller that wants more of it than the report keeps: the
+// window's dates, then each cell in date order.
+class CellReader {
+  public:
+    virtual ~CellReader() = default;
+    virtual void dates(const std::vector<std::string>& dates) = 0;
+    virtual void cell(const LedgerCell& cell) = 0;
+};
+
+// The report of the ledger's days in the window, read in one snapshot of the ledger (days that
+// another connection adds meanwhile are all in or all out); `also` sees the same dates and cells.
 HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
-                         const LabelThresholds& thresholds);
+                         const LabelThresholds& thresholds, CellReader* also = nullptr);
 
 }  // namespace sorvane::history

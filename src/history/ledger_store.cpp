@@ -148,6 +148,27 @@ std::optional<HealthMeasures> measuresAt(const sql::Statement& s, int first) {
     return m;
 }
 
+// The columns of a record, in the order recordAt reads them.
+constexpr std::string_view kSelectRecords =
+    "SELECT date, det, class, step, reason, list_line, missing, zero_run, lock_on, corr_coef, "
+    "occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, overcount_slots, "
+    "valid_vol_slots, outage_missing, attribution, status FROM detector_days ";
+
+DetectorDayRecord recordAt(const sql::Statement& s) {
+    DetectorDayRecord r;
+    r.date = s.text(0);
+    r.det = static_cast<int16_t>(s.integer(1));
+    r.healthClass = classNamed(s.text(2));
+    r.step = stepNamed(s.text(3));
+    r.reason = s.text(4);
+    r.listLine = s.text(5);
+    r.measures = measuresAt(s, 6);
+    if (!s.isNull(17)) r.outageMissing = static_cast<int>(s.integer(17));
+    r.attribution = attributionNamed(s.text(18));
+    r.status = statusAt(s, 19);
+    return r;
+}
+
 }  // namespace
 
 LedgerStore::LedgerStore(const std::string& path, Access access) {
@@ -302,15 +323,19 @@ std::vector<std::string> LedgerStore::dates(const DateWindow& window) {
 
 std::vector<LedgerCell> LedgerStore::cells(const DateWindow& window) {
     std::vector<LedgerCell> cells;
-    eachInWindow(
-        *db_,
-        "SELECT date, det, class, step, attribution, status FROM detector_days "
-        "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det",
-        window, [&](const sql::Statement& s) {
-            cells.push_back({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
-                             stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5)});
-        });
+    eachCell(window, [&](const LedgerCell& cell) { cells.push_back(cell); });
     return cells;
+}
+
+void LedgerStore::eachCell(const DateWindow& window,
+                           const std::function<void(const LedgerCell&)>& cell) {
+    eachInWindow(*db_,
+                 "SELECT date, det, class, step, attribution, status FROM detector_days "
+                 "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det",
+                 window, [&](const sql::Statement& s) {
+                     cell({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
+                           stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5)});
+                 });
 }
 
 std::vector<DatedOutage> LedgerStore::outages(const DateWindow& window) {
@@ -327,28 +352,31 @@ std::vector<DatedOutage> LedgerStore::outages(const DateWindow& window) {
 }
 
 std::vector<DetectorDayRecord> LedgerStore::detectorDays(int16_t det) {
-    sql::Statement s(*db_,
-                     "SELECT date, det, class, step, reason, list_line, missing, zero_run, "
-                     "lock_on, corr_coef, occ_spikes, vol_spikes, dev_index, vol_high_occ, "
-                     "max_vol5, overcount_slots, valid_vol_slots, outage_missing, attribution, "
-                     "status FROM detector_days WHERE det = ?1 ORDER BY date");
+    sql::Statement s(*db_, (std::string(kSelectRecords) + "WHERE det = ?1 ORDER BY date").c_str());
     s.bind(1, int64_t{det});
     std::vector<DetectorDayRecord> records;
-    while (s.step()) {
-        DetectorDayRecord r;
-        r.date = s.text(0);
-        r.det = static_cast<int16_t>(s.integer(1));
-        r.healthClass = classNamed(s.text(2));
-        r.step = stepNamed(s.text(3));
-        r.reason = s.text(4);
-        r.listLine = s.text(5);
-        r.measures = measuresAt(s, 6);
-        if (!s.isNull(17)) r.outageMissing = static_cast<int>(s.integer(17));
-        r.attribution = attributionNamed(s.text(18));
-        r.status = statusAt(s, 19);
-        records.push_back(std::move(r));
-    }
+    while (s.step())
+        records.push_back(recordAt(s));
     return records;
+}
+
+std::optional<DetectorDayRecord> LedgerStore::detectorDay(const std::string& date, int16_t det) {
+    sql::Statement s(*db_, (std::string(kSelectRecords) + "WHERE date = ?1 AND det = ?2").c_str());
+    s.bind(1, std::string_view(date)).bind(2, int64_t{det});
+    if (!s.step()) return std::nullopt;
+    return recordAt(s);
+}
+
+std::optional<std::string> LedgerStore::archiveOf(const std::string& date) {
+    sql::Statement s(*db_, "SELECT archive FROM days WHERE date = ?1");
+    s.bind(1, std::string_view(date));
+    if (!s.step()) return std::nullopt;
+    return s.text(0);
+}
+
+void LedgerStore::readConsistently(const std::function<void()>& read) {
+    sql::ReadSnapshot snapshot(*db_);
+    read();
 }
 
 }  // namespace sorvane::history

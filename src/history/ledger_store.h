@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,13 +59,23 @@ class LedgerStore {
     // at once; their days are written one after the other.
     void writeDay(const DayRecord& day);
 
+    // Runs `read` in one read transaction: its queries see one state of the ledger, whatever
+    // other connections add meanwhile.
+    void readConsistently(const std::function<void()>& read);
+
     std::vector<std::string> dates(const DateWindow& window);
     // In date order, detectors ascending within a date; a detector's measures and texts come
     // from detectorDays.
     std::vector<LedgerCell> cells(const DateWindow& window);
+    // The same cells one at a time, without holding them all.
+    void eachCell(const DateWindow& window, const std::function<void(const LedgerCell&)>& cell);
     std::vector<DatedOutage> outages(const DateWindow& window);
     // Every record of one detector, in date order, measures and texts included.
     std::vector<DetectorDayRecord> detectorDays(int16_t det);
+    // One detector's record of one date, if the ledger holds it.
+    std::optional<DetectorDayRecord> detectorDay(const std::string& date, int16_t det);
+    // The archive recorded for a date (its absolute path), if the ledger holds the date.
+    std::optional<std::string> archiveOf(const std::string& date);
 
   private:
     void open(const std::string& path, sql::Database::Mode mode);

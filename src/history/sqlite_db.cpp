@@ -159,4 +159,12 @@ void Transaction::commit() {
     open_ = false;
 }
 
+ReadSnapshot::ReadSnapshot(Database& db) : db_(db) {
+    db_.exec("BEGIN");
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    sqlite3_exec(db_.handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
 }  // namespace sorvane::history::sql

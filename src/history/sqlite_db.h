@@ -95,4 +95,17 @@ class Transaction {
     bool open_ = true;
 };
 
+// BEGIN (deferred) for reading: the queries inside see one state of the database, whatever
+// other connections commit meanwhile. Ended when destroyed.
+class ReadSnapshot {
+  public:
+    explicit ReadSnapshot(Database& db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+  private:
+    Database& db_;
+};
+
 }  // namespace sorvane::history::sql

@@ -7,7 +7,9 @@
 #include "health/health_days.h"
 #include "health/health_outcome_text.h"
 #include "history/add_days.h"
+#include "history/ledger_grid.h"
 #include "history/ledger_store.h"
+#include "history/report_text.h"
 #include "history/sqlite_db.h"
 
 namespace sorvane::history {
@@ -155,6 +157,36 @@ TEST_F(Ledger, SameContentForAnyNumberOfJobsAndRefusedDaysApart) {
     LedgerStore ledger(db, LedgerStore::Access::Add);
     EXPECT_EQ(addDays(ledger, {{good, "2024-04-01"}}, one, {}, &cancel)[0].outcome,
               AddOutcome::Cancelled);
+}
+
+TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
+    std::string first = test::makeArchive(dir, "first.traffic", outageDay());
+    std::string second = test::makeArchive(
+        dir, "second.traffic", test::membersOf({{101, test::marginalDay()}, {4500, kHealthyDay}}));
+    add({{first, "2024-03-15"}, {second, "2024-03-16"}});
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+
+    using enum CellVerdict;
+    LedgerWindow all = readLedgerWindow(ledger, {}, {});
+    const LedgerGrid& grid = all.grid;
+    EXPECT_EQ(grid.dates, (std::vector<std::string>{"2024-03-15", "2024-03-16"}));
+    ASSERT_EQ(grid.detectors.size(), 12u);  // 101 to 111, 4500
+    EXPECT_EQ(grid.detectors.back(), 4500);
+    EXPECT_EQ(std::vector({grid.at(0, 0), grid.at(0, 1), grid.at(1, 0), grid.at(1, 1)}),
+              std::vector({FeedOutage, Marg, Hlth, NoRecord}));
+    EXPECT_EQ(std::vector({grid.at(11, 0), grid.at(11, 1)}), std::vector({NoRecord, Excluded}));
+    EXPECT_EQ(reportCsv(all.report), reportCsv(readReport(ledger, {}, {})));
+
+    LedgerWindow last = readLedgerWindow(ledger, {"2024-03-16", ""}, {});
+    EXPECT_EQ(last.grid.detectors, (std::vector<int16_t>{101, 4500}));
+    EXPECT_EQ(last.grid.cells, std::vector({Marg, Excluded}));
+    EXPECT_EQ(last.report.window.to, "2024-03-16");
+
+    EXPECT_EQ(ledger.detectorDay("2024-03-16", 101)->healthClass, modBaddet::HealthClass::Marg);
+    EXPECT_EQ(ledger.detectorDay("2024-03-15", 101)->outageMissing, 10);
+    EXPECT_FALSE(ledger.detectorDay("2024-03-16", 102));
+    EXPECT_EQ(ledger.archiveOf("2024-03-15"), std::filesystem::absolute(first).string());
+    EXPECT_FALSE(ledger.archiveOf("2024-03-17"));
 }
 
 TEST_F(Ledger, FilesThatHoldNoLedgerAreRefusedUntouched) {
