@@ -38,7 +38,7 @@ DayOutages MissingSlots::outages(double share) const {
     for (size_t i = 0; i < kSlotsPerDay; ++i) {
         double slotShare = static_cast<double>(counts_[i]) / tested_;
         if (!(slotShare >= share)) continue;
-        day.slots.set(i);
+        day.outageSlots.set(i);
         auto slot = static_cast<int>(i);
         if (!day.outages.empty() && day.outages.back().lastSlot == slot - 1) {
             FeedOutage& run = day.outages.back();

@@ -18,7 +18,7 @@ constexpr double kDefaultOutageShare = 0.9;
 
 // A day's feed-outage slots and their maximal runs.
 struct DayOutages {
-    SlotMask slots;
+    SlotMask outageSlots;  // not "slots", which Qt takes for a keyword
     std::vector<FeedOutage> outages;
 };
 

@@ -66,10 +66,10 @@ class DayCollector {
             DetectorDayRecord& row = day_.rows[i];
             int zeroRunOutside = 0;
             if (row.measures) {
-                row.outageMissing = static_cast<int>((missingOf_[i] & outages.slots).count());
+                row.outageMissing = static_cast<int>((missingOf_[i] & outages.outageSlots).count());
                 if (nextZeroRun < zeroRunDays_.size() && zeroRunDays_[nextZeroRun].first == i) {
                     zeroRunOutside =
-                        zeroRunCountSkipping(zeroRunDays_[nextZeroRun].second, outages.slots,
+                        zeroRunCountSkipping(zeroRunDays_[nextZeroRun].second, outages.outageSlots,
                                              judging.snapshot.zeroRunSlots);
                     ++nextZeroRun;
                 }

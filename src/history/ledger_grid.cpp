@@ -13,11 +13,13 @@ using modBaddet::HealthClass;
 // detector order at the end; a cell of a date the grid does not have is left out.
 class GridBuilder : public CellReader {
   public:
-    explicit GridBuilder(LedgerGrid& grid) : grid_(grid), rowOf_(65536, -1) {}
+    GridBuilder(LedgerGrid& grid, const std::atomic<bool>* cancel)
+        : grid_(grid), cancel_(cancel), rowOf_(65536, -1) {}
 
     void dates(const std::vector<std::string>& dates) override { grid_.dates = dates; }
 
     void cell(const LedgerCell& cell) override {
+        if (cancel_ && ++seen_ % kCellsBetweenLooks == 0 && *cancel_) throw ReadCancelled{};
         while (column_ < grid_.dates.size() && grid_.dates[column_] < cell.date)
             ++column_;
         if (column_ == grid_.dates.size() || grid_.dates[column_] != cell.date) return;
@@ -48,7 +50,11 @@ class GridBuilder : public CellReader {
     }
 
   private:
+    static constexpr size_t kCellsBetweenLooks = 4096;
+
     LedgerGrid& grid_;
+    const std::atomic<bool>* cancel_;
+    size_t seen_ = 0;
     std::vector<int32_t> rowOf_;
     size_t column_ = 0;
 };
@@ -73,9 +79,9 @@ CellVerdict verdictOf(const LedgerCell& cell) {
 }
 
 LedgerWindow readLedgerWindow(LedgerStore& ledger, const DateWindow& window,
-                              const LabelThresholds& thresholds) {
+                              const LabelThresholds& thresholds, const std::atomic<bool>* cancel) {
     LedgerWindow result;
-    GridBuilder builder(result.grid);
+    GridBuilder builder(result.grid, cancel);
     result.report = readReport(ledger, window, thresholds, &builder);
     builder.sortRows();
     return result;

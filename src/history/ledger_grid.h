@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,7 +33,12 @@ struct LedgerWindow {
     LedgerGrid grid;
 };
 
+// Thrown by readLedgerWindow when its reading is cancelled.
+struct ReadCancelled {};
+
+// Throws ReadCancelled soon after `cancel` turns true.
 LedgerWindow readLedgerWindow(LedgerStore& ledger, const DateWindow& window,
-                              const LabelThresholds& thresholds);
+                              const LabelThresholds& thresholds,
+                              const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace sorvane::history

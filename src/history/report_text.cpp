@@ -20,13 +20,13 @@ std::string repairLine(const DetectorSummary& s) {
            std::to_string(s.days) + ", " + std::string(modBaddet::decisionStepName(s.lastStep));
 }
 
-std::string outageLine(const DatedOutage& o) {
-    return o.date + " " + formatTimeOfDay(o.outage.firstSlot * kSecondsPerSlot) + "-" +
-           formatTimeOfDay(o.outage.lastSlot * kSecondsPerSlot) + " (" +
-           formatNumber(o.outage.share * 100.0, NumberPattern::OneDecimal) + " %)";
-}
-
 }  // namespace
+
+std::string outageTimes(const FeedOutage& outage) {
+    return formatTimeOfDay(outage.firstSlot * kSecondsPerSlot) + "-" +
+           formatTimeOfDay(outage.lastSlot * kSecondsPerSlot) + " (" +
+           formatNumber(outage.share * 100.0, NumberPattern::OneDecimal) + " %)";
+}
 
 std::string reportText(const HistoryReport& report) {
     std::array<int, kDetectorLabelCount> perLabel{};
@@ -45,7 +45,7 @@ std::string reportText(const HistoryReport& report) {
         out += repairLine(s) + "\n";
     out += "Feed outages:\n";
     for (const DatedOutage& o : report.outages)
-        out += outageLine(o) + "\n";
+        out += o.date + " " + outageTimes(o.outage) + "\n";
     return out;
 }
 

@@ -17,6 +17,9 @@ std::string reportText(const HistoryReport& report);
 // CR LF line ends.
 std::string reportCsv(const HistoryReport& report);
 
+// An outage's first and last slot's time and its share: "10:00:00-12:59:30 (95.6 %)".
+std::string outageTimes(const FeedOutage& outage);
+
 // One line per recorded date: date, class, step, attribution, status, list line. "\n" line ends.
 std::string detectorDaysText(const std::vector<DetectorDayRecord>& records);
 

@@ -46,7 +46,7 @@ TEST(FeedOutage, ShareOfTestedDetectorsAtItsEdges) {
         DayOutages day = outagesOf(c.tested, c.missing, c.share);
         SCOPED_TRACE(std::to_string(c.missing) + " of " + std::to_string(c.tested));
         ASSERT_EQ(day.outages.size(), c.outage ? 1u : 0u);
-        EXPECT_EQ(day.slots.count(), c.outage ? 3u : 0u);
+        EXPECT_EQ(day.outageSlots.count(), c.outage ? 3u : 0u);
         if (c.outage) {
             EXPECT_EQ(day.outages[0].firstSlot, 100);
             EXPECT_EQ(day.outages[0].lastSlot, 102);
