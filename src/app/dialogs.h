@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace sorvane::app {
@@ -47,6 +48,8 @@ class Dialogs {
     // The chosen path, or nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    // Existing files, one or more, or nullopt when the user cancels.
+    virtual std::optional<QStringList> openFiles(const FileDialogRequest& request) = 0;
 
     // The colour the user picks, starting from `initial`, or nullopt when the user cancels.
     virtual std::optional<QColor> chooseColor(const QColor& initial, const QString& title) = 0;

@@ -12,6 +12,7 @@
 #include "app/frm_splash.h"
 #include "app/health_param_tab.h"
 #include "app/health_test_tab.h"
+#include "app/history/history_window.h"
 #include "app/plot_tab.h"
 #include "app/qt_text.h"
 #include "app/widget_factory.h"
@@ -57,6 +58,7 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     connect(fileTab, &FileTab::browseClicked, this, &frmTrafficExtrac::cmdBrowse_Click);
     connect(fileTab, &FileTab::showLogClicked, this, &frmTrafficExtrac::Command1_Click);
     connect(fileTab, &FileTab::exitClicked, this, &QWidget::close);
+    connect(testTab, &HealthTestTab::historyRequested, this, &frmTrafficExtrac::cmdHistory_Click);
     // A health test runs on the archive it started with: no other can be loaded meanwhile.
     connect(testTab, &HealthTestTab::runningChanged, fileTab,
             [this](bool running) { fileTab->enableLoading(!running); });
@@ -77,6 +79,16 @@ void frmTrafficExtrac::Form_Load() {
 
 void frmTrafficExtrac::Command1_Click() {
     logWindow_->showLog(toQString(state_.log().logText()));
+}
+
+void frmTrafficExtrac::cmdHistory_Click() {
+    if (history_ == nullptr) {
+        history_ = new frmHistory(
+            state_, dialogs_, [this] { return paramTab->parameterTexts(); }, this);
+    }
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
 }
 
 void frmTrafficExtrac::closeEvent(QCloseEvent* event) {

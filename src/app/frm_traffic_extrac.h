@@ -16,6 +16,7 @@ class FileTab;
 class HealthParamTab;
 class HealthTestTab;
 class PlotTab;
+class frmHistory;
 class frmLog;
 class frmSplash;
 
@@ -39,6 +40,9 @@ class frmTrafficExtrac : public QWidget {
     void openArchive(const QString& path);
     // "Show Log".
     void Command1_Click();
+    // "Health History...": opens the history window, or brings the open one forward.
+    void cmdHistory_Click();
+    frmHistory* historyWindow() const { return history_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,6 +65,7 @@ class frmTrafficExtrac : public QWidget {
     Dialogs& dialogs_;
     frmLog* logWindow_;
     frmSplash* splash_;
+    frmHistory* history_ = nullptr;  // made at the first "Health History..."
 
     QTabWidget* SSTab1;
     FileTab* fileTab;

@@ -33,6 +33,7 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
     cmdShowreport = makeButton(this, "cmdShowreport", QStringLiteral("All Detector Report "));
     cmdShowsingleReport =
         makeButton(this, "cmdShowsingleReport", QStringLiteral("Single Detector Report"));
+    cmdHistory = makeButton(this, "cmdHistory", QStringLiteral("Health History..."));
     // The report buttons open reports written by a run of this program.
     cmdShowreport->setEnabled(false);
     cmdShowsingleReport->setEnabled(false);
@@ -53,6 +54,7 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
     connect(cmdShowreport, &QPushButton::clicked, this, &HealthTestTab::cmdShowreport_Click);
     connect(cmdShowsingleReport, &QPushButton::clicked, this,
             &HealthTestTab::cmdShowsingleReport_Click);
+    connect(cmdHistory, &QPushButton::clicked, this, &HealthTestTab::historyRequested);
     ProgressBar1->hide();  // shown while a run goes
 }
 
@@ -80,6 +82,7 @@ void HealthTestTab::layOut() {
     reports->addWidget(cmdShowreport);
     reports->addWidget(cmdShowsingleReport);
     reports->addStretch(1);
+    reports->addWidget(cmdHistory);
 
     auto* grid = new QGridLayout(this);
     grid->addLayout(run, 0, 0, 1, 2);

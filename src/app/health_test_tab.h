@@ -33,6 +33,8 @@ class HealthTestTab : public QWidget {
   signals:
     // A run started or ended; the window keeps its archive loaded for the whole run.
     void runningChanged(bool running);
+    // "Health History..." was pressed.
+    void historyRequested();
 
   private:
     void layOut();
@@ -74,6 +76,7 @@ class HealthTestTab : public QWidget {
     QRadioButton* optScatterPlot;
     QPushButton* cmdShowreport;
     QPushButton* cmdShowsingleReport;
+    QPushButton* cmdHistory;
 };
 
 }  // namespace sorvane::app

@@ -25,16 +25,14 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-std::optional<QString> runFileDialog(const FileDialogRequest& request,
-                                     QFileDialog::AcceptMode mode) {
+std::optional<QStringList> runFileDialog(const FileDialogRequest& request,
+                                         QFileDialog::AcceptMode mode,
+                                         QFileDialog::FileMode files) {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(mode);
-    if (mode == QFileDialog::AcceptOpen) {
-        dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    } else {
-        dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setFileMode(files);
+    if (mode == QFileDialog::AcceptSave)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-    }
     QStringList filters = qtNameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < filters.size()) {
@@ -45,9 +43,9 @@ std::optional<QString> runFileDialog(const FileDialogRequest& request,
     dialog.setDefaultSuffix(request.defaultExtension);
     if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        QString chosen = dialog.selectedFiles().constFirst();
+        QStringList chosen = dialog.selectedFiles();
         // A file can only be saved into a folder that is there; the dialog stays open.
-        QFileInfo info(chosen);
+        QFileInfo info(chosen.constFirst());
         if (mode == QFileDialog::AcceptOpen || info.absoluteDir().exists()) return chosen;
         QMessageBox::warning(&dialog, request.title,
                              QStringLiteral("The folder ") +
@@ -67,11 +65,21 @@ void QtDialogs::message(MessageIcon icon, const QString& title, const QString& t
 }
 
 std::optional<QString> QtDialogs::openFile(const FileDialogRequest& request) {
-    return runFileDialog(request, QFileDialog::AcceptOpen);
+    auto files = request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile;
+    std::optional<QStringList> chosen = runFileDialog(request, QFileDialog::AcceptOpen, files);
+    if (!chosen) return std::nullopt;
+    return chosen->constFirst();
 }
 
 std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& request) {
-    return runFileDialog(request, QFileDialog::AcceptSave);
+    std::optional<QStringList> chosen =
+        runFileDialog(request, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+    if (!chosen) return std::nullopt;
+    return chosen->constFirst();
+}
+
+std::optional<QStringList> QtDialogs::openFiles(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
 }
 
 std::optional<QColor> QtDialogs::chooseColor(const QColor& initial, const QString& title) {

@@ -13,6 +13,7 @@ class QtDialogs : public Dialogs {
     void message(MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QStringList> openFiles(const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(const QColor& initial, const QString& title) override;
 };
 

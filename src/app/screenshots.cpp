@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <array>
 #include <iostream>
 #include <stdexcept>
@@ -16,6 +19,7 @@
 #include "app/frm_log.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
+#include "app/history/history_window.h"
 
 namespace sorvane::app {
 
@@ -79,6 +83,25 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
     return saved;
 }
 
+// The history window on the ledger the settings remember, once its first read is shown. Nothing
+// when there is no ledger to show.
+bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
+    constexpr int kReadTimeoutMs = 60000;
+    window.cmdHistory_Click();
+    frmHistory& history = *window.historyWindow();
+    if (!QFileInfo::exists(history.ledger())) return true;
+    history.resize(1200, 900);
+    QEventLoop loop;
+    QObject::connect(&history, &frmHistory::refreshed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kReadTimeoutMs, &loop, &QEventLoop::quit);
+    if (history.shown() == nullptr) loop.exec();
+    if (history.shown() == nullptr) {
+        std::cerr << "sorvane: the history window showed nothing\n";
+        return false;
+    }
+    return savePicture(history, folder, "history-window.png");
+}
+
 // Every picture, after a list to export and a finished health test.
 bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
     // A list to export and a finished health test, as a user would have them.
@@ -100,7 +123,7 @@ bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
     window.splashWindow()->close();
     if (control<QComboBox>(window, "cmbDetector").count() > 0)
         saved = saveCharts(window, dir) && saved;
-    return saved;
+    return saveHistory(window, dir) && saved;
 }
 
 }  // namespace

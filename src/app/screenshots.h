@@ -7,7 +7,8 @@ namespace sorvane::app {
 class frmTrafficExtrac;
 
 // Saves a PNG of each tab of the window (after a health test), of the log window, the splash,
-// each chart kind and the chart editor into `folder` (for the documentation). False, with the
+// each chart kind, the chart editor and the history window (when the ledger it opens is there)
+// into `folder` (for the documentation). False, with the
 // reason on stderr, when a picture was not saved.
 bool saveScreenshots(frmTrafficExtrac& window, const QString& folder);
 

@@ -35,6 +35,11 @@ std::optional<QColor> ScriptedDialogs::chooseColor(const QColor&, const QString&
     return takeFront(colours);
 }
 
+std::optional<QStringList> ScriptedDialogs::openFiles(const app::FileDialogRequest& request) {
+    requests.push_back(request);
+    return takeFront(fileLists);
+}
+
 QStringList ScriptedDialogs::texts() const {
     QStringList shown;
     for (const ShownMessage& m : messages)

@@ -29,7 +29,8 @@ struct ShownMessage {
 };
 
 // Dialogs that never block: messages are recorded, file and colour dialogs are answered from
-// queues (nullopt is a cancel, and so is an empty queue).
+// queues (nullopt is a cancel, and so is an empty queue). A dialog for several files takes its
+// answer from `fileLists`.
 class ScriptedDialogs : public app::Dialogs {
   public:
     void message(app::MessageIcon icon, const QString& title, const QString& text) override {
@@ -37,6 +38,7 @@ class ScriptedDialogs : public app::Dialogs {
     }
     std::optional<QString> openFile(const app::FileDialogRequest& r) override { return answer(r); }
     std::optional<QString> saveFile(const app::FileDialogRequest& r) override { return answer(r); }
+    std::optional<QStringList> openFiles(const app::FileDialogRequest& r) override;
     std::optional<QColor> chooseColor(const QColor&, const QString&) override;
 
     // The texts of the messages shown so far, in order.
@@ -46,6 +48,7 @@ class ScriptedDialogs : public app::Dialogs {
     std::vector<app::FileDialogRequest> requests;
     std::deque<std::optional<QString>> answers;
     std::deque<std::optional<QColor>> colours;
+    std::deque<std::optional<QStringList>> fileLists;
 
   private:
     std::optional<QString> answer(const app::FileDialogRequest& request);

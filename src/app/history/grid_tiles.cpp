@@ -1,0 +1,78 @@
+#include "app/history/grid_tiles.h"
+
+#include <algorithm>
+
+#include "app/history/verdict_colors.h"
+
+namespace sorvane::app {
+
+namespace {
+
+constexpr int kTilePixels = 256;
+constexpr int kCacheKilobytes = 64 * 1024;  // some 250 tiles: several screens full
+constexpr int kSmallestCellWithLines = 4;   // below this a line would hide the cell
+
+}  // namespace
+
+GridTiles::GridTiles() : cache_(kCacheKilobytes) {}
+
+void GridTiles::setGrid(std::shared_ptr<const history::LedgerGrid> grid,
+                        std::vector<int> rowOrder) {
+    grid_ = std::move(grid);
+    rowOrder_ = std::move(rowOrder);
+    cache_.clear();
+}
+
+void GridTiles::setCellSize(int pixels) {
+    cellSize_ = std::max(1, pixels);
+    cellsPerTile_ = std::max(1, kTilePixels / cellSize_);
+    cache_.clear();
+}
+
+int GridTiles::columns() const {
+    return grid_ ? static_cast<int>(grid_->dates.size()) : 0;
+}
+
+const QImage& GridTiles::tile(int tileRow, int tileColumn) {
+    quint64 key = (static_cast<quint64>(static_cast<quint32>(tileRow)) << 32) |
+                  static_cast<quint32>(tileColumn);
+    if (QImage* cached = cache_.object(key)) return *cached;
+    auto* image = new QImage(render(tileRow, tileColumn));
+    int kilobytes = std::max(1, static_cast<int>(image->sizeInBytes() / 1024));
+    cache_.insert(key, image, kilobytes);
+    return *cache_.object(key);
+}
+
+// Writes the pixels line by line: each cell a square of its colour, with a line of the grid's
+// colour along its right and bottom edges once cells are large enough to spare it.
+QImage GridTiles::render(int tileRow, int tileColumn) const {
+    int firstRow = tileRow * cellsPerTile_;
+    int firstColumn = tileColumn * cellsPerTile_;
+    int rowCount = std::clamp(rows() - firstRow, 0, cellsPerTile_);
+    int columnCount = std::clamp(columns() - firstColumn, 0, cellsPerTile_);
+    QImage image(std::max(1, columnCount * cellSize_), std::max(1, rowCount * cellSize_),
+                 QImage::Format_RGB32);
+    image.fill(QColor(verdictColor(history::CellVerdict::NoRecord)));
+    const int line = cellSize_ >= kSmallestCellWithLines ? 1 : 0;
+    std::vector<QRgb> pixels(static_cast<size_t>(image.width()));
+    for (int r = 0; r < rowCount; ++r) {
+        size_t gridRow = static_cast<size_t>(rowOrder_[static_cast<size_t>(firstRow + r)]);
+        for (int c = 0; c < columnCount; ++c) {
+            QRgb color = verdictColor(grid_->at(gridRow, static_cast<size_t>(firstColumn + c)));
+            auto cell = pixels.begin() + c * cellSize_;
+            std::fill(cell, cell + cellSize_ - line, color);
+            std::fill(cell + cellSize_ - line, cell + cellSize_, kGridLineColor);
+        }
+        for (int y = 0; y < cellSize_; ++y) {
+            auto* scanLine = reinterpret_cast<QRgb*>(image.scanLine(r * cellSize_ + y));
+            if (y >= cellSize_ - line) {
+                std::fill(scanLine, scanLine + image.width(), kGridLineColor);
+            } else {
+                std::copy(pixels.begin(), pixels.end(), scanLine);
+            }
+        }
+    }
+    return image;
+}
+
+}  // namespace sorvane::app

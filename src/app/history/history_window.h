@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "app/history/history_grid_view.h"
+#include "health/health_parameters.h"
+#include "history/ledger_store.h"
+
+class QDateEdit;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace sorvane::app {
+
+class AppState;
+class Dialogs;
+class LedgerWorker;
+class RepairListPanel;
+struct AddRun;
+struct LedgerRead;
+
+// "Health History": a ledger of tested days as detectors by day, with the repair list beside
+// it, From/To selectors that narrow the window, and archives added while the window stays
+// usable. A window of its own, not modal; the main window keeps one and brings it forward.
+class frmHistory : public QWidget {
+    Q_OBJECT
+  public:
+    // `parameterTexts` gives the texts of the "Det Health Param" boxes, with which added
+    // archives are tested. Opens the ledger used last.
+    frmHistory(AppState& state, Dialogs& dialogs,
+               std::function<HealthParameterTexts()> parameterTexts, QWidget* owner);
+    ~frmHistory() override;
+
+    const QString& ledger() const { return ledger_; }
+    bool adding() const;
+    // What the window shows, nullptr before a read of the ledger.
+    const LedgerRead* shown() const { return shown_.get(); }
+
+    void cmdOpenDatabase_Click();
+    void cmdNewDatabase_Click();
+    void cmdAddArchives_Click();
+    void cmdExportCsv_Click();
+
+  signals:
+    // A read of the ledger is shown.
+    void refreshed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void layOut();
+    void openLedger(const QString& path);
+    void remember(const QString& path);
+    void refresh();
+    history::DateWindow chosenWindow() const;
+    void showRead(std::shared_ptr<const LedgerRead> read);
+    void showDateRange(const std::vector<std::string>& ledgerDates);
+    void datesChosen();
+    void showRows();
+    void setAdding(bool adding);
+    void dayAdded(int done, int total);
+    void addingFinished(const AddRun& run);
+    QString cellToolTip(const HistoryGridView::Cell& cell);
+    QString dateToolTip(int column) const;
+    void openDayChart(int16_t det, int column);
+    // The window's own connection for a cell's record and a day's archive; nullptr while the
+    // ledger is not there or cannot be opened.
+    history::LedgerStore* lookups();
+
+    AppState& state_;
+    Dialogs& dialogs_;
+    std::function<HealthParameterTexts()> parameterTexts_;
+    LedgerWorker* worker_;
+    QString ledger_;
+    std::shared_ptr<const LedgerRead> shown_;
+    std::unique_ptr<history::LedgerStore> lookups_;
+    bool wholeLedger_ = true;  // From and To follow the ledger's first and last dates
+    QStringList refusedBeforeAdding_;
+
+    QPushButton* cmdOpenDatabase;
+    QPushButton* cmdNewDatabase;
+    QPushButton* cmdAddArchives;
+    QPushButton* cmdExportCsv;
+    QDateEdit* dtpFrom;
+    QDateEdit* dtpTo;
+    QRadioButton* optRepairOrder;
+    QRadioButton* optNumberOrder;
+    QLabel* lblProgress;
+    QProgressBar* prgDays;
+    QLabel* lblSummary;
+    HistoryGridView* grdHistory;
+    RepairListPanel* lstRepair;
+};
+
+}  // namespace sorvane::app

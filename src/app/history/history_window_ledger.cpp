@@ -1,0 +1,78 @@
+// The ledger behind the history window: opening one, making a new one, remembering it, and the
+// report of the window as CSV.
+#include <QFileInfo>
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/error_messages.h"
+#include "app/history/history_window.h"
+#include "app/history/ledger_worker.h"
+#include "app/history/remembered_ledger.h"
+#include "common/output_destination.h"
+#include "common/text_file.h"
+#include "history/report_text.h"
+
+namespace sorvane::app {
+
+namespace {
+
+FileDialogRequest ledgerRequest(const QString& title) {
+    return fileRequestFor(title, QStringLiteral("sqlite"));
+}
+
+}  // namespace
+
+void frmHistory::cmdOpenDatabase_Click() {
+    FileDialogRequest request = ledgerRequest(QStringLiteral("Open a health history database"));
+    request.mustExist = true;
+    std::optional<QString> path = dialogs_.openFile(request);
+    if (!path) return;
+    // A file that holds no ledger is refused here, and the window keeps the one it shows.
+    history::LedgerStore probe(toNativePath(*path), history::LedgerStore::Access::Read);
+    openLedger(*path);
+    remember(ledger_);
+}
+
+void frmHistory::cmdNewDatabase_Click() {
+    std::optional<QString> path =
+        dialogs_.saveFile(ledgerRequest(QStringLiteral("New health history database")));
+    if (!path) return;
+    // A new database never replaces a file: a ledger there would be lost with its days.
+    if (QFileInfo::exists(*path)) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle,
+                         QStringLiteral("The file ") + *path +
+                             QStringLiteral(" already exists. Open it with \"Open Database...\" "
+                                            "or choose another name."));
+        return;
+    }
+    { history::LedgerStore created(toNativePath(*path), history::LedgerStore::Access::Add); }
+    openLedger(*path);
+    remember(ledger_);
+}
+
+void frmHistory::remember(const QString& path) {
+    try {
+        rememberLedger(state_, path);
+    } catch (const SorvaneError& e) {
+        dialogs_.message(
+            MessageIcon::Exclamation, kAppTitle,
+            QStringLiteral("The database will not be remembered: ") + toQString(e.description()));
+    }
+}
+
+// Exactly the file `sorvane-cli history report --csv` writes for the window shown.
+void frmHistory::cmdExportCsv_Click() {
+    if (!shown_) return;
+    FileDialogRequest request =
+        fileRequestFor(QStringLiteral("Export the history report"), QStringLiteral("csv"));
+    request.confirmOverwrite = true;
+    std::optional<QString> path = dialogs_.saveFile(request);
+    if (!path) return;
+    std::string destination = toNativePath(*path);
+    refuseOutputOverInputs(destination, {{"the ledger", toNativePath(ledger_)}});
+    writeWholeFile(destination, history::reportCsv(shown_->window.report));
+    dialogs_.message(MessageIcon::Information, kAppTitle,
+                     QStringLiteral("The report was saved in ") + *path);
+}
+
+}  // namespace sorvane::app

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "history/add_days.h"
+#include "history/ledger_grid.h"
+
+namespace sorvane::app {
+
+// What a read of the ledger brings back: the window's report and grid, and every date of the
+// ledger (the range the From/To selectors offer).
+struct LedgerRead {
+    history::LedgerWindow window;
+    std::vector<std::string> ledgerDates;
+};
+
+// What adding days brought: each day's result, or why none could be added at all.
+struct AddRun {
+    std::vector<history::DayAddResult> results;
+    QString failure;
+};
+
+// The ledger's slow work off the window's thread: adding days, and reading a window's report
+// and grid. Each runs on a thread of its own with a connection of its own; the results come
+// back as signals on the window's thread.
+class LedgerWorker : public QObject {
+    Q_OBJECT
+  public:
+    explicit LedgerWorker(QObject* parent = nullptr);
+    // Stops both kinds of work and waits for them.
+    ~LedgerWorker() override;
+
+    // Adds the days to the ledger (created when it is not there) as `sorvane-cli history add`
+    // does: dayAdded after each day, addingFinished at the end.
+    void startAdding(const std::string& ledger, std::vector<history::DayToAdd> days,
+                     const history::AddOptions& options);
+    bool adding() const { return adding_; }
+    // Days not yet begun are left out; returns once the days in progress are in the ledger.
+    void stopAdding();
+
+    // Reads a window of the ledger: windowRead, or readFailed with the reason. A read asked
+    // for while one runs waits for it, and only the last one asked for is read.
+    void startReading(const std::string& ledger, const history::DateWindow& window);
+
+  signals:
+    void dayAdded(int done, int total);
+    void addingFinished(std::shared_ptr<const AddRun> run);
+    void windowRead(std::shared_ptr<const LedgerRead> read);
+    void readFailed(const QString& message);
+
+  private:
+    struct ReadRequest {
+        std::string ledger;
+        history::DateWindow window;
+    };
+
+    void launchRead();
+    void readFinished(std::shared_ptr<const LedgerRead> read, const QString& failure);
+    // Runs `work` on the window's thread, unless this object is gone by then.
+    void post(std::function<void()> work);
+
+    std::thread adder_;
+    std::atomic<bool> stopAdding_{false};
+    bool adding_ = false;
+
+    std::thread reader_;
+    std::atomic<bool> stopReading_{false};
+    bool reading_ = false;
+    std::optional<ReadRequest> nextRead_;
+};
+
+}  // namespace sorvane::app

@@ -1,0 +1,322 @@
+// The health history window: the colours of the cells, a cell's tooltip, a click to the day's
+// chart (or the message for a missing archive), the CSV and repair list against
+// `sorvane-cli history report`, and archives added while the window stays usable.
+#include "app/history/history_window.h"
+
+#include <QDateEdit>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <QtTest>
+#include <set>
+#include <sstream>
+
+#include "app/health_param_tab.h"
+#include "app/health_test_tab.h"
+#include "app/history/history_grid_view.h"
+#include "app/history/ledger_worker.h"
+#include "app/history/verdict_colors.h"
+#include "app_test_support.h"
+#include "history/ledger_store.h"
+#include "history/sqlite_db.h"
+
+using namespace sorvane;
+using namespace sorvane::app;
+using history::Attribution;
+using history::CellVerdict;
+using modBaddet::DecisionStep;
+using modBaddet::HealthClass;
+using sorvane::test::WindowFixture;
+
+namespace {
+
+history::DetectorDayRecord record(const char* date, int16_t det, HealthClass healthClass,
+                                  DecisionStep step, Attribution attribution) {
+    history::DetectorDayRecord r;
+    r.date = date;
+    r.det = det;
+    r.healthClass = healthClass;
+    r.step = step;
+    r.attribution = attribution;
+    if (healthClass == HealthClass::Excluded) return r;
+    r.reason = "Reason of " + std::to_string(det);
+    r.measures = modBaddet::HealthMeasures{700, 3, 0, 0.81234, 2, 1, 4.5f, 12.3f, 40, 5, 2180.0};
+    r.outageMissing = 0;
+    r.status = history::DailyStatus::InsufficientData;
+    return r;
+}
+
+// A ledger of two days in the program folder, where the window looks first. 2024-03-01 has
+// every kind of verdict and a feed outage, and its archive is there; the archive of
+// 2024-03-02, which records only 101 and 102, is gone.
+struct LedgerFixture : WindowFixture {
+    LedgerFixture() : ledger(file("sorvane-history.sqlite")) {
+        loadArchive({100});  // opens the "Det Health Test" tab
+        window().paramTab->cmdSetFactoryDefault->click();
+        dialogs.messages.clear();
+        archive = makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
+                      .toStdString();
+        history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
+        store.writeDay({"2024-03-01",
+                        archive,
+                        6,
+                        "",
+                        "",
+                        {record("2024-03-01", 101, HealthClass::High, DecisionStep::Missing,
+                                Attribution::Detector),
+                         record("2024-03-01", 102, HealthClass::Susp, DecisionStep::LockOn,
+                                Attribution::Detector),
+                         record("2024-03-01", 103, HealthClass::Marg, DecisionStep::MidDevIndex,
+                                Attribution::None),
+                         record("2024-03-01", 104, HealthClass::Hlth, DecisionStep::Healthy,
+                                Attribution::None),
+                         record("2024-03-01", 105, HealthClass::High, DecisionStep::Missing,
+                                Attribution::FeedOutage),
+                         record("2024-03-01", 106, HealthClass::Excluded, DecisionStep::Excluded,
+                                Attribution::None)},
+                        {{1200, 1559, 0.95}}});
+        store.writeDay({"2024-03-02",
+                        missingArchive,
+                        2,
+                        "",
+                        "",
+                        {record("2024-03-02", 101, HealthClass::High, DecisionStep::Missing,
+                                Attribution::Detector),
+                         record("2024-03-02", 102, HealthClass::Hlth, DecisionStep::Healthy,
+                                Attribution::None)},
+                        {}});
+    }
+
+    // Opens the history window and waits for its first picture.
+    frmHistory& openHistory() {
+        control<QPushButton>(window(), "cmdHistory")->click();
+        frmHistory* history = window().historyWindow();
+        if (history->shown() == nullptr) {
+            QSignalSpy first(history, &frmHistory::refreshed);
+            first.wait(10000);
+        }
+        return *history;
+    }
+    template <typename W>
+    static W* control(QWidget& parent, const char* name) {
+        return parent.findChild<W*>(QString::fromLatin1(name));
+    }
+    static HistoryGridView& grid(frmHistory& h) {
+        return *control<HistoryGridView>(h, "grdHistory");
+    }
+    // Waits for the window to show a new read after `change`.
+    template <typename Change>
+    static bool refreshedAfter(frmHistory& h, Change change) {
+        QSignalSpy spy(&h, &frmHistory::refreshed);
+        change();
+        return spy.wait(10000);
+    }
+    std::string cliReport(const std::vector<std::string>& options) {
+        std::vector<std::string> args{SORVANE_CLI, "history", "report", "--db", ledger};
+        args.insert(args.end(), options.begin(), options.end());
+        return test::runCommand(args).out;
+    }
+
+    std::string ledger;
+    std::string archive;
+    std::string missingArchive = data().file("20240302.traffic");
+};
+
+// The tooltip a widget shows for a point, as the pointer resting there asks for it.
+QString toolTipAt(QWidget* widget, QPoint point) {
+    QHelpEvent event(QEvent::ToolTip, point, widget->mapToGlobal(point));
+    QApplication::sendEvent(widget, &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+QStringList linesOf(const QTreeWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QStringList fields;
+        for (int c = 0; c < list->columnCount(); ++c)
+            fields.append(list->topLevelItem(i)->text(c));
+        lines.append(fields.join(QStringLiteral(", ")));
+    }
+    return lines;
+}
+
+// The lines between "Repair list:" and "Feed outages:" of the printed report.
+QStringList repairLinesOf(const std::string& report) {
+    QStringList lines = QString::fromStdString(report).split(QLatin1Char('\n'));
+    qsizetype first = lines.indexOf(QStringLiteral("Repair list:")) + 1;
+    return lines.mid(first, lines.indexOf(QStringLiteral("Feed outages:")) - first);
+}
+
+}  // namespace
+
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void cellsShowTheirVerdictsColours() {
+        LedgerFixture f;
+        frmHistory& h = f.openHistory();
+        QCOMPARE(h.windowTitle(), QStringLiteral("Health History - sorvane-history.sqlite"));
+        LedgerFixture::control<QRadioButton>(h, "optNumberOrder")->click();
+        HistoryGridView& view = LedgerFixture::grid(h);
+        QImage tile = view.tiles().tile(0, 0).copy();
+        const int size = view.cellSize();
+        struct Cell {
+            int row;  // 101 to 106 from the top
+            int column;
+            CellVerdict verdict;
+        };
+        const Cell cells[] = {
+            {0, 0, CellVerdict::High},       {1, 0, CellVerdict::Susp},
+            {2, 0, CellVerdict::Marg},       {3, 0, CellVerdict::Hlth},
+            {4, 0, CellVerdict::FeedOutage}, {5, 0, CellVerdict::Excluded},
+            {0, 1, CellVerdict::High},       {1, 1, CellVerdict::Hlth},
+            {2, 1, CellVerdict::NoRecord},
+        };
+        for (const Cell& c : cells) {
+            QRgb pixel = tile.pixel(c.column * size + size / 2, c.row * size + size / 2);
+            QCOMPARE(qRed(pixel) << 16 | qGreen(pixel) << 8 | qBlue(pixel),
+                     qRed(verdictColor(c.verdict)) << 16 | qGreen(verdictColor(c.verdict)) << 8 |
+                         qBlue(verdictColor(c.verdict)));
+        }
+        std::set<QRgb> colours;
+        for (int v = 0; v < history::kCellVerdictCount; ++v)
+            colours.insert(verdictColor(static_cast<CellVerdict>(v)));
+        QCOMPARE(colours.size(), size_t{history::kCellVerdictCount});
+        // In repair order the one detector to repair comes first.
+        LedgerFixture::control<QRadioButton>(h, "optRepairOrder")->click();
+        QCOMPARE(view.cellAt(QPoint(1, 1))->det, int16_t{101});
+        QCOMPARE(view.cellAt(QPoint(1, size + 1))->det, int16_t{102});
+    }
+
+    void toolTipsOfACellAndAnOutageDate() {
+        LedgerFixture f;
+        frmHistory& h = f.openHistory();
+        HistoryGridView& view = LedgerFixture::grid(h);
+        QCOMPARE(toolTipAt(view.viewport(), view.cellRect(101, 0).center()),
+                 QStringLiteral("Date: 2024-03-01\nDetector: 101\nClass: High\n"
+                                "Reason: Reason of 101\nDaily status: Insufficient Data\n"
+                                "Attribution: detector\nmissing: 700\nzero_run: 3\nlock_on: 0\n"
+                                "corr_coef: 0.8123\nocc_spikes: 2\nvol_spikes: 1\n"
+                                "dev_index: 4.5\nvol_high_occ: 12.3\nmax_vol5: 40\n"
+                                "overcount_slots: 5\nvalid_vol_slots: 2180"));
+        QCOMPARE(toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
+                 QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
+        auto* dates = LedgerFixture::control<QWidget>(h, "hdrDates");
+        QPoint first(view.cellSize() / 2, dates->height() / 2);
+        QCOMPARE(toolTipAt(dates, first),
+                 QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
+    }
+
+    void aCellClickOpensItsDaysChartOrNamesTheMissingArchive() {
+        LedgerFixture f;
+        frmHistory& h = f.openHistory();
+        HistoryGridView& view = LedgerFixture::grid(h);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(104, 0).center());
+        QList<ChartWindow*> charts = test::chartsOf(f.window());
+        QCOMPARE(charts.size(), 1);
+        QCOMPARE(charts[0]->windowTitle(),
+                 QStringLiteral("Vol/Occ Line Graph: 30 Sec Data - 2024-03-01"));
+        QCOMPARE(charts[0]->chart()->title(), QStringLiteral("Detector: 104"));
+        QVERIFY(f.dialogs.messages.empty());
+
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(101, 1).center());
+        QCOMPARE(test::chartsOf(f.window()).size(), 1);
+        QCOMPARE(f.dialogs.texts(),
+                 QStringList{QStringLiteral("The archive recorded for 2024-03-02 is no longer "
+                                            "there: ") +
+                             QString::fromStdString(f.missingArchive)});
+    }
+
+    void exportAndRepairListAreThoseOfTheCommandLine() {
+        LedgerFixture f;
+        frmHistory& h = f.openHistory();
+        auto exported = [&](const char* name) {
+            f.dialogs.answers.push_back(f.qfile(name));
+            LedgerFixture::control<QPushButton>(h, "cmdExportCsv")->click();
+            return test::readFile(f.file(name));
+        };
+        std::string cliCsv = f.data().file("cli.csv");
+        std::string printed = f.cliReport({"--csv", cliCsv});
+        QCOMPARE(exported("whole.csv"), test::readFile(cliCsv));
+        QCOMPARE(linesOf(LedgerFixture::control<QTreeWidget>(h, "lstRepair")),
+                 repairLinesOf(printed));
+        QCOMPARE(linesOf(LedgerFixture::control<QTreeWidget>(h, "lstRepair")),
+                 QStringList{QStringLiteral("101, new, 2, 2/2, missing")});
+
+        auto* to = LedgerFixture::control<QDateEdit>(h, "dtpTo");
+        QVERIFY(LedgerFixture::refreshedAfter(h, [&] { to->setDate(QDate(2024, 3, 1)); }));
+        printed = f.cliReport({"--from", "2024-03-01", "--to", "2024-03-01", "--csv", cliCsv});
+        QCOMPARE(exported("first.csv"), test::readFile(cliCsv));
+        QCOMPARE(linesOf(LedgerFixture::control<QTreeWidget>(h, "lstRepair")),
+                 repairLinesOf(printed));
+        QVERIFY(LedgerFixture::control<QLabel>(h, "lblSummary")
+                    ->text()
+                    .startsWith(QStringLiteral("Window: 2024-03-01 to 2024-03-01    Days: 1")));
+    }
+
+    void archivesAreAddedWhileTheWindowStaysUsable() {
+        LedgerFixture f;
+        frmHistory& h = f.openHistory();
+        auto* add = LedgerFixture::control<QPushButton>(h, "cmdAddArchives");
+
+        // A parameter box without a number refuses as the health test does.
+        f.window().paramTab->box(kOccSpikeTh)->clear();
+        f.window().testTab->cmdHealth->click();
+        add->click();
+        QCOMPARE(f.dialogs.messages.size(), size_t{2});
+        QCOMPARE(f.dialogs.messages[1].text, f.dialogs.messages[0].text);
+        f.window().paramTab->box(kOccSpikeTh)->setText(QStringLiteral("40"));
+        f.dialogs.messages.clear();
+
+        std::string fresh = f.data().file("fresh.sqlite");
+        f.dialogs.answers.push_back(QString::fromStdString(fresh));
+        LedgerFixture::control<QPushButton>(h, "cmdNewDatabase")->click();
+        QCOMPARE(h.windowTitle(), QStringLiteral("Health History - fresh.sqlite"));
+        QVERIFY(test::readFile(f.file("ParamSettings.ini")).find("Database=" + fresh) !=
+                std::string::npos);
+
+        QStringList archives;
+        for (const char* name : {"20240401.traffic", "20240402.traffic", "20240403.traffic"})
+            archives.append(test::makeDetectorArchive(f.data(), name, {201, 202, 203}));
+        archives.append(test::makeDetectorArchive(f.data(), "day.traffic", {201}));
+        test::writeFile(f.data().file("20240404.traffic"), "not a zip");
+        archives.append(QString::fromStdString(f.data().file("20240404.traffic")));
+        f.dialogs.fileLists.push_back(archives);
+
+        // Another connection holds the ledger's write lock: no day can go in until it lets go.
+        history::sql::Database other(fresh, history::sql::Database::Mode::ReadWrite);
+        other.exec("BEGIN IMMEDIATE");
+        add->click();
+        QVERIFY(h.adding());
+        QVERIFY(!add->isEnabled());
+        QVERIFY(LedgerFixture::control<QProgressBar>(h, "prgDays")->isVisible());
+        QCOMPARE(LedgerFixture::control<QLabel>(h, "lblProgress")->text(),
+                 QStringLiteral("Adding archives: 0 of 4 days"));
+        bool eventsRan = false;
+        QTimer::singleShot(0, &h, [&] { eventsRan = true; });
+        QTest::qWait(100);
+        QVERIFY(eventsRan);
+        QVERIFY(h.adding());
+        other.exec("ROLLBACK");
+
+        QTRY_VERIFY_WITH_TIMEOUT(!h.adding(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(h.shown() && h.shown()->window.grid.dates.size() == 3, 10000);
+        QVERIFY(add->isEnabled());
+        QCOMPARE(LedgerFixture::control<QLabel>(h, "lblProgress")->text(),
+                 QStringLiteral("3 days added"));
+        QCOMPARE(f.dialogs.messages.size(), size_t{1});
+        QStringList refused = f.dialogs.messages[0].text.split(QStringLiteral("\r\n"));
+        QCOMPARE(refused.size(), 3);
+        QCOMPARE(refused[0], QStringLiteral("These archives were not added:"));
+        QCOMPARE(refused[1], archives[3] + QStringLiteral(": the file name does not begin with a "
+                                                          "date YYYYMMDD"));
+        QVERIFY(refused[2].startsWith(archives[4] + QStringLiteral(": Error No: ")));
+    }
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "history_window_test.moc"
