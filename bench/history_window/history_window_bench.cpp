@@ -1,0 +1,184 @@
+// Times the history window on a large ledger: reading a window's report and grid (what the
+// window's worker thread does), and painting its picture (what the window's own thread does)
+// cold, warm, while scrolling by pages and by rows, and after a zoom. The ledger is written
+// directly with made-up detector-days (faults that persist, appear and flap, a feed outage
+// every 30 days), which is much quicker than testing archives. Target: every repaint well
+// under 100 ms.
+//
+// Usage: bench_history_window [DETECTORS [DAYS]]   (default 5000 detectors by 365 days)
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/history/history_grid_view.h"
+#include "app/history/repair_list_panel.h"
+#include "history/ledger_grid.h"
+#include "history/ledger_store.h"
+
+namespace {
+
+using namespace sorvane;
+using Clock = std::chrono::steady_clock;
+using modBaddet::DecisionStep;
+using modBaddet::HealthClass;
+
+double millisecondsOf(const std::function<void()>& work) {
+    auto start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::string dateOf(int day) {
+    std::chrono::sys_days date = std::chrono::year{2024} / 1 / 1;
+    std::chrono::year_month_day ymd{date + std::chrono::days{day}};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    return text;
+}
+
+// Detector d on day t: one in 40 is bad throughout, one in 50 from some day on, one in 60
+// flaps; one in 25 is marginal now and then; 4500 to 4599 are excluded; every 30th day a feed
+// outage takes most of the rest.
+history::DetectorDayRecord dayOf(int det, int day) {
+    history::DetectorDayRecord r;
+    r.det = static_cast<int16_t>(det);
+    r.date = dateOf(day);
+    auto set = [&r](HealthClass c, DecisionStep s, history::Attribution a) {
+        r.healthClass = c;
+        r.step = s;
+        r.attribution = a;
+    };
+    using history::Attribution;
+    if (det >= 4500 && det < 4600) {
+        set(HealthClass::Excluded, DecisionStep::Excluded, Attribution::None);
+        return r;
+    }
+    r.measures = modBaddet::HealthMeasures{};
+    r.outageMissing = 0;
+    r.status = history::DailyStatus::Good;
+    unsigned hash = static_cast<unsigned>(det) * 2654435761u ^ static_cast<unsigned>(day) * 40503u;
+    if (det % 40 == 0 || (det % 50 == 0 && day > det % 300) || (det % 60 == 0 && hash % 2 == 0)) {
+        set(HealthClass::High, DecisionStep::Missing, Attribution::Detector);
+    } else if (day % 30 == 15 && hash % 20 != 0) {
+        set(HealthClass::High, DecisionStep::Missing, Attribution::FeedOutage);
+    } else if (det % 25 == 0 && hash % 5 == 0) {
+        set(HealthClass::Susp, DecisionStep::HighDevIndex, Attribution::Detector);
+    } else if (hash % 97 == 0) {
+        set(HealthClass::Marg, DecisionStep::MidDevIndex, Attribution::None);
+    } else {
+        set(HealthClass::Hlth, DecisionStep::Healthy, Attribution::None);
+    }
+    return r;
+}
+
+void writeLedger(const std::string& path, int detectors, int days) {
+    history::LedgerStore ledger(path, history::LedgerStore::Access::Add);
+    for (int day = 0; day < days; ++day) {
+        history::DayRecord record;
+        record.date = dateOf(day);
+        record.archive = "/nowhere/" + record.date + ".traffic";
+        record.detectors = detectors;
+        for (int det = 100; det < 100 + detectors; ++det)
+            record.rows.push_back(dayOf(det, day));
+        if (day % 30 == 15) record.outages.push_back({1200, 1559, 0.95});
+        ledger.writeDay(record);
+    }
+}
+
+struct Times {
+    double median = 0.0;
+    double worst = 0.0;
+};
+
+Times timesOf(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return {samples[samples.size() / 2], samples.back()};
+}
+
+void print(const char* what, const Times& t) {
+    std::printf("%-44s median %7.2f ms   worst %7.2f ms\n", what, t.median, t.worst);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int detectors = argc > 1 ? std::atoi(argv[1]) : 5000;
+    int days = argc > 2 ? std::atoi(argv[2]) : 365;
+
+    std::string folder = std::filesystem::temp_directory_path() / "sorvane-bench-history-window";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::string path = folder + "/ledger.sqlite";
+    double written = millisecondsOf([&] { writeLedger(path, detectors, days); });
+    std::printf("%d detectors by %d days: ledger written in %.1f s, %.1f MB\n", detectors, days,
+                written / 1000.0, std::filesystem::file_size(path) / 1e6);
+
+    std::shared_ptr<history::LedgerWindow> window;
+    std::vector<double> reads;
+    for (int i = 0; i < 3; ++i) {
+        reads.push_back(millisecondsOf([&] {
+            history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+            window =
+                std::make_shared<history::LedgerWindow>(history::readLedgerWindow(ledger, {}, {}));
+        }));
+    }
+    print("read report and grid (worker thread)", timesOf(reads));
+
+    app::RepairListPanel repairList;
+    print("fill the repair list",
+          timesOf({millisecondsOf([&] { repairList.showReport(window->report); })}));
+    std::printf("(%zu detectors on the repair list)\n", window->report.repairList.size());
+
+    app::HistoryGridView view;
+    view.resize(1600, 1000);
+    view.show();
+    QApplication::processEvents();
+    std::vector<int> order(window->grid.detectors.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::shared_ptr<const history::LedgerGrid> grid(window, &window->grid);
+    print("show a new grid", timesOf({millisecondsOf([&] { view.setGrid(grid, order, {}); })}));
+
+    QImage screen(view.size(), QImage::Format_ARGB32_Premultiplied);
+    auto paint = [&] { return millisecondsOf([&] { view.render(&screen); }); };
+    print("first paint (tiles made)", timesOf({paint()}));
+    std::vector<double> warm;
+    for (int i = 0; i < 20; ++i)
+        warm.push_back(paint());
+    print("repaint (tiles cached)", timesOf(warm));
+
+    auto scrolled = [&](QScrollBar* bar, int step, int count) {
+        std::vector<double> samples;
+        for (int i = 0; i < count; ++i) {
+            bar->setValue(bar->value() + step);
+            samples.push_back(paint());
+        }
+        return timesOf(samples);
+    };
+    QScrollBar* down = view.verticalScrollBar();
+    print("scroll a page down, repaint (new tiles)", scrolled(down, down->pageStep(), 40));
+    print("scroll three rows down, repaint", scrolled(down, 3 * view.cellSize(), 40));
+    QScrollBar* across = view.horizontalScrollBar();
+    print("scroll a page right, repaint", scrolled(across, across->pageStep(), 10));
+
+    std::vector<double> zooms;
+    for (int step : {-1, -1, -1, -1, -1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}) {
+        zooms.push_back(millisecondsOf([&] {
+            view.zoom(step, QPoint(800, 500));
+            view.render(&screen);
+        }));
+    }
+    print("zoom a step, repaint (tiles made anew)", timesOf(zooms));
+    std::filesystem::remove_all(folder);
+    return 0;
+}
