@@ -39,8 +39,9 @@ const QImage& GridTiles::tile(int tileRow, int tileColumn) {
     if (QImage* cached = cache_.object(key)) return *cached;
     auto* image = new QImage(render(tileRow, tileColumn));
     int kilobytes = std::max(1, static_cast<int>(image->sizeInBytes() / 1024));
-    cache_.insert(key, image, kilobytes);
-    return *cache_.object(key);
+    if (cache_.insert(key, image, kilobytes)) return *cache_.object(key);
+    uncached_ = render(tileRow, tileColumn);  // larger than the whole cache: never at 256 pixels
+    return uncached_;
 }
 
 // Writes the pixels line by line: each cell a square of its colour, with a line of the grid's

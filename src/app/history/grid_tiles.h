@@ -27,7 +27,7 @@ class GridTiles {
     int columns() const;
 
     // The tile of cells [tileRow × cellsPerTile, ...) by [tileColumn × cellsPerTile, ...); tiles
-    // at the right and bottom edges hold only the cells there are.
+    // at the right and bottom edges hold only the cells there are. Valid until the next call.
     const QImage& tile(int tileRow, int tileColumn);
 
   private:
@@ -38,6 +38,7 @@ class GridTiles {
     int cellSize_ = 12;
     int cellsPerTile_ = 21;
     QCache<quint64, QImage> cache_;
+    QImage uncached_;
 };
 
 }  // namespace sorvane::app

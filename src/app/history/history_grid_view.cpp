@@ -136,7 +136,7 @@ void HistoryGridView::placeHeaders() {
 void HistoryGridView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().window());  // not white: that is "no record"
-    if (!grid_) return;
+    if (!grid_ || tiles_.rows() == 0 || tiles_.columns() == 0) return;
     const int x0 = horizontalScrollBar()->value();
     const int y0 = verticalScrollBar()->value();
     const int tilePixels = tiles_.cellsPerTile() * cellSize();
