@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -15,7 +14,6 @@
 #include "app/app_state.h"
 #include "app/error_messages.h"
 #include "app/history/cell_details.h"
-#include "app/history/day_chart.h"
 #include "app/history/history_legend.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/remembered_ledger.h"
@@ -258,58 +256,6 @@ void frmHistory::showRows() {
     }
     grdHistory->setGrid(std::shared_ptr<const history::LedgerGrid>(shown_, &window.grid),
                         rowOrder(*shown_, optRepairOrder->isChecked()), std::move(outageDates));
-}
-
-history::LedgerStore* frmHistory::lookups() {
-    if (!lookups_ && QFileInfo::exists(ledger_)) {
-        try {
-            lookups_ = std::make_unique<history::LedgerStore>(toNativePath(ledger_),
-                                                              history::LedgerStore::Access::Read);
-        } catch (const SorvaneError&) {
-            return nullptr;  // the read of the window says why
-        }
-    }
-    return lookups_.get();
-}
-
-QString frmHistory::cellToolTip(const HistoryGridView::Cell& cell) {
-    const history::LedgerGrid* grid = grdHistory->grid();
-    history::LedgerStore* ledger = lookups();
-    if (grid == nullptr || ledger == nullptr) return {};
-    const std::string& date = grid->dates[static_cast<size_t>(cell.column)];
-    try {
-        if (std::optional<history::DetectorDayRecord> record = ledger->detectorDay(date, cell.det))
-            return cellDetails(*record);
-    } catch (const SorvaneError& e) {
-        return toQString(e.description());
-    }
-    return QStringLiteral("Date: ") + toQString(date) + QStringLiteral("\nDetector: ") +
-           QString::number(cell.det) + QStringLiteral("\nNo record that day");
-}
-
-QString frmHistory::dateToolTip(int column) const {
-    if (!shown_) return {};
-    const history::LedgerWindow& window = shown_->window;
-    return dateDetails(window.grid.dates[static_cast<size_t>(column)], window.report.outages);
-}
-
-void frmHistory::openDayChart(int16_t det, int column) {
-    const history::LedgerGrid* grid = grdHistory->grid();
-    history::LedgerStore* ledger = lookups();
-    if (grid == nullptr || ledger == nullptr) return;
-    auto row = std::lower_bound(grid->detectors.begin(), grid->detectors.end(), det);
-    size_t rowIndex = static_cast<size_t>(row - grid->detectors.begin());
-    if (grid->at(rowIndex, static_cast<size_t>(column)) == history::CellVerdict::NoRecord) return;
-    const std::string& date = grid->dates[static_cast<size_t>(column)];
-    std::optional<std::string> archive;
-    try {
-        archive = ledger->archiveOf(date);
-    } catch (const SorvaneError& e) {
-        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
-        return;
-    }
-    // The chart belongs to the main window, like every other chart.
-    if (archive) showDayChart(*archive, date, det, state_.log(), dialogs_, parentWidget());
 }
 
 void frmHistory::closeEvent(QCloseEvent* event) {
