@@ -190,6 +190,12 @@ class HistoryWindowTest : public QObject {
         LedgerFixture::control<QRadioButton>(h, "optRepairOrder")->click();
         QCOMPARE(view.cellAt(QPoint(1, 1))->det, int16_t{101});
         QCOMPARE(view.cellAt(QPoint(1, size + 1))->det, int16_t{102});
+        // Ctrl+wheel zooms; the tiles are drawn anew at the new size.
+        QWheelEvent wheel(QPointF(5, 5), view.viewport()->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+        QVERIFY(view.cellSize() < size);
+        QCOMPARE(view.tiles().tile(0, 0).width(), 2 * view.cellSize());
     }
 
     void toolTipsOfACellAndAnOutageDate() {
