@@ -15,8 +15,6 @@
 #include <set>
 #include <sstream>
 
-#include "app/health_param_tab.h"
-#include "app/health_test_tab.h"
 #include "app/history/history_grid_view.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/verdict_colors.h"
@@ -56,7 +54,8 @@ history::DetectorDayRecord record(const char* date, int16_t det, HealthClass hea
 struct LedgerFixture : WindowFixture {
     LedgerFixture() : ledger(file("sorvane-history.sqlite")) {
         loadArchive({100});  // opens the "Det Health Test" tab
-        window().paramTab->cmdSetFactoryDefault->click();
+        test::openTab(window(), kTabHealthParam);
+        test::click(window(), "cmdSetFactoryDefault");
         dialogs.messages.clear();
         archive = makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
                       .toStdString();
@@ -93,7 +92,8 @@ struct LedgerFixture : WindowFixture {
 
     // Opens the history window and waits for its first picture.
     frmHistory& openHistory() {
-        control<QPushButton>(window(), "cmdHistory")->click();
+        test::openTab(window(), kTabHealthTest);
+        test::click(window(), "cmdHistory");
         frmHistory* history = window().historyWindow();
         if (history->shown() == nullptr) {
             QSignalSpy first(history, &frmHistory::refreshed);
@@ -106,7 +106,7 @@ struct LedgerFixture : WindowFixture {
         return parent.findChild<W*>(QString::fromLatin1(name));
     }
     static HistoryGridView& grid(frmHistory& h) {
-        return *control<HistoryGridView>(h, "grdHistory");
+        return *test::control<HistoryGridView>(h, "grdHistory");
     }
     // Waits for the window to show a new read after `change`.
     template <typename Change>
@@ -160,7 +160,7 @@ class HistoryWindowTest : public QObject {
         LedgerFixture f;
         frmHistory& h = f.openHistory();
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - sorvane-history.sqlite"));
-        LedgerFixture::control<QRadioButton>(h, "optNumberOrder")->click();
+        test::click(h, "optNumberOrder");
         HistoryGridView& view = LedgerFixture::grid(h);
         QImage tile = view.tiles().tile(0, 0).copy();
         const int size = view.cellSize();
@@ -187,7 +187,7 @@ class HistoryWindowTest : public QObject {
             colours.insert(verdictColor(static_cast<CellVerdict>(v)));
         QCOMPARE(colours.size(), size_t{history::kCellVerdictCount});
         // In repair order the one detector to repair comes first.
-        LedgerFixture::control<QRadioButton>(h, "optRepairOrder")->click();
+        test::click(h, "optRepairOrder");
         QCOMPARE(view.cellAt(QPoint(1, 1))->det, int16_t{101});
         QCOMPARE(view.cellAt(QPoint(1, size + 1))->det, int16_t{102});
         // Ctrl+wheel zooms; the tiles are drawn anew at the new size.
@@ -211,7 +211,7 @@ class HistoryWindowTest : public QObject {
                                 "overcount_slots: 5\nvalid_vol_slots: 2180"));
         QCOMPARE(toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
                  QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
-        auto* dates = LedgerFixture::control<QWidget>(h, "hdrDates");
+        auto* dates = test::control<QWidget>(h, "hdrDates");
         QPoint first(view.cellSize() / 2, dates->height() / 2);
         QCOMPARE(toolTipAt(dates, first),
                  QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
@@ -242,24 +242,22 @@ class HistoryWindowTest : public QObject {
         frmHistory& h = f.openHistory();
         auto exported = [&](const char* name) {
             f.dialogs.answers.push_back(f.qfile(name));
-            LedgerFixture::control<QPushButton>(h, "cmdExportCsv")->click();
+            test::click(h, "cmdExportCsv");
             return test::readFile(f.file(name));
         };
         std::string cliCsv = f.data().file("cli.csv");
         std::string printed = f.cliReport({"--csv", cliCsv});
         QCOMPARE(exported("whole.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(LedgerFixture::control<QTreeWidget>(h, "lstRepair")),
-                 repairLinesOf(printed));
-        QCOMPARE(linesOf(LedgerFixture::control<QTreeWidget>(h, "lstRepair")),
+        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")), repairLinesOf(printed));
+        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")),
                  QStringList{QStringLiteral("101, new, 2, 2/2, missing")});
 
-        auto* to = LedgerFixture::control<QDateEdit>(h, "dtpTo");
+        auto* to = test::control<QDateEdit>(h, "dtpTo");
         QVERIFY(LedgerFixture::refreshedAfter(h, [&] { to->setDate(QDate(2024, 3, 1)); }));
         printed = f.cliReport({"--from", "2024-03-01", "--to", "2024-03-01", "--csv", cliCsv});
         QCOMPARE(exported("first.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(LedgerFixture::control<QTreeWidget>(h, "lstRepair")),
-                 repairLinesOf(printed));
-        QVERIFY(LedgerFixture::control<QLabel>(h, "lblSummary")
+        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")), repairLinesOf(printed));
+        QVERIFY(test::control<QLabel>(h, "lblSummary")
                     ->text()
                     .startsWith(QStringLiteral("Window: 2024-03-01 to 2024-03-01    Days: 1")));
     }
@@ -267,20 +265,22 @@ class HistoryWindowTest : public QObject {
     void archivesAreAddedWhileTheWindowStaysUsable() {
         LedgerFixture f;
         frmHistory& h = f.openHistory();
-        auto* add = LedgerFixture::control<QPushButton>(h, "cmdAddArchives");
 
         // A parameter box without a number refuses as the health test does.
-        f.window().paramTab->box(kOccSpikeTh)->clear();
-        f.window().testTab->cmdHealth->click();
-        add->click();
+        test::openTab(f.window(), kTabHealthParam);
+        test::typeInto(f.window(), "txtOccTh", QString());
+        test::openTab(f.window(), kTabHealthTest);
+        test::click(f.window(), "cmdHealth");
+        test::click(h, "cmdAddArchives");
         QCOMPARE(f.dialogs.messages.size(), size_t{2});
         QCOMPARE(f.dialogs.messages[1].text, f.dialogs.messages[0].text);
-        f.window().paramTab->box(kOccSpikeTh)->setText(QStringLiteral("40"));
+        test::openTab(f.window(), kTabHealthParam);
+        test::typeInto(f.window(), "txtOccTh", QStringLiteral("40"));
         f.dialogs.messages.clear();
 
         std::string fresh = f.data().file("fresh.sqlite");
         f.dialogs.answers.push_back(QString::fromStdString(fresh));
-        LedgerFixture::control<QPushButton>(h, "cmdNewDatabase")->click();
+        test::click(h, "cmdNewDatabase");
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - fresh.sqlite"));
         QVERIFY(test::readFile(f.file("ParamSettings.ini")).find("Database=" + fresh) !=
                 std::string::npos);
@@ -296,11 +296,11 @@ class HistoryWindowTest : public QObject {
         // Another connection holds the ledger's write lock: no day can go in until it lets go.
         history::sql::Database other(fresh, history::sql::Database::Mode::ReadWrite);
         other.exec("BEGIN IMMEDIATE");
-        add->click();
+        test::click(h, "cmdAddArchives");
         QVERIFY(h.adding());
-        QVERIFY(!add->isEnabled());
-        QVERIFY(LedgerFixture::control<QProgressBar>(h, "prgDays")->isVisible());
-        QCOMPARE(LedgerFixture::control<QLabel>(h, "lblProgress")->text(),
+        QVERIFY(!test::isEnabled(h, "cmdAddArchives"));
+        QVERIFY(test::control<QProgressBar>(h, "prgDays")->isVisible());
+        QCOMPARE(test::control<QLabel>(h, "lblProgress")->text(),
                  QStringLiteral("Adding archives: 0 of 4 days"));
         bool eventsRan = false;
         QTimer::singleShot(0, &h, [&] { eventsRan = true; });
@@ -311,9 +311,8 @@ class HistoryWindowTest : public QObject {
 
         QTRY_VERIFY_WITH_TIMEOUT(!h.adding(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(h.shown() && h.shown()->window.grid.dates.size() == 3, 10000);
-        QVERIFY(add->isEnabled());
-        QCOMPARE(LedgerFixture::control<QLabel>(h, "lblProgress")->text(),
-                 QStringLiteral("3 days added"));
+        QVERIFY(test::isEnabled(h, "cmdAddArchives"));
+        QCOMPARE(test::control<QLabel>(h, "lblProgress")->text(), QStringLiteral("3 days added"));
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
         QStringList refused = f.dialogs.messages[0].text.split(QStringLiteral("\r\n"));
         QCOMPARE(refused.size(), 3);

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/app_state.h"
+#include "app/qt_text.h"
 #include "common/format.h"
 #include "history/report_text.h"
 

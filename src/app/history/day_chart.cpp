@@ -2,12 +2,12 @@
 
 #include <sys/stat.h>
 
-#include "app/app_state.h"
+#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
+#include "app/qt_text.h"
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "plot/chart_window.h"
 #include "plot/detector_plots.h"
 
 namespace sorvane::app {

@@ -18,6 +18,7 @@
 #include "app/history/ledger_worker.h"
 #include "app/history/remembered_ledger.h"
 #include "app/history/repair_list_panel.h"
+#include "app/qt_text.h"
 #include "app/widget_factory.h"
 #include "common/error.h"
 

@@ -11,6 +11,7 @@
 #include "app/dialogs.h"
 #include "app/history/history_window.h"
 #include "app/history/ledger_worker.h"
+#include "app/qt_text.h"
 #include "history/archive_date.h"
 
 namespace sorvane::app {

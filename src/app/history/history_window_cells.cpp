@@ -9,6 +9,7 @@
 #include "app/history/day_chart.h"
 #include "app/history/history_window.h"
 #include "app/history/ledger_worker.h"
+#include "app/qt_text.h"
 #include "common/error.h"
 
 namespace sorvane::app {

@@ -2,12 +2,12 @@
 // report of the window as CSV.
 #include <QFileInfo>
 
-#include "app/app_state.h"
 #include "app/dialogs.h"
 #include "app/error_messages.h"
 #include "app/history/history_window.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/remembered_ledger.h"
+#include "app/qt_text.h"
 #include "common/output_destination.h"
 #include "common/text_file.h"
 #include "history/report_text.h"

@@ -1,6 +1,7 @@
 #include "app/history/remembered_ledger.h"
 
 #include "app/app_state.h"
+#include "app/qt_text.h"
 #include "health/settings_file.h"
 #include "history/ledger_store.h"
 

@@ -5,7 +5,7 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "app/qt_text.h"
 
 namespace sorvane::app {
 
