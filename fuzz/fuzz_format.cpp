@@ -14,7 +14,8 @@ namespace {
 
 constexpr sorvane::NumberPattern kPatterns[] = {
     sorvane::NumberPattern::Whole, sorvane::NumberPattern::OneDecimal,
-    sorvane::NumberPattern::FourDecimals, sorvane::NumberPattern::UpToTwo};
+    sorvane::NumberPattern::ThreeDecimals, sorvane::NumberPattern::FourDecimals,
+    sorvane::NumberPattern::UpToTwo};
 
 double halfUnit(sorvane::NumberPattern pattern) {
     switch (pattern) {
@@ -22,6 +23,8 @@ double halfUnit(sorvane::NumberPattern pattern) {
             return 0.5;
         case sorvane::NumberPattern::OneDecimal:
             return 0.05;
+        case sorvane::NumberPattern::ThreeDecimals:
+            return 0.0005;
         case sorvane::NumberPattern::FourDecimals:
             return 0.00005;
         case sorvane::NumberPattern::UpToTwo:
