@@ -11,6 +11,7 @@
 #include "history/history_report.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
+#include "history/sqlite_db.h"
 #include "mkarchive/synthetic_run.h"
 #include "support/test_support.h"
 
@@ -117,6 +118,15 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
     std::vector<std::string> days = writeDays(dir, 2, 12);
     ASSERT_EQ(history(dir, "add 20240301.traffic --db ledger.sqlite").exitCode, 0);
     test::writeFile(dir.file("notes.txt"), "not a database");
+    {
+        sql::Database other(dir.file("other.sqlite"), sql::Database::Mode::ReadWriteCreate);
+        other.exec("CREATE TABLE days(day TEXT)");
+        LedgerStore newer(dir.file("newer.sqlite"), LedgerStore::Access::Add);
+    }
+    sql::Database(dir.file("newer.sqlite"), sql::Database::Mode::ReadWrite)
+        .exec("PRAGMA user_version = 2");
+    const std::string otherBytes = test::readFile(dir.file("other.sqlite"));
+    const std::string newerBytes = test::readFile(dir.file("newer.sqlite"));
     std::filesystem::copy_file(days[0], dir.file("march.traffic"));
     std::filesystem::copy_file(days[0], dir.file("20240301-copy.traffic"));
     const std::string ledgerBytes = test::readFile(dir.file("ledger.sqlite"));
@@ -130,6 +140,11 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
         {"detector 101 --db missing.sqlite", 1, "does not exist"},
         {"report --db notes.txt", 1, "The file notes.txt is not an SQLite database"},
         {"add 20240302.traffic --db notes.txt", 1, "is not an SQLite database"},
+        {"report --db other.sqlite", 1,
+         "The file other.sqlite holds no Sorvane health ledger (no column date"},
+        {"add 20240302.traffic --db other.sqlite", 1, "holds no Sorvane health ledger"},
+        {"add 20240302.traffic --db newer.sqlite", 1,
+         "The ledger newer.sqlite was written by a newer Sorvane"},
         {"report --db ledger.sqlite --from 2024-03-10 --to 2024-03-01", 2,
          "--from 2024-03-10 lies after --to 2024-03-01"},
         {"report --db ledger.sqlite --to 2024-02-30", 2, "--to needs a date YYYY-MM-DD"},
@@ -158,6 +173,8 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.sqlite")));
     EXPECT_EQ(test::readFile(dir.file("notes.txt")), "not a database");
+    EXPECT_EQ(test::readFile(dir.file("other.sqlite")), otherBytes);
+    EXPECT_EQ(test::readFile(dir.file("newer.sqlite")), newerBytes);
 
     // An archive that cannot be read is named with its loading message; the others go in.
     test::writeFile(dir.file("20240303.traffic"), "not a zip");
