@@ -98,7 +98,7 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
         int number;
         std::string says = "";
     } cases[] = {
-        {"not a ZIP", "Vol,Occ\r\n12,3.5\r\n", 0},
+        {"not a ZIP", "Vol,Occ\r\n12,3.5\r\n", 19},  // libzip's own number, kept
         {"empty file", "", 0},
         {"truncated to 10 bytes", whole.substr(0, 10), 0},
         {"truncated by one byte", whole.substr(0, whole.size() - 1), 0},

@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "archive/unzip.h"
-#include "common/error.h"
 #include "common/log.h"
 #include "common/program_texts.h"
 #include "export/csv_export.h"
@@ -101,7 +100,6 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
         test::CommandResult r = exportList(dir.file("ids.txt"));
         EXPECT_EQ(r.exitCode, c.cliExit) << what << ": " << r.err;
         if (ids.empty()) {
-            EXPECT_EQ(parsed.error, c.says) << what;
             EXPECT_EQ(r.err, c.says + "\n" + std::string(kMsgReenterIds) + "\n") << what;
         } else {
             EXPECT_NE(r.err.find(c.says), std::string::npos) << what << ": " << r.err;
@@ -166,16 +164,9 @@ TEST_F(IdInputs, ListFilesThatCannotBeRead) {
         {huge, "it is larger than 64 MB"},
     };
     for (const auto& [path, reason] : cases) {
-        const std::string message = "The file " + path + " cannot be read: " + reason;
-        try {
-            ReadTextFile(path);
-            ADD_FAILURE() << path << ": read";
-        } catch (const SorvaneError& e) {
-            EXPECT_EQ(e.description(), message);
-        }
         test::CommandResult r = exportList(path);
         EXPECT_EQ(r.exitCode, 1) << path;
-        EXPECT_EQ(r.err, message + "\n");
+        EXPECT_EQ(r.err, "The file " + path + " cannot be read: " + reason + "\n");
     }
 }
 
@@ -188,10 +179,7 @@ TEST_F(IdInputs, LongListExportsInBoundedMemory) {
         ids.push_back(i % 2 == 0 ? "100" : "200");
         expected += i % 2 == 0 ? ", 12.0, 600" : ", 30.0, 1200";
     }
-    // In a child of its own, whose peak memory is the export's.
-    int grownMegabytes = test::runWithLimit(RLIMIT_FSIZE, RLIM_INFINITY, [&] {
-        rusage before{}, after{};
-        ::getrusage(RUSAGE_SELF, &before);
+    int grownMegabytes = test::peakGrowthMegabytes([&] {
         Log log;
         Unzip reader(log);
         reader.ZipFileName(archive);
@@ -200,8 +188,7 @@ TEST_F(IdInputs, LongListExportsInBoundedMemory) {
         settings.intervalPosition = 9;  // "1 hour"
         settings.destination = dir.file("long.csv");
         ExportCsv(ids, reader, settings, log);
-        ::getrusage(RUSAGE_SELF, &after);
-        return static_cast<int>(std::min<long>((after.ru_maxrss - before.ru_maxrss) / 1024, 255));
+        return true;
     });
     EXPECT_LT(grownMegabytes, 64);
     std::string csv = test::readFile(dir.file("long.csv"));

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +31,19 @@ inline int runWithLimit(int resource, size_t bytes, const std::function<int()>& 
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+// Runs `work` in a child of its own, whose peak memory is the work's: by how many megabytes the
+// peak grew (at most 254), or 255 when `work` returned false.
+inline int peakGrowthMegabytes(const std::function<bool()>& work) {
+    return runWithLimit(RLIMIT_FSIZE, RLIM_INFINITY, [&] {
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        bool done = work();
+        ::getrusage(RUSAGE_SELF, &after);
+        long grown = (after.ru_maxrss - before.ru_maxrss) / 1024;
+        return done ? static_cast<int>(std::min<long>(grown, 254)) : 255;
+    });
 }
 
 // Runs a program (args[0]) under the same limit; its stdout and stderr go through pipes, which

@@ -138,15 +138,8 @@ TEST(SettingsInputs, ReadingCostsAboutTheFilesSize) {
     test::TempDir dir;
     SettingsFile settings(modUtility::SettingsFilePath(dir.path()));
     test::writeFile(settings.path(), std::string(32 << 20, '\n') + "[Param]\r\nSuspTh=16\r\n");
-    // In a child of its own, whose peak memory is the reading's.
-    int grownMegabytes = test::runWithLimit(RLIMIT_FSIZE, RLIM_INFINITY, [&] {
-        rusage before{}, after{};
-        ::getrusage(RUSAGE_SELF, &before);
-        HealthParameterTexts boxes = loadHealthParameters(settings);
-        ::getrusage(RUSAGE_SELF, &after);
-        if (boxes[kSuspTh] != "16") return 255;
-        return static_cast<int>(std::min<long>((after.ru_maxrss - before.ru_maxrss) / 1024, 254));
-    });
+    int grownMegabytes =
+        test::peakGrowthMegabytes([&] { return loadHealthParameters(settings)[kSuspTh] == "16"; });
     EXPECT_LT(grownMegabytes, 100);
 }
 

@@ -1,9 +1,9 @@
-// The ledger engine: days tested and recorded, replaced whole, refused; files refused untouched.
+// The ledger engine: days tested and recorded, replaced whole, refused. (Files that hold no
+// ledger are refused at the command line: cli_history_test.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "common/error.h"
 #include "health/health_days.h"
 #include "health/health_outcome_text.h"
 #include "history/add_days.h"
@@ -187,50 +187,6 @@ TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
     EXPECT_FALSE(ledger.detectorDay("2024-03-16", 102));
     EXPECT_EQ(ledger.archiveOf("2024-03-15"), std::filesystem::absolute(first).string());
     EXPECT_FALSE(ledger.archiveOf("2024-03-17"));
-}
-
-TEST_F(Ledger, FilesThatHoldNoLedgerAreRefusedUntouched) {
-    std::string text = dir.file("notes.txt");
-    test::writeFile(text, "Detectors to visit: 101, 102\n");
-    std::string other = dir.file("other.sqlite");
-    {
-        sql::Database o(other, sql::Database::Mode::ReadWriteCreate);
-        o.exec("CREATE TABLE days(day TEXT)");
-    }
-    std::string newer = dir.file("newer.sqlite");
-    { LedgerStore created(newer, LedgerStore::Access::Add); }
-    {
-        sql::Database n(newer, sql::Database::Mode::ReadWrite);
-        n.exec("PRAGMA user_version = 2");
-    }
-    struct Case {
-        std::string path;
-        LedgerStore::Access access;
-        const char* message;
-    };
-    const Case cases[] = {
-        {dir.file("missing.sqlite"), LedgerStore::Access::Read, "does not exist"},
-        {text, LedgerStore::Access::Read, "is not an SQLite database"},
-        {text, LedgerStore::Access::Add, "is not an SQLite database"},
-        {other, LedgerStore::Access::Read, "holds no Sorvane health ledger (no column date"},
-        {other, LedgerStore::Access::Add, "holds no Sorvane health ledger"},
-        {newer, LedgerStore::Access::Add, "was written by a newer Sorvane"},
-    };
-    for (const Case& c : cases) {
-        bool existed = std::filesystem::exists(c.path);
-        std::string bytes = existed ? test::readFile(c.path) : "";
-        try {
-            LedgerStore ledger(c.path, c.access);
-            ADD_FAILURE() << c.path << " was taken for a ledger";
-        } catch (const SorvaneError& e) {
-            EXPECT_NE(e.description().find(c.message), std::string::npos) << e.description();
-            EXPECT_EQ(e.number(), kErrLedger);
-        }
-        EXPECT_EQ(std::filesystem::exists(c.path), existed) << c.path;
-        if (existed) {
-            EXPECT_EQ(test::readFile(c.path), bytes) << c.path;
-        }
-    }
 }
 
 }  // namespace

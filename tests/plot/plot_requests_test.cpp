@@ -1,10 +1,12 @@
-// The plot requests: of a selection of intervals, and of a detector's whole day.
+// The plot requests, of a selection of intervals and of a detector's whole day, and the view's
+// lines and volume total.
 #include <gtest/gtest.h>
 
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "plot/detector_plots.h"
+#include "plot/detector_view.h"
 #include "plot/interval_plots.h"
 #include "support/member_builders.h"
 
@@ -33,6 +35,23 @@ TEST(CheckPlotInput, ChecksInOrder) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckPlotInput(selectionOf(c.entries, c.detector, c.start, c.end)), c.message);
+}
+
+TEST(DetectorView, IntervalLinesAndVolumeTotal) {
+    EXPECT_EQ(intervalLine(0, {12, 3.456f}), "00:00:00: 12,  3.46");
+    EXPECT_EQ(intervalLine(29700, {-1, 0.0f}), "08:15:00: -1,  0.0");
+    EXPECT_EQ(intervalLine(86370, {0, 100.0f}), "23:59:30: 0,  100.0");
+
+    IntervalData data;
+    for (int16_t volume : {9, 5, -1, 0, 12, 9})
+        data.values.push_back({volume, 0.0f});
+    EXPECT_EQ(volumeTotal(data, selectionOf(3, 0, 0, 5)), 35);
+    for (PlotSelection refused :
+         {selectionOf(3, 0, 1, 1), selectionOf(3, 0, -1, 2), selectionOf(3, 0, 0, 6)})
+        EXPECT_THROW(volumeTotal(data, refused), SorvaneError);
+    // A whole day of the largest interval volumes needs more than 16 bits.
+    data.values.assign(2880, {4680, 0.0f});
+    EXPECT_EQ(volumeTotal(data, selectionOf(3, 0, 0, 2879)), 2880 * 4680);
 }
 
 // Five-minute intervals with these volumes and occupancies, and a selection of all of them.
