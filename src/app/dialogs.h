@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+class QWidget;
+
 namespace sorvane::app {
 
 // The title of the program's message boxes.
@@ -48,8 +50,10 @@ class Dialogs {
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
 
-    // The colour the user picks, starting from `initial`, or nullopt when the user cancels.
-    virtual std::optional<QColor> chooseColor(const QColor& initial, const QString& title) = 0;
+    // The colour the user picks, starting from `initial`, or nullopt when the user cancels. The
+    // dialog belongs to `parent`: it closes when `parent` hides or goes (answering nullopt).
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
+                                              const QString& title) = 0;
 };
 
 }  // namespace sorvane::app

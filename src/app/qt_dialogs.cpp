@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace sorvane::app {
 
@@ -74,9 +75,17 @@ std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& request) {
     return runFileDialog(request, QFileDialog::AcceptSave);
 }
 
-std::optional<QColor> QtDialogs::chooseColor(const QColor& initial, const QString& title) {
-    QColor chosen = QColorDialog::getColor(initial, QApplication::activeWindow(), title);
-    if (!chosen.isValid()) return std::nullopt;
+std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& initial,
+                                             const QString& title) {
+    // A child of its parent on the heap, not on this stack: a parent that goes while the
+    // dialog is open takes the dialog with it, and the guard tells.
+    QPointer<QColorDialog> dialog = new QColorDialog(initial, parent);
+    dialog->setWindowTitle(title);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (dialog.isNull()) return std::nullopt;
+    QColor chosen = dialog->selectedColor();
+    delete dialog;
+    if (!accepted || !chosen.isValid()) return std::nullopt;
     return chosen;
 }
 

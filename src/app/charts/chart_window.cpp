@@ -146,6 +146,11 @@ void ChartWindow::openEditor() {
     editor->show();
 }
 
+void ChartWindow::closeEvent(QCloseEvent* event) {
+    if (auto* editor = findChild<ChartEditor*>()) editor->close();
+    QWidget::closeEvent(event);
+}
+
 void ChartWindow::resetZoom() {
     chart()->zoomReset();
 }

@@ -37,6 +37,9 @@ class ChartWindow : public QWidget {
     bool saveImage(const QString& path, QString& error) const;
 
   protected:
+    // The chart's editor closes with it.
+    void closeEvent(QCloseEvent* event) override;
+
     ChartWindow(const char* name, const PlotRequest& request, Dialogs& dialogs, QWidget* owner,
                 QSize clientSize, bool hasEditor);
 
