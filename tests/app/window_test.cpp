@@ -92,6 +92,36 @@ QString captionBeside(const QWidget* box) {
     return QStringLiteral("<no label>");
 }
 
+// Each tab's controls in the order Tab visits them from the first: its reading order. Tab
+// visits one option of a group; the arrow keys move within it.
+struct ReadingOrder {
+    const char* name;
+    int tab;
+    QStringList order;
+};
+
+const ReadingOrder kReadingOrders[] = {
+    {"File", kTabFile, {"txtZipName", "cmdBrowse", "Check1", "Command1", "cmdExit"}},
+    {"Plot vol/occ",
+     kTabPlot,
+     {"cmbDetector", "txtDetID", "cmdDetExtract", "List1", "cmbStartTime", "cmbEndTime", "btnTotal",
+      "txtVolTot", "cmbPlotInterval", "cmdRecomp", "optNeg", "cmdScatter", "cmdLine", "optVol",
+      "cmdHist"}},
+    {"Export ",
+     kTabExport,
+     {"txtDetIDs", "cmdDetFile", "txtDestFile", "cmdSBrowse", "cmbExportInterval", "optVolocc",
+      "cmdExport"}},
+    {"Det Health Param",
+     kTabHealthParam,
+     {"txtMissing", "txtConsecZero", "txtLockOn", "txtCorcoeff", "txtOccTh", "txtOccctr",
+      "txtVolth", "txtVolctr", "txtSuspTh", "txtMargTh", "txtDetNoFrom", "txtDetNoTo",
+      "cmdSetDefault", "cmdSetFactoryDefault"}},
+    {"Det Health Test",
+     kTabHealthTest,
+     {"cmdHealth", "txtChkdetector", "cmdTestSingledet", "lstBaddetect", "lstSuspdetect",
+      "optLineplot"}},
+};
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -115,6 +145,49 @@ class WindowTest : public QObject {
         QCOMPARE(
             textOf(w, "lblProgramFolder"),
             QStringLiteral("Settings, reports and Log.txt are kept in: ") + f.qfile("").chopped(1));
+    }
+
+    void tabFollowsTheReadingOrder_data() { addRows(kReadingOrders); }
+
+    void tabFollowsTheReadingOrder() {
+        const ReadingOrder& c = currentRow(kReadingOrders);
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        f.loadArchive({100, 200});
+        openTab(w, c.tab);
+        QApplication::setActiveWindow(&w);
+        control(w, c.order.front().toLatin1().constData())->setFocus();
+        QStringList visited;
+        for (int i = 0; i < c.order.size(); ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            // A combo box's line edit stands for its combo box.
+            if (qobject_cast<QComboBox*>(focused->parentWidget()))
+                focused = focused->parentWidget();
+            visited.append(focused->objectName());
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(visited, c.order);
+    }
+
+    // Enter on a focused button clicks it; Tab in the list of IDs moves on, typing no tab.
+    void enterClicksAndTabLeavesTheIdList() {
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        f.loadArchive({100, 200});
+        QApplication::setActiveWindow(&w);
+        openTab(w, kTabHealthParam);
+        control(w, "cmdSetDefault")->setFocus();
+        QTest::keyClick(control(w, "cmdSetDefault"), Qt::Key_Return);
+        QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("Done.")});
+        openTab(w, kTabExport);
+        control(w, "optVolume")->setFocus();
+        QTest::keyClick(control(w, "optVolume"), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(isOn(w, "optVolume"));
+        control(w, "txtDetIDs")->setFocus();
+        typeInto(w, "txtDetIDs", QStringLiteral("100"));
+        QTest::keyClick(control(w, "txtDetIDs"), Qt::Key_Tab);
+        QCOMPARE(textOf(w, "txtDetIDs"), QStringLiteral("100"));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdDetFile"));
     }
 
     void everyInputIsNamedAfterItsLabel() {
