@@ -35,7 +35,9 @@ QString loadErrorMessage(int number, const QString& description) {
 
 void frmTrafficExtrac::cmdBrowse_Click() {
     loadChosenArchive([this] {
-        std::optional<QString> path = dialogs_.openFile(archiveDialogRequest());
+        FileDialogRequest request = archiveDialogRequest();
+        request.folder = state_.folders.folderFor(FileKind::Archive);
+        std::optional<QString> path = dialogs_.openFile(request);
         if (!path) throw SorvaneError(kErrCancel, kCancelDescription);
         return *path;
     });
@@ -81,6 +83,7 @@ void frmTrafficExtrac::loadArchive(const QString& path) {
         SSTab1->setTabEnabled(tab, true);
     plotTab->showArchive(reader, fromNativePath(fileNamePart(toNativePath(path))));
     state_.log().appendLog(toNativePath(path) + " Was successfully loaded.");
+    state_.folders.remember(FileKind::Archive, path);
     splash_->close();
 }
 

@@ -21,6 +21,7 @@ struct FileDialogRequest {
     QString filter;
     int selectedFilter = 0;
     QString defaultExtension;  // added to a typed name that has none
+    QString folder;            // the folder the dialog opens in
     QString initialName;
     bool mustExist = false;         // open: only an existing file can be chosen
     bool confirmOverwrite = false;  // save: ask before an existing file is chosen

@@ -36,14 +36,16 @@ std::optional<QString> runFileDialog(const FileDialogRequest& request,
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     }
+    // The descriptions are shown as the program words them, without Qt's own pattern list. Set
+    // before the filters: setting it afterwards fills the list anew and selects its first entry.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList filters = qtNameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < filters.size()) {
         dialog.selectNameFilter(filters[request.selectedFilter]);
     }
-    // The descriptions are shown as the program words them, without Qt's own pattern list.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
     if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         QString chosen = dialog.selectedFiles().constFirst();

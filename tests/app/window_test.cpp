@@ -260,6 +260,28 @@ class WindowTest : public QObject {
         QCOMPARE(qtNameFilters("Text|*.txt|Other"), QStringList{"Text (*.txt)"});
     }
 
+    // Each kind of file dialog opens where that kind was last chosen, at first in the loaded
+    // archive's folder, before any load in the user's home.
+    void fileDialogsOpenInTheirKindsLastFolder() {
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        click(w, "cmdBrowse");  // cancelled
+        QString archive = f.loadArchive({100});
+        QString archiveFolder = QFileInfo(archive).absolutePath();
+        openTab(w, kTabExport);
+        QString elsewhere = QString::fromStdString(f.file("out.csv"));
+        f.dialogs.answers = {elsewhere, std::nullopt, std::nullopt};
+        click(w, "cmdSBrowse");
+        click(w, "cmdSBrowse");
+        click(w, "cmdDetFile");
+        QStringList folders;
+        for (const FileDialogRequest& request : f.dialogs.requests)
+            folders.append(request.folder);
+        QCOMPARE(folders, (QStringList{QDir::homePath(), archiveFolder,
+                                       QFileInfo(elsewhere).absolutePath(), archiveFolder}));
+        f.dialogs.messages.clear();
+    }
+
     void failedLoadKeepsWhatWasLoaded_data() { addRows(kFailures); }
 
     void failedLoadKeepsWhatWasLoaded() {

@@ -1,6 +1,5 @@
 #include "app/charts/chart_editor.h"
 
-#include <QDateTimeAxis>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -32,7 +31,7 @@ QString sideName(Qt::Alignment side) {
 
 QWidget* makeBoundBox(const QAbstractAxis* axis, QWidget* parent, const QString& name) {
     QWidget* box = nullptr;
-    if (qobject_cast<const QDateTimeAxis*>(axis) != nullptr) {
+    if (isTimeAxis(axis)) {
         auto* time = new QTimeEdit(parent);
         time->setDisplayFormat(QStringLiteral("hh:mm:ss"));
         box = time;
