@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/accessible_tabs.h"
 #include "app/error_messages.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
@@ -80,7 +81,7 @@ void frmTrafficExtrac::loadArchive(const QString& path) {
     // Suggested only once the archive is listed, so that a failed load leaves no name behind.
     exportTab->suggestDestination(path);
     for (int tab = kTabPlot; tab < kTabCount; ++tab)
-        SSTab1->setTabEnabled(tab, true);
+        setTabUsable(SSTab1, tab, true);
     plotTab->showArchive(reader, fromNativePath(fileNamePart(toNativePath(path))));
     state_.log().appendLog(toNativePath(path) + " Was successfully loaded.");
     state_.folders.remember(FileKind::Archive, path);

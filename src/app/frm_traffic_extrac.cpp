@@ -7,6 +7,7 @@
 #include <iostream>
 #include <new>
 
+#include "app/accessible_tabs.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
 #include "app/frm_log.h"
@@ -46,6 +47,7 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     setObjectName(QStringLiteral("frmTrafficExtrac"));
     setWindowTitle(QStringLiteral("Sorvane for TMC *.traffic archive files"));
 
+    installAccessibleTabs();  // before the tab bar is first asked for
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
     fileTab = new FileTab(state_);
     fileTab->showProgramFolder(fromNativePath(state_.programFolder()));
@@ -90,8 +92,8 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
 // sets its own selectors and options.)
 void frmTrafficExtrac::Form_Load() {
     for (int tab = kTabHealthTest; tab > kTabFile; --tab)
-        SSTab1->setTabEnabled(tab, false);
-    SSTab1->setTabEnabled(kTabFile, true);
+        setTabUsable(SSTab1, tab, false);
+    setTabUsable(SSTab1, kTabFile, true);
     SSTab1->setCurrentIndex(kTabFile);
     paramTab->LoadHealthParameters();
 }

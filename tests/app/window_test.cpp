@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <iostream>
@@ -40,6 +41,16 @@ QList<bool> tabsEnabled(frmTrafficExtrac& w) {
     QList<bool> enabled;
     for (int tab = 0; tab < kTabCount; ++tab)
         enabled.append(tabs->isTabEnabled(tab));
+    return enabled;
+}
+
+// Which tabs a screen reader hears as usable.
+QList<bool> tabsHeardEnabled(frmTrafficExtrac& w) {
+    QTabBar* bar = control<QTabWidget>(w, "SSTab1")->tabBar();
+    QAccessibleInterface* tabs = QAccessible::queryAccessibleInterface(bar);
+    QList<bool> enabled;
+    for (int tab = 0; tab < tabs->childCount(); ++tab)
+        enabled.append(!tabs->child(tab)->state().disabled);
     return enabled;
 }
 const QList<bool> kOnlyFileTab{true, false, false, false, false};
@@ -132,6 +143,7 @@ class WindowTest : public QObject {
         frmTrafficExtrac& w = f.window();
         QCOMPARE(control<QTabWidget>(w, "SSTab1")->currentIndex(), kTabFile);
         QCOMPARE(tabsEnabled(w), kOnlyFileTab);
+        QCOMPARE(tabsHeardEnabled(w), kOnlyFileTab);
         for (const char* intervals : {"cmbPlotInterval", "cmbExportInterval"})
             QCOMPARE(textOf(w, intervals), QStringLiteral("30 sec"));
         for (const char* off : {"cmdScatter", "cmdLine", "cmdHist", "cmdRecomp", "cmdShowreport",
@@ -225,6 +237,7 @@ class WindowTest : public QObject {
         QCOMPARE(selected, (QStringList{"0", "1", ""}));
         QCOMPARE(entriesOf(w, "cmbDetector"), (QStringList{"100", "200", "300"}));
         QCOMPARE(tabsEnabled(w), kAllTabs);
+        QCOMPARE(tabsHeardEnabled(w), kAllTabs);
         QVERIFY(!w.splashWindow()->isVisible());
         for (const char* on : {"cmdScatter", "cmdLine", "cmdHist", "cmdRecomp", "cmdBrowse"})
             QVERIFY2(isEnabled(w, on), on);
