@@ -12,7 +12,7 @@ namespace sorvane::app {
 
 // The progress of a health test as the tab shows it: the label, the bar and (in a run over all
 // detectors) the list lines. A detector is tested faster than the window repaints, so what each
-// detector changes is shown at most about 60 times a second, list lines added in one batch, and
+// detector changes is shown at most 30 times a second, list lines added in one batch, and
 // always for the first and the last detector.
 class RunProgress {
   public:
