@@ -330,6 +330,9 @@ frmGraphH::frmGraphH(const PlotRequest& request, ChartContext context)
     auto binsPerLabel =
         static_cast<double>((bars.size() + kHistogramLabels - 1) / kHistogramLabels);
     edges->setTickInterval(width * std::max(1.0, binsPerLabel));
+    // Edges as the bins are written: whole numbers without decimals.
+    const bool whole = std::floor(xLow) == xLow && std::floor(width) == width;
+    edges->setLabelFormat(whole ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
     addAxis(new QCategoryAxis, Qt::AlignLeft, area, QStringLiteral("Occurrence "), 0.0,
             std::max(yHigh, 1.0), AxisFit::Nice);
 }
