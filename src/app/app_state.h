@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/recent_folders.h"
 #include "archive/detector_day.h"
 #include "archive/interval_data.h"
 #include "archive/unzip.h"
@@ -18,8 +19,8 @@ struct SharedChoices {
 };
 
 // The program-wide state that the tabs share, owned by the main window for the life of the
-// program: the log, the one archive reader, the current detector's days and its plot data, and
-// the shared choices.
+// program: the log, the one archive reader, the current detector's days and its plot data, the
+// shared choices and the file dialogs' folders.
 class AppState {
   public:
     explicit AppState(std::string programFolder);
@@ -43,6 +44,7 @@ class AppState {
     DetectorDay imputedDay{};
     IntervalData plotData;
     SharedChoices choices;
+    RecentFolders folders;  // where each kind of file dialog opens
 
   private:
     std::string programFolder_;

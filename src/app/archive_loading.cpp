@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/accessible_tabs.h"
 #include "app/error_messages.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
@@ -35,7 +36,9 @@ QString loadErrorMessage(int number, const QString& description) {
 
 void frmTrafficExtrac::cmdBrowse_Click() {
     loadChosenArchive([this] {
-        std::optional<QString> path = dialogs_.openFile(archiveDialogRequest());
+        FileDialogRequest request = archiveDialogRequest();
+        request.folder = state_.folders.folderFor(FileKind::Archive);
+        std::optional<QString> path = dialogs_.openFile(request);
         if (!path) throw SorvaneError(kErrCancel, kCancelDescription);
         return *path;
     });
@@ -78,9 +81,10 @@ void frmTrafficExtrac::loadArchive(const QString& path) {
     // Suggested only once the archive is listed, so that a failed load leaves no name behind.
     exportTab->suggestDestination(path);
     for (int tab = kTabPlot; tab < kTabCount; ++tab)
-        SSTab1->setTabEnabled(tab, true);
+        setTabUsable(SSTab1, tab, true);
     plotTab->showArchive(reader, fromNativePath(fileNamePart(toNativePath(path))));
     state_.log().appendLog(toNativePath(path) + " Was successfully loaded.");
+    state_.folders.remember(FileKind::Archive, path);
     splash_->close();
 }
 

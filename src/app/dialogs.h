@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+class QWidget;
+
 namespace sorvane::app {
 
 // The title of the program's message boxes.
@@ -20,6 +22,7 @@ struct FileDialogRequest {
     QString filter;
     int selectedFilter = 0;
     QString defaultExtension;  // added to a typed name that has none
+    QString folder;            // the folder the dialog opens in
     QString initialName;
     bool mustExist = false;         // open: only an existing file can be chosen
     bool confirmOverwrite = false;  // save: ask before an existing file is chosen
@@ -51,8 +54,10 @@ class Dialogs {
     // Existing files, one or more, or nullopt when the user cancels.
     virtual std::optional<QStringList> openFiles(const FileDialogRequest& request) = 0;
 
-    // The colour the user picks, starting from `initial`, or nullopt when the user cancels.
-    virtual std::optional<QColor> chooseColor(const QColor& initial, const QString& title) = 0;
+    // The colour the user picks, starting from `initial`, or nullopt when the user cancels. The
+    // dialog belongs to `parent`: it closes when `parent` hides or goes (answering nullopt).
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
+                                              const QString& title) = 0;
 };
 
 }  // namespace sorvane::app

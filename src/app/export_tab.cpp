@@ -16,6 +16,7 @@ ExportTab::ExportTab(AppState& state, Dialogs& dialogs, QWidget* parent)
                        "Select the desired time interval and data options before data "
                        "extraction.  "));
     txtDetIDs = makeControl<QPlainTextEdit>(this, "txtDetIDs");
+    txtDetIDs->setTabChangesFocus(true);  // a tab character is no separator of the list
     Label2 = makeWrappedLabel(this, "Label2",
                               QStringLiteral("Enter a list of detector IDs separated by commas "
                                              "(example, 100,200,300):"));

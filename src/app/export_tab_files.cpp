@@ -13,8 +13,10 @@ void ExportTab::cmdDetFile_Click() {
     FileDialogRequest request =
         fileRequestFor(QStringLiteral("Select a detector list file"), QStringLiteral("txt"));
     request.mustExist = true;
+    request.folder = state_.folders.folderFor(FileKind::IdList);
     std::optional<QString> path = dialogs_.openFile(request);
     if (!path) return;
+    state_.folders.remember(FileKind::IdList, *path);
     // A file that cannot be read throws, naming the file and the reason.
     ParsedIds parsed = parseIdList(ReadTextFile(toNativePath(*path)));
     if (!parsed.accepted()) {
@@ -32,7 +34,11 @@ void ExportTab::cmdSBrowse_Click() {
     QString current = txtDestFile->text();
     if (!current.isEmpty())
         request.initialName = fromNativePath(fileNamePart(toNativePath(current)));
-    if (std::optional<QString> path = dialogs_.saveFile(request)) txtDestFile->setText(*path);
+    request.folder = state_.folders.folderFor(FileKind::Csv);
+    std::optional<QString> path = dialogs_.saveFile(request);
+    if (!path) return;
+    state_.folders.remember(FileKind::Csv, *path);
+    txtDestFile->setText(*path);
 }
 
 }  // namespace sorvane::app

@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <iostream>
 #include <new>
 
+#include "app/accessible_tabs.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
 #include "app/frm_log.h"
@@ -21,11 +23,32 @@
 
 namespace sorvane::app {
 
+namespace {
+
+// A tab's page in a scroll area that asks for the page's minimum size, so that the window is
+// never made smaller than a tab needs; where a window system makes it smaller all the same, the
+// page scrolls instead of cutting its captions off.
+QScrollArea* scrolling(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    QSize smallest = page->minimumSizeHint();
+    // A page with wrapped captions is laid out at the height it asks for at that width.
+    if (page->hasHeightForWidth())
+        smallest.setHeight(std::max(smallest.height(), page->heightForWidth(smallest.width())));
+    area->setMinimumSize(smallest);
+    return area;
+}
+
+}  // namespace
+
 frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), state_(toNativePath(programFolder)), dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmTrafficExtrac"));
     setWindowTitle(QStringLiteral("Sorvane for TMC *.traffic archive files"));
 
+    installAccessibleTabs();  // before the tab bar is first asked for
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
     fileTab = new FileTab(state_);
     fileTab->showProgramFolder(fromNativePath(state_.programFolder()));
@@ -33,11 +56,11 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     exportTab = new ExportTab(state_, dialogs_);
     paramTab = new HealthParamTab(state_, dialogs_);
     testTab = new HealthTestTab(state_, dialogs_, *paramTab);
-    SSTab1->addTab(fileTab, QStringLiteral("File"));
-    SSTab1->addTab(plotTab, QStringLiteral("Plot vol/occ"));
-    SSTab1->addTab(exportTab, QStringLiteral("Export "));
-    SSTab1->addTab(paramTab, QStringLiteral("Det Health Param"));
-    SSTab1->addTab(testTab, QStringLiteral("Det Health Test"));
+    SSTab1->addTab(scrolling(fileTab), QStringLiteral("File"));
+    SSTab1->addTab(scrolling(plotTab), QStringLiteral("Plot vol/occ"));
+    SSTab1->addTab(scrolling(exportTab), QStringLiteral("Export "));
+    SSTab1->addTab(scrolling(paramTab), QStringLiteral("Det Health Param"));
+    SSTab1->addTab(scrolling(testTab), QStringLiteral("Det Health Test"));
 
     Label4 = makeLabel(this, "Label4", QStringLiteral("Sorvane V3.5 "));
     lblCredit = makeLabel(this, "lblCredit",
@@ -71,8 +94,8 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
 // sets its own selectors and options.)
 void frmTrafficExtrac::Form_Load() {
     for (int tab = kTabHealthTest; tab > kTabFile; --tab)
-        SSTab1->setTabEnabled(tab, false);
-    SSTab1->setTabEnabled(kTabFile, true);
+        setTabUsable(SSTab1, tab, false);
+    setTabUsable(SSTab1, kTabFile, true);
     SSTab1->setCurrentIndex(kTabFile);
     paramTab->LoadHealthParameters();
 }

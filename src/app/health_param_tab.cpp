@@ -57,6 +57,15 @@ HealthParamTab::HealthParamTab(AppState& state, Dialogs& dialogs, QWidget* paren
     cmdSetFactoryDefault = makeButton(this, "cmdSetFactoryDefault",
                                       QStringLiteral("Restore Factory Default Parameters"));
     buildLayout();
+    // Tab goes through the form row by row, as it reads, then to the buttons.
+    QList<QWidget*> order;
+    for (const ParamRow& row : kRows) {
+        for (size_t p : row.parameters) {
+            if (p != kNone) order.append(boxes_[p]);
+        }
+    }
+    order << cmdSetDefault << cmdSetFactoryDefault;
+    setReadingOrder(order);
     connect(cmdSetDefault, &QPushButton::clicked, this, &HealthParamTab::cmdSetDefault_Click);
     connect(cmdSetFactoryDefault, &QPushButton::clicked, this,
             &HealthParamTab::cmdSetFactoryDefault_Click);

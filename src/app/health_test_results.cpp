@@ -20,9 +20,9 @@ void HealthTestTab::plotListedDetector(const QListWidgetItem* item) {
         toInt16(item->text().section(QLatin1Char(','), 0, 0).toStdString());
     if (!det) return;
     if (optLineplot->isChecked()) {
-        showPlot(PlotDetectorLine30Sec(state_.reader(), *det), dialogs_, this);
+        showPlot(PlotDetectorLine30Sec(state_.reader(), *det), {dialogs_, state_.folders, this});
     } else if (optScatterPlot->isChecked()) {
-        showPlot(PlotDetectorScatter5Min(state_.reader(), *det), dialogs_, this);
+        showPlot(PlotDetectorScatter5Min(state_.reader(), *det), {dialogs_, state_.folders, this});
     }
 }
 

@@ -7,7 +7,9 @@
 #include "app/dialogs.h"
 #include "app/health_param_tab.h"
 #include "app/health_test_tab.h"
+#include "app/health_test_texts.h"
 #include "app/qt_text.h"
+#include "app/run_progress.h"
 #include "archive/unzip.h"
 #include "common/numeric.h"
 #include "common/program_texts.h"
@@ -44,7 +46,8 @@ void HealthTestTab::RunHealthTest(int16_t det) {
     try {
         snapshot = modBaddet::takeHealthSnapshot(parameters_.parameterTexts());
     } catch (const modBaddet::HealthParameterError& e) {
-        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle,
+                         toQString(unusableParameterText(e.description())));
         return;
     }
     const bool all = det == modBaddet::kAllDetectors;
@@ -59,29 +62,15 @@ void HealthTestTab::RunHealthTest(int16_t det) {
     });
     ProgressBar1->setRange(0, reader.detCount());
     ProgressBar1->show();
+    lblOutcome->clear();
     if (all) {
         lstBaddetect->clear();
         lstSuspdetect->clear();
     }
+    RunProgress shown(*lblCounter, *ProgressBar1, *lstBaddetect, *lstSuspdetect, all);
     auto progress = [&](int position, int count, const modBaddet::DetectorOutcome& outcome) {
-        lblCounter->setText(QStringLiteral("Processing ") + QString::number(position + 1) +
-                            QStringLiteral(" of ") + QString::number(count) +
-                            QStringLiteral(" Detectors"));
-        if (all) {
-            ProgressBar1->setValue(position);
-            // Lines appear as their detectors are tested, so they can be plotted during the run.
-            switch (modBaddet::resultListOf(outcome.healthClass())) {
-                case modBaddet::ResultList::HighlySuspicious:
-                    lstBaddetect->addItem(toQString(modBaddet::ListLine(outcome)));
-                    break;
-                case modBaddet::ResultList::SuspiciousOrMarginal:
-                    lstSuspdetect->addItem(toQString(modBaddet::ListLine(outcome)));
-                    break;
-                case modBaddet::ResultList::None:
-                    break;
-            }
-        }
-        QCoreApplication::processEvents();  // repaint and let the user click
+        shown.add(position, count, outcome);
+        QCoreApplication::processEvents();  // let the user click (and repaint when shown)
         if (stopRequested_) throw RunStopped{};
     };
     modBaddet::HealthRunResult result;
@@ -91,6 +80,8 @@ void HealthTestTab::RunHealthTest(int16_t det) {
         return;
     }
     lblCounter->setText(QStringLiteral("Processing Done"));
+    lblOutcome->setText(
+        toQString(all ? runCountsText(result) : outcomeText(result.outcomes.front(), snapshot)));
     try {
         modBaddet::WriteReport(state_.programFile(result.reportFileName), result.reportText);
     } catch (const SorvaneError& e) {

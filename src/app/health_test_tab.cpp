@@ -18,6 +18,8 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
     lblDetector = makeLabel(this, "lblDetector", QStringLiteral("Det Num."), txtChkdetector);
     cmdTestSingledet = makeButton(this, "cmdTestSingledet", QStringLiteral("Test Single Detector"));
     lblCounter = makeLabel(this, "lblCounter", QString());
+    lblOutcome = makeLabel(this, "lblOutcome", QString());
+    lblOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ProgressBar1 = makeControl<QProgressBar>(this, "ProgressBar1");
     lstBaddetect = makeControl<QListWidget>(this, "lstBaddetect");
     lblBaddetect = makeLabel(this, "lblBaddetect",
@@ -26,6 +28,9 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
     lblsuspdetect =
         makeLabel(this, "lblsuspdetect", QStringLiteral("List of suspicious/marginal detectors"),
                   lstSuspdetect);
+    // Thousands of lines of one height: the lists then measure one line, not each.
+    lstBaddetect->setUniformItemSizes(true);
+    lstSuspdetect->setUniformItemSizes(true);
     Label13 = makeLabel(this, "Label13", QStringLiteral("Click any item in the llist to view "));
     optLineplot = makeOption(this, "optLineplot", QStringLiteral("Vol/Occ Line  Plot"));
     optLineplot->setChecked(true);
@@ -69,7 +74,8 @@ void HealthTestTab::layOut() {
     run->addStretch(1);
 
     auto* progress = new QHBoxLayout;
-    progress->addWidget(lblCounter, 1);
+    progress->addWidget(lblCounter);
+    progress->addWidget(lblOutcome, 1);
     progress->addWidget(ProgressBar1, 2);
 
     auto* plotChoice = new QHBoxLayout;

@@ -66,6 +66,7 @@ class HealthTestTab : public QWidget {
     QLineEdit* txtChkdetector;
     QPushButton* cmdTestSingledet;
     QLabel* lblCounter;
+    QLabel* lblOutcome;  // beside "Processing Done": what the last run found
     QProgressBar* ProgressBar1;
     QLabel* lblBaddetect;
     QListWidget* lstBaddetect;

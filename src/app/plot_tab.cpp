@@ -88,6 +88,9 @@ PlotTab::PlotTab(AppState& state, Dialogs& dialogs, QWidget* parent)
     connect(cmdScatter, &QPushButton::clicked, this, &PlotTab::cmdScatter_Click);
     connect(cmdLine, &QPushButton::clicked, this, &PlotTab::cmdLine_Click);
     connect(cmdHist, &QPushButton::clicked, this, &PlotTab::cmdHist_Click);
+    // A total belongs to its span of its detector's interval data; any change empties it.
+    for (QComboBox* span : {cmbStartTime, cmbEndTime})
+        connect(span, &QComboBox::currentIndexChanged, txtVolTot, &QLineEdit::clear);
     connect(optNeg, &QRadioButton::toggled, this, [this](bool negative) {
         state_.choices.missing = negative ? MissingOption::SetToNegative : MissingOption::SetToZero;
     });
@@ -148,6 +151,7 @@ void PlotTab::setDetectorList(const Unzip& reader) {
     clearSelector(cmbStartTime);
     clearSelector(cmbEndTime);
     List1->clear();
+    txtVolTot->clear();
     state_.plotData = {};
     shownPosition_ = -1;
     clearSelector(cmbDetector);

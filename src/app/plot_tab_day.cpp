@@ -40,6 +40,7 @@ bool PlotTab::LoadSelectedDetector(int position) {
 
 void PlotTab::ComputePlotData() {
     if (shownPosition_ < 0) return;
+    txtVolTot->clear();
     state_.plotData =
         aggregateDay(state_.imputedDay, intervalAt(plotIntervalPosition()), state_.choices.missing);
 

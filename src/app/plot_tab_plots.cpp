@@ -16,8 +16,9 @@ void PlotTab::plotSpan(Plot plot) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
         return;
     }
-    showingErrors(dialogs_, "the plot",
-                  [&] { showPlot(plot(state_.plotData, current), dialogs_, this); });
+    showingErrors(dialogs_, "the plot", [&] {
+        showPlot(plot(state_.plotData, current), {dialogs_, state_.folders, this});
+    });
 }
 
 void PlotTab::cmdScatter_Click() {

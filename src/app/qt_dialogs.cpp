@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace sorvane::app {
 
@@ -33,14 +34,16 @@ std::optional<QStringList> runFileDialog(const FileDialogRequest& request,
     dialog.setFileMode(files);
     if (mode == QFileDialog::AcceptSave)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    // The descriptions are shown as the program words them, without Qt's own pattern list. Set
+    // before the filters: setting it afterwards fills the list anew and selects its first entry.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList filters = qtNameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < filters.size()) {
         dialog.selectNameFilter(filters[request.selectedFilter]);
     }
-    // The descriptions are shown as the program words them, without Qt's own pattern list.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
     if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         QStringList chosen = dialog.selectedFiles();
@@ -82,9 +85,17 @@ std::optional<QStringList> QtDialogs::openFiles(const FileDialogRequest& request
     return runFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
 }
 
-std::optional<QColor> QtDialogs::chooseColor(const QColor& initial, const QString& title) {
-    QColor chosen = QColorDialog::getColor(initial, QApplication::activeWindow(), title);
-    if (!chosen.isValid()) return std::nullopt;
+std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& initial,
+                                             const QString& title) {
+    // A child of its parent on the heap, not on this stack: a parent that goes while the
+    // dialog is open takes the dialog with it, and the guard tells.
+    QPointer<QColorDialog> dialog = new QColorDialog(initial, parent);
+    dialog->setWindowTitle(title);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (dialog.isNull()) return std::nullopt;
+    QColor chosen = dialog->selectedColor();
+    delete dialog;
+    if (!accepted || !chosen.isValid()) return std::nullopt;
     return chosen;
 }
 

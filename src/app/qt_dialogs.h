@@ -14,7 +14,8 @@ class QtDialogs : public Dialogs {
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QStringList> openFiles(const FileDialogRequest& request) override;
-    std::optional<QColor> chooseColor(const QColor& initial, const QString& title) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial,
+                                      const QString& title) override;
 };
 
 // Qt's name filters for a description|pattern filter text: "*.traffic files|*.traffic" becomes

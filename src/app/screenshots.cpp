@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <array>
@@ -28,6 +31,9 @@ namespace {
 constexpr std::array<const char*, kTabCount> kTabFiles{"tab-1-file.png", "tab-2-plot.png",
                                                        "tab-3-export.png", "tab-4-health-param.png",
                                                        "tab-5-health-test.png"};
+constexpr std::array<const char*, kTabCount> kSmallestTabFiles{
+    "tab-1-file-smallest.png", "tab-2-plot-smallest.png", "tab-3-export-smallest.png",
+    "tab-4-health-param-smallest.png", "tab-5-health-test-smallest.png"};
 
 // The control named `name` below `root`, as a user's robot finds it.
 template <class W>
@@ -65,6 +71,29 @@ bool saveChart(frmTrafficExtrac& window, QAbstractButton* button, const QDir& fo
     return savePicture(*chart, folder, name);
 }
 
+// The line chart of a detector with missing data under "Set to -1": the first one the health
+// test lists for missing data.
+bool saveNegativesChart(frmTrafficExtrac& window, const QDir& folder) {
+    QString det;
+    for (const char* list : {"lstBaddetect", "lstSuspdetect"}) {
+        auto& lines = control<QListWidget>(window, list);
+        for (int i = 0; i < lines.count() && det.isEmpty(); ++i) {
+            if (lines.item(i)->text().contains(QStringLiteral("missing")))
+                det = lines.item(i)->text().section(QLatin1Char(','), 0, 0);
+        }
+    }
+    if (det.isEmpty()) {
+        std::cerr << "sorvane: no detector with missing data for chart-line-negatives.png\n";
+        return false;
+    }
+    control<QLineEdit>(window, "txtDetID").setText(det);
+    control<QPushButton>(window, "cmdDetExtract").click();
+    control<QRadioButton>(window, "optNeg").setChecked(true);
+    control<QPushButton>(window, "cmdRecomp").click();
+    return saveChart(window, &control<QPushButton>(window, "cmdLine"), folder,
+                     "chart-line-negatives.png");
+}
+
 // The charts of the shown detector at five minutes, and the editor of its line chart.
 bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
     control<QComboBox>(window, "cmbPlotInterval").setCurrentIndex(5);
@@ -80,7 +109,7 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
     line->openEditor();
     if (auto* editor = line->findChild<ChartEditor*>())
         saved = savePicture(*editor, folder, "chart-editor.png") && saved;
-    return saved;
+    return saveNegativesChart(window, folder) && saved;
 }
 
 // The history window on the ledger the settings remember, once its first read is shown. Nothing
@@ -115,6 +144,14 @@ bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
         tabs.setCurrentIndex(tab);
         saved = savePicture(window, dir, kTabFiles[static_cast<size_t>(tab)]) && saved;
     }
+    // Each tab in the smallest window it can be made: nothing is cut off.
+    QSize size = window.size();
+    window.resize(window.minimumSize());
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        tabs.setCurrentIndex(tab);
+        saved = savePicture(window, dir, kSmallestTabFiles[static_cast<size_t>(tab)]) && saved;
+    }
+    window.resize(size);
     tabs.setCurrentIndex(kTabFile);
     window.Command1_Click();
     saved = savePicture(*window.logWindow(), dir, "log-window.png") && saved;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QList>
 #include <QPushButton>
 #include <QRadioButton>
 #include <string_view>
@@ -28,6 +29,13 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text);
 QRadioButton* makeOption(QWidget* parent, const char* name, const QString& text);
 QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& text);
 QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title);
+
+// Enter and Return on a focused button click it, as Space does (only a dialog's default button
+// takes Enter in Qt by itself). The buttons above do so already.
+void activateOnEnter(QAbstractButton* button);
+
+// Makes Tab move through `controls` in this order: the reading order of a tab.
+void setReadingOrder(const QList<QWidget*>& controls);
 
 // A selector with no entry, showing "Select one".
 QComboBox* makeSelector(QWidget* parent, const char* name);

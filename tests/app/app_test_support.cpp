@@ -31,7 +31,7 @@ void clearByKeys(QWidget* box) {
 
 }  // namespace
 
-std::optional<QColor> ScriptedDialogs::chooseColor(const QColor&, const QString&) {
+std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&, const QString&) {
     return takeFront(colours);
 }
 

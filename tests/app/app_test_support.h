@@ -39,7 +39,7 @@ class ScriptedDialogs : public app::Dialogs {
     std::optional<QString> openFile(const app::FileDialogRequest& r) override { return answer(r); }
     std::optional<QString> saveFile(const app::FileDialogRequest& r) override { return answer(r); }
     std::optional<QStringList> openFiles(const app::FileDialogRequest& r) override;
-    std::optional<QColor> chooseColor(const QColor&, const QString&) override;
+    std::optional<QColor> chooseColor(QWidget*, const QColor&, const QString&) override;
 
     // The texts of the messages shown so far, in order.
     QStringList texts() const;

@@ -81,6 +81,35 @@ const Refusal kRefusals[] = {
      "reload them from a file."},
 };
 
+// The tab's summary of a run of 40 detectors with `excluded` of them excluded, from the counts
+// of its report.
+QString countsIn(const std::string& report, int excluded) {
+    auto count = [&](const std::string& caption) {
+        size_t at = report.find(caption) + caption.size();
+        return QString::number(std::stoi(report.substr(at)));
+    };
+    return QStringLiteral(
+               "40 detectors: %1 highly suspicious, %2 suspicious, %3 marginal, %4 "
+               "healthy, %5 excluded")
+        .arg(count("highly suspicious detectors: "),
+             count("Total number of suspicious detectors: "), count("marginal detectors: "),
+             count("healthy detectors:"), QString::number(excluded));
+}
+
+// A single test's outcome beside "Processing Done": the detector typed, the excluded range.
+struct SingleCase {
+    const char* name;
+    const char* det;
+    const char* shown;  // "listed": the detector's list line from the run over all detectors
+};
+
+const SingleCase kSingles[] = {
+    {"listed", "", "listed"},
+    {"good", "", "%1: Good Detector"},
+    {"excluded", "101", "101: Excluded from testing (100 <= Detector # <= 101)"},
+    {"not in the archive", "9999", "9999, (no occ data)"},
+};
+
 // Records the files the window asks the desktop to open.
 class OpenedFiles : public QObject {
     Q_OBJECT
@@ -198,6 +227,7 @@ class ExportAndHealthTabsTest : public QObject {
         QVERIFY(!isEnabled(w, "cmdShowsingleReport"));
         QVERIFY(!linesOf(w, "lstBaddetect").isEmpty() && !linesOf(w, "lstSuspdetect").isEmpty());
         QCOMPARE(readFile(f.file("Diagnostic_Report.txt")), f.cliWrites("health", {}));
+        QCOMPARE(textOf(w, "lblOutcome"), countsIn(readFile(f.file("Diagnostic_Report.txt")), 0));
 
         // A second run starts from empty lists: they end the same, not doubled.
         QStringList first = linesOf(w, "lstBaddetect");
@@ -219,8 +249,10 @@ class ExportAndHealthTabsTest : public QObject {
         openTab(w, kTabHealthTest);
         click(w, "cmdHealth");
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
-        QVERIFY2(f.dialogs.messages[0].text.contains(QStringLiteral("Occ Spike Height")),
-                 qPrintable(f.dialogs.messages[0].text));
+        for (const char* named : {"Occ Spike Height", "\"Restore Factory Default Parameters\""}) {
+            QVERIFY2(f.dialogs.messages[0].text.contains(QString::fromUtf8(named)),
+                     qPrintable(f.dialogs.messages[0].text));
+        }
         QCOMPARE(linesOf(w, "lstBaddetect"), listed);
         QVERIFY(isEnabled(w, "cmdHealth"));
         openTab(w, kTabHealthParam);
@@ -249,6 +281,39 @@ class ExportAndHealthTabsTest : public QObject {
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
         QVERIFY(f.dialogs.messages[0].text.contains(f.qfile("Diagnostic_Report.txt")));
         QCOMPARE(linesOf(w, "lstBaddetect"), listed);
+    }
+
+    void singleTestShowsTheOutcome_data() { addRows(kSingles); }
+
+    void singleTestShowsTheOutcome() {
+        const SingleCase& c = currentRow(kSingles);
+        DayFixture f(kTabHealthTest);
+        frmTrafficExtrac& w = f.w();
+        click(w, "cmdHealth");
+        QString det = QString::fromUtf8(c.det);
+        QString shown = QString::fromUtf8(c.shown);
+        QStringList listed = linesOf(w, "lstBaddetect") + linesOf(w, "lstSuspdetect");
+        if (shown == QStringLiteral("listed")) {
+            shown = listed.back();  // outside the excluded range
+            det = shown.section(QLatin1Char(','), 0, 0);
+        } else if (det.isEmpty()) {  // the first tested detector no list names
+            for (int n = 102; det.isEmpty(); ++n) {
+                if (listed.filter(QRegularExpression(QStringLiteral("^%1,").arg(n))).isEmpty())
+                    det = QString::number(n);
+            }
+            shown = shown.arg(det);
+        }
+        openTab(w, kTabHealthParam);
+        typeInto(w, "txtDetNoFrom", QStringLiteral("100"));
+        typeInto(w, "txtDetNoTo", QStringLiteral("101"));
+        openTab(w, kTabHealthTest);
+        typeInto(w, "txtChkdetector", det);
+        click(w, "cmdTestSingledet");
+        QCOMPARE(textOf(w, "lblCounter"), QStringLiteral("Processing Done"));
+        QCOMPARE(textOf(w, "lblOutcome"), shown);
+        // A run over all detectors counts the excluded ones too.
+        click(w, "cmdHealth");
+        QCOMPARE(textOf(w, "lblOutcome"), countsIn(readFile(f.file("Diagnostic_Report.txt")), 2));
     }
 
     void closingTheWindowEndsARun() {

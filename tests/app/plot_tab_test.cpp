@@ -4,6 +4,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QtTest>
+#include <functional>
 
 #include "app/charts/chart_editor.h"
 #include "app_test_support.h"
@@ -137,8 +138,24 @@ class PlotTabTest : public QObject {
         QCOMPARE(textOf(f.w(), "txtVolTot"), QStringLiteral("17"));
         pick(f.w(), "cmbEndTime", 1);
         click(f.w(), "btnTotal");
-        QCOMPARE(textOf(f.w(), "txtVolTot"), QStringLiteral("17"));
         QCOMPARE(f.dialogs.texts(), QStringList{toQString(kMsgSelectSpan)});
+
+        // A total never stands beside another span, other interval data or another detector.
+        const std::function<void()> changes[] = {
+            [&] { pick(f.w(), "cmbEndTime", 1); },
+            [&] { pick(f.w(), "cmbStartTime", 2); },
+            [&] { click(f.w(), "cmdRecomp"); },
+            [&] { pick(f.w(), "cmbDetector", 1); },
+        };
+        for (const std::function<void()>& change : changes) {
+            QCOMPARE(textOf(f.w(), "txtVolTot"), QString());
+            pick(f.w(), "cmbStartTime", 0);
+            pick(f.w(), "cmbEndTime", 4);
+            click(f.w(), "btnTotal");
+            QVERIFY(!textOf(f.w(), "txtVolTot").isEmpty());
+            change();
+        }
+        QCOMPARE(textOf(f.w(), "txtVolTot"), QString());
     }
 
     void plotsAndTotalCheckTheSelection_data() { addRows(kSelectionCases); }

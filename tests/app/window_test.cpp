@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <iostream>
@@ -40,6 +41,16 @@ QList<bool> tabsEnabled(frmTrafficExtrac& w) {
     QList<bool> enabled;
     for (int tab = 0; tab < kTabCount; ++tab)
         enabled.append(tabs->isTabEnabled(tab));
+    return enabled;
+}
+
+// Which tabs a screen reader hears as usable.
+QList<bool> tabsHeardEnabled(frmTrafficExtrac& w) {
+    QTabBar* bar = control<QTabWidget>(w, "SSTab1")->tabBar();
+    QAccessibleInterface* tabs = QAccessible::queryAccessibleInterface(bar);
+    QList<bool> enabled;
+    for (int tab = 0; tab < tabs->childCount(); ++tab)
+        enabled.append(!tabs->child(tab)->state().disabled);
     return enabled;
 }
 const QList<bool> kOnlyFileTab{true, false, false, false, false};
@@ -92,6 +103,36 @@ QString captionBeside(const QWidget* box) {
     return QStringLiteral("<no label>");
 }
 
+// Each tab's controls in the order Tab visits them from the first: its reading order. Tab
+// visits one option of a group; the arrow keys move within it.
+struct ReadingOrder {
+    const char* name;
+    int tab;
+    QStringList order;
+};
+
+const ReadingOrder kReadingOrders[] = {
+    {"File", kTabFile, {"txtZipName", "cmdBrowse", "Check1", "Command1", "cmdExit"}},
+    {"Plot vol/occ",
+     kTabPlot,
+     {"cmbDetector", "txtDetID", "cmdDetExtract", "List1", "cmbStartTime", "cmbEndTime", "btnTotal",
+      "txtVolTot", "cmbPlotInterval", "cmdRecomp", "optNeg", "cmdScatter", "cmdLine", "optVol",
+      "cmdHist"}},
+    {"Export ",
+     kTabExport,
+     {"txtDetIDs", "cmdDetFile", "txtDestFile", "cmdSBrowse", "cmbExportInterval", "optVolocc",
+      "cmdExport"}},
+    {"Det Health Param",
+     kTabHealthParam,
+     {"txtMissing", "txtConsecZero", "txtLockOn", "txtCorcoeff", "txtOccTh", "txtOccctr",
+      "txtVolth", "txtVolctr", "txtSuspTh", "txtMargTh", "txtDetNoFrom", "txtDetNoTo",
+      "cmdSetDefault", "cmdSetFactoryDefault"}},
+    {"Det Health Test",
+     kTabHealthTest,
+     {"cmdHealth", "txtChkdetector", "cmdTestSingledet", "lstBaddetect", "lstSuspdetect",
+      "optLineplot", "cmdHistory"}},  // the report buttons wait for a report
+};
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -102,6 +143,7 @@ class WindowTest : public QObject {
         frmTrafficExtrac& w = f.window();
         QCOMPARE(control<QTabWidget>(w, "SSTab1")->currentIndex(), kTabFile);
         QCOMPARE(tabsEnabled(w), kOnlyFileTab);
+        QCOMPARE(tabsHeardEnabled(w), kOnlyFileTab);
         for (const char* intervals : {"cmbPlotInterval", "cmbExportInterval"})
             QCOMPARE(textOf(w, intervals), QStringLiteral("30 sec"));
         for (const char* off : {"cmdScatter", "cmdLine", "cmdHist", "cmdRecomp", "cmdShowreport",
@@ -115,6 +157,49 @@ class WindowTest : public QObject {
         QCOMPARE(
             textOf(w, "lblProgramFolder"),
             QStringLiteral("Settings, reports and Log.txt are kept in: ") + f.qfile("").chopped(1));
+    }
+
+    void tabFollowsTheReadingOrder_data() { addRows(kReadingOrders); }
+
+    void tabFollowsTheReadingOrder() {
+        const ReadingOrder& c = currentRow(kReadingOrders);
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        f.loadArchive({100, 200});
+        openTab(w, c.tab);
+        QApplication::setActiveWindow(&w);
+        control(w, c.order.front().toLatin1().constData())->setFocus();
+        QStringList visited;
+        for (int i = 0; i < c.order.size(); ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            // A combo box's line edit stands for its combo box.
+            if (qobject_cast<QComboBox*>(focused->parentWidget()))
+                focused = focused->parentWidget();
+            visited.append(focused->objectName());
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(visited, c.order);
+    }
+
+    // Enter on a focused button clicks it; Tab in the list of IDs moves on, typing no tab.
+    void enterClicksAndTabLeavesTheIdList() {
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        f.loadArchive({100, 200});
+        QApplication::setActiveWindow(&w);
+        openTab(w, kTabHealthParam);
+        control(w, "cmdSetDefault")->setFocus();
+        QTest::keyClick(control(w, "cmdSetDefault"), Qt::Key_Return);
+        QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("Done.")});
+        openTab(w, kTabExport);
+        control(w, "optVolume")->setFocus();
+        QTest::keyClick(control(w, "optVolume"), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(isOn(w, "optVolume"));
+        control(w, "txtDetIDs")->setFocus();
+        typeInto(w, "txtDetIDs", QStringLiteral("100"));
+        QTest::keyClick(control(w, "txtDetIDs"), Qt::Key_Tab);
+        QCOMPARE(textOf(w, "txtDetIDs"), QStringLiteral("100"));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdDetFile"));
     }
 
     void everyInputIsNamedAfterItsLabel() {
@@ -152,6 +237,7 @@ class WindowTest : public QObject {
         QCOMPARE(selected, (QStringList{"0", "1", ""}));
         QCOMPARE(entriesOf(w, "cmbDetector"), (QStringList{"100", "200", "300"}));
         QCOMPARE(tabsEnabled(w), kAllTabs);
+        QCOMPARE(tabsHeardEnabled(w), kAllTabs);
         QVERIFY(!w.splashWindow()->isVisible());
         for (const char* on : {"cmdScatter", "cmdLine", "cmdHist", "cmdRecomp", "cmdBrowse"})
             QVERIFY2(isEnabled(w, on), on);
@@ -185,6 +271,28 @@ class WindowTest : public QObject {
                  (QStringList{"All files (*.*) (*)", "*.traffic files (*.traffic)"}));
         QCOMPARE(qtNameFilters("Lists|*.txt;*.csv"), QStringList{"Lists (*.txt *.csv)"});
         QCOMPARE(qtNameFilters("Text|*.txt|Other"), QStringList{"Text (*.txt)"});
+    }
+
+    // Each kind of file dialog opens where that kind was last chosen, at first in the loaded
+    // archive's folder, before any load in the user's home.
+    void fileDialogsOpenInTheirKindsLastFolder() {
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        click(w, "cmdBrowse");  // cancelled
+        QString archive = f.loadArchive({100});
+        QString archiveFolder = QFileInfo(archive).absolutePath();
+        openTab(w, kTabExport);
+        QString elsewhere = QString::fromStdString(f.file("out.csv"));
+        f.dialogs.answers = {elsewhere, std::nullopt, std::nullopt};
+        click(w, "cmdSBrowse");
+        click(w, "cmdSBrowse");
+        click(w, "cmdDetFile");
+        QStringList folders;
+        for (const FileDialogRequest& request : f.dialogs.requests)
+            folders.append(request.folder);
+        QCOMPARE(folders, (QStringList{QDir::homePath(), archiveFolder,
+                                       QFileInfo(elsewhere).absolutePath(), archiveFolder}));
+        f.dialogs.messages.clear();
     }
 
     void failedLoadKeepsWhatWasLoaded_data() { addRows(kFailures); }

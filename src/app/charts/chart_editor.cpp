@@ -1,6 +1,5 @@
 #include "app/charts/chart_editor.h"
 
-#include <QDateTimeAxis>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -8,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 #include <cmath>
@@ -31,7 +31,7 @@ QString sideName(Qt::Alignment side) {
 
 QWidget* makeBoundBox(const QAbstractAxis* axis, QWidget* parent, const QString& name) {
     QWidget* box = nullptr;
-    if (qobject_cast<const QDateTimeAxis*>(axis) != nullptr) {
+    if (isTimeAxis(axis)) {
         auto* time = new QTimeEdit(parent);
         time->setDisplayFormat(QStringLiteral("hh:mm:ss"));
         box = time;
@@ -170,12 +170,22 @@ void ChartEditor::addSeriesRows(QWidget* parent) {
 }
 
 void ChartEditor::chooseColour(size_t index) {
-    SeriesRow& row = seriesRows[index];
+    // The editor may close, or its chart window go, while the colour dialog is open.
+    QPointer<ChartEditor> alive(this);
     std::optional<QColor> colour =
-        dialogs_.chooseColor(row.chosen, row.series->name() + QStringLiteral(" colour"));
-    if (!colour) return;
+        dialogs_.chooseColor(this, seriesRows[index].chosen,
+                             seriesRows[index].series->name() + QStringLiteral(" colour"));
+    if (alive.isNull() || !isVisible() || !colour) return;
+    SeriesRow& row = seriesRows[index];
     row.chosen = *colour;
     row.colour->setIcon(swatch(row.chosen));
+}
+
+// A colour dialog of the editor closes with it.
+void ChartEditor::hideEvent(QHideEvent* event) {
+    for (QDialog* dialog : findChildren<QDialog*>())
+        dialog->reject();
+    QDialog::hideEvent(event);
 }
 
 bool ChartEditor::apply() {

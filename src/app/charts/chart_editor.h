@@ -49,6 +49,9 @@ class ChartEditor : public QDialog {
     QPushButton* cmdSaveImage;
     QPushButton* cmdResetZoom;
 
+  protected:
+    void hideEvent(QHideEvent* event) override;
+
   signals:
     // "Save image...": the chart's window asks for the file and saves it.
     void saveImageRequested();

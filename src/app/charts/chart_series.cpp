@@ -2,7 +2,6 @@
 
 #include <QAreaSeries>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QScatterSeries>
@@ -11,22 +10,27 @@
 
 namespace sorvane::app {
 
+namespace {
+
+constexpr char kTimeOfDay[] = "timeOfDay";
+
+}  // namespace
+
+void markTimeAxis(QAbstractAxis* axis) {
+    axis->setProperty(kTimeOfDay, true);
+}
+
+bool isTimeAxis(const QAbstractAxis* axis) {
+    return axis->property(kTimeOfDay).toBool();
+}
+
 std::pair<double, double> axisRange(const QAbstractAxis* axis) {
     if (auto* values = qobject_cast<const QValueAxis*>(axis)) return {values->min(), values->max()};
-    if (auto* times = qobject_cast<const QDateTimeAxis*>(axis)) {
-        return {static_cast<double>(times->min().toMSecsSinceEpoch()),
-                static_cast<double>(times->max().toMSecsSinceEpoch())};
-    }
     return {0.0, 0.0};
 }
 
 void setAxisRange(QAbstractAxis* axis, double low, double high) {
-    if (auto* values = qobject_cast<QValueAxis*>(axis)) {
-        values->setRange(low, high);
-    } else if (auto* times = qobject_cast<QDateTimeAxis*>(axis)) {
-        times->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(low)),
-                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
-    }
+    if (auto* values = qobject_cast<QValueAxis*>(axis)) values->setRange(low, high);
 }
 
 QColor seriesColor(const QAbstractSeries* series) {

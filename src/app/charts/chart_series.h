@@ -12,6 +12,10 @@ namespace sorvane::app {
 // The range each axis of a chart shows when its range is automatic: fitted to the data.
 using AxisRanges = QHash<QAbstractAxis*, std::pair<double, double>>;
 
+// A time axis counts timeAxisValue()s and is labelled with times of day.
+void markTimeAxis(QAbstractAxis* axis);
+bool isTimeAxis(const QAbstractAxis* axis);
+
 // An axis range as plain numbers (a time axis counts milliseconds since the epoch).
 std::pair<double, double> axisRange(const QAbstractAxis* axis);
 void setAxisRange(QAbstractAxis* axis, double low, double high);

@@ -1,12 +1,14 @@
 #include "app/charts/chart_window.h"
 
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QDateTime>
-#include <QDateTimeAxis>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -14,8 +16,10 @@
 #include <cmath>
 
 #include "app/charts/chart_editor.h"
+#include "app/charts/round_ticks.h"
 #include "app/dialogs.h"
 #include "app/qt_text.h"
+#include "app/recent_folders.h"
 
 namespace sorvane::app {
 
@@ -34,7 +38,11 @@ constexpr QSize kHistogramSize(470, 311);
 
 // A pointer of 3 pixels on each side of its point.
 constexpr qreal kScatterMarkerSize = 7;
-constexpr int kTimeTicks = 7;
+constexpr int kTimeIntervals = 6;
+constexpr int kValueIntervals = 5;
+// The occupancy line is drawn over the volume line: thinner, so that the volume shows beside it.
+constexpr qreal kVolumeLineWidth = 2;
+constexpr qreal kOccupancyLineWidth = 1;
 constexpr int kHistogramLabels = 6;
 
 enum class Coordinate { X, Y };
@@ -47,25 +55,10 @@ std::pair<double, double> extent(const std::vector<PlotPoint>& points, Coordinat
     return c == Coordinate::X ? std::pair{low->x, high->x} : std::pair{low->y, high->y};
 }
 
-// A round step that divides `span` into about `intervals` parts: 1, 2 or 5 times a power of ten.
-double roundStep(double span, int intervals) {
-    double rough = span / std::max(intervals, 1);
-    if (!(rough > 0) || !std::isfinite(rough)) return 1.0;
-    double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double share = rough / power;
-    return power * (share < 1.5 ? 1 : share < 3 ? 2 : share < 7 ? 5 : 10);
-}
-
-// Labels a value axis at round steps anchored at 0 whatever its range, so that a range widened
-// past round numbers, zoomed or typed in the editor still gets round labels.
-void keepRoundTicks(QValueAxis* axis) {
-    auto follow = [axis] {
-        axis->setTickInterval(roundStep(axis->max() - axis->min(), axis->tickCount() - 1));
-    };
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    follow();
-    QObject::connect(axis, &QValueAxis::rangeChanged, axis, follow);
+void setLineWidth(QLineSeries* series, qreal width) {
+    QPen pen = series->pen();
+    pen.setWidthF(width);
+    series->setPen(pen);
 }
 
 QList<QPointF> toPoints(const std::vector<PlotPoint>& points, bool timeOfDay) {
@@ -78,12 +71,30 @@ QList<QPointF> toPoints(const std::vector<PlotPoint>& points, bool timeOfDay) {
 
 }  // namespace
 
-ChartWindow::ChartWindow(const char* name, const PlotRequest& request, Dialogs& dialogs,
-                         QWidget* owner, QSize clientSize, bool hasEditor)
-    : QWidget(owner != nullptr ? owner->window() : nullptr, Qt::Window),
+void ChartWindow::alignZeros(QValueAxis* left, QValueAxis* right) {
+    // The share of each axis' height that lies below zero; the larger one is given to both.
+    auto below = [](const QValueAxis* axis) {
+        return std::clamp(-axis->min() / (axis->max() - axis->min()), 0.0, 1.0);
+    };
+    double share = std::max(below(left), below(right));
+    if (share <= 0 || share >= 1) return;
+    for (QValueAxis* axis : {left, right}) {
+        if (below(axis) >= share) continue;
+        double high = std::max(axis->max(), 0.0);
+        if (high <= 0) continue;
+        axis->setMin(-high * share / (1 - share));
+        automaticRanges_[axis] = axisRange(axis);
+    }
+}
+
+ChartWindow::ChartWindow(const char* name, const PlotRequest& request, ChartContext context,
+                         QSize clientSize, bool hasEditor)
+    : QWidget(context.owner != nullptr ? context.owner->window() : nullptr, Qt::Window),
       kind_(request.kind),
       hasEditor_(hasEditor),
-      dialogs_(dialogs) {
+      dialogs_(context.dialogs),
+      folders_(context.folders),
+      imageName_(suggestedImageName(request)) {
     setObjectName(QString::fromLatin1(name));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(toQString(request.caption));
@@ -113,14 +124,16 @@ void ChartWindow::addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeri
     }
     setAxisRange(axis, low, high);
     if (auto* values = qobject_cast<QValueAxis*>(axis)) {
-        values->setLabelFormat(QStringLiteral("%g"));
         if (fit != AxisFit::Exact) values->applyNiceNumbers();
         if (fit == AxisFit::NiceWithMargin) {
             constexpr double kMarginShare = 0.03;
             double margin = (values->max() - values->min()) * kMarginShare;
-            keepRoundTicks(values);
             values->setRange(values->min() - margin, values->max() + margin);
         }
+    }
+    if (auto* ticked = qobject_cast<QCategoryAxis*>(axis)) {
+        keepRoundTicks(ticked, isTimeAxis(axis) ? TickScale::TimeOfDay : TickScale::Number,
+                       isTimeAxis(axis) ? kTimeIntervals : kValueIntervals);
     }
     automaticRanges_[axis] = axisRange(axis);
 }
@@ -146,6 +159,11 @@ void ChartWindow::openEditor() {
     editor->show();
 }
 
+void ChartWindow::closeEvent(QCloseEvent* event) {
+    if (auto* editor = findChild<ChartEditor*>()) editor->close();
+    QWidget::closeEvent(event);
+}
+
 void ChartWindow::resetZoom() {
     chart()->zoomReset();
 }
@@ -153,26 +171,61 @@ void ChartWindow::resetZoom() {
 void ChartWindow::saveImageAs() {
     FileDialogRequest request;
     request.title = QStringLiteral("Save image");
-    request.filter = QStringLiteral("PNG images (*.png)|*.png");
+    request.filter = QStringLiteral(
+        "PNG images (*.png)|*.png|JPEG images (*.jpg *.jpeg)|*.jpg;*.jpeg|BMP images "
+        "(*.bmp)|*.bmp");
     request.defaultExtension = QStringLiteral("png");
-    request.initialName = QStringLiteral("chart.png");
+    request.folder = folders_.folderFor(FileKind::Image);
+    request.initialName = imageName_;
     request.confirmOverwrite = true;
-    std::optional<QString> path = dialogs_.saveFile(request);
-    if (!path) return;
+    std::optional<QString> chosen = dialogs_.saveFile(request);
+    if (!chosen) return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     QString error;
-    if (!saveImage(*path, error)) {
+    if (!saveImage(path, error)) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle,
-                         QStringLiteral("The image could not be saved to ") + *path +
+                         QStringLiteral("The image could not be saved to ") + path +
                              QStringLiteral(": ") + error + QStringLiteral("."));
+        return;
     }
+    folders_.remember(FileKind::Image, path);
 }
 
 bool ChartWindow::saveImage(const QString& path, QString& error) const {
-    QImageWriter writer(path, "png");
+    QByteArray format = imageFormatOf(path);
+    if (format.isEmpty()) {
+        error = QStringLiteral("an image name ends in .png, .jpg, .jpeg or .bmp");
+        return false;
+    }
+    QImageWriter writer(path, format);
     // grab() renders at the device pixel ratio of the window's screen.
     if (writer.write(TChart1->grab().toImage())) return true;
     error = writer.errorString();
     return false;
+}
+
+QByteArray imageFormatOf(const QString& path) {
+    QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QStringLiteral("png")) return "png";
+    if (suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg")) return "jpeg";
+    if (suffix == QStringLiteral("bmp")) return "bmp";
+    return {};
+}
+
+QString suggestedImageName(const PlotRequest& request) {
+    // The header is "Detector: 312"; the caption ends in ": <interval> Data".
+    QString det = toQString(request.header).section(QLatin1Char(' '), -1);
+    QString interval = toQString(request.caption).section(QStringLiteral(": "), -1);
+    interval.chop(QStringLiteral(" Data").size());
+    QString kind = request.kind == PlotKind::Scatter ? QStringLiteral("scatter")
+                   : request.kind == PlotKind::Line
+                       ? QStringLiteral("line")
+                       : QStringLiteral("histogram-") + toQString(request.bottomAxisTitle);
+    QString name = QStringLiteral("det-%1-%2-%3").arg(det, kind, interval).toLower();
+    // Only what every file system takes: a typed interval may hold anything.
+    name.remove(QRegularExpression(QStringLiteral("[^a-z0-9-]")));
+    return name + QStringLiteral(".png");
 }
 
 void ChartWindow::showMenu(const QPoint& globalPosition) {
@@ -183,8 +236,8 @@ void ChartWindow::showMenu(const QPoint& globalPosition) {
     menu.exec(globalPosition);
 }
 
-frmGraphS::frmGraphS(const PlotRequest& request, Dialogs& dialogs, QWidget* owner)
-    : ChartWindow("frmGraphS", request, dialogs, owner, kScatterSize, true) {
+frmGraphS::frmGraphS(const PlotRequest& request, ChartContext context)
+    : ChartWindow("frmGraphS", request, context, kScatterSize, true) {
     auto* points = new QScatterSeries;
     points->setName(QStringLiteral("Vol/Occ"));
     points->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
@@ -195,22 +248,24 @@ frmGraphS::frmGraphS(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     chart()->legend()->hide();
     auto [xLow, xHigh] = extent(request.series0, Coordinate::X);
     auto [yLow, yHigh] = extent(request.series0, Coordinate::Y);
-    addAxis(new QValueAxis, Qt::AlignBottom, points, QStringLiteral("Occupancy"), xLow, xHigh,
+    addAxis(new QCategoryAxis, Qt::AlignBottom, points, QStringLiteral("Occupancy"), xLow, xHigh,
             AxisFit::NiceWithMargin);
-    addAxis(new QValueAxis, Qt::AlignLeft, points, QStringLiteral("Volume"), yLow, yHigh,
+    addAxis(new QCategoryAxis, Qt::AlignLeft, points, QStringLiteral("Volume"), yLow, yHigh,
             AxisFit::NiceWithMargin);
     setGradientBackground(kLightCyan);
 }
 
-frmGraphL::frmGraphL(const PlotRequest& request, Dialogs& dialogs, QWidget* owner)
-    : ChartWindow("frmGraphL", request, dialogs, owner, kLineSize, true) {
+frmGraphL::frmGraphL(const PlotRequest& request, ChartContext context)
+    : ChartWindow("frmGraphL", request, context, kLineSize, true) {
     auto* vol = new QLineSeries;
     vol->setName(QStringLiteral("Vol"));
     setSeriesColor(vol, kRed);
+    setLineWidth(vol, kVolumeLineWidth);
     vol->replace(toPoints(request.series0, true));
     auto* occ = new QLineSeries;
     occ->setName(QStringLiteral("Occ"));
     setSeriesColor(occ, kGreen);
+    setLineWidth(occ, kOccupancyLineWidth);
     occ->replace(toPoints(request.series1, true));
     chart()->addSeries(vol);
     chart()->addSeries(occ);
@@ -218,18 +273,19 @@ frmGraphL::frmGraphL(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     // The time axis runs to the end of the last interval, so that a whole day ends at 24:00.
     auto [first, last] = extent(request.series0, Coordinate::X);
     double step = request.series0.size() >= 2 ? request.series0[1].x - request.series0[0].x : 0;
-    auto* time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("hh:mm"));
-    time->setTickCount(kTimeTicks);
+    auto* time = new QCategoryAxis;
+    markTimeAxis(time);
     addAxis(time, Qt::AlignBottom, vol, QStringLiteral("Time"), timeAxisValue(first),
             timeAxisValue(last + step), AxisFit::Exact);
     occ->attachAxis(time);
     auto [volLow, volHigh] = extent(request.series0, Coordinate::Y);
-    addAxis(new QValueAxis, Qt::AlignLeft, vol, QStringLiteral("Volume"), volLow, volHigh,
-            AxisFit::Nice);
+    auto* volume = new QCategoryAxis;
+    addAxis(volume, Qt::AlignLeft, vol, QStringLiteral("Volume"), volLow, volHigh, AxisFit::Nice);
     auto [occLow, occHigh] = extent(request.series1, Coordinate::Y);
-    addAxis(new QValueAxis, Qt::AlignRight, occ, QStringLiteral("Occupancy"), occLow, occHigh,
+    auto* occupancy = new QCategoryAxis;
+    addAxis(occupancy, Qt::AlignRight, occ, QStringLiteral("Occupancy"), occLow, occHigh,
             AxisFit::Nice);
+    alignZeros(volume, occupancy);
 
     TChart1->setRubberBand(QChartView::HorizontalRubberBand);
     TChart1->setHorizontalPanning(true);
@@ -243,8 +299,8 @@ frmGraphL::frmGraphL(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     setGradientBackground(kLightYellow);
 }
 
-frmGraphH::frmGraphH(const PlotRequest& request, Dialogs& dialogs, QWidget* owner)
-    : ChartWindow("frmGraphH", request, dialogs, owner, kHistogramSize, false) {
+frmGraphH::frmGraphH(const PlotRequest& request, ChartContext context)
+    : ChartWindow("frmGraphH", request, context, kHistogramSize, false) {
     const std::vector<PlotPoint>& bars = request.series0;
     double width = bars.size() >= 2 ? bars[1].x - bars[0].x : 1.0;
     // One outline for all bars: up at the bin's lower edge, across, down at the next edge.
@@ -274,21 +330,24 @@ frmGraphH::frmGraphH(const PlotRequest& request, Dialogs& dialogs, QWidget* owne
     auto binsPerLabel =
         static_cast<double>((bars.size() + kHistogramLabels - 1) / kHistogramLabels);
     edges->setTickInterval(width * std::max(1.0, binsPerLabel));
-    addAxis(new QValueAxis, Qt::AlignLeft, area, QStringLiteral("Occurrence "), 0.0,
+    // Edges as the bins are written: whole numbers without decimals.
+    const bool whole = std::floor(xLow) == xLow && std::floor(width) == width;
+    edges->setLabelFormat(whole ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    addAxis(new QCategoryAxis, Qt::AlignLeft, area, QStringLiteral("Occurrence "), 0.0,
             std::max(yHigh, 1.0), AxisFit::Nice);
 }
 
-ChartWindow* showPlot(const PlotRequest& request, Dialogs& dialogs, QWidget* owner) {
+ChartWindow* showPlot(const PlotRequest& request, ChartContext context) {
     ChartWindow* window = nullptr;
     switch (request.kind) {
         case PlotKind::Scatter:
-            window = new frmGraphS(request, dialogs, owner);
+            window = new frmGraphS(request, context);
             break;
         case PlotKind::Line:
-            window = new frmGraphL(request, dialogs, owner);
+            window = new frmGraphL(request, context);
             break;
         case PlotKind::Histogram:
-            window = new frmGraphH(request, dialogs, owner);
+            window = new frmGraphH(request, context);
             break;
     }
     window->show();

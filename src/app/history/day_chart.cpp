@@ -13,7 +13,8 @@
 namespace sorvane::app {
 
 ChartWindow* showDayChart(const std::string& archive, const std::string& date, int16_t det,
-                          Log& log, Dialogs& dialogs, QWidget* owner) {
+                          Log& log, ChartContext context) {
+    Dialogs& dialogs = context.dialogs;
     struct stat info {};
     if (::stat(archive.c_str(), &info) != 0) {
         dialogs.message(MessageIcon::Exclamation, kAppTitle,
@@ -37,7 +38,7 @@ ChartWindow* showDayChart(const std::string& archive, const std::string& date, i
         return nullptr;
     }
     request.caption += " - " + date;
-    return showPlot(request, dialogs, owner);
+    return showPlot(request, context);
 }
 
 }  // namespace sorvane::app

@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/health_test_texts.h"
 #include "app/history/history_window.h"
 #include "app/history/ledger_worker.h"
 #include "app/qt_text.h"
@@ -57,14 +58,17 @@ void frmHistory::cmdAddArchives_Click() {
     try {
         modBaddet::takeHealthSnapshot(options.parameters);
     } catch (const modBaddet::HealthParameterError& e) {
-        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle,
+                         toQString(unusableParameterText(e.description())));
         return;
     }
     FileDialogRequest request = fileRequestFor(QStringLiteral("Select the *.traffic files to add"),
                                                QStringLiteral("traffic"));
     request.mustExist = true;
+    request.folder = state_.folders.folderFor(FileKind::Archive);
     std::optional<QStringList> paths = dialogs_.openFiles(request);
     if (!paths || paths->isEmpty()) return;
+    state_.folders.remember(FileKind::Archive, paths->constFirst());
     refusedBeforeAdding_.clear();
     std::vector<history::DayToAdd> days = datedDays(*paths, refusedBeforeAdding_);
     if (days.empty()) {

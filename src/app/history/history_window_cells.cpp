@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/history/cell_details.h"
 #include "app/history/day_chart.h"
@@ -63,7 +64,8 @@ void frmHistory::openDayChart(int16_t det, int column) {
         return;
     }
     // The chart belongs to the main window, like every other chart.
-    if (archive) showDayChart(*archive, date, det, state_.log(), dialogs_, parentWidget());
+    if (archive)
+        showDayChart(*archive, date, det, state_.log(), {dialogs_, state_.folders, parentWidget()});
 }
 
 }  // namespace sorvane::app

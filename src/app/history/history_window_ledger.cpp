@@ -2,6 +2,7 @@
 // report of the window as CSV.
 #include <QFileInfo>
 
+#include "app/app_state.h"
 #include "app/dialogs.h"
 #include "app/error_messages.h"
 #include "app/history/history_window.h"
@@ -16,14 +17,20 @@ namespace sorvane::app {
 
 namespace {
 
-FileDialogRequest ledgerRequest(const QString& title) {
-    return fileRequestFor(title, QStringLiteral("sqlite"));
+// Ledger dialogs open in the folder of the ledger shown, else where archives were last chosen.
+FileDialogRequest ledgerRequest(const QString& title, const QString& ledger,
+                                const RecentFolders& folders) {
+    FileDialogRequest request = fileRequestFor(title, QStringLiteral("sqlite"));
+    request.folder =
+        ledger.isEmpty() ? folders.folderFor(FileKind::Archive) : QFileInfo(ledger).absolutePath();
+    return request;
 }
 
 }  // namespace
 
 void frmHistory::cmdOpenDatabase_Click() {
-    FileDialogRequest request = ledgerRequest(QStringLiteral("Open a health history database"));
+    FileDialogRequest request =
+        ledgerRequest(QStringLiteral("Open a health history database"), ledger_, state_.folders);
     request.mustExist = true;
     std::optional<QString> path = dialogs_.openFile(request);
     if (!path) return;
@@ -34,8 +41,8 @@ void frmHistory::cmdOpenDatabase_Click() {
 }
 
 void frmHistory::cmdNewDatabase_Click() {
-    std::optional<QString> path =
-        dialogs_.saveFile(ledgerRequest(QStringLiteral("New health history database")));
+    std::optional<QString> path = dialogs_.saveFile(
+        ledgerRequest(QStringLiteral("New health history database"), ledger_, state_.folders));
     if (!path) return;
     // A new database never replaces a file: a ledger there would be lost with its days.
     if (QFileInfo::exists(*path)) {
@@ -66,8 +73,10 @@ void frmHistory::cmdExportCsv_Click() {
     FileDialogRequest request =
         fileRequestFor(QStringLiteral("Export the history report"), QStringLiteral("csv"));
     request.confirmOverwrite = true;
+    request.folder = state_.folders.folderFor(FileKind::Csv);
     std::optional<QString> path = dialogs_.saveFile(request);
     if (!path) return;
+    state_.folders.remember(FileKind::Csv, *path);
     std::string destination = toNativePath(*path);
     refuseOutputOverInputs(destination, {{"the ledger", toNativePath(ledger_)}});
     writeWholeFile(destination, history::reportCsv(shown_->window.report));
