@@ -9,6 +9,7 @@
 #include "app/health_test_tab.h"
 #include "app/qt_text.h"
 #include "archive/unzip.h"
+#include "common/machine_cores.h"
 #include "common/numeric.h"
 #include "common/program_texts.h"
 #include "health/health_outcome_text.h"
@@ -86,7 +87,8 @@ void HealthTestTab::RunHealthTest(int16_t det) {
     };
     modBaddet::HealthRunResult result;
     try {
-        result = modBaddet::RunHealthTest(reader, state_.log(), snapshot, det, progress);
+        result = modBaddet::RunHealthTest(reader, state_.log(), snapshot, det, progress, {},
+                                          machineCores());
     } catch (const RunStopped&) {
         return;
     }

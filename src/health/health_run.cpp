@@ -3,6 +3,8 @@
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "common/machine_cores.h"
+#include "common/ordered_workers.h"
 #include "health/health_measures.h"
 #include "health/health_outcome_text.h"
 #include "health/health_report.h"
@@ -11,26 +13,50 @@ namespace sorvane::modBaddet {
 
 namespace {
 
+// The detectors a worker's window holds per worker: enough to keep it busy while the calling
+// thread catches up, few enough to cost little memory (some 15 KB each).
+constexpr size_t kItemsAheadPerWorker = 16;
+
 bool isExcluded(int16_t det, const HealthSnapshot& s) {
     return s.detNoFrom <= det && det <= s.detNoTo;
 }
 
-// Tests one detector; a measured one leaves its raw day in `vol` and `occ`.
-DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                             VolumeBytes& vol, Occupancies& occ) {
-    if (isExcluded(det, snapshot)) return ClassifyExcluded(det);
-    vol = {};
-    occ = {};
-    bool found = false;
+// What testing one detector found: its outcome, the lines its reading logs, and the raw day it
+// was judged on (when it was measured).
+struct TestedDetector {
+    DetectorOutcome outcome;
+    std::string logLines;
+    VolumeBytes vol{};
+    Occupancies occ{};
+};
+
+// Tests one detector, reading it with `read` (a DetectorReader's or the Unzip's).
+template <typename Read>
+TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const Read& read) {
+    TestedDetector tested;
+    if (isExcluded(det, snapshot)) {
+        tested.outcome = ClassifyExcluded(det);
+        return tested;
+    }
+    DetectorMembers members;
     try {
-        found = reader.extractDet(det, vol, occ);
+        members = read(det);
+        for (int i = 0; i < members.missingCount(); ++i)
+            tested.logLines += missingMemberLine(det);
     } catch (const SorvaneError& e) {
         // A damaged member spoils this detector only; the run goes on.
-        log.appendLog("Det " + std::to_string(det) + " cannot be read: " + e.description() +
-                      "\r\n");
+        tested.logLines =
+            "Det " + std::to_string(det) + " cannot be read: " + e.description() + "\r\n";
     }
-    if (!found) return ClassifyUnreadable(det);
-    return ClassifyDetector(det, ComputeHealthMeasures(vol, occ, snapshot), snapshot);
+    if (!members.found()) {
+        tested.outcome = ClassifyUnreadable(det);
+        return tested;
+    }
+    tested.vol = *members.vol;
+    tested.occ = *members.occ;
+    tested.outcome =
+        ClassifyDetector(det, ComputeHealthMeasures(tested.vol, tested.occ, snapshot), snapshot);
+    return tested;
 }
 
 void addListLine(HealthRunResult& result, const DetectorOutcome& outcome) {
@@ -63,27 +89,58 @@ ResultList resultListOf(HealthClass healthClass) {
 }
 
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                              const HealthProgress& progress,
-                              const DetectorDayObserver& observeDay) {
+                              const HealthProgress& progress, const DetectorDayObserver& observeDay,
+                              int jobs) {
     HealthRunResult result;
     result.allDetectors = det == kAllDetectors;
     result.detCount = reader.detCount();
-    int positions = result.allDetectors ? result.detCount : 1;
-    result.outcomes.reserve(static_cast<size_t>(positions));
-    VolumeBytes vol;
-    Occupancies occ;
-    for (int i = 0; i < positions; ++i) {
-        int16_t number = result.allDetectors ? reader.detNum(i) : det;
-        DetectorOutcome outcome = testDetector(reader, log, snapshot, number, vol, occ);
+    const size_t positions = result.allDetectors ? static_cast<size_t>(result.detCount) : 1;
+    result.outcomes.reserve(positions);
+    // The workers read the listing they start with, whatever the reader lists meanwhile.
+    const std::shared_ptr<const ArchiveListing> listing = reader.listing();
+    auto numberAt = [&listing, det](size_t position) {
+        return det == kAllDetectors ? listing->detList[position] : det;
+    };
+
+    auto consume = [&](size_t position, TestedDetector& tested) {
+        const DetectorOutcome& outcome = tested.outcome;
+        if (!tested.logLines.empty()) log.appendLog(tested.logLines);
         countOutcome(result.tally, outcome);
         if (observeDay) {
-            RawDetectorDay day{vol, occ};
+            RawDetectorDay day{tested.vol, tested.occ};
             observeDay(outcome, outcome.measures ? &day : nullptr);
         }
-        if (progress) progress(result.allDetectors ? i : number, result.detCount, outcome);
+        if (progress) {
+            progress(result.allDetectors ? static_cast<int>(position) : det, result.detCount,
+                     outcome);
+        }
         AppendToSections(result.tally, outcome);
         addListLine(result, outcome);
-        result.outcomes.push_back(std::move(outcome));
+        result.outcomes.push_back(std::move(tested.outcome));
+    };
+    const ItemMaker<TestedDetector> testHere = [&](size_t position) {
+        return testDetector(numberAt(position), snapshot,
+                            [&reader](int32_t d) { return reader.readDetector(d); });
+    };
+
+    const int workers = result.allDetectors ? threadsFor(jobs) : 1;
+    if (workers <= 1) {
+        for (size_t position = 0; position < positions; ++position) {
+            TestedDetector tested = testHere(position);
+            consume(position, tested);
+        }
+    } else {
+        // Each worker reads through a libzip handle of its own.
+        auto workerMaker = [&]() -> ItemMaker<TestedDetector> {
+            std::shared_ptr<DetectorReader> own = DetectorReader::open(listing);
+            if (!own) return {};
+            return [own, &numberAt, &snapshot](size_t position) {
+                return testDetector(numberAt(position), snapshot,
+                                    [&own](int32_t d) { return own->read(d); });
+            };
+        };
+        runInOrder<TestedDetector>(positions, workers, kItemsAheadPerWorker * workers, workerMaker,
+                                   testHere, consume);
     }
     if (result.allDetectors) {
         result.reportFileName = kAllReportFileName;
