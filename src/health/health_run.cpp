@@ -1,10 +1,10 @@
 #include "health/health_run.h"
 
+#include "archive/detectors_in_order.h"
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "common/machine_cores.h"
-#include "common/ordered_workers.h"
 #include "health/health_measures.h"
 #include "health/health_outcome_text.h"
 #include "health/health_report.h"
@@ -12,10 +12,6 @@
 namespace sorvane::modBaddet {
 
 namespace {
-
-// The detectors a worker's window holds per worker: enough to keep it busy while the calling
-// thread catches up, few enough to cost little memory (some 15 KB each).
-constexpr size_t kItemsAheadPerWorker = 16;
 
 bool isExcluded(int16_t det, const HealthSnapshot& s) {
     return s.detNoFrom <= det && det <= s.detNoTo;
@@ -30,9 +26,8 @@ struct TestedDetector {
     Occupancies occ{};
 };
 
-// Tests one detector, reading it with `read` (a DetectorReader's or the Unzip's).
-template <typename Read>
-TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const Read& read) {
+// Tests one detector, reading it with `read`.
+TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const ReadDetector& read) {
     TestedDetector tested;
     if (isExcluded(det, snapshot)) {
         tested.outcome = ClassifyExcluded(det);
@@ -118,30 +113,13 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
         addListLine(result, outcome);
         result.outcomes.push_back(std::move(tested.outcome));
     };
-    const ItemMaker<TestedDetector> testHere = [&](size_t position) {
-        return testDetector(numberAt(position), snapshot,
-                            [&reader](int32_t d) { return reader.readDetector(d); });
-    };
-
     const int workers = result.allDetectors ? threadsFor(jobs) : 1;
-    if (workers <= 1) {
-        for (size_t position = 0; position < positions; ++position) {
-            TestedDetector tested = testHere(position);
-            consume(position, tested);
-        }
-    } else {
-        // Each worker reads through a libzip handle of its own.
-        auto workerMaker = [&]() -> ItemMaker<TestedDetector> {
-            std::shared_ptr<DetectorReader> own = DetectorReader::open(listing);
-            if (!own) return {};
-            return [own, &numberAt, &snapshot](size_t position) {
-                return testDetector(numberAt(position), snapshot,
-                                    [&own](int32_t d) { return own->read(d); });
-            };
-        };
-        runInOrder<TestedDetector>(positions, workers, kItemsAheadPerWorker * workers, workerMaker,
-                                   testHere, consume);
-    }
+    readDetectorsInOrder<TestedDetector>(
+        reader, workers, positions,
+        [&numberAt, &snapshot](size_t position, const ReadDetector& read) {
+            return testDetector(numberAt(position), snapshot, read);
+        },
+        consume);
     if (result.allDetectors) {
         result.reportFileName = kAllReportFileName;
         result.reportText = AllReportText(result.detCount, result.tally);
