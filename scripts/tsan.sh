@@ -14,5 +14,11 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANE_TSAN=ON \
 cmake --build build-tsan -j "$jobs" --target "${targets[@]}"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 for t in "${targets[@]}"; do
-  find build-tsan/tests -type f -name "$t" -perm -u+x -exec {} --gtest_brief=1 \;
+  binary=$(find build-tsan/tests -type f -name "$t" -perm -u+x | head -n 1)
+  if [[ -z "$binary" ]]; then
+    echo "tsan.sh: $t was not built" >&2
+    exit 1
+  fi
+  "$binary" --gtest_brief=1
 done
+echo "tsan.sh: no data race in ${targets[*]}"

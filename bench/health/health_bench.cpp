@@ -11,7 +11,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +29,7 @@
 #include "health/health_snapshot.h"
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
+#include "read_floor.h"
 
 namespace {
 
@@ -37,36 +37,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// (a) Opens the archive and reads each member's first 2880 (volume) or 5760 bytes.
-double readMembers(const std::string& path, size_t& bytesRead) {
-    auto start = Clock::now();
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-    if (archive == nullptr) {
-        std::fprintf(stderr, "cannot open %s\n", path.c_str());
-        std::exit(1);
-    }
-    std::vector<uint8_t> buffer(5760);
-    bytesRead = 0;
-    zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        auto index = static_cast<zip_uint64_t>(i);
-        std::string name = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
-        size_t length = name.ends_with(".v30") ? 2880 : 5760;
-        zip_file_t* file = zip_fopen_index(archive, index, 0);
-        size_t got = 0;
-        while (got < length) {
-            zip_int64_t n = zip_fread(file, buffer.data() + got, length - got);
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        bytesRead += got;
-        zip_fclose(file);
-    }
-    zip_discard(archive);
-    return millisecondsSince(start);
 }
 
 // (b), (c) The health test of all detectors, as sorvane-cli health runs it.
@@ -153,7 +123,7 @@ int main(int argc, char** argv) {
     size_t bytesRead = 0;
     int visited = 0;
     for (int r = 0; r < repeats; ++r) {
-        bestRead = std::min(bestRead, readMembers(archive, bytesRead));
+        bestRead = std::min(bestRead, sorvane::bench::libzipReadFloor(archive, bytesRead));
         bestOne = std::min(bestOne, healthTest(archive, report, 1, visited));
         bestAll = std::min(bestAll, healthTest(archive, report, cores, visited));
     }
