@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -60,8 +60,8 @@ class OrderedWorkers {
     void consumeAll(const ItemMaker<Item>& fallback,
                     const std::function<void(size_t, Item&)>& consume) {
         for (size_t i = 0; i < count_; ++i) {
-            Item item = take(i, fallback);
-            consume(i, item);
+            std::unique_ptr<Item> item = take(i, fallback);
+            consume(i, *item);
         }
     }
 
@@ -77,8 +77,10 @@ class OrderedWorkers {
     }
 
   private:
+    // An item is made in its place on the heap and handed on as a pointer: a detector's day is
+    // some 15 KB, which would otherwise be copied at every step.
     struct Slot {
-        std::optional<Item> item;
+        std::unique_ptr<Item> item;
         std::exception_ptr error;
         bool ready = false;
     };
@@ -103,7 +105,7 @@ class OrderedWorkers {
             lock.unlock();
             Slot done;
             try {
-                done.item.emplace(make(index));
+                done.item.reset(new Item(make(index)));
             } catch (...) {
                 done.error = std::current_exception();
             }
@@ -126,14 +128,14 @@ class OrderedWorkers {
         return !stopped_ && !failed_ && next_ < count_ && next_ >= consumed_ + window();
     }
 
-    Item take(size_t index, const ItemMaker<Item>& fallback) {
+    std::unique_ptr<Item> take(size_t index, const ItemMaker<Item>& fallback) {
         std::unique_lock lock(mutex_);
         Slot& slot = slotOf(index);
         while (!slot.ready) {
             if (live_ == 0 && next_ <= index) {
                 next_ = index + 1;  // no worker is left to make it
                 lock.unlock();
-                return fallback(index);
+                return std::unique_ptr<Item>(new Item(fallback(index)));
             }
             // Waking once for a run of items, rather than for each, leaves the cores to the
             // workers.
@@ -150,7 +152,7 @@ class OrderedWorkers {
             spaceFreed_.notify_all();
         lock.unlock();
         if (taken.error) std::rethrow_exception(taken.error);
-        return std::move(*taken.item);
+        return std::move(taken.item);
     }
 
     const size_t count_;
