@@ -192,12 +192,16 @@ void spikePass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasu
     const int volFrom = volumeSpikeFrom(s.volSpikeTh);
     const auto& occ = day.occ;
     const auto& vol = day.vol;
-    int occSpikes = 0, volSpikes = 0;
+    // Two plain loops rather than one: each is simple enough for the compiler to vectorize.
+    int occSpikes = 0;
     for (size_t i = 1; i + 1 < kSlots; ++i) {
         const bool occOk = (day.occValid[i - 1] & day.occValid[i] & day.occValid[i + 1]) != 0;
         const double o1 = static_cast<double>(occ[i]) - occ[i - 1];
         const double o2 = static_cast<double>(occ[i]) - occ[i + 1];
         occSpikes += occOk & ((o1 * o1 + o2 * o2) / 2.0 >= occFrom) ? 1 : 0;
+    }
+    int volSpikes = 0;
+    for (size_t i = 1; i + 1 < kSlots; ++i) {
         const bool volOk = (day.volValid[i - 1] & day.volValid[i] & day.volValid[i + 1]) != 0;
         // Volumes are 0..127, so both squares and their sum fit 16 bits.
         const int v1 = vol[i] - vol[i - 1];
