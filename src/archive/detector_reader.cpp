@@ -19,6 +19,9 @@ namespace {
 // larger is not one, and reading it could cost any amount of work.
 constexpr uint64_t kMaxCompressedBytes = uint64_t{1} << 20;
 
+// A member's local header before its name and extra field.
+constexpr uint64_t kLocalHeaderBytes = 30;
+
 std::string contextOf(const ZipEntry& entry) {
     return "Member " + std::to_string(entry.detNum) + "." + entry.ext + ": ";
 }
@@ -30,9 +33,18 @@ void ZipCloser::operator()(zip* archive) const {
 }
 
 DetectorReader::DetectorReader(std::shared_ptr<const ArchiveListing> listing, ZipHandle archive)
-    : listing_(std::move(listing)), archive_(std::move(archive)) {}
+    : listing_(std::move(listing)), archive_(std::move(archive)) {
+    if (!listing_->identity) return;
+    file_ = ::open(listing_->path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file_ >= 0 && identityOfFile(file_) != listing_->identity) {
+        ::close(file_);  // not the file that was listed: libzip reads it all
+        file_ = -1;
+    }
+}
 
-DetectorReader::~DetectorReader() = default;
+DetectorReader::~DetectorReader() {
+    if (file_ >= 0) ::close(file_);
+}
 
 std::unique_ptr<DetectorReader> DetectorReader::open(
     std::shared_ptr<const ArchiveListing> listing) {
@@ -117,9 +129,10 @@ std::span<const uint8_t> DetectorReader::readMember(const ZipEntry& entry, size_
                                      ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
     if ((st.valid & kNeeded) == kNeeded && st.comp_method == ZIP_CM_DEFLATE &&
         st.encryption_method == ZIP_EM_NONE && st.size <= kMaxInflatedBytes &&
-        readRaw(index, st.comp_size)) {
+        st.comp_size == extent.compressedSize) {
+        const std::optional<std::span<const uint8_t>> raw = readRaw(index, extent);
         bytes_.resize(st.size);
-        if (inflater_.inflateWhole(compressed_, st.crc, bytes_)) {
+        if (raw && inflater_.inflateWhole(*raw, st.crc, bytes_)) {
             return std::span<const uint8_t>(bytes_).first(std::min<size_t>(st.size, length));
         }
     }
@@ -127,10 +140,31 @@ std::span<const uint8_t> DetectorReader::readMember(const ZipEntry& entry, size_
     return readStreamed(entry, length, (st.valid & ZIP_STAT_SIZE) && st.size <= length);
 }
 
-// The member's compressed data into compressed_; false when libzip cannot give all of it.
-bool DetectorReader::readRaw(uint64_t index, uint64_t compressedSize) {
+std::optional<std::span<const uint8_t>> DetectorReader::readRaw(uint64_t index,
+                                                                const MemberExtent& extent) {
+    const uint64_t compressedSize = extent.compressedSize;
+    if (file_ >= 0) {
+        // The local header and the data in one read; the data stands where libzip finds it, after
+        // a header that must begin with its signature.
+        const uint64_t total = extent.dataEnd - extent.begin;
+        compressed_.resize(total);
+        size_t got = 0;
+        while (got < total) {
+            const ssize_t n = ::pread(file_, compressed_.data() + got, total - got,
+                                      static_cast<off_t>(extent.begin + got));
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        constexpr uint8_t kLocalSignature[] = {'P', 'K', 3, 4};
+        if (got != total || total < kLocalHeaderBytes + compressedSize ||
+            !std::equal(std::begin(kLocalSignature), std::end(kLocalSignature),
+                        compressed_.begin())) {
+            return std::nullopt;
+        }
+        return std::span<const uint8_t>(compressed_).last(compressedSize);
+    }
     zip_file_t* file = zip_fopen_index(archive_.get(), index, ZIP_FL_COMPRESSED);
-    if (file == nullptr) return false;
+    if (file == nullptr) return std::nullopt;
     compressed_.resize(compressedSize);
     size_t got = 0;
     while (got < compressedSize) {
@@ -139,7 +173,8 @@ bool DetectorReader::readRaw(uint64_t index, uint64_t compressedSize) {
         got += static_cast<size_t>(n);
     }
     zip_fclose(file);
-    return got == compressedSize;
+    if (got != compressedSize) return std::nullopt;
+    return std::span<const uint8_t>(compressed_);
 }
 
 std::span<const uint8_t> DetectorReader::readStreamed(const ZipEntry& entry, size_t length,

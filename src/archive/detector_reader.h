@@ -41,8 +41,11 @@ std::string missingMemberLine(int32_t det);
 // not shared between threads: each thread reads through a reader of its own, and all the
 // readers of an archive share its listing.
 //
-// A deflated member is read raw and inflated with libdeflate into a buffer of its declared size
-// (at most kMaxInflatedBytes), and taken only when it gives exactly that size and its CRC.
+// A deflated member is read raw, straight from the file (its local header and data in one read),
+// and inflated with libdeflate into a buffer of its declared size (at most kMaxInflatedBytes);
+// it is taken only when it gives exactly that size and its CRC. libdeflate cannot inflate part
+// of a stream, and a day's member is 2880 or 5760 bytes: inflating it whole costs no more than
+// the part, and lets the CRC be checked every time.
 // Anything else (a stored member, another method, a larger declared size, a damaged stream, a
 // wrong CRC) is read through libzip's own streaming read, as far as the bytes needed, so such a
 // member reads, or fails with its message, exactly as libzip has it.
@@ -69,11 +72,15 @@ class DetectorReader {
 
   private:
     std::span<const uint8_t> readMember(const ZipEntry& entry, size_t length);
-    bool readRaw(uint64_t index, uint64_t compressedSize);
+    // The member's compressed data (in compressed_); none when it cannot all be read.
+    std::optional<std::span<const uint8_t>> readRaw(uint64_t index, const MemberExtent& extent);
     std::span<const uint8_t> readStreamed(const ZipEntry& entry, size_t length, bool whole);
 
     std::shared_ptr<const ArchiveListing> listing_;
     ZipHandle archive_;
+    // The listed file opened once more for raw reads (-1 when it could not be, or is no longer
+    // the file listed: libzip then reads the raw data too).
+    int file_ = -1;
     MemberInflater inflater_;
     // Reused from member to member: the raw data, and the bytes of the last member read.
     std::vector<uint8_t> compressed_;
