@@ -7,8 +7,6 @@
 // times the floor, (c) at most 0.6 times, under 64 MiB of memory.
 //
 // Usage: bench_health [DETECTORS [REPEATS]]   (default 5000 detectors, 7 repeats; best of each)
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "archive/unzip.h"
+#include "child_run.h"
 #include "common/log.h"
 #include "common/machine_cores.h"
 #include "health/health_parameters.h"
@@ -58,27 +57,7 @@ double healthTest(const std::string& path, const std::string& report, int jobs, 
 double peakMemoryMiB(const std::string& archive, const std::string& report, const char* jobs) {
     std::vector<std::string> args{SORVANE_CLI, "health", archive, "-o", report};
     if (jobs != nullptr) args.insert(args.end(), {"--jobs", jobs});
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 01, 0);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "sorvane-cli health failed\n");
-        std::exit(1);
-    }
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return sorvane::bench::runChild(args).peakMiB;
 }
 
 }  // namespace
