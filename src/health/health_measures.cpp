@@ -200,13 +200,16 @@ void spikePass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasu
         const double o2 = static_cast<double>(occ[i]) - occ[i + 1];
         occSpikes += occOk & ((o1 * o1 + o2 * o2) / 2.0 >= occFrom) ? 1 : 0;
     }
-    int volSpikes = 0;
+    // Valid volumes are 0..127, so both squares and their sum fit 16 bits, and sixteen-bit
+    // lanes do: only a slot next to an invalid one (-1) can wrap, and it does not count.
+    const auto volFrom16 = static_cast<int16_t>(volFrom);  // at most 2 * 127^2 + 1
+    int16_t volSpikes = 0;
     for (size_t i = 1; i + 1 < kSlots; ++i) {
         const bool volOk = (day.volValid[i - 1] & day.volValid[i] & day.volValid[i + 1]) != 0;
-        // Volumes are 0..127, so both squares and their sum fit 16 bits.
-        const int v1 = vol[i] - vol[i - 1];
-        const int v2 = vol[i] - vol[i + 1];
-        volSpikes += volOk & (v1 * v1 + v2 * v2 >= volFrom) ? 1 : 0;
+        const auto v1 = static_cast<int16_t>(vol[i] - vol[i - 1]);
+        const auto v2 = static_cast<int16_t>(vol[i] - vol[i + 1]);
+        const auto squares = static_cast<int16_t>(v1 * v1 + v2 * v2);
+        volSpikes = static_cast<int16_t>(volSpikes + (volOk & (squares >= volFrom16) ? 1 : 0));
     }
     m.occSpikeCount = static_cast<int16_t>(occSpikes);
     m.volSpikeCount = static_cast<int16_t>(volSpikes);
