@@ -17,13 +17,12 @@ bool isExcluded(int16_t det, const HealthSnapshot& s) {
     return s.detNoFrom <= det && det <= s.detNoTo;
 }
 
-// What testing one detector found: its outcome, the lines its reading logs, and the raw day it
-// was judged on (when it was measured).
+// What testing one detector found: its outcome, the lines its reading logs, and what was read of
+// it (both members when it was measured).
 struct TestedDetector {
     DetectorOutcome outcome;
     std::string logLines;
-    VolumeBytes vol{};
-    Occupancies occ{};
+    DetectorMembers members;
 };
 
 // Tests one detector, reading it with `read`.
@@ -33,7 +32,7 @@ TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const R
         tested.outcome = ClassifyExcluded(det);
         return tested;
     }
-    DetectorMembers members;
+    DetectorMembers& members = tested.members;
     try {
         members = read(det);
         for (int i = 0; i < members.missingCount(); ++i)
@@ -47,10 +46,8 @@ TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const R
         tested.outcome = ClassifyUnreadable(det);
         return tested;
     }
-    tested.vol = *members.vol;
-    tested.occ = *members.occ;
-    tested.outcome =
-        ClassifyDetector(det, ComputeHealthMeasures(tested.vol, tested.occ, snapshot), snapshot);
+    tested.outcome = ClassifyDetector(
+        det, ComputeHealthMeasures(*members.vol, *members.occ, snapshot), snapshot);
     return tested;
 }
 
@@ -101,9 +98,11 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
         const DetectorOutcome& outcome = tested.outcome;
         if (!tested.logLines.empty()) log.appendLog(tested.logLines);
         countOutcome(result.tally, outcome);
-        if (observeDay) {
-            RawDetectorDay day{tested.vol, tested.occ};
-            observeDay(outcome, outcome.measures ? &day : nullptr);
+        if (observeDay && outcome.measures) {
+            RawDetectorDay day{*tested.members.vol, *tested.members.occ};
+            observeDay(outcome, &day);
+        } else if (observeDay) {
+            observeDay(outcome, nullptr);
         }
         if (progress) {
             progress(result.allDetectors ? static_cast<int>(position) : det, result.detCount,
