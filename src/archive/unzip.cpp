@@ -36,6 +36,12 @@ void settleLocalTimeZone() {
     });
 }
 
+namespace {
+// Named while the program starts, before main() and so before any thread of it can read the
+// environment; Unzip's constructor names it for a program that links no Unzip statically.
+[[maybe_unused]] const bool kZoneSettledAtStart = (settleLocalTimeZone(), true);
+}  // namespace
+
 Unzip::Unzip(Log& log) : log_(log) {
     settleLocalTimeZone();
 }

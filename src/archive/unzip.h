@@ -15,10 +15,11 @@ namespace sorvane {
 class Log;
 
 // libzip converts every member's time with mktime() when it opens an archive, and with TZ unset
-// glibc then looks at /etc/localtime again for each member: a quarter of the time it takes to
-// open a day's archive. Naming that same zone once (TZ=":/etc/localtime") removes the cost and
-// changes no time. A TZ that is set is left alone. Unzip's constructor calls it; a program that
-// starts threads before its first Unzip calls it before them.
+// glibc then looks at /etc/localtime again for each member: on a 5000-detector day, 22 ms of the
+// 27 ms libzip takes to open it, and every worker of a run opens it again. Naming that same zone
+// once (TZ=":/etc/localtime") removes the cost and changes no time. A TZ that is set is left alone.
+// It is called as the program starts (before main, while there is one thread) and again by Unzip's
+// constructor.
 void settleLocalTimeZone();
 
 // The reader of a Traffic archive (a ZIP file holding "<det>.v30" volume members and
