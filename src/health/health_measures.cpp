@@ -198,7 +198,7 @@ void spikePass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasu
         const bool occOk = (day.occValid[i - 1] & day.occValid[i] & day.occValid[i + 1]) != 0;
         const double o1 = static_cast<double>(occ[i]) - occ[i - 1];
         const double o2 = static_cast<double>(occ[i]) - occ[i + 1];
-        occSpikes += occOk & ((o1 * o1 + o2 * o2) / 2.0 >= occFrom) ? 1 : 0;
+        occSpikes += (occOk & ((o1 * o1 + o2 * o2) / 2.0 >= occFrom)) ? 1 : 0;
     }
     // Valid volumes are 0..127, so both squares and their sum fit 16 bits, and sixteen-bit
     // lanes do: only a slot next to an invalid one (-1) can wrap, and it does not count.
@@ -209,7 +209,7 @@ void spikePass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasu
         const auto v1 = static_cast<int16_t>(vol[i] - vol[i - 1]);
         const auto v2 = static_cast<int16_t>(vol[i] - vol[i + 1]);
         const auto squares = static_cast<int16_t>(v1 * v1 + v2 * v2);
-        volSpikes = static_cast<int16_t>(volSpikes + (volOk & (squares >= volFrom16) ? 1 : 0));
+        volSpikes = static_cast<int16_t>(volSpikes + ((volOk & (squares >= volFrom16)) ? 1 : 0));
     }
     m.occSpikeCount = static_cast<int16_t>(occSpikes);
     m.volSpikeCount = static_cast<int16_t>(volSpikes);
