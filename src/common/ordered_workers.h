@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -60,8 +60,10 @@ class OrderedWorkers {
     void consumeAll(const ItemMaker<Item>& fallback,
                     const std::function<void(size_t, Item&)>& consume) {
         for (size_t i = 0; i < count_; ++i) {
-            std::unique_ptr<Item> item = take(i, fallback);
-            consume(i, *item);
+            Slot& slot = waitFor(i, fallback);
+            if (slot.error) std::rethrow_exception(slot.error);
+            consume(i, *slot.item);
+            release(i);
         }
     }
 
@@ -77,10 +79,12 @@ class OrderedWorkers {
     }
 
   private:
-    // An item is made in its place on the heap and handed on as a pointer: a detector's day is
-    // some 15 KB, which would otherwise be copied at every step.
+    // An item stays in its slot from its making to its consuming: a detector's day is some
+    // 15 KB, and the slots are reused rather than allocated for every item. The worker that
+    // took an item writes its slot, and the calling thread reads it once it is ready; no one
+    // else touches it until it is released.
     struct Slot {
-        std::unique_ptr<Item> item;
+        std::optional<Item> item;
         std::exception_ptr error;
         bool ready = false;
     };
@@ -103,19 +107,20 @@ class OrderedWorkers {
             if (stopped_ || failed_ || next_ >= count_) break;
             const size_t index = next_++;
             lock.unlock();
-            Slot done;
+            Slot& slot = slotOf(index);
+            std::exception_ptr error;
             try {
-                done.item.reset(new Item(make(index)));
+                slot.item.emplace(make(index));
             } catch (...) {
-                done.error = std::current_exception();
+                error = std::current_exception();
             }
-            done.ready = true;
             lock.lock();
-            if (done.error) {
+            slot.error = error;
+            slot.ready = true;
+            if (error) {
                 failed_ = true;  // the items after this one are never used
                 spaceFreed_.notify_all();
             }
-            slotOf(index) = std::move(done);
             if (consumerWaits_ && slotOf(waitedItem_).ready && slotOf(waitedLast_).ready)
                 itemReady_.notify_one();
         }
@@ -128,14 +133,18 @@ class OrderedWorkers {
         return !stopped_ && !failed_ && next_ < count_ && next_ >= consumed_ + window();
     }
 
-    std::unique_ptr<Item> take(size_t index, const ItemMaker<Item>& fallback) {
+    // The slot of item `index` once the item is ready in it; when no worker is left to make
+    // it, the calling thread makes it there.
+    Slot& waitFor(size_t index, const ItemMaker<Item>& fallback) {
         std::unique_lock lock(mutex_);
         Slot& slot = slotOf(index);
         while (!slot.ready) {
             if (live_ == 0 && next_ <= index) {
                 next_ = index + 1;  // no worker is left to make it
                 lock.unlock();
-                return std::unique_ptr<Item>(new Item(fallback(index)));
+                slot.item.emplace(fallback(index));
+                slot.ready = true;
+                return slot;
             }
             // Waking once for a run of items, rather than for each, leaves the cores to the
             // workers.
@@ -145,14 +154,19 @@ class OrderedWorkers {
             itemReady_.wait(lock);
             consumerWaits_ = false;
         }
-        Slot taken = std::move(slot);
-        slot = Slot();
+        return slot;
+    }
+
+    // Empties the slot of the consumed item `index` for the item a window further on.
+    void release(size_t index) {
+        std::lock_guard lock(mutex_);
+        Slot& slot = slotOf(index);
+        slot.item.reset();
+        slot.error = nullptr;
+        slot.ready = false;
         consumed_ = index + 1;
         if (waitingWorkers_ > 0 && consumed_ + window() - next_ >= window() / 2)
             spaceFreed_.notify_all();
-        lock.unlock();
-        if (taken.error) std::rethrow_exception(taken.error);
-        return std::move(taken.item);
     }
 
     const size_t count_;
