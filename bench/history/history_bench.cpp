@@ -8,55 +8,28 @@
 // Usage: bench_history [DAYS [DETECTORS [FOLDER]]]   (default 30 days of 5000 detectors)
 // The days are written into FOLDER (default: a temporary folder, removed at the end) unless it
 // already holds them, so repeated runs can skip the generation.
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include "child_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
-struct Run {
-    double seconds = 0.0;
-    double peakMiB = 0.0;
-};
+using Run = sorvane::bench::ChildRun;
 
 // Runs a program with its output dropped; exits the benchmark when it fails.
 Run run(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 01, 0);
-    auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Run r{std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss / 1024.0};
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed\n", argv[0]);
-        std::exit(1);
-    }
-    return r;
+    return sorvane::bench::runChild(std::move(args));
 }
 
 std::vector<std::string> archivesIn(const fs::path& folder) {

@@ -11,6 +11,7 @@
 #include "app/qt_text.h"
 #include "app/run_progress.h"
 #include "archive/unzip.h"
+#include "common/machine_cores.h"
 #include "common/numeric.h"
 #include "common/program_texts.h"
 #include "health/health_outcome_text.h"
@@ -75,7 +76,8 @@ void HealthTestTab::RunHealthTest(int16_t det) {
     };
     modBaddet::HealthRunResult result;
     try {
-        result = modBaddet::RunHealthTest(reader, state_.log(), snapshot, det, progress);
+        result = modBaddet::RunHealthTest(reader, state_.log(), snapshot, det, progress, {},
+                                          machineCores());
     } catch (const RunStopped&) {
         return;
     }

@@ -20,6 +20,7 @@ struct ExportArgs {
     std::string missing = "zero";
     bool volumeOnly = false;
     std::string output;
+    int jobs = 0;  // one per core
 };
 
 // The IDs to export, or nullopt after printing why they were refused. A list file is read and
@@ -66,6 +67,7 @@ int runExport(const ExportArgs& args) {
     settings.missing = missingOption(args.missing);
     settings.volumeOnly = args.volumeOnly;
     settings.destination = args.output;
+    settings.jobs = args.jobs;
     try {
         exportDetectors(args.archive, *ids, *open->reader, settings, open->log);
     } catch (const SorvaneError& e) {
@@ -94,6 +96,10 @@ void addExportCommand(CLI::App& app, int& exitCode) {
         ->check(CLI::IsMember({"zero", "neg"}));
     cmd->add_flag("--vol-only", args->volumeOnly, "volumes only (\"Vol only\")");
     cmd->add_option("-o,--output", args->output, "the CSV file to write")->required();
+    cmd->add_option("--jobs", args->jobs,
+                    "threads that read detectors and make lines (default: one per core; 1: no "
+                    "other thread)")
+        ->check(CLI::Range(1, 1024));
     cmd->callback([args, ids, idsFile, &exitCode] {
         if (ids->count() == 0 && idsFile->count() == 0) {
             printError("export: one of --ids and --ids-file is required");

@@ -20,6 +20,7 @@ struct HealthArgs {
     ParameterArgs parameters;
     std::optional<std::string> output;
     std::optional<std::string> measuresCsv;
+    int jobs = 0;  // one per core
 };
 
 int16_t detectorOf(const HealthArgs& args) {
@@ -88,7 +89,7 @@ int runHealth(const HealthArgs& args) {
             };
         }
         HealthRunResult result =
-            RunHealthTest(*open->reader, open->log, snapshot, det, {}, judgeStatus);
+            RunHealthTest(*open->reader, open->log, snapshot, det, {}, judgeStatus, args.jobs);
         // The files are written even when stdout fails: each failure has its message.
         bool done = printOutput(listsText(result));
         done = writeOutput(args.output.value_or(result.reportFileName), result.reportText) && done;
@@ -116,6 +117,9 @@ void addHealthCommand(CLI::App& app, int& exitCode) {
     cmd->add_option(
         "--measures-csv", args->measuresCsv,
         "also write every visited detector's measures and daily status to this CSV file");
+    cmd->add_option("--jobs", args->jobs,
+                    "threads that test detectors (default: one per core; 1: no other thread)")
+        ->check(CLI::Range(1, 1024));
     cmd->callback([args, &exitCode] { exitCode = runHealth(*args); });
 }
 

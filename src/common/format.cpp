@@ -101,7 +101,15 @@ char* writeUpToTwo(char* out, float value) {
     }
     auto hundredths = static_cast<uint64_t>(scaled + 0.5);
     if (std::signbit(value) && hundredths != 0) *out++ = '-';
-    out = std::to_chars(out, out + kUpToTwoFloatChars, hundredths / 100).ptr;
+    const uint64_t whole = hundredths / 100;
+    if (whole < 10) {  // most occupancies: one digit, or two below
+        *out++ = static_cast<char>('0' + whole);
+    } else if (whole < 100) {
+        *out++ = static_cast<char>('0' + whole / 10);
+        *out++ = static_cast<char>('0' + whole % 10);
+    } else {
+        out = std::to_chars(out, out + kUpToTwoFloatChars, whole).ptr;
+    }
     auto cents = static_cast<unsigned>(hundredths % 100);
     *out++ = '.';
     *out++ = static_cast<char>('0' + cents / 10);

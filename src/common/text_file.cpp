@@ -118,6 +118,18 @@ void AtomicFileWriter::write(std::string_view bytes) {
     if (bytes.empty()) return;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
         fail("cannot be written", errno);
+    written_ += bytes.size();
+    if (inPlaceFd_ < 0 && written_ - startedToDisk_ >= kWriteBackStep) startWriteBack();
+}
+
+// Starts writing to disk what has been written so far, without waiting for it: a large file then
+// reaches the disk while the rest is made, and commit()'s fsync has little left to wait for.
+void AtomicFileWriter::startWriteBack() {
+    flushFile();
+    static_cast<void>(::sync_file_range(::fileno(file_), static_cast<off_t>(startedToDisk_),
+                                        static_cast<off_t>(written_ - startedToDisk_),
+                                        SYNC_FILE_RANGE_WRITE));
+    startedToDisk_ = written_;
 }
 
 void AtomicFileWriter::commit() {

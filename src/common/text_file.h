@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -35,6 +36,7 @@ class AtomicFileWriter {
     void openInPlace(const OutputTarget& target);
     void adopt(int fd);
     void flushFile();
+    void startWriteBack();
     void copyInPlace();
     void discard();
     [[noreturn]] void fail(const std::string& what, int err);
@@ -46,6 +48,10 @@ class AtomicFileWriter {
     std::FILE* file_ = nullptr;  // the temporary file, or the in-place content gathered aside
     int inPlaceFd_ = -1;         // the destination, when it is written in place
     bool inPlaceRegular_ = false;
+    // Bytes written, and how many of them have been sent on to the disk (startWriteBack).
+    uint64_t written_ = 0;
+    uint64_t startedToDisk_ = 0;
+    static constexpr uint64_t kWriteBackStep = uint64_t{8} << 20;
 };
 
 // Replaces the file at `path` with `content` through an AtomicFileWriter.

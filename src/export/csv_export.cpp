@@ -8,11 +8,13 @@
 #include <unordered_set>
 
 #include "archive/detector_day.h"
+#include "archive/detectors_in_order.h"
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/format.h"
 #include "common/intervals.h"
 #include "common/log.h"
+#include "common/machine_cores.h"
 #include "common/numeric.h"
 #include "common/text_file.h"
 
@@ -114,26 +116,37 @@ void logReading(int32_t det, const Reading& reading, Log& log) {
 
 // Each detector reads into a row of its own, so a missing member never passes on another
 // detector's values. Volume-only mode keeps the volumes whenever the volume member is there;
-// the other mode keeps a detector only when both members are.
+// the other mode keeps a detector only when both members are. A detector is read at its first
+// place in the list, on `workers` threads; the table and the log are filled in list order.
 SlotTable readSlotTable(const std::vector<int32_t>& numbers, Unzip& reader, bool volumeOnly,
-                        Log& log) {
+                        int workers, Log& log) {
     SlotTable table(volumeOnly, heldDetectors(numbers, reader));
     table.rowOfId.reserve(numbers.size());
     std::unordered_map<int32_t, Reading> readings;
-    for (int32_t det : numbers) {
-        auto known = readings.find(det);
-        if (known == readings.end()) {
-            DetectorMembers members = reader.readDetector(det);
+    std::vector<bool> firstPlace(numbers.size());
+    {
+        std::unordered_set<int32_t> seen;
+        for (size_t i = 0; i < numbers.size(); ++i)
+            firstPlace[i] = seen.insert(numbers[i]).second;
+    }
+    auto read = [&](size_t i, const ReadDetector& readDetector) {
+        return firstPlace[i] ? readDetector(numbers[i]) : DetectorMembers{};
+    };
+    auto fill = [&](size_t i, DetectorMembers& members) {
+        const int32_t det = numbers[i];
+        if (firstPlace[i]) {
             Reading reading{members.listed ? table.addRow() : 0, members.missingCount(),
                             members.found()};
             if (members.vol && (volumeOnly || members.found()))
                 table.volumes[reading.row] = *members.vol;
             if (!volumeOnly && members.found()) table.occupancies[reading.row] = *members.occ;
-            known = readings.emplace(det, reading).first;
+            readings.emplace(det, reading);
         }
-        logReading(det, known->second, log);
-        table.rowOfId.push_back(known->second.row);
-    }
+        const Reading& reading = readings.at(det);
+        logReading(det, reading, log);
+        table.rowOfId.push_back(reading.row);
+    };
+    readDetectorsInOrder<DetectorMembers>(reader, workers, numbers.size(), read, fill);
     return table;
 }
 
@@ -245,15 +258,32 @@ void ExportCsv(const std::vector<std::string>& ids, Unzip& reader, const ExportS
     // Opened first so that an unwritable destination fails before the archive is read.
     AtomicFileWriter writer(settings.destination);
 
-    const SlotTable table = readSlotTable(numbers, reader, settings.volumeOnly, log);
+    const int workers = threadsFor(settings.jobs);
+    const SlotTable table = readSlotTable(numbers, reader, settings.volumeOnly, workers, log);
     logInvalidCounts(ids, table, log);
     const IntervalSpec& period = intervalAt(settings.intervalPosition);
     log.appendLog("Time Interval:  " + std::to_string(period.secondsPerInterval) + " Seconds\r\n");
 
     writer.write(headerLine(ids, settings.volumeOnly));
-    std::vector<char> buffer(kTimeChars + ids.size() * kGroupChars);
-    for (int k = 0; k < period.intervalsPerDay; ++k)
-        writer.write(buildDataLine(buffer, k, period, table, settings));
+    const size_t lineRoom = kTimeChars + ids.size() * kGroupChars;
+    const auto intervals = static_cast<size_t>(period.intervalsPerDay);
+    if (workers <= 1) {
+        std::vector<char> buffer(lineRoom);
+        for (size_t k = 0; k < intervals; ++k)
+            writer.write(buildDataLine(buffer, static_cast<int>(k), period, table, settings));
+    } else {
+        // The lines are made on the workers, each in a buffer of its own, and written in order.
+        auto lineMaker = [&]() -> ItemMaker<std::string> {
+            auto buffer = std::make_shared<std::vector<char>>(lineRoom);
+            return [buffer, &period, &table, &settings](size_t k) {
+                return std::string(
+                    buildDataLine(*buffer, static_cast<int>(k), period, table, settings));
+            };
+        };
+        runInOrder<std::string>(intervals, workers, kItemsAheadPerWorker * workers, lineMaker,
+                                lineMaker(),
+                                [&writer](size_t, std::string& line) { writer.write(line); });
+    }
     writer.commit();
 }
 

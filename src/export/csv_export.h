@@ -17,6 +17,9 @@ struct ExportSettings {
     MissingOption missing = MissingOption::SetToZero;
     bool volumeOnly = false;
     std::string destination;
+    // Threads that read the detectors and make the lines (0: one per core; 1: the calling
+    // thread alone). The file is the same for any number.
+    int jobs = 0;
 };
 
 // Writes the volume (and, unless volume-only, the occupancy) of the detectors `ids` to one CSV

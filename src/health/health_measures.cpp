@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -27,29 +28,31 @@ int latchAt(float threshold) {
     return static_cast<int>(std::ceil(threshold));
 }
 
-// a when the condition holds, else b, without a branch to mispredict (the volume of a night
-// slot is as often zero as not).
-int choose(bool condition, int a, int b) {
-    int mask = -static_cast<int>(condition);
-    return (a & mask) | (b & ~mask);
-}
-
-// A run of slots that resets at a slot that breaks it until it reaches its threshold; from then
-// on it is latched and every later slot that continues it adds to it.
-class LatchingRun {
-  public:
-    explicit LatchingRun(float threshold) : latch_(latchAt(threshold)) {}
-
-    void add(bool continues) {
-        int kept = count_ < latch_ ? 0 : count_;
-        count_ = choose(continues, count_ + 1, kept);
+// The count of a run of slots that resets at a slot that breaks it until it reaches `latch`;
+// from then on it is latched and every later slot that continues it adds to it. `continues`
+// tells it of slot i, for slots first..kSlots-1. A day whose continuing slots are fewer than
+// `latch` in all cannot latch: its count is that of the run it ends in, found from the end.
+template <typename Continues>
+int latchingRun(int first, int latch, const Continues& continues) {
+    int total = 0;
+    for (int i = first; i < kSlots; ++i)
+        total += continues(i) ? 1 : 0;
+    if (total < latch) {
+        int start = kSlots;
+        while (start > first && continues(start - 1))
+            --start;
+        return kSlots - start;
     }
-    int16_t count() const { return static_cast<int16_t>(count_); }
-
-  private:
-    int latch_;
-    int count_ = 0;
-};
+    if (latch <= 0) return total;  // latched before the first slot
+    int run = 0, seen = 0;
+    for (int i = first; i < kSlots; ++i) {
+        const bool c = continues(i);
+        seen += c ? 1 : 0;
+        run = c ? run + 1 : 0;
+        if (run == latch) return latch + (total - seen);
+    }
+    return run;
+}
 
 // The sums of the Pearson coefficient of volume against occupancy, over the slots where both
 // are valid. Whole-number sums are exact in a double, so they are kept as integers; a slot left
@@ -91,14 +94,31 @@ struct Bin {
 
 using Bins = std::array<Bin, kBins>;
 
-// One pass over the slots, bin by bin: missing slots, both runs, the correlation sums, the
-// overcount and the five-minute bins.
-Bins slotPass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasures& m) {
+// The counts of the slots: missing, both runs and the overcount.
+void slotCounts(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasures& m) {
+    int missing = 0, overcountSlots = 0;
+    for (size_t i = 0; i < kSlots; ++i) {
+        missing += day.volValid[i] ? 0 : 1;
+        overcountSlots += day.vol[i] >= kOvercountVolume ? 1 : 0;
+    }
+    m.missingCount = static_cast<int16_t>(missing);
+    m.validVolSlots = kSlots - missing;  // a whole count, exact as a double
+    m.overcountSlots = overcountSlots;
+    // Zero runs count from 04:00:30; before, a slot neither counts nor resets.
+    m.zeroRunCount = static_cast<int16_t>(
+        latchingRun(kLastIgnoredZeroSlot + 1, latchAt(s.zeroRunSlots),
+                    [&day](int i) { return day.vol[static_cast<size_t>(i)] <= 0; }));
+    m.lockOnCount = static_cast<int16_t>(latchingRun(0, latchAt(s.lockOnSlots), [&day](int i) {
+        return day.occ[static_cast<size_t>(i)] == 100.0f;
+    }));
+}
+
+// One pass over the slots, bin by bin: the correlation sums and the five-minute bins. The sums
+// run in slot order, as the coefficient is defined; each bin's occupancy sum is a chain of its
+// own, which the processor overlaps with theirs.
+Bins binPass(const HealthWorkingDay& day, HealthMeasures& m) {
     Bins bins;
-    LatchingRun zeroRun(s.zeroRunSlots);
-    LatchingRun lockOn(s.lockOnSlots);
     CorrelationSums correlation;
-    int missing = 0, validVolSlots = 0, overcountSlots = 0;
     for (size_t k = 0; k < kBins; ++k) {
         int volSum = 0;
         float occSum = 0.0f;
@@ -108,14 +128,8 @@ Bins slotPass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasur
             const float occ = day.occ[i];
             const bool volOk = day.volValid[i] != 0;
             const bool occOk = day.occValid[i] != 0;
-            missing += volOk ? 0 : 1;
-            // Zero runs count from 04:00:30; before, a slot neither counts nor resets.
-            if (i > kLastIgnoredZeroSlot) zeroRun.add(vol <= 0);
-            lockOn.add(occ == 100.0f);
             correlation.add(volOk && occOk, vol, occ);
             volSum += volOk ? vol : 0;
-            validVolSlots += volOk ? 1 : 0;
-            overcountSlots += vol >= kOvercountVolume ? 1 : 0;
             // Adding +0.0 for an invalid occupancy leaves the sum as it is.
             occSum += occOk ? occ : 0.0f;
             occCount += occOk ? 1 : 0;
@@ -124,43 +138,78 @@ Bins slotPass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasur
         bins[k] = {static_cast<int16_t>(volSum),
                    occSum / static_cast<float>(occCount == 0 ? 1 : occCount)};
     }
-    m.missingCount = static_cast<int16_t>(missing);
-    m.zeroRunCount = zeroRun.count();
-    m.lockOnCount = lockOn.count();
     m.corrCoef = correlation.coefficient();
-    m.validVolSlots = validVolSlots;  // a whole count, exact as a double
-    m.overcountSlots = overcountSlots;
     return bins;
 }
 
+// A slot is an occupancy spike when the root of the mean square difference to its neighbours
+// exceeds the threshold (and the mean square reaches its square, for a non-negative one):
+// a test that only grows with the mean square, so it holds exactly from the smallest mean square
+// that passes it on. Found once by bisecting the non-negative doubles; NaN when none passes,
+// which no comparison passes either.
+double occupancySpikeFrom(float threshold) {
+    const double bound = threshold >= 0.0f ? static_cast<double>(threshold) * threshold
+                                           : -std::numeric_limits<double>::infinity();
+    auto spike = [&](uint64_t bits) {
+        const double meanSquare = std::bit_cast<double>(bits);
+        return meanSquare >= bound && static_cast<float>(std::sqrt(meanSquare)) > threshold;
+    };
+    uint64_t low = 0, high = std::bit_cast<uint64_t>(std::numeric_limits<double>::infinity());
+    if (!spike(high)) return std::numeric_limits<double>::quiet_NaN();
+    while (low < high) {  // the first passing value lies in low..high
+        const uint64_t middle = low + (high - low) / 2;
+        if (spike(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return std::bit_cast<double>(low);
+}
+
+// The same for volumes, whose sum of squares is a whole number up to 2 * 127^2; one more than
+// that when none passes. A height rounds half to even (nearbyint).
+int volumeSpikeFrom(int16_t threshold) {
+    constexpr int kMaxSquares = 2 * 127 * 127;
+    const int bound = threshold >= 0 ? 2 * threshold * threshold : INT_MIN;
+    auto spike = [&](int squares) {
+        return squares >= bound &&
+               static_cast<int16_t>(std::nearbyint(std::sqrt(squares / 2.0))) > threshold;
+    };
+    int low = 0, high = kMaxSquares + 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (spike(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
+
 // Spikes of slots 1..2878 against both neighbours; a slot next to an invalid one has none.
-// A height is the root of the mean square difference; below the square of a (non-negative)
-// threshold the root cannot exceed it, so most slots need no root at all.
 void spikePass(const HealthWorkingDay& day, const HealthSnapshot& s, HealthMeasures& m) {
-    const double occBound = s.occSpikeTh >= 0.0f ? static_cast<double>(s.occSpikeTh) * s.occSpikeTh
-                                                 : -std::numeric_limits<double>::infinity();
-    const int volBound = s.volSpikeTh >= 0 ? 2 * s.volSpikeTh * s.volSpikeTh : INT_MIN;
+    const double occFrom = occupancySpikeFrom(s.occSpikeTh);
+    const int volFrom = volumeSpikeFrom(s.volSpikeTh);
     const auto& occ = day.occ;
     const auto& vol = day.vol;
-    int occSpikes = 0, volSpikes = 0;
+    // Two plain loops rather than one: each is simple enough for the compiler to vectorize.
+    int occSpikes = 0;
     for (size_t i = 1; i + 1 < kSlots; ++i) {
-        bool occOk = (day.occValid[i - 1] & day.occValid[i] & day.occValid[i + 1]) != 0;
-        double o1 = static_cast<double>(occ[i]) - occ[i - 1];
-        double o2 = static_cast<double>(occ[i]) - occ[i + 1];
-        double occMeanSquare = (o1 * o1 + o2 * o2) / 2.0;
-        if (occOk & (occMeanSquare >= occBound) &&
-            static_cast<float>(std::sqrt(occMeanSquare)) > s.occSpikeTh) {
-            ++occSpikes;
-        }
-        bool volOk = (day.volValid[i - 1] & day.volValid[i] & day.volValid[i + 1]) != 0;
-        // Volumes are 0..127, so both squares and their sum fit 16 bits.
-        int v1 = vol[i] - vol[i - 1];
-        int v2 = vol[i] - vol[i + 1];
-        int volSquares = v1 * v1 + v2 * v2;
-        if (volOk & (volSquares >= volBound) &&
-            static_cast<int16_t>(std::nearbyint(std::sqrt(volSquares / 2.0))) > s.volSpikeTh) {
-            ++volSpikes;  // nearbyint rounds halves to even
-        }
+        const bool occOk = (day.occValid[i - 1] & day.occValid[i] & day.occValid[i + 1]) != 0;
+        const double o1 = static_cast<double>(occ[i]) - occ[i - 1];
+        const double o2 = static_cast<double>(occ[i]) - occ[i + 1];
+        occSpikes += (occOk & ((o1 * o1 + o2 * o2) / 2.0 >= occFrom)) ? 1 : 0;
+    }
+    // Valid volumes are 0..127, so both squares and their sum fit 16 bits, and sixteen-bit
+    // lanes do: only a slot next to an invalid one (-1) can wrap, and it does not count.
+    const auto volFrom16 = static_cast<int16_t>(volFrom);  // at most 2 * 127^2 + 1
+    int16_t volSpikes = 0;
+    for (size_t i = 1; i + 1 < kSlots; ++i) {
+        const bool volOk = (day.volValid[i - 1] & day.volValid[i] & day.volValid[i + 1]) != 0;
+        const auto v1 = static_cast<int16_t>(vol[i] - vol[i - 1]);
+        const auto v2 = static_cast<int16_t>(vol[i] - vol[i + 1]);
+        const auto squares = static_cast<int16_t>(v1 * v1 + v2 * v2);
+        volSpikes = static_cast<int16_t>(volSpikes + ((volOk & (squares >= volFrom16)) ? 1 : 0));
     }
     m.occSpikeCount = static_cast<int16_t>(occSpikes);
     m.volSpikeCount = static_cast<int16_t>(volSpikes);
@@ -265,7 +314,8 @@ HealthMeasures ComputeHealthMeasures(const VolumeBytes& vol, const Occupancies& 
                                      const HealthSnapshot& snapshot) {
     HealthMeasures m;
     const HealthWorkingDay day = healthWorkingDay(vol, occ);
-    Bins bins = slotPass(day, snapshot, m);
+    slotCounts(day, snapshot, m);
+    Bins bins = binPass(day, m);
     spikePass(day, snapshot, m);
     Profile profile = occupancyProfile(bins, m);
     m.devIndex = deviationIndex(profile);

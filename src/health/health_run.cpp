@@ -1,8 +1,10 @@
 #include "health/health_run.h"
 
+#include "archive/detectors_in_order.h"
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "common/machine_cores.h"
 #include "health/health_measures.h"
 #include "health/health_outcome_text.h"
 #include "health/health_report.h"
@@ -15,22 +17,38 @@ bool isExcluded(int16_t det, const HealthSnapshot& s) {
     return s.detNoFrom <= det && det <= s.detNoTo;
 }
 
-// Tests one detector; a measured one leaves its raw day in `vol` and `occ`.
-DetectorOutcome testDetector(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                             VolumeBytes& vol, Occupancies& occ) {
-    if (isExcluded(det, snapshot)) return ClassifyExcluded(det);
-    vol = {};
-    occ = {};
-    bool found = false;
+// What testing one detector found: its outcome, the lines its reading logs, and what was read of
+// it (both members when it was measured).
+struct TestedDetector {
+    DetectorOutcome outcome;
+    std::string logLines;
+    DetectorMembers members;
+};
+
+// Tests one detector, reading it with `read`.
+TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const ReadDetector& read) {
+    TestedDetector tested;
+    if (isExcluded(det, snapshot)) {
+        tested.outcome = ClassifyExcluded(det);
+        return tested;
+    }
+    DetectorMembers& members = tested.members;
     try {
-        found = reader.extractDet(det, vol, occ);
+        members = read(det);
+        for (int i = 0; i < members.missingCount(); ++i)
+            tested.logLines += missingMemberLine(det);
     } catch (const SorvaneError& e) {
         // A damaged member spoils this detector only; the run goes on.
-        log.appendLog("Det " + std::to_string(det) + " cannot be read: " + e.description() +
-                      "\r\n");
+        tested.logLines =
+            "Det " + std::to_string(det) + " cannot be read: " + e.description() + "\r\n";
     }
-    if (!found) return ClassifyUnreadable(det);
-    return ClassifyDetector(det, ComputeHealthMeasures(vol, occ, snapshot), snapshot);
+    if (!members.found()) {
+        tested.outcome = ClassifyUnreadable(det);
+        return tested;
+    }
+    tested.outcome = ClassifyDetector(
+        det, ComputeHealthMeasures(*members.vol, *members.occ, snapshot), snapshot);
+    return tested;
 }
 
 void addListLine(HealthRunResult& result, const DetectorOutcome& outcome) {
@@ -63,28 +81,44 @@ ResultList resultListOf(HealthClass healthClass) {
 }
 
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
-                              const HealthProgress& progress,
-                              const DetectorDayObserver& observeDay) {
+                              const HealthProgress& progress, const DetectorDayObserver& observeDay,
+                              int jobs) {
     HealthRunResult result;
     result.allDetectors = det == kAllDetectors;
     result.detCount = reader.detCount();
-    int positions = result.allDetectors ? result.detCount : 1;
-    result.outcomes.reserve(static_cast<size_t>(positions));
-    VolumeBytes vol;
-    Occupancies occ;
-    for (int i = 0; i < positions; ++i) {
-        int16_t number = result.allDetectors ? reader.detNum(i) : det;
-        DetectorOutcome outcome = testDetector(reader, log, snapshot, number, vol, occ);
+    const size_t positions = result.allDetectors ? static_cast<size_t>(result.detCount) : 1;
+    result.outcomes.reserve(positions);
+    // The workers read the listing they start with, whatever the reader lists meanwhile.
+    const std::shared_ptr<const ArchiveListing> listing = reader.listing();
+    auto numberAt = [&listing, det](size_t position) {
+        return det == kAllDetectors ? listing->detList[position] : det;
+    };
+
+    auto consume = [&](size_t position, TestedDetector& tested) {
+        const DetectorOutcome& outcome = tested.outcome;
+        if (!tested.logLines.empty()) log.appendLog(tested.logLines);
         countOutcome(result.tally, outcome);
-        if (observeDay) {
-            RawDetectorDay day{vol, occ};
-            observeDay(outcome, outcome.measures ? &day : nullptr);
+        if (observeDay && outcome.measures) {
+            RawDetectorDay day{*tested.members.vol, *tested.members.occ};
+            observeDay(outcome, &day);
+        } else if (observeDay) {
+            observeDay(outcome, nullptr);
         }
-        if (progress) progress(result.allDetectors ? i : number, result.detCount, outcome);
+        if (progress) {
+            progress(result.allDetectors ? static_cast<int>(position) : det, result.detCount,
+                     outcome);
+        }
         AppendToSections(result.tally, outcome);
         addListLine(result, outcome);
-        result.outcomes.push_back(std::move(outcome));
-    }
+        result.outcomes.push_back(std::move(tested.outcome));
+    };
+    const int workers = result.allDetectors ? threadsFor(jobs) : 1;
+    readDetectorsInOrder<TestedDetector>(
+        reader, workers, positions,
+        [&numberAt, &snapshot](size_t position, const ReadDetector& read) {
+            return testDetector(numberAt(position), snapshot, read);
+        },
+        consume);
     if (result.allDetectors) {
         result.reportFileName = kAllReportFileName;
         result.reportText = AllReportText(result.detCount, result.tally);

@@ -24,8 +24,10 @@ enum class ResultList { None, HighlySuspicious, SuspiciousOrMarginal };
 ResultList resultListOf(HealthClass healthClass);
 
 // Called after each visited detector with its position, the archive's detector count (a
-// single-detector run passes the detector number as the position) and what the test found. The
-// window updates its label and bar, adds the list line and processes pending events here.
+// single-detector run passes the detector number as the position) and what the test found, on
+// the calling thread and in detector order however many workers test. The window updates its
+// label and bar, adds the list line and processes pending events here; an exception thrown here
+// stops the run (its workers are joined first) and leaves RunHealthTest.
 using HealthProgress = std::function<void(int position, int count, const DetectorOutcome& outcome)>;
 
 // The raw day a measured detector was judged on, as the archive reader handed it out.
@@ -34,9 +36,9 @@ struct RawDetectorDay {
     const Occupancies& occ;
 };
 
-// Called after each visited detector, before the progress, with its outcome and its raw day:
-// null for a detector that was excluded or could not be read. The history ledger judges the
-// same day again this way without a second reading.
+// Called after each visited detector, before the progress and on the same thread, with its
+// outcome and its raw day: null for a detector that was excluded or could not be read. The history
+// ledger judges the same day again this way without a second reading.
 using DetectorDayObserver =
     std::function<void(const DetectorOutcome& outcome, const RawDetectorDay* day)>;
 
@@ -55,11 +57,17 @@ struct HealthRunResult {
 
 // Tests every detector of the listed archive (det = kAllDetectors) or the one detector `det`,
 // with the parameters of `snapshot`. Detectors inside the excluded range are skipped; one that
-// cannot be extracted is highly suspicious, and a member that cannot be read is logged as well.
-// A window shows highList and suspList in place of its lists after a run over all detectors;
-// a single-detector run leaves the window's lists as they were.
+// cannot be extracted is highly suspicious, and a member that is missing or cannot be read is
+// logged as well. A window shows highList and suspList in place of its lists after a run over
+// all detectors; a single-detector run leaves the window's lists as they were.
+//
+// A run over all detectors spreads them over `jobs` worker threads (0: one per core), each
+// reading through a libzip handle of its own; 1 tests them on the calling thread alone. The
+// log, the callbacks and everything the run leaves behind come in detector order, the same
+// bytes for any number of jobs. A worker that cannot open the archive again (the file was
+// replaced since it was listed) leaves its share to the others, or to the calling thread.
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
                               const HealthProgress& progress = {},
-                              const DetectorDayObserver& observeDay = {});
+                              const DetectorDayObserver& observeDay = {}, int jobs = 1);
 
 }  // namespace sorvane::modBaddet

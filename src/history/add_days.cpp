@@ -5,8 +5,10 @@
 #include <system_error>
 #include <thread>
 
+#include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "common/machine_cores.h"
 #include "history/ledger_day.h"
 #include "history/ledger_store.h"
 
@@ -43,7 +45,7 @@ DayAddResult addDay(LedgerStore& ledger, const DayToAdd& day, const DayJudging& 
 }  // namespace
 
 int defaultJobs() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return machineCores();
 }
 
 std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
@@ -68,7 +70,8 @@ std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAd
         }
     };
     // One thread per day up to the budget; the days are the unit of parallel work.
-    int jobs = options.jobs > 0 ? options.jobs : defaultJobs();
+    settleLocalTimeZone();  // before any thread reads the environment
+    int jobs = threadsFor(options.jobs);
     size_t workers = std::min(days.size(), static_cast<size_t>(jobs));
     std::vector<std::thread> threads;
     for (size_t w = 1; w < workers; ++w) {

@@ -101,10 +101,13 @@ DayRecord recordDay(const std::string& archive, const std::string& date, const D
     day.parameters = parameterSummary(judging.parameters);
     day.testedAt = utcNow();
     DayCollector collector(day);
-    modBaddet::RunHealthTest(reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
-                             [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
-                                 collector.visit(outcome, raw);
-                             });
+    // One job: the days are what runs in parallel, so a day's detectors are tested one by one.
+    modBaddet::RunHealthTest(
+        reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
+        [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
+            collector.visit(outcome, raw);
+        },
+        1);
     collector.attribute(judging);
     return day;
 }

@@ -82,14 +82,15 @@ struct HealthArchive {
     }
     modBaddet::HealthRunResult run(int16_t det,
                                    const modBaddet::HealthSnapshot& s = factorySnapshot(),
-                                   const modBaddet::DetectorDayObserver& observeDay = {}) {
+                                   const modBaddet::DetectorDayObserver& observeDay = {},
+                                   int jobs = 1) {
         progress.clear();
         return modBaddet::RunHealthTest(
             reader, log, s, det,
             [this](int position, int count, const auto&) {
                 progress.emplace_back(position, count);
             },
-            observeDay);
+            observeDay, jobs);
     }
 
     TempDir dir;

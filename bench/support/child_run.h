@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sorvane::bench {
+
+// What a child program took: its wall time and its maximum resident set.
+struct ChildRun {
+    double seconds = 0.0;
+    double peakMiB = 0.0;
+};
+
+// Runs a program (args[0] its path) with its output dropped; exits the benchmark when it cannot
+// be started or fails.
+ChildRun runChild(std::vector<std::string> args);
+
+}  // namespace sorvane::bench

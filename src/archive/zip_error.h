@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+struct zip_error;
+
+namespace sorvane {
+
+// Throws SorvaneError with libzip's error number and `context` followed by libzip's text, and
+// releases `error`.
+[[noreturn]] void throwZipError(zip_error* error, const std::string& context);
+
+}  // namespace sorvane
