@@ -295,6 +295,7 @@ class HistoryWindowTest : public QObject {
 
         // Another connection holds the ledger's write lock: no day can go in until it lets go.
         history::sql::Database other(fresh, history::sql::Database::Mode::ReadWrite);
+        other.setBusyTimeout(30000);  // the window's first read of the new ledger may hold it
         other.exec("BEGIN IMMEDIATE");
         test::click(h, "cmdAddArchives");
         QVERIFY(h.adding());
