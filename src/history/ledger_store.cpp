@@ -379,4 +379,16 @@ void LedgerStore::readConsistently(const std::function<void()>& read) {
     read();
 }
 
+std::vector<LedgerDay> LedgerStore::days(const DateWindow& window) {
+    std::vector<LedgerDay> days;
+    eachInWindow(*db_,
+                 "SELECT date, archive, detectors, parameters, tested_at FROM days "
+                 "WHERE date >= ?1 AND date <= ?2 ORDER BY date",
+                 window, [&](const sql::Statement& s) {
+                     days.push_back({s.text(0), s.text(1), static_cast<int>(s.integer(2)),
+                                     s.text(3), s.text(4)});
+                 });
+    return days;
+}
+
 }  // namespace sorvane::history

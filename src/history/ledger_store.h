@@ -31,6 +31,15 @@ struct LedgerCell {
     std::optional<DailyStatus> status;
 };
 
+// A row of days: a tested day and what was tested.
+struct LedgerDay {
+    std::string date;
+    std::string archive;
+    int detectors = 0;
+    std::string parameters;
+    std::string testedAt;
+};
+
 struct DatedOutage {
     std::string date;
     FeedOutage outage;
@@ -64,6 +73,8 @@ class LedgerStore {
     void readConsistently(const std::function<void()>& read);
 
     std::vector<std::string> dates(const DateWindow& window);
+    // The days in the window, in date order.
+    std::vector<LedgerDay> days(const DateWindow& window);
     // In date order, detectors ascending within a date; a detector's measures and texts come
     // from detectorDays.
     std::vector<LedgerCell> cells(const DateWindow& window);

@@ -14,10 +14,15 @@ std::string orDash(const std::string& date) {
     return date.empty() ? "-" : date;
 }
 
+std::string ratioText(const std::optional<double>& ratio) {
+    return ratio ? formatNumber(*ratio, NumberPattern::ThreeDecimals) : "";
+}
+
 std::string repairLine(const DetectorSummary& s) {
     return std::to_string(s.det) + ", " + std::string(detectorLabelName(s.label)) + ", " +
            std::to_string(s.streak) + ", " + std::to_string(s.badDays) + "/" +
-           std::to_string(s.days) + ", " + std::string(modBaddet::decisionStepName(s.lastStep));
+           std::to_string(s.days) + ", " + std::to_string(s.recentSwitches) + ", " +
+           std::string(modBaddet::decisionStepName(s.lastStep)) + ", " + ratioText(s.lastRatio);
 }
 
 }  // namespace
@@ -40,7 +45,13 @@ std::string reportText(const HistoryReport& report) {
         out += std::string(detectorLabelName(static_cast<DetectorLabel>(i))) + ": " +
                std::to_string(perLabel[static_cast<size_t>(i)]) + "\n";
     }
+    out += "Missing dates: " + std::to_string(report.missingDates) + "\n";
+    if (report.otherParameterDays > 0) {
+        out += "Days with other parameters: " + std::to_string(report.otherParameterDays) +
+               " (history days lists them)\n";
+    }
     out += "Repair list:\n";
+    out += "det, label, streak, bad_days/days, recent_switches, last_step, last_ratio\n";
     for (const DetectorSummary& s : report.repairList)
         out += repairLine(s) + "\n";
     out += "Feed outages:\n";
@@ -52,15 +63,20 @@ std::string reportText(const HistoryReport& report) {
 std::string reportCsv(const HistoryReport& report) {
     std::string out =
         "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
-        "last_step,label\r\n";
+        "last_step,label,bad_runs,repaired_runs,mean_repair_days,last_change,recent_switches,"
+        "drift_days,last_ratio\r\n";
     for (const DetectorSummary& s : report.detectors) {
-        out += std::to_string(s.det) + "," + std::to_string(s.days) + "," +
-               std::to_string(s.badDays) + "," +
-               formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
-               std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
-               std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
-               std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
-               std::string(detectorLabelName(s.label)) + "\r\n";
+        out +=
+            std::to_string(s.det) + "," + std::to_string(s.days) + "," + std::to_string(s.badDays) +
+            "," + formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
+            std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
+            std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
+            std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
+            std::string(detectorLabelName(s.label)) + "," + std::to_string(s.badRuns) + "," +
+            std::to_string(s.repairedRuns) + "," +
+            (s.meanRepairDays ? formatNumber(*s.meanRepairDays, NumberPattern::OneDecimal) : "") +
+            "," + s.lastChange + "," + std::to_string(s.recentSwitches) + "," +
+            std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "\r\n";
     }
     return out;
 }

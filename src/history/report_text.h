@@ -8,12 +8,14 @@
 namespace sorvane::history {
 
 // The report as sorvane-cli prints it: the window, the number of days and detectors, a count
-// per label, the repair list (det, label, streak, bad_days/days, last_step) and the window's
-// feed outages (date, first and last slot's time, share). "\n" line ends.
+// per label, the missing dates and the days of other parameters, the repair list under its
+// header and the window's feed outages (date, first and last slot's time, share). "\n" line
+// ends.
 std::string reportText(const HistoryReport& report);
 
 // One row per detector in ascending order under the header
-// det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,last_step,label
+// det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,last_step,
+// label,bad_runs,repaired_runs,mean_repair_days,last_change,recent_switches,drift_days,last_ratio
 // CR LF line ends.
 std::string reportCsv(const HistoryReport& report);
 

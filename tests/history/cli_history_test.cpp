@@ -96,12 +96,13 @@ TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
     EXPECT_NE(r.out.find("2024-03-03: 120 detectors, "), std::string::npos);
     EXPECT_NE(r.out.find(", 1 feed outage\n2024-03-04"), std::string::npos) << r.out;
 
-    r = history(dir, "report --from 2024-03-02 --csv report.csv --chronic-days 3");
+    r = history(dir, "report --from 2024-03-02 --csv report.csv --recent-days 3");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     LedgerStore ledger(dir.file(std::string(kDefaultLedgerFile)), LedgerStore::Access::Read);
     HistoryReport report = readReport(ledger, {"2024-03-02", ""}, {3, 3});
     EXPECT_EQ(r.out, reportText(report));
     EXPECT_NE(r.out.find("Window: 2024-03-02 to 2024-03-05\nDays: 4\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nMissing dates: 0\nRepair list:\n"), std::string::npos);
     EXPECT_NE(r.out.find("Feed outages:\n2024-03-03 10:00:00-12:59:30 ("), std::string::npos);
     EXPECT_EQ(test::readFile(dir.file("report.csv")), reportCsv(report));
     ASSERT_FALSE(report.repairList.empty());
@@ -148,7 +149,10 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
         {"report --db ledger.sqlite --from 2024-03-10 --to 2024-03-01", 2,
          "--from 2024-03-10 lies after --to 2024-03-01"},
         {"report --db ledger.sqlite --to 2024-02-30", 2, "--to needs a date YYYY-MM-DD"},
-        {"report --db ledger.sqlite --chronic-days 0", 2, "--chronic-days"},
+        {"report --db ledger.sqlite --recent-days 0", 2, "--recent-days"},
+        {"report --db ledger.sqlite --chronic-days 7", 2, "--chronic-days"},
+        {"report --db ledger.sqlite --from 2024-03-02", 2,
+         "The ledger holds no date from 2024-03-02 to its last day"},
         {"detector 9999 --db ledger.sqlite", 2, "The ledger holds no record of detector 9999"},
         {"detector abc --db ledger.sqlite", 2, "Detector no. is not valid"},
         {"add march.traffic --db ledger.sqlite", 2,

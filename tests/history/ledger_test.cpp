@@ -187,6 +187,16 @@ TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
     EXPECT_FALSE(ledger.detectorDay("2024-03-16", 102));
     EXPECT_EQ(ledger.archiveOf("2024-03-15"), std::filesystem::absolute(first).string());
     EXPECT_FALSE(ledger.archiveOf("2024-03-17"));
+
+    // Two dates missing before a day tested with other parameters.
+    AddOptions other;
+    other.parameters[kMargTh] = "13";
+    add({{second, "2024-03-19"}}, other);
+    HistoryReport report = readReport(ledger, {}, {});
+    EXPECT_EQ(report.missingDates, 2);
+    EXPECT_EQ(report.otherParameterDays, 1);
+    report = readReport(ledger, {"", "2024-03-18"}, {});
+    EXPECT_EQ(std::pair(report.missingDates, report.otherParameterDays), std::pair(0, 0));
 }
 
 }  // namespace
