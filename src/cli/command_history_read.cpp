@@ -70,7 +70,8 @@ int runDetector(const DetectorArgs& args) {
         throw CommandFailure{kExitRefused,
                              "The ledger holds no record of detector " + std::to_string(*det)};
     }
-    return printOutput(detectorDaysText(records)) ? kExitDone : kExitFailed;
+    std::map<std::string, double> ratios = readDetectorRatios(ledger, *det, records.front().date);
+    return printOutput(detectorDaysText(records, ratios)) ? kExitDone : kExitFailed;
 }
 
 }  // namespace

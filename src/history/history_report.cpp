@@ -163,10 +163,15 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
     ledger.readConsistently([&] {
         report.dates = ledger.dates(window);
         if (also) also->dates(report.dates);
-        ledger.eachCell(window, [&](const LedgerCell& cell) {
-            builder.add(cell);
+        // The ratios of the window's first days need the dates before it.
+        CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
+            if (!window.from.empty() && cell.date < window.from) return;
+            builder.add(cell, ratio);
             if (also) also->cell(cell);
         });
+        ledger.eachCell({firstDateForRatios(window.from), window.to},
+                        [&](const LedgerCell& cell) { ratios.add(cell); });
+        ratios.finish();
         report.outages = ledger.outages(window);
         allDays = ledger.days({});
     });
@@ -184,6 +189,20 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
     }
     builder.finish(thresholds, report);
     return report;
+}
+
+std::map<std::string, double> readDetectorRatios(LedgerStore& ledger, int16_t det,
+                                                 const std::string& from) {
+    std::map<std::string, double> found;
+    CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
+        if (cell.det == det && ratio) found.emplace(cell.date, *ratio);
+    });
+    ledger.readConsistently([&] {
+        ledger.eachCell({firstDateForRatios(from), ""},
+                        [&](const LedgerCell& cell) { ratios.add(cell); });
+    });
+    ratios.finish();
+    return found;
 }
 
 }  // namespace sorvane::history

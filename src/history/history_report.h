@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -102,5 +103,9 @@ class CellReader {
 // another connection adds meanwhile are all in or all out); `also` sees the same dates and cells.
 HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
                          const LabelThresholds& thresholds, CellReader* also = nullptr);
+
+// The count ratio of each of one detector's dates that has one, from `from` on.
+std::map<std::string, double> readDetectorRatios(LedgerStore& ledger, int16_t det,
+                                                 const std::string& from);
 
 }  // namespace sorvane::history

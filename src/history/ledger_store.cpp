@@ -334,7 +334,8 @@ void LedgerStore::eachCell(const DateWindow& window,
                  "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det",
                  window, [&](const sql::Statement& s) {
                      cell({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
-                           stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5)});
+                           stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5),
+                           std::nullopt, std::nullopt});
                  });
 }
 

@@ -29,6 +29,10 @@ struct LedgerCell {
     modBaddet::DecisionStep step = modBaddet::DecisionStep::Healthy;
     Attribution attribution = Attribution::None;
     std::optional<DailyStatus> status;
+    // The sum of the volume bytes below 128 over slots 600 to 2639 and their number; absent for
+    // unreadable and excluded detectors and for days recorded before the ledger kept them.
+    std::optional<int32_t> daytimeVolume;
+    std::optional<int32_t> daytimeValid;
 };
 
 // A row of days: a tested day and what was tested.

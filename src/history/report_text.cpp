@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/format.h"
+#include "history/count_drift.h"
 
 namespace sorvane::history {
 
@@ -81,13 +82,21 @@ std::string reportCsv(const HistoryReport& report) {
     return out;
 }
 
-std::string detectorDaysText(const std::vector<DetectorDayRecord>& records) {
+std::string detectorDaysText(const std::vector<DetectorDayRecord>& records,
+                             const std::map<std::string, double>& ratios) {
     std::string out;
     for (const DetectorDayRecord& r : records) {
+        auto ratio = ratios.find(r.date);
+        std::string drift;
+        if (ratio != ratios.end() && isDriftRatio(ratio->second))
+            drift = ratio->second < kDriftLow ? "low" : "high";
         out += r.date + ", " + std::string(modBaddet::healthClassLabel(r.healthClass)) + ", " +
                std::string(modBaddet::decisionStepName(r.step)) + ", " +
                std::string(attributionName(r.attribution)) + ", " +
-               std::string(r.status ? dailyStatusName(*r.status) : "") + ", " + r.listLine + "\n";
+               std::string(r.status ? dailyStatusName(*r.status) : "") + ", " + r.listLine + ", " +
+               (ratio == ratios.end() ? ""
+                                      : formatNumber(ratio->second, NumberPattern::ThreeDecimals)) +
+               ", " + drift + "\n";
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,10 @@ std::string reportCsv(const HistoryReport& report);
 // An outage's first and last slot's time and its share: "10:00:00-12:59:30 (95.6 %)".
 std::string outageTimes(const FeedOutage& outage);
 
-// One line per recorded date: date, class, step, attribution, status, list line. "\n" line ends.
-std::string detectorDaysText(const std::vector<DetectorDayRecord>& records);
+// One line per recorded date: date, class, step, attribution, status, list line, count ratio
+// (three decimals; empty when none), drift ("low" below 0.7, "high" above 1.3, else empty).
+// "\n" line ends.
+std::string detectorDaysText(const std::vector<DetectorDayRecord>& records,
+                             const std::map<std::string, double>& ratios);
 
 }  // namespace sorvane::history

@@ -110,7 +110,8 @@ TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
     int16_t det = report.repairList.front().det;
     r = history(dir, "detector " + std::to_string(det));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, detectorDaysText(ledger.detectorDays(det)));
+    EXPECT_EQ(r.out,
+              detectorDaysText(ledger.detectorDays(det), readDetectorRatios(ledger, det, "")));
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
 }
 

@@ -224,6 +224,19 @@ TEST(HistoryReport, PrintedAndCsv) {
               "2,3,0,1.000,0,0,0,,,healthy,healthy,0,0,,,0,0,\r\n");
 }
 
+TEST(HistoryReport, ADetectorsDaysWithTheirRatios) {
+    std::vector<DetectorDayRecord> records(4);
+    for (size_t i = 0; i < records.size(); ++i)
+        records[i].date = dateOf(i);
+    records[3].listLine = "7, Lock, Susp";
+    EXPECT_EQ(
+        detectorDaysText(records, {{dateOf(0), 0.6999}, {dateOf(1), 1.0}, {dateOf(2), 1.3001}}),
+        "2024-03-01, Hlth, healthy, , , , 0.700, low\n"
+        "2024-03-02, Hlth, healthy, , , , 1.000, \n"
+        "2024-03-03, Hlth, healthy, , , , 1.300, high\n"
+        "2024-03-04, Hlth, healthy, , , 7, Lock, Susp, , \n");
+}
+
 TEST(HistoryReport, MostCommonParametersAndWhatDiffers) {
     auto days = [](std::vector<std::string> sets) {
         std::vector<LedgerDay> out;
