@@ -12,6 +12,9 @@ void addHistoryCommand(CLI::App& app, int& exitCode) {
     addHistoryAddCommand(*history, exitCode);
     addHistoryReportCommand(*history, exitCode);
     addHistoryDetectorCommand(*history, exitCode);
+    addHistoryDayCommand(*history, exitCode);
+    addHistoryDaysCommand(*history, exitCode);
+    addHistoryRemoveCommand(*history, exitCode);
 }
 
 }  // namespace sorvane::cli

@@ -392,4 +392,62 @@ std::vector<LedgerDay> LedgerStore::days(const DateWindow& window) {
     return days;
 }
 
+std::map<std::string, DayTally> LedgerStore::dayTallies(const DateWindow& window) {
+    std::map<std::string, DayTally> tallies;
+    for (const std::string& date : dates(window))
+        tallies[date];
+    eachInWindow(
+        *db_,
+        "SELECT date, class, step = 'unreadable', attribution, count(*) FROM detector_days "
+        "WHERE date >= ?1 AND date <= ?2 GROUP BY 1, 2, 3, 4",
+        window, [&](const sql::Statement& s) {
+            DayTally& t = tallies[s.text(0)];
+            int n = static_cast<int>(s.integer(4));
+            t.perClass[static_cast<size_t>(classNamed(s.text(1)))] += n;
+            t.unreadable += s.integer(2) != 0 ? n : 0;
+            Attribution a = attributionNamed(s.text(3));
+            t.owedToOutages += a == Attribution::FeedOutage ? n : 0;
+            t.owedToDetectors += a == Attribution::Detector ? n : 0;
+        });
+    return tallies;
+}
+
+void LedgerStore::eachEarlierCell(int16_t det, const std::string& date,
+                                  const std::function<bool(const LedgerCell&)>& cell) {
+    sql::Statement s(*db_,
+                     "SELECT date, det, class, step, attribution, status FROM detector_days "
+                     "WHERE det = ?1 AND date < ?2 ORDER BY date DESC");
+    s.bind(1, int64_t{det}).bind(2, std::string_view(date));
+    while (s.step()) {
+        if (!cell({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
+                   stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5), std::nullopt,
+                   std::nullopt})) {
+            return;
+        }
+    }
+}
+
+std::vector<std::string> LedgerStore::removeDays(const std::vector<std::string>& dates) {
+    std::lock_guard lock(writing_);
+    sql::Transaction t(*db_);
+    std::vector<std::string> notHeld;
+    for (const std::string& date : dates) {
+        sql::Statement held(*db_, "SELECT 1 FROM days WHERE date = ?1");
+        held.bind(1, std::string_view(date));
+        if (!held.step()) notHeld.push_back(date);
+    }
+    if (!notHeld.empty()) return notHeld;  // rolled back: nothing was written
+    for (const std::string& date : dates) {
+        for (const char* remove :
+             {"DELETE FROM detector_days WHERE date = ?1",
+              "DELETE FROM feed_outages WHERE date = ?1", "DELETE FROM days WHERE date = ?1"}) {
+            sql::Statement s(*db_, remove);
+            s.bind(1, std::string_view(date));
+            s.step();
+        }
+    }
+    t.commit();
+    return {};
+}
+
 }  // namespace sorvane::history

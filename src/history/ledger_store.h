@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,6 +44,16 @@ struct LedgerDay {
     int detectors = 0;
     std::string parameters;
     std::string testedAt;
+};
+
+// A day's detectors counted by class and by whom their verdicts are owed.
+struct DayTally {
+    std::array<int, 5> perClass{};  // indexed by modBaddet::HealthClass
+    int unreadable = 0;
+    int owedToOutages = 0;    // High and Susp verdicts owed to a feed outage
+    int owedToDetectors = 0;  // and to the detector itself
+
+    int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
 };
 
 struct DatedOutage {
@@ -91,6 +103,14 @@ class LedgerStore {
     std::optional<DetectorDayRecord> detectorDay(const std::string& date, int16_t det);
     // The archive recorded for a date (its absolute path), if the ledger holds the date.
     std::optional<std::string> archiveOf(const std::string& date);
+    // The tallies of the days in the window, by date.
+    std::map<std::string, DayTally> dayTallies(const DateWindow& window);
+    // One detector's cells before `date`, latest first, while `cell` returns true.
+    void eachEarlierCell(int16_t det, const std::string& date,
+                         const std::function<bool(const LedgerCell&)>& cell);
+    // Deletes the days whole (their detectors and outages) in one transaction, when the ledger
+    // holds every one of them; else deletes nothing and returns the dates it does not hold.
+    std::vector<std::string> removeDays(const std::vector<std::string>& dates);
 
   private:
     void open(const std::string& path, sql::Database::Mode mode);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/error.h"
+#include "history/day_verdict.h"
 #include "history/history_report.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
@@ -94,7 +95,8 @@ TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("2024-03-01: 120 detectors, ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("2024-03-03: 120 detectors, "), std::string::npos);
-    EXPECT_NE(r.out.find(", 1 feed outage\n2024-03-04"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(", 1 feed outage, 1 verdict owed to it\n2024-03-04"), std::string::npos)
+        << r.out;
 
     r = history(dir, "report --from 2024-03-02 --csv report.csv --recent-days 3");
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -113,6 +115,59 @@ TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
     EXPECT_EQ(r.out,
               detectorDaysText(ledger.detectorDays(det), readDetectorRatios(ledger, det, "")));
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+}
+
+TEST(HistoryCommand, ADateIsAddedOnceReplacedRemovedAndExplained) {
+    test::TempDir dir;
+    std::vector<std::string> days = writeDays(dir, 5, 40);
+    const std::string db = dir.file(std::string(kDefaultLedgerFile));
+    test::CommandResult r = history(dir, "add " + days[0] + " " + days[1] + " " + days[2]);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    {
+        LedgerStore ledger(db, LedgerStore::Access::Read);
+        size_t owed = readDayVerdict(ledger, "2024-03-03")->owed.size();
+        EXPECT_NE(r.out.find(", 1 feed outage, " + std::to_string(owed) + " verdict" +
+                             (owed == 1 ? "" : "s") + " owed to it\n"),
+                  std::string::npos)
+            << r.out;
+    }
+    const std::string before = test::readFile(db);
+
+    // A held date is refused before any day is tested, the new one with it.
+    r = history(dir, "add " + days[4] + " " + days[1]);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("The ledger holds 2024-03-02 already (" + days[1] + ", tested 20"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(test::readFile(db), before);
+
+    r = history(dir, "add --replace " + days[1] + " " + days[4]);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("2024-03-02: replaced (was " + days[1] + ", tested 20", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("Z), 40 detectors, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n2024-03-05: 40 detectors, "), std::string::npos) << r.out;
+
+    r = history(dir, "days");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+    EXPECT_NE(r.out.find("\nmissing: 2024-03-04 (1 day)\n"), std::string::npos) << r.out;
+
+    const std::string four = test::readFile(db);
+    r = history(dir, "remove 2024-03-02 2024-03-04");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("The ledger holds no day 2024-03-04; nothing was removed"),
+              std::string::npos);
+    r = history(dir, "remove 2024-03-02 2024-03-05");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(LedgerStore(db, LedgerStore::Access::Read).dates({}),
+              (std::vector<std::string>{"2024-03-01", "2024-03-03"}));
+
+    r = history(dir, "day 2024-03-03 --csv day.csv");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    std::optional<DayVerdict> verdict = readDayVerdict(ledger, "2024-03-03");
+    EXPECT_EQ(r.out, dayVerdictText(*verdict));
+    EXPECT_EQ(test::readFile(dir.file("day.csv")), dayVerdictCsv(*verdict));
+    EXPECT_EQ(history(dir, "day 2024-03-02").exitCode, 2);
 }
 
 TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
@@ -220,11 +275,12 @@ TEST(HistoryCommand, AKilledRunLeavesOnlyWholeDays) {
 TEST(HistoryCommand, TwoRunsAtOnceLoseNothing) {
     test::TempDir dir;
     std::vector<std::string> days = copyDay(dir, 6, 200);
-    // Both start on a ledger that does not exist yet, and both add the fourth day.
+    // Both start on a ledger that does not exist yet, and both add the fourth day (the second
+    // run may replace it).
     pid_t first = startHistory(
         dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " + days[3] + " --jobs 1");
     pid_t second =
-        startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1");
+        startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1 --replace");
     EXPECT_EQ(test::exitCodeOf(first), 0);
     EXPECT_EQ(test::exitCodeOf(second), 0);
     expectWholeDays(dir.file(std::string(kDefaultLedgerFile)), 200, 6);
