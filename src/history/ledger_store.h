@@ -33,8 +33,8 @@ struct LedgerCell {
     std::optional<DailyStatus> status;
     // The sum of the volume bytes below 128 over slots 600 to 2639 and their number; absent for
     // unreadable and excluded detectors and for days recorded before the ledger kept them.
-    std::optional<int32_t> daytimeVolume;
-    std::optional<int32_t> daytimeValid;
+    std::optional<int32_t> daytimeVolume = std::nullopt;
+    std::optional<int32_t> daytimeValid = std::nullopt;
 };
 
 // A row of days: a tested day and what was tested.
