@@ -1,5 +1,6 @@
 // The health test on worker threads: the same bytes as on one thread whatever the number of
-// jobs, a stop that joins every worker, and a file replaced since it was listed.
+// jobs, a damaged member that spoils only its detector, a stop that joins every worker, and a
+// file replaced since it was listed.
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -78,6 +79,12 @@ TEST(HealthWorkers, AnyNumberOfJobsGivesTheBytesOfOne) {
 
     const RunBytes one = runWith(day, snapshot, 1);
     EXPECT_EQ(one.log.rfind("Det 100 cannot be read: ", 0), 0u) << one.log;
+    // The damaged member spoils only its own detector: 110 lacks its occupancies, no other.
+    size_t withoutData = 0;
+    for (size_t at = 0; (at = one.lists.find(", (no occ data)", at)) != std::string::npos; ++at)
+        ++withoutData;
+    EXPECT_EQ(one.lists.rfind("100, (no occ data)\n", 0), 0u) << one.lists;
+    EXPECT_EQ(withoutData, 2u) << one.lists;
     EXPECT_NE(one.log.find("Det 110 does not exist\r\n"), std::string::npos) << one.log;
     EXPECT_NE(one.lists.find("/"), std::string::npos);  // both lists hold lines
     for (int jobs : {2, 3, 8, 0}) {
