@@ -1,6 +1,7 @@
 // Settings files as users and accidents leave them: what sorvane-cli makes of the file when it
-// is named with --settings, what the parameter boxes show after loading, and that saving keeps
-// every line it does not own.
+// is named with --settings, what the parameter boxes show after loading, that saving keeps
+// every line it does not own, and that a default file that cannot be read is never taken for a
+// missing one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -156,6 +157,7 @@ TEST(SettingsInputs, DefaultFileThatCannotBeReadStopsTheRun) {
     fs::copy_file(SORVANE_CLI_PATH, cli);
     const std::string userFolder = root.file("data/sorvane");
     fs::create_directories(userFolder);
+    ::chmod(userFolder.c_str(), 0777);
     const std::string settings = modUtility::SettingsFilePath(userFolder);
     const std::string archive = test::makeArchive(
         root, "20240315.traffic",
@@ -216,6 +218,28 @@ TEST(SettingsInputs, DefaultFileThatCannotBeReadStopsTheRun) {
         // A run that stopped wrote nothing.
         EXPECT_EQ(fs::exists(out + "/r.txt"), c.reason.empty()) << c.what;
         EXPECT_EQ(fs::exists(out + "/ledger.sqlite"), c.reason.empty()) << c.what;
+
+        // The window's loading and saving are refused alike, and what is there stays.
+        const fs::file_type before = fs::symlink_status(settings).type();
+        const int refused = test::runAsOrdinaryUser([&] {
+            SettingsFile file(settings);
+            int refusals = 0;
+            try {
+                loadHealthParameters(file);
+            } catch (const SorvaneError&) {
+                refusals += 1;
+            }
+            try {
+                saveHealthParameters(file, factoryParameterTexts());
+            } catch (const SorvaneError&) {
+                refusals += 2;
+            }
+            return refusals;
+        });
+        EXPECT_EQ(refused, c.reason.empty() ? 0 : 3) << c.what;
+        if (!c.reason.empty()) {
+            EXPECT_EQ(fs::symlink_status(settings).type(), before) << c.what;
+        }
     }
 }
 
