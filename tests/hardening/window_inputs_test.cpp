@@ -178,6 +178,22 @@ class WindowInputsTest : public QObject {
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("not enough memory for the export")});
     }
 
+    // A settings file that is there but cannot be read (here a folder, unreadable to root too):
+    // the window starts with empty boxes, as for missing keys, and says which file and why.
+    void unreadableSettingsFileAtStartUp() {
+        WindowFixture f;
+        std::filesystem::create_directory(f.file("ParamSettings.ini"));
+        f.dialogs.messages.clear();
+        frmTrafficExtrac& w = f.restart();
+        QCOMPARE(f.dialogs.messages.size(), size_t{1});
+        QCOMPARE(f.dialogs.messages[0].icon, MessageIcon::Exclamation);
+        QVERIFY2(f.dialogs.messages[0].text.contains(f.qfile("ParamSettings.ini") +
+                                                     QStringLiteral(" cannot be read: ")),
+                 qPrintable(f.dialogs.messages[0].text));
+        for (const HealthParameter& p : kHealthParameters)
+            QCOMPARE(textOf(w, p.textBox), QString());
+    }
+
     // A program folder nobody may write, root included: both save buttons name the file.
     void saveIntoReadOnlyProgramFolder() {
         ScriptedDialogs dialogs;
