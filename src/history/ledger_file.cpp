@@ -40,11 +40,12 @@ void refuseOtherThanFile(const std::string& db, const struct stat& st) {
     }
 }
 
-// The size of a file beside the ledger, -1 when there is none.
+// The size of a file beside the ledger, -1 when there is none; 1 for what is not a regular
+// file (a link), whose content SQLite would read.
 off_t sizeOf(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return -1;
-    return S_ISREG(st.st_mode) ? st.st_size : 0;
+    return S_ISREG(st.st_mode) ? st.st_size : 1;
 }
 
 // The database header's file format versions: 2 and 2 for a WAL database.

@@ -45,10 +45,8 @@ Database::Database(const std::string& path, Mode mode) : path_(path) {
     std::string name = mode == Mode::Immutable     ? uriOf(path, "immutable=1")
                        : mode == Mode::ReadOnlyShm ? uriOf(path, "readonly_shm=1")
                                                    : path;
-    // Each connection is used by one thread at a time; the ledger serializes its writers. The
-    // file is named as it is, never through a link.
-    int rc = sqlite3_open_v2(name.c_str(), &db_,
-                             openFlags(mode) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
+    // Each connection is used by one thread at a time; the ledger serializes its writers.
+    int rc = sqlite3_open_v2(name.c_str(), &db_, openFlags(mode) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close(db_);

@@ -112,7 +112,7 @@ struct RefusedCase {
     const char* what;
     std::function<void(const std::string& folder)> prepare;
     const char* message;
-    // What reading it says, when that differs ("" for a file that its owner may read).
+    // What reading it says, when that differs.
     const char* readMessage = nullptr;
 };
 
@@ -145,7 +145,7 @@ const std::vector<RefusedCase> kRefusedCases = {
          ::chmod(f.c_str(), 01777);
          makeLink(f + "/elsewhere", f + "/ledger.sqlite-wal", kNobody);
      },
-     "another user made", ""},
+     "another user made", "its -wal file"},
 };
 
 TEST(LedgerFiles, WhatIsNoLedgerFileIsRefusedBeforeItIsOpened) {
