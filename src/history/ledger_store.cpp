@@ -123,10 +123,11 @@ struct Row {
             integer(at, column, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
     }
 
+    // (The type is asked first: a value read as another type may take that type.)
     double real(int at, const char* column, double low, double high) const {
+        if (!s.isNumber(at)) refuseValue(column, at);
         double value = s.real(at);
-        if (!s.isNumber(at) || !std::isfinite(value) || value < low || value > high)
-            refuseValue(column, at);
+        if (!std::isfinite(value) || value < low || value > high) refuseValue(column, at);
         return value;
     }
 
