@@ -143,7 +143,7 @@ void refuseOutputOverLedgerFiles(const std::string& output, const std::string& d
     for (const char* ending : kLedgerCompanions) {
         if (canonicalName(out) == canonicalName(ledger + ending)) {
             refuse(kErrInvalidInput, "The file " + output + " is the ledger's " +
-                                         std::string(ending + 1) +
+                                         std::string(ending) +
                                          " file, which SQLite deletes: it cannot be an output.");
         }
     }
