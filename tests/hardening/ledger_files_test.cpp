@@ -184,36 +184,23 @@ TEST(LedgerFiles, WhatIsNoLedgerFileIsRefusedBeforeItIsOpened) {
 // and nothing left beside it.
 struct UnchangedCase {
     const char* what;
-    const char* prepare;  // SQL run on a new database, or "" for the sample ledger
+    const char* change;  // SQL run on the sample ledger, or "" to make it read-only
     const char* message;
 };
 
 const UnchangedCase kUnchangedCases[] = {
-    {"a newer schema with no tables", "PRAGMA user_version = 7",
+    {"a newer schema with no tables",
+     "DROP TABLE days; DROP TABLE detector_days; DROP TABLE feed_outages; "
+     "PRAGMA user_version = 7",
      "newer Sorvane (schema version 7)"},
     {"days without its primary key",
-     "CREATE TABLE days(date TEXT, archive TEXT, detectors INTEGER, parameters TEXT, tested_at "
-     "TEXT); CREATE TABLE detector_days(date, det, class, step, reason, list_line, missing, "
-     "zero_run, lock_on, corr_coef, occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, "
-     "overcount_slots, valid_vol_slots, outage_missing, attribution, status, PRIMARY KEY (date, "
-     "det)); CREATE INDEX d ON detector_days(det); CREATE TABLE feed_outages(date, first_slot, "
-     "last_slot, share); CREATE INDEX f ON feed_outages(date);",
+     "CREATE TABLE d AS SELECT * FROM days; DROP TABLE days; ALTER TABLE d RENAME TO days",
      "no primary key (date) in table days"},
     {"detector_days without its primary key",
-     "CREATE TABLE days(date TEXT PRIMARY KEY, archive, detectors, parameters, tested_at); "
-     "CREATE TABLE detector_days(date, det, class, step, reason, list_line, missing, zero_run, "
-     "lock_on, corr_coef, occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, "
-     "overcount_slots, valid_vol_slots, outage_missing, attribution, status); CREATE INDEX d ON "
-     "detector_days(det); CREATE TABLE feed_outages(date, first_slot, last_slot, share); CREATE "
-     "INDEX f ON feed_outages(date);",
+     "CREATE TABLE d AS SELECT * FROM detector_days; DROP TABLE detector_days; "
+     "ALTER TABLE d RENAME TO detector_days; CREATE INDEX i ON detector_days(det)",
      "no primary key (date, det) in table detector_days"},
-    {"feed_outages without its index",
-     "CREATE TABLE days(date TEXT PRIMARY KEY, archive, detectors, parameters, tested_at); "
-     "CREATE TABLE detector_days(date, det, class, step, reason, list_line, missing, zero_run, "
-     "lock_on, corr_coef, occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, "
-     "overcount_slots, valid_vol_slots, outage_missing, attribution, status, PRIMARY KEY (date, "
-     "det)); CREATE INDEX d ON detector_days(det); CREATE TABLE feed_outages(date, first_slot, "
-     "last_slot, share);",
+    {"feed_outages without its index", "DROP INDEX feed_outages_by_date",
      "no index on date in table feed_outages"},
     {"a ledger of mode 444", "", "Permission denied"},
 };
@@ -223,11 +210,11 @@ TEST(LedgerFiles, ALedgerThatMayNotBeChangedIsRefusedAndLeftAsItWas) {
         SCOPED_TRACE(c.what);
         test::TempDir dir;
         std::string ledger = dir.file("ledger.sqlite");
-        if (*c.prepare) {
-            history::sql::Database db(ledger, history::sql::Database::Mode::ReadWriteCreate);
-            db.exec(c.prepare);
+        test::addSampleDays(ledger, 1);
+        if (*c.change) {
+            history::sql::Database db(ledger, history::sql::Database::Mode::ReadWrite);
+            db.exec(c.change);
         } else {
-            test::addSampleDays(ledger, 1);
             ::chmod(ledger.c_str(), 0444);
         }
         std::string bytes = test::readFile(ledger);
@@ -235,7 +222,7 @@ TEST(LedgerFiles, ALedgerThatMayNotBeChangedIsRefusedAndLeftAsItWas) {
             try {
                 LedgerStore store(ledger, access);
                 EXPECT_EQ(access, LedgerStore::Access::Read) << "added to";
-                EXPECT_EQ(*c.prepare, '\0') << "read";
+                EXPECT_EQ(*c.change, '\0') << "read";
             } catch (const SorvaneError& e) {
                 EXPECT_NE(e.description().find(c.message), std::string::npos) << e.description();
             }
@@ -243,7 +230,7 @@ TEST(LedgerFiles, ALedgerThatMayNotBeChangedIsRefusedAndLeftAsItWas) {
             EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"ledger.sqlite"});
         }
         // Once it may be written, the owner adds to it.
-        if (!*c.prepare) {
+        if (!*c.change) {
             ::chmod(ledger.c_str(), 0644);
             test::addSampleDays(ledger, 1, 2);
         }
