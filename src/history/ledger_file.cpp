@@ -113,9 +113,9 @@ LedgerToRead ledgerFileToRead(const std::string& db) {
             refuse(kErrLedger,
                    "The ledger " + db +
                        " keeps days in its -wal file, which cannot be read from here without "
-                       "creating a file beside the ledger: ask its owner to open it once (history "
-                       "report), run the command as a user who may write its folder, or copy the "
-                       "ledger with its -wal file into a folder of your own");
+                       "creating a file beside the ledger: let its owner open it once (history "
+                       "report) with the ledger and its folder writable, or copy the ledger with "
+                       "its -wal file into a folder of your own and name the copy with --db");
         }
         return {path, sql::Database::Mode::ReadOnlyShm};
     }
