@@ -107,9 +107,12 @@ LedgerToRead ledgerFileToRead(const std::string& db) {
     }
     if (owner) return {path, sql::Database::Mode::ReadWrite};
     // Committed days in the -wal are read through the -shm file, which SQLite would create
-    // where there is none: it is only read, and without one the ledger is refused.
-    if (sizeOf(path + "-wal") > 0) {
-        if (sizeOf(path + "-shm") < 0) {
+    // where there is none: it is only read, and without one the ledger is refused. An -shm
+    // beside an empty -wal is used as well, with its locks: another program has the ledger open.
+    off_t wal = sizeOf(path + "-wal");
+    off_t shm = sizeOf(path + "-shm");
+    if (wal > 0 || (wal == 0 && shm >= 0)) {
+        if (shm < 0) {
             refuse(kErrLedger,
                    "The ledger " + db +
                        " keeps days in its -wal file, which cannot be read from here without "
@@ -119,9 +122,9 @@ LedgerToRead ledgerFileToRead(const std::string& db) {
         }
         return {path, sql::Database::Mode::ReadOnlyShm};
     }
-    // An empty -wal or none: the file holds every committed day. SQLite would create a -wal for
-    // a WAL database, so it is read as it stands; any other is read with its locks, which
-    // create nothing.
+    // An empty -wal without an -shm, or none: the file holds every committed day. SQLite would
+    // create a -wal for a WAL database, so it is read as it stands; any other is read with its
+    // locks, which create nothing.
     return {path, inWalMode(path) ? sql::Database::Mode::Immutable : sql::Database::Mode::ReadOnly};
 }
 
