@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "common/error.h"
+#include "common/intervals.h"
 #include "common/message_text.h"
 #include "history/archive_date.h"
 #include "history/ledger_file.h"
@@ -26,7 +27,6 @@ using modBaddet::HealthMeasures;
 // Raised with a migration whenever the tables change; a newer ledger is not touched.
 constexpr int kSchemaVersion = 1;
 constexpr auto kWalRetry = std::chrono::milliseconds(10);
-constexpr int kSlotsPerDay = 2880;
 
 constexpr const char* kCreateTables = R"(
 CREATE TABLE IF NOT EXISTS days(date TEXT PRIMARY KEY, archive TEXT, detectors INTEGER,
