@@ -274,9 +274,9 @@ void LedgerStore::switchToWal() {
         db_->setBusyTimeout(static_cast<int>(std::max<int64_t>(left.count(), 0)));
         if (db_->tryExec("PRAGMA journal_mode=WAL")) break;
         if (Clock::now() >= deadline) {
-            refuse("The ledger " + db_->path() + " is held by another program, which kept it for " +
-                   std::to_string(busyTimeout_.count() / 1000) +
-                   " s: try again when it has closed the ledger");
+            refuse("The ledger " + db_->path() + " is held by another program (waited " +
+                   std::to_string((busyTimeout_.count() + 999) / 1000) +
+                   " s for it): try again when that program has closed it");
         }
         std::this_thread::sleep_for(std::min<Clock::duration>(kWalRetry, deadline - Clock::now()));
     }
@@ -333,7 +333,7 @@ void LedgerStore::checkTables() {
             }
         }
         // One row per date, and per date and detector: what replacing a day relies on.
-        if (key != expected.key) {
+        if (!expected.key.empty() && key != expected.key) {
             std::string wanted;
             for (const std::string& column : expected.key)
                 wanted += (wanted.empty() ? "" : ", ") + column;
