@@ -1,6 +1,7 @@
 #include "history/add_days.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 
 #include "archive/unzip.h"
@@ -54,25 +55,32 @@ std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAd
                                   const std::atomic<bool>* cancel) {
     DayJudging judging{options.parameters, modBaddet::takeHealthSnapshot(options.parameters),
                        options.outageShare};
+    // The progress comes as each day is done, on the thread that did it; the results are
+    // taken in the order of the days.
+    std::mutex reporting;
+    int done = 0;
+    const int total = static_cast<int>(days.size());
     const ItemMaker<DayAddResult> addOne = [&](size_t i) {
-        if (cancel && *cancel) return DayAddResult{days[i], AddOutcome::Cancelled, {}, {}, {}};
-        return addDay(ledger, days[i], judging);
+        DayAddResult result = cancel && *cancel
+                                  ? DayAddResult{days[i], AddOutcome::Cancelled, {}, {}, {}}
+                                  : addDay(ledger, days[i], judging);
+        std::lock_guard lock(reporting);
+        ++done;
+        if (progress) progress(result, done, total);
+        return result;
     };
     std::vector<DayAddResult> results;
     results.reserve(days.size());
-    const int total = static_cast<int>(days.size());
-    const std::function<void(size_t, DayAddResult&)> takeResult = [&](size_t i, DayAddResult& day) {
-        results.push_back(std::move(day));
-        if (progress) progress(results.back(), static_cast<int>(i) + 1, total);
-    };
+    const std::function<void(size_t, DayAddResult&)> takeResult =
+        [&results](size_t, DayAddResult& day) { results.push_back(std::move(day)); };
     // One worker per day up to the budget; the days are the unit of parallel work. With one
-    // job the calling thread adds them all. Each worker may finish a day ahead of the one the
-    // progress waits for, so the progress comes about a day behind.
+    // job the calling thread adds them all. Every day has its place in the window, so that no
+    // worker waits for a slow day before it.
     settleLocalTimeZone();  // before any thread reads the environment
     const size_t jobs = std::min(days.size(), static_cast<size_t>(threadsFor(options.jobs)));
     runInOrder<DayAddResult>(
-        days.size(), jobs > 1 ? static_cast<int>(jobs) : 0, 2 * jobs, [&addOne] { return addOne; },
-        addOne, takeResult);
+        days.size(), jobs > 1 ? static_cast<int>(jobs) : 0, days.size(),
+        [&addOne] { return addOne; }, addOne, takeResult);
     return results;
 }
 

@@ -49,8 +49,8 @@ struct DayAddResult {
     std::string logText;  // the health test's log lines of this day
 };
 
-// Called once a day is done (added, refused or cancelled), on the thread that called addDays and
-// in the order of the days: `done` of `total` days are done. It must not throw.
+// Called once a day is done (added, refused or cancelled), from the thread that did it, one
+// call at a time; `done` of `total` days are done. It must not throw.
 using AddProgress = std::function<void(const DayAddResult& day, int done, int total)>;
 
 // The number of cores, at least 1.

@@ -4,7 +4,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
-
 #include "health/measures_csv.h"
 #include "health_days.h"
 #include "mkarchive/synthetic_day.h"
