@@ -1,10 +1,8 @@
 // The health test on worker threads: the same bytes as on one thread whatever the number of
-// jobs, a damaged member that spoils only its detector, a stop that joins every worker, and a
-// file replaced since it was listed.
+// jobs, a damaged member that spoils only its detector, and a stop that joins every worker.
+// (A file replaced since it was listed: tests/hardening/archive_changes_test.cpp.)
 #include <dirent.h>
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 #include "health/measures_csv.h"
 #include "health_days.h"
@@ -107,17 +105,6 @@ TEST(HealthWorkers, AStopFromTheProgressJoinsEveryWorker) {
     ASSERT_EQ(positions.size(), 51u);
     EXPECT_EQ(positions.back(), 50);
     EXPECT_EQ(threadsOfThisProcess(), threadsBefore);
-}
-
-// Other readers open the path again only while it leads to the file that was listed; the
-// archive put in its place is not read.
-TEST(HealthWorkers, AFileReplacedSinceItsListingIsNotReadByTheWorkers) {
-    test::HealthArchive day(generatedDay(9));
-    const HealthSnapshot snapshot = test::factorySnapshot();
-    const RunBytes listed = runWith(day, snapshot, 1);
-    test::makeArchive(day.dir, "other.traffic", generatedDay(10));
-    ASSERT_EQ(std::rename(day.dir.file("other.traffic").c_str(), day.path.c_str()), 0);
-    EXPECT_TRUE(runWith(day, snapshot, 3) == listed);
 }
 
 }  // namespace
