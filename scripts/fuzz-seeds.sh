@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Writes the seed corpora of the fuzz targets: small valid archives from sorvane-mkarchive,
-# edge-case ID texts, numbers and settings files. Usage: scripts/fuzz-seeds.sh BUILD_DIR CORPUS_DIR
+# edge-case ID texts, numbers and settings files, and small ledgers that fuzz_ledger writes
+# itself. Usage: scripts/fuzz-seeds.sh BUILD_DIR CORPUS_DIR
 set -euo pipefail
 build=$1
 corpus=$2
 mk="$build/tools/sorvane-mkarchive"
 
-mkdir -p "$corpus"/{fuzz_archive,fuzz_numeric,fuzz_settings,fuzz_idlist,fuzz_health}
+mkdir -p "$corpus"/{fuzz_archive,fuzz_numeric,fuzz_settings,fuzz_idlist,fuzz_health,fuzz_ledger}
 "$mk" -o "$corpus/fuzz_archive/grouped.zip" -n 2 --seed 1 --faults 0.5
 "$mk" -o "$corpus/fuzz_archive/apart.zip" -n 3 --seed 2 --order volumes-first --occ mixed
 "$mk" -o "$corpus/fuzz_archive/c30.zip" -n 1 --seed 3 --occ c30 --first -32768
@@ -26,3 +27,7 @@ printf '\001;comment\r\n[Param\r\n=\r\n[Param]x' > "$corpus/fuzz_settings/odd"
 # Raw days for the health measures: 2880 volume bytes then 5760 occupancy bytes.
 head -c 8640 /dev/zero > "$corpus/fuzz_health/zeros"
 head -c 8640 /dev/urandom > "$corpus/fuzz_health/random"
+
+# Ledgers as the program writes them, one in WAL mode and one not, with random bytes beside them.
+SORVANE_FUZZ_LEDGER_SEEDS="$corpus/fuzz_ledger" "$build/fuzz/fuzz_ledger"
+head -c 4096 /dev/urandom > "$corpus/fuzz_ledger/random"

@@ -138,7 +138,16 @@ HealthParameterTexts HealthParamTab::parameterTexts() const {
 
 void HealthParamTab::LoadHealthParameters() {
     modUtility::SettingsFile settings(modUtility::SettingsFilePath(state_.programFolder()));
-    HealthParameterTexts texts = loadHealthParameters(settings);
+    HealthParameterTexts texts;
+    try {
+        texts = loadHealthParameters(settings);
+    } catch (const SorvaneError& e) {
+        // Empty boxes, as for missing keys, but the user hears why: never the factory values.
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle,
+                         QStringLiteral("The health parameters could not be loaded; the boxes "
+                                        "stay empty.\r\n") +
+                             toQString(e.description()));
+    }
     for (size_t i = 0; i < kHealthParamCount; ++i)
         boxes_[i]->setText(toQString(texts[i]));
 }

@@ -23,7 +23,8 @@ class HealthParamTab : public QWidget {
     // The texts of the twelve boxes (txtOccTh, txtOccctr, ...) as they stand.
     HealthParameterTexts parameterTexts() const;
 
-    // Fills the boxes from the settings file; anything missing leaves its box empty.
+    // Fills the boxes from the settings file; anything missing leaves its box empty, and so does
+    // a file that cannot be read, with a message naming it.
     void LoadHealthParameters();
 
   private:

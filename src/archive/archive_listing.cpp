@@ -73,6 +73,15 @@ std::optional<FileIdentity> identityOfPath(const std::string& path) {
     return identityOf(st);
 }
 
+SorvaneError archiveChangedError(const std::string& path) {
+    return SorvaneError(kErrArchiveChanged, "The archive " + path + " changed while it was read");
+}
+
+void checkUnchanged(const ArchiveListing& listing) {
+    if (!listing.identity || identityOfPath(listing.path) != listing.identity)
+        throw archiveChangedError(listing.path);
+}
+
 ArchiveListing listArchive(zip* archive, const std::string& path) {
     ArchiveListing listing;
     listing.path = path;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/zip_extents.h"
+#include "common/error.h"
 
 struct zip;
 
@@ -35,12 +36,14 @@ struct FileIdentity {
 std::optional<FileIdentity> identityOfFile(int fd);
 std::optional<FileIdentity> identityOfPath(const std::string& path);
 
+// The error of an archive whose file is no longer the one that was listed (kErrArchiveChanged).
+SorvaneError archiveChangedError(const std::string& path);
+
 // The tables of a listed archive. Built once by listArchive and never changed afterwards, so
 // every reader of the archive, on any thread, shares them.
 struct ArchiveListing {
     std::string path;
-    // The file that was listed; none when it changed while it was being listed, and then no
-    // other reader may be opened on the path.
+    // The file that was listed.
     std::optional<FileIdentity> identity;
     std::vector<ZipEntry> entries;
     ZipExtents extents;
@@ -59,6 +62,12 @@ inline constexpr int kDetectorOffset = 32768;
 inline size_t detectorSlot(int32_t det) {
     return static_cast<size_t>(det + kDetectorOffset);
 }
+
+// Throws archiveChangedError when the file at the listing's path is no longer the file that
+// was listed: another file, or the same one written since (its size or times differ). A run
+// calls it once its reading is done and before it writes anything, so that a day cut or
+// rewritten while it was read is never taken for a real one.
+void checkUnchanged(const ArchiveListing& listing);
 
 // Lists the archive that libzip opened from `path`. Throws SorvaneError when its members' data
 // overlap (or it is not certain where they lie), a member name has no dot, a detector number

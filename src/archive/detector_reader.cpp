@@ -67,6 +67,17 @@ std::unique_ptr<DetectorReader> DetectorReader::open(
 }
 
 DetectorMembers DetectorReader::read(int32_t det) {
+    try {
+        return readListed(det);
+    } catch (const SorvaneError&) {
+        // A member that cannot be read of a file that is no longer the one listed says nothing
+        // about the archive: the file changed.
+        checkUnchanged(*listing_);
+        throw;
+    }
+}
+
+DetectorMembers DetectorReader::readListed(int32_t det) {
     DetectorMembers members;
     const ArchiveListing& listing = *listing_;
     if (det < -kDetectorOffset || det >= kDetectorOffset || listing.firstPosition.empty() ||
@@ -152,7 +163,10 @@ std::optional<std::span<const uint8_t>> DetectorReader::readRaw(uint64_t index,
         while (got < total) {
             const ssize_t n = ::pread(file_, compressed_.data() + got, total - got,
                                       static_cast<off_t>(extent.begin + got));
-            if (n <= 0) break;
+            // The listing found every member inside the file: one that ends early means the
+            // file was cut since.
+            if (n == 0) throw archiveChangedError(listing_->path);
+            if (n < 0) break;
             got += static_cast<size_t>(n);
         }
         constexpr uint8_t kLocalSignature[] = {'P', 'K', 3, 4};

@@ -64,13 +64,15 @@ class DetectorReader {
     // Reads the detector's volume and occupancy members: its first member "v30" and its first
     // member "o30" or "c30", wherever they lie in the archive. Throws SorvaneError when a member
     // exists but cannot be read: damaged, its CRC wrong (when it is read whole), or its
-    // compressed data larger than a day's member can be.
+    // compressed data larger than a day's member can be; kErrArchiveChanged when it cannot be
+    // read because the file is no longer the one listed (shorter than the member, or another).
     DetectorMembers read(int32_t det);
 
     // The largest declared size that is inflated whole; a larger member is streamed.
     static constexpr uint64_t kMaxInflatedBytes = uint64_t{1} << 20;
 
   private:
+    DetectorMembers readListed(int32_t det);
     std::span<const uint8_t> readMember(const ZipEntry& entry, size_t length);
     // The member's compressed data (in compressed_); none when it cannot all be read.
     std::optional<std::span<const uint8_t>> readRaw(uint64_t index, const MemberExtent& extent);

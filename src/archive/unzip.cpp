@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <new>
 
 #include "archive/zip_error.h"
 #include "common/error.h"
@@ -25,6 +26,17 @@ std::string openFailure(const std::string& path, int code) {
         }
     }
     return {};
+}
+
+// libzip says "Not a zip archive" also when it cannot allocate a directory entry. A file whose
+// end record and directory read soundly here is a ZIP archive: then memory ran out.
+bool memoryRanOut(const std::string& path, int code) {
+    if (code != ZIP_ER_NOZIP) return false;
+    try {
+        return !readZipExtents(path).members.empty();
+    } catch (const SorvaneError&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -59,6 +71,10 @@ void Unzip::zipList() {
         zip_error_init_with_code(&error, openError);
         std::string failedPath = path_;
         path_ = loaded;
+        if (memoryRanOut(failedPath, openError)) {
+            zip_error_fini(&error);
+            throw std::bad_alloc();
+        }
         std::string impossible = openFailure(failedPath, openError);
         if (!impossible.empty()) {
             zip_error_fini(&error);
@@ -69,8 +85,16 @@ void Unzip::zipList() {
     std::shared_ptr<ArchiveListing> listing;
     std::unique_ptr<DetectorReader> reader;
     try {
-        listing = std::make_shared<ArchiveListing>(listArchive(archive.get(), path_));
-        if (before && before == identityOfPath(path_)) listing->identity = before;
+        try {
+            listing = std::make_shared<ArchiveListing>(listArchive(archive.get(), path_));
+        } catch (const SorvaneError&) {
+            // The directories libzip and the listing read differ when the file was replaced
+            // between the two reads: say so rather than blame the archive.
+            if (!before || before != identityOfPath(path_)) throw archiveChangedError(path_);
+            throw;
+        }
+        listing->identity = before;
+        checkUnchanged(*listing);
         reader = std::make_unique<DetectorReader>(listing, std::move(archive));
     } catch (...) {
         path_ = loaded;

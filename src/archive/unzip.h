@@ -39,8 +39,9 @@ class Unzip {
     // Lists the archive and rebuilds the member table and the detector list. Throws
     // SorvaneError when the archive cannot be read, its members' data overlap (or it is not
     // certain where they lie), a member name has no dot, a detector number lies outside
-    // -32768..32767 or no member is a detector member; the previously listed archive (and its
-    // path) then stays loaded and usable.
+    // -32768..32767, no member is a detector member or the file changed while it was listed
+    // (kErrArchiveChanged); the previously listed archive (and its path) then stays loaded and
+    // usable.
     void zipList();
 
     // Entries of the detector list: detectors in member order, adjacent repeats dropped.

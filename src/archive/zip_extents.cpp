@@ -109,6 +109,10 @@ Directory findDirectory(const ArchiveFile& file) {
     const uint64_t endOffset = tailStart + *end;
     Directory directory{littleEndian(record + 16, 4), littleEndian(record + 12, 4),
                         littleEndian(record + 10, 2)};
+    // Archives on one disk only: the members on this disk are all of them.
+    if (littleEndian(record + 8, 2) != directory.entries) {
+        inconsistent("The archive's end record counts its members in two ways");
+    }
     if (*end >= kZip64LocatorBytes &&
         littleEndian(record - kZip64LocatorBytes, 4) == kZip64LocatorSignature) {
         const uint64_t zip64EndOffset = littleEndian(record - kZip64LocatorBytes + 8, 8);

@@ -95,7 +95,8 @@ void addParameterOptions(CLI::App& cmd, ParameterArgs& args) {
     cmd.add_option("--settings", args.settings,
                    "settings file whose \"Param\" section overrides the factory values "
                    "(default, if there: ParamSettings.ini beside sorvane-cli, or for an installed "
-                   "program in $XDG_DATA_HOME/sorvane, that is ~/.local/share/sorvane)");
+                   "program in $XDG_DATA_HOME/sorvane, that is ~/.local/share/sorvane; one "
+                   "that is there but cannot be read stops the run)");
     cmd.add_option("--set", args.sets, "KEY=VALUE: a parameter by its settings key")
         ->allow_extra_args(false);
 }

@@ -60,7 +60,8 @@ struct ParameterArgs {
 void addParameterOptions(CLI::App& cmd, ParameterArgs& args);
 
 // Factory values, then --settings (default: ParamSettings.ini in the program folder, if there),
-// then each --set. Throws CommandFailure.
+// then each --set. Throws CommandFailure, with status 2 for a default file that is there but
+// cannot be read.
 HealthParameterTexts parameterTextsOf(const ParameterArgs& args);
 
 // The texts converted for a run. Throws CommandFailure (status 2) naming the settings key of the

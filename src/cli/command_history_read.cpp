@@ -7,6 +7,7 @@
 #include "common/text_file.h"
 #include "history/archive_date.h"
 #include "history/history_report.h"
+#include "history/ledger_file.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
 
@@ -46,6 +47,7 @@ int runReport(const ReportArgs& args) {
         std::vector<OutputOption> outputs{{"--csv", *args.csv}};
         std::vector<RunInput> inputs{{"the ledger this run reads", args.db}};
         if (!outputsAllowed(outputs, inputs)) return kExitRefused;
+        refuseOutputOverLedgerFiles(*args.csv, args.db);
     }
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     HistoryReport report = readReport(ledger, args.window, args.thresholds);

@@ -13,6 +13,7 @@ enum ErrorNumber : int {
     kErrNoDetectorMember = 1003,
     kErrMemberUnreadable = 1004,
     kErrArchiveInconsistent = 1005,
+    kErrArchiveChanged = 1006,  // the archive's file changed while it was read
     kErrFileWrite = 1010,
     kErrFileRead = 1011,
     kErrInvalidInput = 1020,

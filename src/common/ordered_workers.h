@@ -28,8 +28,10 @@ using ItemMaker = std::function<Item(size_t index)>;
 //
 // An exception from making an item reaches the caller at that item's turn, after the items
 // before it are consumed, as in a run on one thread; one from consume (a run the user stops)
-// stops the workers at their next item. Either way every worker is joined before runInOrder
-// returns or throws: no thread outlives the call.
+// stops the workers at their next item. A worker that cannot be started for want of threads
+// leaves the work to fewer; any other failure to start one (memory that runs out) stops the
+// run and reaches the caller. Either way every worker is joined before runInOrder returns or
+// throws: no thread outlives the call.
 template <typename Item>
 void runInOrder(size_t count, int workers, size_t window,
                 const std::function<ItemMaker<Item>()>& makeMaker, const ItemMaker<Item>& fallback,
@@ -54,6 +56,7 @@ class OrderedWorkers {
             } catch (const std::system_error&) {
                 break;  // fewer threads do the same work
             }
+            // Anything else leaves start(): the destructor stops and joins the workers started.
         }
     }
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "common/text_file.h"
 
@@ -26,12 +27,15 @@ bool inGroup(gid_t gid) {
     return false;
 }
 
-// The mode bits of the user's class, not access(2), which lets root write anything.
+}  // namespace
+
 bool writableByUser(const struct stat& st) {
     if (st.st_uid == ::geteuid()) return (st.st_mode & S_IWUSR) != 0;
     if (inGroup(st.st_gid)) return (st.st_mode & S_IWGRP) != 0;
     return (st.st_mode & S_IWOTH) != 0;
 }
+
+namespace {
 
 std::string folderOf(const std::string& path) {
     std::string folder = folderPart(path);
@@ -46,12 +50,12 @@ bool plantedByAnotherUser(const std::string& link, const struct stat& linkStatus
     return shared && linkStatus.st_uid != folder.st_uid && linkStatus.st_uid != ::geteuid();
 }
 
-std::string nextHop(const std::string& link, const std::string& destination) {
+std::string nextHop(const std::string& link,
+                    const std::function<SorvaneError(const std::string&)>& refused) {
     std::string target(4096, '\0');
     ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
-    if (n < 0) throw cannotWrite(destination, std::strerror(errno));
-    if (static_cast<size_t>(n) == target.size())
-        throw cannotWrite(destination, std::strerror(ENAMETOOLONG));
+    if (n < 0) throw refused(std::strerror(errno));
+    if (static_cast<size_t>(n) == target.size()) throw refused(std::strerror(ENAMETOOLONG));
     target.resize(static_cast<size_t>(n));
     if (target.front() == '/') return target;
     std::string folder = folderPart(link);
@@ -76,35 +80,46 @@ SorvaneError cannotWrite(const std::string& destination, const std::string& reas
     return SorvaneError(kErrFileWrite, "The file " + destination + " cannot be written: " + reason);
 }
 
+ResolvedName followLinks(const std::string& name,
+                         const std::function<SorvaneError(const std::string&)>& refused) {
+    std::string path = name;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        ResolvedName resolved;
+        resolved.path = path;
+        if (::lstat(path.c_str(), &resolved.status) != 0) {
+            int err = errno;
+            if (err != ENOENT) throw refused(std::strerror(err));
+            return resolved;
+        }
+        resolved.exists = true;
+        if (!S_ISLNK(resolved.status.st_mode)) return resolved;
+        if (plantedByAnotherUser(path, resolved.status)) {
+            throw refused(
+                "it is a link that another user made in a folder everyone may write; remove it "
+                "or choose another name");
+        }
+        if (::stat(path.c_str(), &resolved.status) != 0) {
+            int err = errno;
+            if (err != ENOENT) throw refused(std::strerror(err));
+            throw refused("it is a link to a file that does not exist");
+        }
+        // A device or a pipe is used through its link: /dev/stdout leads to "pipe:[...]".
+        if (!S_ISREG(resolved.status.st_mode)) return resolved;
+        path = nextHop(path, refused);
+    }
+    throw refused(std::strerror(ELOOP));
+}
+
 OutputTarget resolveOutputTarget(const std::string& destination) {
     if (destination.empty()) throw SorvaneError(kErrInvalidInput, "The file name is empty.");
-    std::string path = destination;
-    for (int hop = 0; hop <= kMaxLinks; ++hop) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) {
-            int err = errno;
-            if (err != ENOENT) throw cannotWrite(destination, std::strerror(err));
-            OutputTarget target;
-            target.path = path;
-            return target;
-        }
-        if (!S_ISLNK(st.st_mode)) return existing(destination, path, st);
-        if (plantedByAnotherUser(path, st)) {
-            throw cannotWrite(destination,
-                              "it is a link that another user made in a folder everyone may "
-                              "write; remove it or choose another name");
-        }
-        struct stat through {};
-        if (::stat(path.c_str(), &through) != 0) {
-            int err = errno;
-            if (err != ENOENT) throw cannotWrite(destination, std::strerror(err));
-            throw cannotWrite(destination, "it is a link to a file that does not exist");
-        }
-        // A device or a pipe is written through its link: /dev/stdout leads to "pipe:[...]".
-        if (!S_ISREG(through.st_mode)) return existing(destination, path, through);
-        path = nextHop(path, destination);
+    ResolvedName resolved = followLinks(
+        destination, [&](const std::string& reason) { return cannotWrite(destination, reason); });
+    if (!resolved.exists) {
+        OutputTarget target;
+        target.path = resolved.path;
+        return target;
     }
-    throw cannotWrite(destination, std::strerror(ELOOP));
+    return existing(destination, resolved.path, resolved.status);
 }
 
 void refuseOutputOverInputs(const std::string& output, const std::vector<RunInput>& inputs) {

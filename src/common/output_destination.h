@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,24 @@ struct OutputTarget {
     std::string path;    // the destination, or the file its links lead to
     struct stat status;  // of `path`, when it exists
 };
+
+// Whether the mode bits of the user's class let the user write a file (not access(2), which
+// lets root write anything).
+bool writableByUser(const struct stat& st);
+
+// Where a name leads: the file its links lead to (`exists` false when there is none yet) and
+// that file's status. A link that another user made in a folder everyone may write and that has
+// the sticky bit (such as /tmp), when it belongs neither to the folder's owner nor to the user,
+// is refused: the kernel's protected_symlinks rule, whether or not the system enables it. So is
+// a link to nothing. A link to something other than a regular file (a device, a pipe) stops
+// there: `path` is the link, `status` the thing it leads to. Failures throw refused(reason).
+struct ResolvedName {
+    std::string path;
+    bool exists = false;
+    struct stat status {};
+};
+ResolvedName followLinks(const std::string& name,
+                         const std::function<SorvaneError(const std::string&)>& refused);
 
 // Resolves a destination. Links are followed, so a link keeps pointing where it did; refused
 // are an empty name, a link to nothing, a link in a folder that everyone may write and that has

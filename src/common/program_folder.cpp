@@ -1,10 +1,13 @@
 #include "common/program_folder.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -25,6 +28,36 @@ bool isFolder(const std::string& path) {
 bool exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Writes `content` into a new file at `target`; false when anything is there already. The check
+// and the creation are one step (O_EXCL), so no file is ever replaced: not one that appeared
+// meanwhile, not one that is there but cannot be read, not a link, even to nothing.
+bool createNewFile(const std::string& target, std::string_view content) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) return false;
+    auto fail = [&target](int err) {
+        return SorvaneError(kErrFileWrite,
+                            "The file " + target + " cannot be written: " + std::strerror(err));
+    };
+    if (fd < 0) throw fail(errno);
+    for (size_t done = 0; done < content.size();) {
+        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            int err = errno;
+            ::close(fd);
+            ::unlink(target.c_str());  // the file made here, never another
+            throw fail(err);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(target.c_str());
+        throw fail(err);
+    }
+    return true;
 }
 
 std::string accountHome() {
@@ -76,7 +109,7 @@ void prepareProgramFolder(const ProgramFolder& folder,
         std::string target = folder.path + "/" + std::string(name);
         std::string source = folder.installedData + "/" + std::string(name);
         if (exists(target) || !exists(source)) continue;
-        writeWholeFile(target, readWholeFile(source));
+        createNewFile(target, readWholeFile(source));
     }
 }
 

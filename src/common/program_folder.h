@@ -33,8 +33,9 @@ ProgramFolder findProgramFolder(const std::string& executableFolder,
 ProgramFolder findProgramFolder();
 
 // Readies the folder at start: an installed program's per-user folder is created when missing,
-// and each of `firstStartFiles` is copied into it from the installed data when it has none; an
-// existing file is never replaced. Throws SorvaneError naming the folder or file and the reason.
+// and each of `firstStartFiles` is copied into it from the installed data when it has none; a
+// file that is there (even one that cannot be read, or a link to nothing) is never replaced.
+// Throws SorvaneError naming the folder or file and the reason.
 void prepareProgramFolder(const ProgramFolder& folder,
                           std::initializer_list<std::string_view> firstStartFiles);
 

@@ -196,7 +196,14 @@ std::string readWholeFile(const std::string& path) {
     };
     // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw cannotRead(reasonOf(errno));
+    if (fd < 0) {
+        int err = errno;
+        struct stat link {};
+        // "No such file" would puzzle a user who sees the link in the folder.
+        if (err == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            throw cannotRead("it is a link to a file that does not exist");
+        throw cannotRead(reasonOf(err));
+    }
     struct stat st {};
     std::string reason;
     if (::fstat(fd, &st) != 0) {

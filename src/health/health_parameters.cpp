@@ -36,11 +36,8 @@ std::optional<HealthParameterTexts> readHealthParameters(const modUtility::Setti
 }
 
 HealthParameterTexts loadHealthParameters(const modUtility::SettingsFile& settings) {
-    try {
-        return readHealthParameters(settings).value_or(HealthParameterTexts{});
-    } catch (const SorvaneError&) {
-        return {};  // a missing or unreadable file leaves every box empty
-    }
+    if (!settings.isThere()) return {};  // a first start: every box empty
+    return readHealthParameters(settings).value_or(HealthParameterTexts{});
 }
 
 void saveHealthParameters(const modUtility::SettingsFile& settings,

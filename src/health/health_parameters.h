@@ -75,7 +75,8 @@ HealthParameterTexts factoryParameterTexts();
 // nullopt when the file has no section "Param". Throws SorvaneError when the file cannot be read.
 std::optional<HealthParameterTexts> readHealthParameters(const modUtility::SettingsFile& settings);
 
-// The same, with every text empty when the file or the section is missing or unreadable.
+// The same, with every text empty when the file or the section is missing. Throws SorvaneError
+// when a file is there but cannot be read: the user must hear of it.
 HealthParameterTexts loadHealthParameters(const modUtility::SettingsFile& settings);
 
 // Writes every text under its key, in table order, with one writing of the file. Throws

@@ -38,7 +38,9 @@ TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const R
         for (int i = 0; i < members.missingCount(); ++i)
             tested.logLines += missingMemberLine(det);
     } catch (const SorvaneError& e) {
-        // A damaged member spoils this detector only; the run goes on.
+        // A damaged member spoils this detector only and the run goes on; a file that changed
+        // spoils the whole archive.
+        if (e.number() == kErrArchiveChanged) throw;
         tested.logLines =
             "Det " + std::to_string(det) + " cannot be read: " + e.description() + "\r\n";
     }

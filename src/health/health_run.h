@@ -66,6 +66,8 @@ struct HealthRunResult {
 // log, the callbacks and everything the run leaves behind come in detector order, the same
 // bytes for any number of jobs. A worker that cannot open the archive again (the file was
 // replaced since it was listed) leaves its share to the others, or to the calling thread.
+// Throws SorvaneError (kErrArchiveChanged) when the archive's file changed while the run read it
+// (cut, rewritten or replaced since it was listed): nothing of such a run may be kept.
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
                               const HealthProgress& progress = {},
                               const DetectorDayObserver& observeDay = {}, int jobs = 1);

@@ -1,7 +1,5 @@
 #include "health/parameter_sources.h"
 
-#include <unistd.h>
-
 #include "common/error.h"
 #include "common/numeric.h"
 #include "common/text_file.h"
@@ -47,11 +45,15 @@ ResolvedParameters resolveParameterTexts(const ParameterSources& sources) {
         // A file named on purpose must be there and must hold the parameters.
         resolved.namedFileHasNoSection = !applySettingsFile(*sources.settingsFile, resolved.texts);
     } else if (!sources.defaultSettingsFile.empty() &&
-               ::access(sources.defaultSettingsFile.c_str(), F_OK) == 0) {
+               modUtility::SettingsFile(sources.defaultSettingsFile).isThere()) {
+        // The factory values in place of the user's would give other results without a word.
         try {
             applySettingsFile(sources.defaultSettingsFile, resolved.texts);
-        } catch (const SorvaneError&) {
-            resolved.texts = factoryParameterTexts();  // unreadable, it counts as missing
+        } catch (const SorvaneError& e) {
+            throw SorvaneError(kErrInvalidInput,
+                               e.description() +
+                                   "; make it readable, or name another settings file with "
+                                   "--settings FILE");
         }
     }
     for (const std::string& assignment : sources.assignments)

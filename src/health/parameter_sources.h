@@ -14,7 +14,7 @@ namespace sorvane {
 // each assignment.
 struct ParameterSources {
     std::optional<std::string> settingsFile;  // named on purpose: it must be there and readable
-    std::string defaultSettingsFile;          // read when no file is named and this one exists
+    std::string defaultSettingsFile;          // read when no file is named and this one is there
     std::vector<std::string> assignments;     // "KEY=VALUE" (--set), a key in any letter case
 };
 
@@ -26,8 +26,8 @@ struct ResolvedParameters {
 };
 
 // Throws SorvaneError: kErrFileRead when the named settings file cannot be read,
-// kErrInvalidInput for an assignment without '=' or with an unknown key. A default settings
-// file that cannot be read counts as missing.
+// kErrInvalidInput for an assignment without '=' or with an unknown key, and for a default
+// settings file that is there but cannot be read (only one that is not there is passed over).
 ResolvedParameters resolveParameterTexts(const ParameterSources& sources);
 
 // The values as the ledger records them: "Key=Value" pairs joined by ';', in the settings

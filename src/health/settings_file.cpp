@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "common/error.h"
 #include "common/text_file.h"
@@ -167,6 +168,12 @@ std::string withEntries(std::string_view content, std::span<const SettingsEntry>
 std::string SettingsFilePath(const std::string& programFolder) {
     if (programFolder.empty()) return std::string(kSettingsFileName);
     return programFolder + "/" + std::string(kSettingsFileName);
+}
+
+bool SettingsFile::isThere() const {
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) == 0) return true;
+    return errno != ENOENT && errno != ENOTDIR;
 }
 
 std::optional<std::vector<std::string>> SettingsFile::ReadSettings(

@@ -28,6 +28,11 @@ class SettingsFile {
 
     const std::string& path() const { return path_; }
 
+    // Whether anything is at the path: a folder, a device or a link to nothing counts, and so
+    // does a path whose folder may not be searched. Such a file is reported when it cannot be
+    // read; only a file that is not there may be taken as an empty one.
+    bool isThere() const;
+
     // The values of `keys` in `section`, each without surrounding blanks and cut to 511
     // characters, empty for a key that is not there; nullopt when the section is not there.
     // Throws SorvaneError naming the file and the reason when it cannot be read (a missing file

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <new>
 
 #include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "common/machine_cores.h"
+#include "common/ordered_workers.h"
 #include "history/ledger_day.h"
 #include "history/ledger_store.h"
 
@@ -35,10 +35,12 @@ DayAddResult addDay(LedgerStore& ledger, const DayToAdd& day, const DayJudging& 
         ledger.writeDay(record);
         result.outcome = AddOutcome::Added;
         result.counts = countsOf(record);
+    } catch (const std::bad_alloc&) {
+        result.message = "not enough memory for its health test";  // this day only
     } catch (const SorvaneError& e) {
         result.message = "Error No: " + std::to_string(e.number()) + ", " + e.description() + ".";
     } catch (const std::exception& e) {
-        result.message = std::string(e.what()) + ".";  // out of memory, say: this day only
+        result.message = std::string(e.what()) + ".";
     }
     result.logText = log.logText();
     return result;
@@ -55,37 +57,32 @@ std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAd
                                   const std::atomic<bool>* cancel) {
     DayJudging judging{options.parameters, modBaddet::takeHealthSnapshot(options.parameters),
                        options.outageShare};
-    std::vector<DayAddResult> results(days.size());
-    for (size_t i = 0; i < days.size(); ++i)
-        results[i].day = days[i];
-
-    std::atomic<size_t> next{0};
+    // The progress comes as each day is done, on the thread that did it; the results are
+    // taken in the order of the days.
     std::mutex reporting;
     int done = 0;
-    auto work = [&] {
-        for (size_t i = next++; i < days.size(); i = next++) {
-            DayAddResult result = cancel && *cancel ? results[i] : addDay(ledger, days[i], judging);
-            std::lock_guard lock(reporting);
-            results[i] = std::move(result);
-            ++done;
-            if (progress) progress(results[i], done, static_cast<int>(days.size()));
-        }
+    const int total = static_cast<int>(days.size());
+    const ItemMaker<DayAddResult> addOne = [&](size_t i) {
+        DayAddResult result = cancel && *cancel
+                                  ? DayAddResult{days[i], AddOutcome::Cancelled, {}, {}, {}}
+                                  : addDay(ledger, days[i], judging);
+        std::lock_guard lock(reporting);
+        ++done;
+        if (progress) progress(result, done, total);
+        return result;
     };
-    // One thread per day up to the budget; the days are the unit of parallel work.
+    std::vector<DayAddResult> results;
+    results.reserve(days.size());
+    const std::function<void(size_t, DayAddResult&)> takeResult =
+        [&results](size_t, DayAddResult& day) { results.push_back(std::move(day)); };
+    // One worker per day up to the budget; the days are the unit of parallel work. With one
+    // job the calling thread adds them all. Every day has its place in the window, so that no
+    // worker waits for a slow day before it.
     settleLocalTimeZone();  // before any thread reads the environment
-    int jobs = threadsFor(options.jobs);
-    size_t workers = std::min(days.size(), static_cast<size_t>(jobs));
-    std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w) {
-        try {
-            threads.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // fewer threads do the same work
-        }
-    }
-    work();
-    for (std::thread& t : threads)
-        t.join();
+    const size_t jobs = std::min(days.size(), static_cast<size_t>(threadsFor(options.jobs)));
+    runInOrder<DayAddResult>(
+        days.size(), jobs > 1 ? static_cast<int>(jobs) : 0, days.size(),
+        [&addOne] { return addOne; }, addOne, takeResult);
     return results;
 }
 

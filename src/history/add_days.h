@@ -59,9 +59,11 @@ int defaultJobs();
 
 // Tests each archive and writes its day into the ledger in one transaction, replacing a day
 // that is there. An archive that cannot be read is refused with its loading message and the
-// other days go on. Days not yet begun when `cancel` turns true are cancelled. Results come in
-// the order of `days`. Throws HealthParameterError, before any day, for a parameter text that
-// cannot be used.
+// other days go on, and so is one that runs out of memory ("not enough memory for its health
+// test"). Days not yet begun when `cancel` turns true are cancelled. Results come in the order
+// of `days`. Throws HealthParameterError, before any day, for a parameter text that cannot be
+// used; throws std::bad_alloc when the workers cannot be started for want of memory, once the
+// ones started are joined (the days they wrote stay in the ledger).
 std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
                                   const AddOptions& options, const AddProgress& progress = {},
                                   const std::atomic<bool>* cancel = nullptr);

@@ -3,10 +3,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <chrono>
+#include <cmath>
+#include <limits>
 #include <thread>
 
 #include "common/error.h"
+#include "common/intervals.h"
+#include "common/message_text.h"
+#include "history/archive_date.h"
+#include "history/ledger_file.h"
 #include "history/sqlite_db.h"
 
 namespace sorvane::history {
@@ -19,8 +26,7 @@ using modBaddet::HealthMeasures;
 
 // Raised with a migration whenever the tables change; a newer ledger is not touched.
 constexpr int kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 120000;  // another run's day takes well under a second
-constexpr int kWalRetryMs = 10;
+constexpr auto kWalRetry = std::chrono::milliseconds(10);
 
 constexpr const char* kCreateTables = R"(
 CREATE TABLE IF NOT EXISTS days(date TEXT PRIMARY KEY, archive TEXT, detectors INTEGER,
@@ -40,10 +46,12 @@ PRAGMA user_version = 1;
 struct TableColumns {
     const char* table;
     std::vector<std::string> columns;
+    std::vector<std::string> key;   // the primary key's columns, in order
+    const char* indexed = nullptr;  // the first column of an index the queries rely on
 };
 
 const TableColumns kLedgerTables[] = {
-    {"days", {"date", "archive", "detectors", "parameters", "tested_at"}},
+    {"days", {"date", "archive", "detectors", "parameters", "tested_at"}, {"date"}},
     {"detector_days",
      {"date",
       "det",
@@ -64,8 +72,10 @@ const TableColumns kLedgerTables[] = {
       "valid_vol_slots",
       "outage_missing",
       "attribution",
-      "status"}},
-    {"feed_outages", {"date", "first_slot", "last_slot", "share"}},
+      "status"},
+     {"date", "det"},
+     "det"},
+    {"feed_outages", {"date", "first_slot", "last_slot", "share"}, {}, "date"},
 };
 
 constexpr const char* kOpenStart = "";
@@ -82,35 +92,76 @@ std::string toOf(const DateWindow& w) {
     throw SorvaneError(kErrLedger, text);
 }
 
-HealthClass classNamed(const std::string& name) {
-    for (auto c : {HealthClass::High, HealthClass::Susp, HealthClass::Marg, HealthClass::Hlth,
-                   HealthClass::Excluded}) {
-        if (modBaddet::healthClassLabel(c) == name) return c;
-    }
-    refuse("The ledger holds an unknown class \"" + name + "\"");
-}
+// A row read back, for checking its values against what the program writes: a value outside
+// them (written by another tool) fails the command, naming the table, the date and the value.
+struct Row {
+    const sql::Statement& s;
+    const char* table;
+    int dateColumn = 0;
 
-DecisionStep stepNamed(const std::string& name) {
-    for (int i = 0; i < modBaddet::kDecisionStepCount; ++i) {
-        auto step = static_cast<DecisionStep>(i);
-        if (modBaddet::decisionStepName(step) == name) return step;
+    [[noreturn]] void refuseValue(const char* column, int at) const {
+        refuse("The ledger holds a value that Sorvane does not write, in table " +
+               std::string(table) + " on date " + quotedInMessage(s.text(dateColumn)) + ": " +
+               column + " " + (s.isNull(at) ? std::string("NULL") : quotedInMessage(s.text(at))));
     }
-    refuse("The ledger holds an unknown step \"" + name + "\"");
-}
 
-Attribution attributionNamed(const std::string& name) {
-    for (auto a : {Attribution::None, Attribution::Detector, Attribution::FeedOutage}) {
-        if (attributionName(a) == name) return a;
+    std::string date() const {
+        std::string text = s.text(dateColumn);
+        if (!isLedgerDate(text)) refuseValue("date", dateColumn);
+        return text;
     }
-    refuse("The ledger holds an unknown attribution \"" + name + "\"");
-}
 
-std::optional<DailyStatus> statusAt(const sql::Statement& s, int column) {
-    if (s.isNull(column)) return std::nullopt;
-    std::string name = s.text(column);
-    if (auto status = dailyStatusNamed(name)) return status;
-    refuse("The ledger holds an unknown status \"" + name + "\"");
-}
+    int64_t integer(int at, const char* column, int64_t low, int64_t high) const {
+        if (!s.isInteger(at) || s.integer(at) < low || s.integer(at) > high)
+            refuseValue(column, at);
+        return s.integer(at);
+    }
+
+    template <typename T>
+    T fitting(int at, const char* column) const {
+        return static_cast<T>(
+            integer(at, column, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+    }
+
+    // (The type is asked first: a value read as another type may take that type.)
+    double real(int at, const char* column, double low, double high) const {
+        if (!s.isNumber(at)) refuseValue(column, at);
+        double value = s.real(at);
+        if (!std::isfinite(value) || value < low || value > high) refuseValue(column, at);
+        return value;
+    }
+
+    int16_t det(int at) const { return fitting<int16_t>(at, "det"); }
+
+    HealthClass healthClass(int at) const {
+        for (auto c : {HealthClass::High, HealthClass::Susp, HealthClass::Marg, HealthClass::Hlth,
+                       HealthClass::Excluded}) {
+            if (modBaddet::healthClassLabel(c) == s.text(at)) return c;
+        }
+        refuseValue("class", at);
+    }
+
+    DecisionStep step(int at) const {
+        for (int i = 0; i < modBaddet::kDecisionStepCount; ++i) {
+            auto step = static_cast<DecisionStep>(i);
+            if (modBaddet::decisionStepName(step) == s.text(at)) return step;
+        }
+        refuseValue("step", at);
+    }
+
+    Attribution attribution(int at) const {
+        for (auto a : {Attribution::None, Attribution::Detector, Attribution::FeedOutage}) {
+            if (attributionName(a) == s.text(at)) return a;
+        }
+        refuseValue("attribution", at);
+    }
+
+    std::optional<DailyStatus> status(int at) const {
+        if (s.isNull(at)) return std::nullopt;
+        if (auto status = dailyStatusNamed(s.text(at))) return status;
+        refuseValue("status", at);
+    }
+};
 
 void bindMeasures(sql::Statement& s, int first, const std::optional<HealthMeasures>& m) {
     if (!m) {
@@ -131,20 +182,23 @@ void bindMeasures(sql::Statement& s, int first, const std::optional<HealthMeasur
         .bind(first + 10, static_cast<int64_t>(m->validVolSlots));
 }
 
-std::optional<HealthMeasures> measuresAt(const sql::Statement& s, int first) {
-    if (s.isNull(first)) return std::nullopt;
+std::optional<HealthMeasures> measuresAt(const Row& row, int first) {
+    if (row.s.isNull(first)) return std::nullopt;
+    constexpr double kFloat = FLT_MAX;
+    constexpr double kAny = DBL_MAX;
     HealthMeasures m;
-    m.missingCount = static_cast<int16_t>(s.integer(first));
-    m.zeroRunCount = static_cast<int16_t>(s.integer(first + 1));
-    m.lockOnCount = static_cast<int16_t>(s.integer(first + 2));
-    m.corrCoef = s.real(first + 3);
-    m.occSpikeCount = static_cast<int16_t>(s.integer(first + 4));
-    m.volSpikeCount = static_cast<int16_t>(s.integer(first + 5));
-    m.devIndex = static_cast<float>(s.real(first + 6));
-    m.volOnHighOcc = static_cast<float>(s.real(first + 7));
-    m.maxVol5 = static_cast<int16_t>(s.integer(first + 8));
-    m.overcountSlots = static_cast<int32_t>(s.integer(first + 9));
-    m.validVolSlots = static_cast<double>(s.integer(first + 10));
+    m.missingCount = row.fitting<int16_t>(first, "missing");
+    m.zeroRunCount = row.fitting<int16_t>(first + 1, "zero_run");
+    m.lockOnCount = row.fitting<int16_t>(first + 2, "lock_on");
+    m.corrCoef = row.real(first + 3, "corr_coef", -kAny, kAny);
+    m.occSpikeCount = row.fitting<int16_t>(first + 4, "occ_spikes");
+    m.volSpikeCount = row.fitting<int16_t>(first + 5, "vol_spikes");
+    m.devIndex = static_cast<float>(row.real(first + 6, "dev_index", -kFloat, kFloat));
+    m.volOnHighOcc = static_cast<float>(row.real(first + 7, "vol_high_occ", -kFloat, kFloat));
+    m.maxVol5 = row.fitting<int16_t>(first + 8, "max_vol5");
+    m.overcountSlots = row.fitting<int32_t>(first + 9, "overcount_slots");
+    m.validVolSlots =
+        static_cast<double>(row.integer(first + 10, "valid_vol_slots", 0, kSlotsPerDay));
     return m;
 }
 
@@ -155,62 +209,78 @@ constexpr std::string_view kSelectRecords =
     "valid_vol_slots, outage_missing, attribution, status FROM detector_days ";
 
 DetectorDayRecord recordAt(const sql::Statement& s) {
+    Row row{s, "detector_days"};
     DetectorDayRecord r;
-    r.date = s.text(0);
-    r.det = static_cast<int16_t>(s.integer(1));
-    r.healthClass = classNamed(s.text(2));
-    r.step = stepNamed(s.text(3));
+    r.date = row.date();
+    r.det = row.det(1);
+    r.healthClass = row.healthClass(2);
+    r.step = row.step(3);
     r.reason = s.text(4);
     r.listLine = s.text(5);
-    r.measures = measuresAt(s, 6);
-    if (!s.isNull(17)) r.outageMissing = static_cast<int>(s.integer(17));
-    r.attribution = attributionNamed(s.text(18));
-    r.status = statusAt(s, 19);
+    r.measures = measuresAt(row, 6);
+    if (!s.isNull(17))
+        r.outageMissing = static_cast<int>(row.integer(17, "outage_missing", 0, kSlotsPerDay));
+    r.attribution = row.attribution(18);
+    r.status = row.status(19);
     return r;
 }
 
 }  // namespace
 
-LedgerStore::LedgerStore(const std::string& path, Access access) {
-    if (access == Access::Add) {
-        open(path, sql::Database::Mode::ReadWriteCreate);
+LedgerStore::LedgerStore(const std::string& path, Access access,
+                         std::chrono::milliseconds busyTimeout)
+    : busyTimeout_(busyTimeout) {
+    if (access == Access::Read) {
+        LedgerToRead file = ledgerFileToRead(path);
+        open(file.path, file.mode);
+        checkVersion();
+        checkTables();
+        return;
+    }
+    std::string file = ledgerFileToWrite(path);
+    struct stat before {};
+    bool existed = ::stat(file.c_str(), &before) == 0;
+    try {
+        open(file, sql::Database::Mode::ReadWriteCreate);
+        checkVersion();
         createTablesIfEmpty();
         checkTables();
         switchToWal();
-        return;
+    } catch (...) {
+        // A ledger refused as it was created is not left behind (unless another run has
+        // written to it meanwhile).
+        db_.reset();
+        struct stat after {};
+        if (!existed && ::stat(file.c_str(), &after) == 0 && after.st_size == 0)
+            ::unlink(file.c_str());
+        throw;
     }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) refuse("The ledger " + path + " does not exist");
-    // A ledger the user may only read, in a folder that takes no SQLite -shm file, is read
-    // read-only, or else as a file that does not change. A file that is no ledger fails the
-    // same way each time, and the first failure is the one reported.
-    std::optional<SorvaneError> first;
-    for (auto mode : {sql::Database::Mode::ReadWrite, sql::Database::Mode::ReadOnly,
-                      sql::Database::Mode::Immutable}) {
-        try {
-            open(path, mode);
-            checkTables();
-            return;
-        } catch (const SorvaneError& e) {
-            if (!first) first = e;
-        }
-    }
-    throw *first;
 }
 
 void LedgerStore::open(const std::string& path, sql::Database::Mode mode) {
     db_.reset();
     db_ = std::make_unique<sql::Database>(path, mode);
-    db_->setBusyTimeout(kBusyTimeoutMs);
+    db_->setBusyTimeout(static_cast<int>(busyTimeout_.count()));
 }
 
 void LedgerStore::switchToWal() {
     // Readers go on while a day is written, and two runs can add days at once. The switch needs
-    // the file to itself for a moment, and SQLite does not wait for that: so wait here.
-    for (int waited = 0; !db_->tryExec("PRAGMA journal_mode=WAL"); waited += kWalRetryMs) {
-        if (waited >= kBusyTimeoutMs) db_->fail();
-        std::this_thread::sleep_for(std::chrono::milliseconds(kWalRetryMs));
+    // the file to itself for a moment, and SQLite does not wait for that: so wait here, the
+    // busy timeout in all, each try waiting no longer than what is left of it.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + busyTimeout_;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        db_->setBusyTimeout(static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        if (db_->tryExec("PRAGMA journal_mode=WAL")) break;
+        if (Clock::now() >= deadline) {
+            refuse("The ledger " + db_->path() + " is held by another program (waited " +
+                   std::to_string((busyTimeout_.count() + 999) / 1000) +
+                   " s for it): try again when that program has closed it");
+        }
+        std::this_thread::sleep_for(std::min<Clock::duration>(kWalRetry, deadline - Clock::now()));
     }
+    db_->setBusyTimeout(static_cast<int>(busyTimeout_.count()));
 }
 
 LedgerStore::~LedgerStore() = default;
@@ -231,26 +301,56 @@ void LedgerStore::createTablesIfEmpty() {
     }
 }
 
-void LedgerStore::checkTables() {
-    for (const TableColumns& expected : kLedgerTables) {
-        sql::Statement info(*db_, "SELECT name FROM pragma_table_info(?1)");
-        info.bind(1, std::string_view(expected.table));
-        std::vector<std::string> have;
-        while (info.step())
-            have.push_back(info.text(0));
-        for (const std::string& column : expected.columns) {
-            if (std::find(have.begin(), have.end(), column) == have.end()) {
-                refuse("The file " + db_->path() + " holds no Sorvane health ledger (" +
-                       (have.empty() ? "no table " + std::string(expected.table)
-                                     : "no column " + column + " in table " + expected.table) +
-                       ")");
-            }
-        }
-    }
+void LedgerStore::checkVersion() {
+    // Before anything else: a newer ledger is refused whatever its tables, and never written.
     sql::Statement version(*db_, "PRAGMA user_version");
     if (version.step() && version.integer(0) > kSchemaVersion) {
         refuse("The ledger " + db_->path() + " was written by a newer Sorvane (schema version " +
                std::to_string(version.integer(0)) + ")");
+    }
+}
+
+void LedgerStore::checkTables() {
+    auto noLedger = [&](const std::string& missing) {
+        refuse("The file " + db_->path() + " holds no Sorvane health ledger (" + missing + ")");
+    };
+    for (const TableColumns& expected : kLedgerTables) {
+        sql::Statement info(*db_, "SELECT name, pk FROM pragma_table_info(?1)");
+        info.bind(1, std::string_view(expected.table));
+        std::vector<std::string> have;
+        std::vector<std::string> key;
+        while (info.step()) {
+            have.push_back(info.text(0));
+            if (info.integer(1) > 0) {
+                key.resize(std::max(key.size(), static_cast<size_t>(info.integer(1))));
+                key[static_cast<size_t>(info.integer(1) - 1)] = info.text(0);
+            }
+        }
+        for (const std::string& column : expected.columns) {
+            if (std::find(have.begin(), have.end(), column) == have.end()) {
+                noLedger(have.empty() ? "no table " + std::string(expected.table)
+                                      : "no column " + column + " in table " + expected.table);
+            }
+        }
+        // One row per date, and per date and detector: what replacing a day relies on.
+        if (!expected.key.empty() && key != expected.key) {
+            std::string wanted;
+            for (const std::string& column : expected.key)
+                wanted += (wanted.empty() ? "" : ", ") + column;
+            noLedger("no primary key (" + wanted + ") in table " + expected.table);
+        }
+        if (expected.indexed) {
+            sql::Statement index(
+                *db_,
+                "SELECT count(*) FROM pragma_index_list(?1) AS l, "
+                "pragma_index_info(l.name) AS i WHERE i.seqno = 0 AND i.name = ?2");
+            index.bind(1, std::string_view(expected.table))
+                .bind(2, std::string_view(expected.indexed));
+            if (!index.step() || index.integer(0) == 0) {
+                noLedger("no index on " + std::string(expected.indexed) + " in table " +
+                         expected.table);
+            }
+        }
     }
 }
 
@@ -317,7 +417,9 @@ void eachInWindow(sql::Database& db, const char* query, const DateWindow& window
 std::vector<std::string> LedgerStore::dates(const DateWindow& window) {
     std::vector<std::string> dates;
     eachInWindow(*db_, "SELECT date FROM days WHERE date >= ?1 AND date <= ?2 ORDER BY date",
-                 window, [&](const sql::Statement& s) { dates.push_back(s.text(0)); });
+                 window, [&](const sql::Statement& s) {
+                     dates.push_back(Row{s, "days"}.date());
+                 });
     return dates;
 }
 
@@ -333,22 +435,24 @@ void LedgerStore::eachCell(const DateWindow& window,
                  "SELECT date, det, class, step, attribution, status FROM detector_days "
                  "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det",
                  window, [&](const sql::Statement& s) {
-                     cell({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
-                           stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5),
-                           std::nullopt, std::nullopt});
+                     Row row{s, "detector_days"};
+                     cell({row.date(), row.det(1), row.healthClass(2), row.step(3),
+                           row.attribution(4), row.status(5)});
                  });
 }
 
 std::vector<DatedOutage> LedgerStore::outages(const DateWindow& window) {
     std::vector<DatedOutage> outages;
-    eachInWindow(*db_,
-                 "SELECT date, first_slot, last_slot, share FROM feed_outages "
-                 "WHERE date >= ?1 AND date <= ?2 ORDER BY date, first_slot",
-                 window, [&](const sql::Statement& s) {
-                     outages.push_back({s.text(0),
-                                        {static_cast<int>(s.integer(1)),
-                                         static_cast<int>(s.integer(2)), s.real(3)}});
-                 });
+    eachInWindow(
+        *db_,
+        "SELECT date, first_slot, last_slot, share FROM feed_outages "
+        "WHERE date >= ?1 AND date <= ?2 ORDER BY date, first_slot",
+        window, [&](const sql::Statement& s) {
+            Row row{s, "feed_outages"};
+            auto first = static_cast<int>(row.integer(1, "first_slot", 0, kSlotsPerDay - 1));
+            auto last = static_cast<int>(row.integer(2, "last_slot", first, kSlotsPerDay - 1));
+            outages.push_back({row.date(), {first, last, row.real(3, "share", 0.0, 1.0)}});
+        });
     return outages;
 }
 
@@ -401,11 +505,12 @@ std::map<std::string, DayTally> LedgerStore::dayTallies(const DateWindow& window
         "SELECT date, class, step = 'unreadable', attribution, count(*) FROM detector_days "
         "WHERE date >= ?1 AND date <= ?2 GROUP BY 1, 2, 3, 4",
         window, [&](const sql::Statement& s) {
-            DayTally& t = tallies[s.text(0)];
+            Row row{s, "detector_days"};
+            DayTally& t = tallies[row.date()];
             int n = static_cast<int>(s.integer(4));
-            t.perClass[static_cast<size_t>(classNamed(s.text(1)))] += n;
+            t.perClass[static_cast<size_t>(row.healthClass(1))] += n;
             t.unreadable += s.integer(2) != 0 ? n : 0;
-            Attribution a = attributionNamed(s.text(3));
+            Attribution a = row.attribution(3);
             t.owedToOutages += a == Attribution::FeedOutage ? n : 0;
             t.owedToDetectors += a == Attribution::Detector ? n : 0;
         });
@@ -419,9 +524,9 @@ void LedgerStore::eachEarlierCell(int16_t det, const std::string& date,
                      "WHERE det = ?1 AND date < ?2 ORDER BY date DESC");
     s.bind(1, int64_t{det}).bind(2, std::string_view(date));
     while (s.step()) {
-        if (!cell({s.text(0), static_cast<int16_t>(s.integer(1)), classNamed(s.text(2)),
-                   stepNamed(s.text(3)), attributionNamed(s.text(4)), statusAt(s, 5), std::nullopt,
-                   std::nullopt})) {
+        Row row{s, "detector_days"};
+        if (!cell({row.date(), row.det(1), row.healthClass(2), row.step(3), row.attribution(4),
+                   row.status(5)})) {
             return;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -70,12 +71,18 @@ class LedgerStore {
   public:
     enum class Access {
         Add,  // creates the file and the tables when there are none; WAL, waits out other writers
-        // An existing ledger, only read. (Opened for writing where it may be, so that closing it
-        // tidies SQLite's -wal and -shm files away instead of leaving them beside the file.)
+        // An existing ledger, only read. (Opened for writing by its owner, so that closing it
+        // tidies SQLite's -wal and -shm files away; by anyone else so that nothing is created.)
         Read,
     };
 
-    LedgerStore(const std::string& path, Access access);
+    // The longest wait for a lock that another program holds.
+    static constexpr std::chrono::milliseconds kBusyTimeout{120000};
+
+    // Failures throw SorvaneError; see ledgerFileToWrite and ledgerFileToRead (ledger_file.h)
+    // for the files a ledger may be and how one that is only read is opened.
+    LedgerStore(const std::string& path, Access access,
+                std::chrono::milliseconds busyTimeout = kBusyTimeout);
     ~LedgerStore();
     LedgerStore(const LedgerStore&) = delete;
     LedgerStore& operator=(const LedgerStore&) = delete;
@@ -115,9 +122,11 @@ class LedgerStore {
   private:
     void open(const std::string& path, sql::Database::Mode mode);
     void createTablesIfEmpty();
+    void checkVersion();
     void checkTables();
     void switchToWal();
 
+    std::chrono::milliseconds busyTimeout_;
     std::unique_ptr<sql::Database> db_;
     std::mutex writing_;
 };

@@ -12,6 +12,7 @@ int openFlags(Database::Mode mode) {
     switch (mode) {
         case Database::Mode::ReadOnly:
             return SQLITE_OPEN_READONLY;
+        case Database::Mode::ReadOnlyShm:
         case Database::Mode::Immutable:
             return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
         case Database::Mode::ReadWrite:
@@ -23,7 +24,7 @@ int openFlags(Database::Mode mode) {
 }
 
 // "file:" and the path with the characters that a URI reads otherwise escaped, and the option.
-std::string immutableUri(const std::string& path) {
+std::string uriOf(const std::string& path, const char* option) {
     std::string uri = "file:";
     for (char c : path) {
         if (c == '%' || c == '?' || c == '#') {
@@ -35,13 +36,15 @@ std::string immutableUri(const std::string& path) {
             uri += c;
         }
     }
-    return uri + "?immutable=1";
+    return uri + "?" + option;
 }
 
 }  // namespace
 
 Database::Database(const std::string& path, Mode mode) : path_(path) {
-    std::string name = mode == Mode::Immutable ? immutableUri(path) : path;
+    std::string name = mode == Mode::Immutable     ? uriOf(path, "immutable=1")
+                       : mode == Mode::ReadOnlyShm ? uriOf(path, "readonly_shm=1")
+                                                   : path;
     // Each connection is used by one thread at a time; the ledger serializes its writers.
     int rc = sqlite3_open_v2(name.c_str(), &db_, openFlags(mode) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -129,6 +132,15 @@ int Statement::columns() const {
 
 bool Statement::isNull(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+bool Statement::isInteger(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
+}
+
+bool Statement::isNumber(int column) const {
+    int type = sqlite3_column_type(stmt_, column);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
 }
 
 int64_t Statement::integer(int column) const {

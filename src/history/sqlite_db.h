@@ -16,8 +16,11 @@ class Database {
   public:
     enum class Mode {
         ReadOnly,
-        // Read-only, and taken for a file nobody changes while it is open: how SQLite reads a
-        // WAL database in a folder where it may make no -shm file.
+        // Read-only, its -wal read through the -shm file that is there, which is only read: a
+        // WAL database with committed pages in its -wal, read without writing beside it.
+        ReadOnlyShm,
+        // Read-only, and taken for a file nobody changes while it is open, its -wal ignored:
+        // how a WAL database with an empty -wal, or none, is read without writing beside it.
         Immutable,
         ReadWrite,
         ReadWriteCreate,
@@ -32,7 +35,7 @@ class Database {
     void exec(const char* sql);
     // The same, but false when another connection holds a lock that it needs.
     bool tryExec(const char* sql);
-    // Waits up to this long for a lock that another connection holds.
+    // Waits up to this long for a lock that another connection holds (0: not at all).
     void setBusyTimeout(int milliseconds);
 
     sqlite3* handle() const { return db_; }
@@ -70,6 +73,8 @@ class Statement {
 
     int columns() const;
     bool isNull(int column) const;
+    bool isInteger(int column) const;
+    bool isNumber(int column) const;  // an integer or a real
     int64_t integer(int column) const;
     double real(int column) const;
     std::string text(int column) const;

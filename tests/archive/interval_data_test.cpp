@@ -40,7 +40,7 @@ TEST(AggregateDay, MissingOccupancyDecidesTheMinusOne) {
     };
     const Case cases[] = {
         {"30 sec", MissingOption::SetToNegative, 0, -1, 0.0f},
-        {"30 sec", MissingOption::SetToZero, 0, 7, 0.0f},
+        {"30 sec", MissingOption::SetToZero, 0, 7, 0.0f},       // no valid occupancy: 0
         {"30 sec", MissingOption::SetToNegative, 10, 0, 5.0f},  // volume -1 alone is no marker
         {"5 min", MissingOption::SetToNegative, 0, -1, 10.0f},  // mean of the other nine
         {"5 min", MissingOption::SetToZero, 0, 43, 10.0f},
@@ -52,13 +52,6 @@ TEST(AggregateDay, MissingOccupancyDecidesTheMinusOne) {
         EXPECT_EQ(data.values[c.index].vol, c.vol) << c.label << " #" << c.index;
         EXPECT_EQ(data.values[c.index].occ, c.occ) << c.label << " #" << c.index;
     }
-}
-
-TEST(AggregateDay, AllOccupanciesMissingGivesZero) {
-    IntervalData data =
-        aggregateDay(dayOf({3, -1.0f}), interval("1 hour"), MissingOption::SetToZero);
-    EXPECT_EQ(data.values[5].vol, 360);
-    EXPECT_EQ(data.values[5].occ, 0.0f);
 }
 
 }  // namespace

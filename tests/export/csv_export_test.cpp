@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "archive/unzip.h"
@@ -32,15 +33,12 @@ class ExportCsvTest : public ::testing::Test {
         return test::readFile(out);
     }
 
-    // Line n of a CR LF text, and the number of lines.
+    // Line n of a CR LF text.
     static std::string line(const std::string& text, size_t n) {
         size_t start = 0;
         for (; n > 0; --n)
             start = text.find("\r\n", start) + 2;
         return text.substr(start, text.find("\r\n", start) - start);
-    }
-    static long lineCount(const std::string& text) {
-        return std::count(text.begin(), text.end(), '\n');
     }
 
     test::TempDir dir;
@@ -154,7 +152,7 @@ TEST_F(ExportCsvTest, OneLinePerIntervalOfTheDay) {
     for (int position = -1; position <= 10; ++position) {
         const IntervalSpec& row = intervalAt(position);  // -1 and 10 give "30 sec"
         std::string text = run(members, {"100"}, {position, kZero, false, ""});
-        EXPECT_EQ(lineCount(text), row.intervalsPerDay + 1);
+        EXPECT_EQ(std::ranges::count(text, '\n'), row.intervalsPerDay + 1);
         EXPECT_EQ(line(text, static_cast<size_t>(row.intervalsPerDay)),
                   formatTimeOfDay((row.intervalsPerDay - 1) * row.secondsPerInterval) + ", 5.0, " +
                       std::to_string(row.slotsPerInterval));

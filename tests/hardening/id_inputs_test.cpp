@@ -37,6 +37,8 @@ class IdInputs : public ::testing::Test {
     std::string archive;
 };
 
+// Each list as the parser reads it (and the window's parser object with it), and what
+// sorvane-cli export --ids-file makes of it.
 TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
     std::string limit;  // 32766 entries, numbered right to the end
     for (size_t i = 1; i < kMaxIds; ++i)
@@ -44,6 +46,11 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
     const std::string outOfRange = " lies outside -2147483648..2147483647";
     const std::string bom = "\xEF\xBB\xBF";
     const std::string counted = "200 :  0 out of 2880";
+    const std::string no300 = "Detector file 300 does not exits!!!";
+    auto notANumber = [](int item, const std::string& entry) {
+        return "Input Error at  " + std::to_string(item) + "-th item : The entry \"" + entry +
+               "\" is not a number.";
+    };
     const struct {
         std::string text;
         std::vector<std::string> ids;  // empty: refused
@@ -52,43 +59,42 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
                            // read: a part of sorvane-cli's stderr
     } cases[] = {
         {"", {}, 2, "No data available."},
+        {" 100 , 200,300 ", {"100", "200", "300"}, 0, no300},
+        {"1.5,-3,007,+4,1e3", {"1.5", "-3", "007", "+4", "1e3"}, 0, "Detector file 2 does not"},
         {"99999999999", {"99999999999"}, 2, "The detector ID 99999999999" + outOfRange},
         {"100,1e309", {"100", "1e309"}, 2, "The detector ID 1e309" + outOfRange},
         {"-0", {"-0"}, 0, "Detector file 0 does not exits!!!"},
         {"+5, 100", {"+5", "100"}, 0, "Detector file 5 does not exits!!!"},
-        {"100,0x10", {}, 2, "Input Error at  2-th item : The entry \"0x10\" is not a number."},
-        {"   ", {}, 2, "Input Error at  1-th item : The entry \"   \" is not a number."},
+        {"100,0x10", {}, 2, notANumber(2, "0x10")},
+        {"   ", {}, 2, notANumber(1, "   ")},
+        {"100,200,", {}, 2, notANumber(3, "")},
+        {"1, x ", {}, 2, notANumber(2, " x ")},
         // A thousands separator splits the number into two IDs.
         {"1,000", {"1", "000"}, 0, "Detector file 1 does not exits!!!"},
-        {limit + "x", {}, 2, "Input Error at  32767-th item : The entry \"x\" is not a number."},
+        {limit + "x", {}, 2, notANumber(32767, "x")},
         {limit + "100,100",
          {},
          2,
          "The list holds 32768 IDs, more than the 32767 that one export can take."},
-        // As the user's tools write lists: Linux and old Mac line ends, a byte-order mark.
+        // Line ends are blanks, as the user's tools write them: Windows, Linux and old Mac ones,
+        // and a byte-order mark goes.
+        {"100,200,\r\n300", {"100", "200", "300"}, 0, no300},
+        {"100,200\r\n,300", {"100", "200", "300"}, 0, no300},
+        {"100,200\r\n", {"100", "200"}, 0, counted},
         {"100,200\n", {"100", "200"}, 0, counted},
         {"100,\n200,\n100\n", {"100", "200", "100"}, 0, counted},
         {"100,\r200\r", {"100", "200"}, 0, counted},
+        {"100\r,200", {"100", "200"}, 0, counted},
         {bom + "100,200\r\n", {"100", "200"}, 0, counted},
         {bom, {}, 2, "No data available."},
-        {"100\n200", {}, 2, "Input Error at  1-th item : The entry \"100 200\" is not a number."},
+        {"100\n200", {}, 2, notANumber(1, "100 200")},
+        {"100,200\r\n300", {}, 2, notANumber(2, "200 300")},
+        {"100,200\n\r300", {}, 2, notANumber(2, "200  300")},
         // What cannot be seen is shown.
-        {"100," + bom + "200",
-         {},
-         2,
-         "Input Error at  2-th item : The entry \"<U+FEFF>200\" is not a number."},
-        {"100,2" + std::string(1, '\0') + "00",
-         {},
-         2,
-         "Input Error at  2-th item : The entry \"2\\x0000\" is not a number."},
-        {"100\xC2\xA0,\t200",
-         {},
-         2,
-         "Input Error at  1-th item : The entry \"100<U+00A0>\" is not a number."},
-        {"1\xFF\xFE",
-         {},
-         2,
-         "Input Error at  1-th item : The entry \"1\\xFF\\xFE\" is not a number."},
+        {"100," + bom + "200", {}, 2, notANumber(2, "<U+FEFF>200")},
+        {"100,2" + std::string(1, '\0') + "00", {}, 2, notANumber(2, "2\\x0000")},
+        {"100\xC2\xA0,\t200", {}, 2, notANumber(1, "100<U+00A0>")},
+        {"1\xFF\xFE", {}, 2, notANumber(1, "1\\xFF\\xFE")},
     };
     for (const auto& c : cases) {
         const std::string what = c.text.substr(0, 20);
@@ -96,12 +102,18 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
         const std::vector<std::string>& ids = parsed.ids;
         EXPECT_EQ(ids, c.ids) << what;
         EXPECT_EQ(parsed.accepted(), !ids.empty()) << what;
+        C_csvRead parser;
+        EXPECT_EQ(parser.GetArr(c.text), c.ids) << what;
+        EXPECT_EQ(parser.inputError(), ids.empty()) << what;
+        EXPECT_EQ(parser.count(), static_cast<int>(ids.size())) << what;
         test::writeFile(dir.file("ids.txt"), c.text);
         test::CommandResult r = exportList(dir.file("ids.txt"));
         EXPECT_EQ(r.exitCode, c.cliExit) << what << ": " << r.err;
         if (ids.empty()) {
+            EXPECT_EQ(parsed.error.rfind(c.says, 0), 0u) << what << ": " << parsed.error;
             EXPECT_EQ(r.err, c.says + "\n" + std::string(kMsgReenterIds) + "\n") << what;
         } else {
+            EXPECT_EQ(parsed.error, "") << what;
             EXPECT_NE(r.err.find(c.says), std::string::npos) << what << ": " << r.err;
         }
         if (c.cliExit == 0) {
@@ -114,6 +126,10 @@ TEST_F(IdInputs, ListsAreReadOrRefusedAtTheirFirstBadEntry) {
     std::vector<std::string> ids = parseIdList(limit + "200").ids;
     ASSERT_EQ(ids.size(), kMaxIds);
     EXPECT_EQ(ids.back(), "200");
+    // The window shows a list read from a file on one line, and a refusal over two.
+    EXPECT_EQ(joinIds(parseIdList(" 100 , 200,\r\n300 ").ids), "100,200,300");
+    EXPECT_EQ(idListErrorMessage(parseIdList("").error),
+              "No data available.\r\nRe-enter the detector IDs or reload them from a file.");
 }
 
 TEST_F(IdInputs, TypedDetectorNumbers) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -46,14 +47,31 @@ inline int peakGrowthMegabytes(const std::function<bool()>& work) {
     });
 }
 
-// Runs a program (args[0]) under the same limit; its stdout and stderr go through pipes, which
-// a file-size limit does not touch.
-inline CommandResult runCommandWithLimit(int resource, size_t bytes,
-                                         const std::vector<std::string>& args) {
+// Runs `work` in a forked child; as user nobody when the test runs as root, to whom every file
+// is readable. Returns as runWithLimit does.
+inline int runAsOrdinaryUser(const std::function<int()>& work) {
+    constexpr uid_t kNobody = 65534;
+    return runWithLimit(RLIMIT_FSIZE, RLIM_INFINITY, [&] {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            return 99;
+        }
+        return work();
+    });
+}
+
+// Runs a program (args[0]) in a child that `runChild` forks and readies (runWithLimit,
+// runAsOrdinaryUser); its stdout and stderr go through pipes, which a file-size limit does not
+// touch. `environment` holds NAME=value pairs added to the program's.
+inline CommandResult runCommandIn(const std::function<int(const std::function<int()>&)>& runChild,
+                                  const std::vector<std::string>& args,
+                                  const std::vector<std::string>& environment = {}) {
     int pipes[2][2];
     if (::pipe(pipes[0]) != 0 || ::pipe(pipes[1]) != 0) return {};
     CommandResult result;
-    result.exitCode = runWithLimit(resource, bytes, [&] {
+    result.exitCode = runChild([&] {
+        for (const std::string& variable : environment)
+            ::putenv(const_cast<char*>(variable.c_str()));
         ::dup2(pipes[0][1], 1);
         ::dup2(pipes[1][1], 2);
         std::vector<char*> argv;
@@ -73,6 +91,14 @@ inline CommandResult runCommandWithLimit(int resource, size_t bytes,
         ::close(pipes[i][0]);
     }
     return result;
+}
+
+// Runs a program under a resource limit of `bytes`, as runWithLimit.
+inline CommandResult runCommandWithLimit(int resource, size_t bytes,
+                                         const std::vector<std::string>& args) {
+    return runCommandIn(
+        [&](const std::function<int()>& work) { return runWithLimit(resource, bytes, work); },
+        args);
 }
 
 }  // namespace sorvane::test

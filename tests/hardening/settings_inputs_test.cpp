@@ -1,10 +1,13 @@
 // Settings files as users and accidents leave them: what sorvane-cli makes of the file when it
-// is named with --settings, what the parameter boxes show after loading, and that saving keeps
-// every line it does not own.
+// is named with --settings, what the parameter boxes show after loading, that saving keeps
+// every line it does not own, and that a default file that cannot be read is never taken for a
+// missing one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 
 #include "common/error.h"
 #include "hardening/limited_child.h"
@@ -26,8 +29,9 @@ std::string utf16(std::string_view text, bool bigEndian) {
 }
 
 // The last three: a settings file that is no file (a pipe would make a reader wait for a
-// writer), or in a program folder nobody may write, root included: the boxes load empty at
-// once, saving is refused with the file's name, and sorvane-cli refuses the file.
+// writer), or in a program folder nobody may write, root included: loading and saving are
+// refused at once with the file's name (a file that is not there loads empty boxes), and
+// sorvane-cli refuses the file.
 TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
     // Bytes of every value but '[' (so that no section header can form), in a fixed order.
     std::string garbage(4096, '\0');
@@ -54,7 +58,7 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         int cliExit;                         // sorvane-cli health --settings FILE
         std::string cliError;                // the start of its stderr line ("" when none)
         std::string path = "";               // "": ParamSettings.ini in a folder of its own
-        std::string saved = "";  // the start of the message refusing to save ("": saved)
+        std::string saved = "";  // the start of the message refusing to load or save ("": saved)
     } cases[] = {
         {"missing", std::nullopt, "", "", "", 1, "The file "},
         {"binary garbage", garbage, "", "", garbage, 0, noParam},
@@ -110,7 +114,14 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
             EXPECT_EQ(test::readFile(settings.path()), *c.content) << c.what << ": only read";
         }
 
-        HealthParameterTexts boxes = loadHealthParameters(settings), expected{};
+        HealthParameterTexts boxes, expected;
+        try {
+            boxes = loadHealthParameters(settings);
+        } catch (const SorvaneError& e) {
+            EXPECT_EQ(e.description().rfind(c.saved, 0), 0u) << c.what << ": " << e.description();
+            EXPECT_NE(c.saved.find("cannot be read"), std::string::npos) << c.what;
+            continue;
+        }
         expected[kSuspTh] = c.suspTh;
         expected[kMargTh] = c.margTh;
         EXPECT_EQ(boxes, expected) << c.what;
@@ -129,6 +140,106 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         }
         EXPECT_EQ(loadHealthParameters(settings), boxes) << c.what;
         EXPECT_NE(test::readFile(settings.path()).find(c.kept), std::string::npos) << c.what;
+    }
+}
+
+// An installed program's per-user ParamSettings.ini that is there but cannot be read stops
+// `health` and `history add` with its name and the reason (the factory values would give other
+// results without a word), unless --settings names another file. Run as user nobody when the
+// test runs as root, to whom every file is readable.
+TEST(SettingsInputs, DefaultFileThatCannotBeReadStopsTheRun) {
+    namespace fs = std::filesystem;
+    test::TempDir root;
+    ::chmod(root.path().c_str(), 0755);
+    fs::create_directories(root.file("usr/share/sorvane"));  // an installed program
+    fs::create_directories(root.file("usr/bin"));
+    const std::string cli = root.file("usr/bin/sorvane-cli");
+    fs::copy_file(SORVANE_CLI_PATH, cli);
+    const std::string userFolder = root.file("data/sorvane");
+    fs::create_directories(userFolder);
+    ::chmod(userFolder.c_str(), 0777);
+    const std::string settings = modUtility::SettingsFilePath(userFolder);
+    const std::string archive = test::makeArchive(
+        root, "20240315.traffic",
+        {{"100.v30", test::volumeBytes(5)}, {"100.o30", test::occupancyBytes(120)}});
+    const std::string unreadable = root.file("unreadable.ini"), mine = root.file("mine.ini");
+    test::writeFile(unreadable, "[Param]\r\nMargTh=13\r\n");
+    ::chmod(unreadable.c_str(), 0);
+    test::writeFile(mine, "[Param]\r\nMargTh=13\r\n");
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::string reason;  // "": the factory values, and the run goes on
+    } cases[] = {
+        {"not there", [] {}, ""},
+        {"mode 000",
+         [&] {
+             test::writeFile(settings, "[Param]\r\nMargTh=13\r\n");
+             ::chmod(settings.c_str(), 0);
+         },
+         "Permission denied"},
+        {"a folder", [&] { fs::create_directory(settings); }, "Is a directory"},
+        {"a link to a file the user may not read",
+         [&] { fs::create_symlink(unreadable, settings); }, "Permission denied"},
+        {"a link to nothing", [&] { fs::create_symlink(root.file("gone.ini"), settings); },
+         "it is a link to a file that does not exist"},
+        {"a link to itself", [&] { fs::create_symlink(settings, settings); },
+         "Too many levels of symbolic links"},
+        {"a device", [&] { fs::create_symlink("/dev/zero", settings); },
+         "it is not a regular file"},
+    };
+    const std::string out = root.file("out");
+    for (const auto& c : cases) {
+        fs::remove_all(settings);
+        fs::remove_all(out);
+        fs::create_directory(out);
+        ::chmod(out.c_str(), 0777);
+        c.make();
+        const std::string message = "The file " + settings + " cannot be read: " + c.reason +
+                                    "; make it readable, or name another settings file with "
+                                    "--settings FILE\n";
+        const struct {
+            std::vector<std::string> args;
+            bool named;  // with --settings naming a readable file
+        } runs[] = {
+            {{cli, "health", archive, "-o", out + "/r.txt"}, false},
+            {{cli, "history", "add", archive, "--db", out + "/ledger.sqlite"}, false},
+            {{cli, "health", archive, "-o", out + "/named.txt", "--settings", mine}, true},
+        };
+        for (const auto& run : runs) {
+            test::CommandResult r = test::runCommandIn(test::runAsOrdinaryUser, run.args,
+                                                       {"XDG_DATA_HOME=" + root.file("data")});
+            const bool stops = !c.reason.empty() && !run.named;
+            EXPECT_EQ(r.exitCode, stops ? 2 : 0) << c.what << ", " << run.args[1] << ": " << r.err;
+            if (stops) {
+                EXPECT_EQ(r.err, message) << c.what << ", " << run.args[1];
+            }
+        }
+        // A run that stopped wrote nothing.
+        EXPECT_EQ(fs::exists(out + "/r.txt"), c.reason.empty()) << c.what;
+        EXPECT_EQ(fs::exists(out + "/ledger.sqlite"), c.reason.empty()) << c.what;
+
+        // The window's loading and saving are refused alike, and what is there stays.
+        const fs::file_type before = fs::symlink_status(settings).type();
+        const int refused = test::runAsOrdinaryUser([&] {
+            SettingsFile file(settings);
+            int refusals = 0;
+            try {
+                loadHealthParameters(file);
+            } catch (const SorvaneError&) {
+                refusals += 1;
+            }
+            try {
+                saveHealthParameters(file, factoryParameterTexts());
+            } catch (const SorvaneError&) {
+                refusals += 2;
+            }
+            return refusals;
+        });
+        EXPECT_EQ(refused, c.reason.empty() ? 0 : 3) << c.what;
+        if (!c.reason.empty()) {
+            EXPECT_EQ(fs::symlink_status(settings).type(), before) << c.what;
+        }
     }
 }
 

@@ -171,11 +171,48 @@ class WindowInputsTest : public QObject {
         QCOMPARE(readFile(archive), bytes);
     }
 
+    // The window's health test and export read through the command line's reader: an archive
+    // cut since it was loaded is a message, and neither writes anything.
+    void archiveCutSinceItWasLoaded() {
+        WindowFixture f;
+        frmTrafficExtrac& w = f.window();
+        const std::string archive = f.loadArchive({100, 101}).toStdString();
+        typeFactoryParameters(w);
+        std::filesystem::resize_file(archive, 100);
+        const QString changed = QStringLiteral("The archive %1 changed while it was read")
+                                    .arg(QString::fromStdString(archive));
+        openTab(w, kTabHealthTest);
+        click(w, "cmdHealth");
+        openTab(w, kTabExport);
+        typeInto(w, "txtDetIDs", QStringLiteral("100"));
+        typeInto(w, "txtDestFile", QString::fromStdString(f.data().file("out.csv")));
+        click(w, "cmdExport");
+        QCOMPARE(f.dialogs.texts(), (QStringList{changed, changed}));
+        QVERIFY(!std::filesystem::exists(f.file("Diagnostic_Report.txt")));
+        QVERIFY(!std::filesystem::exists(f.data().file("out.csv")));
+    }
+
     // Memory that runs out during a handler's work is a message, not the end of the program.
     void memoryRunningOutIsAMessage() {
         ScriptedDialogs dialogs;
         showingErrors(dialogs, "the export", [] { throw std::bad_alloc(); });
         QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("not enough memory for the export")});
+    }
+
+    // A settings file that is there but cannot be read (here a folder, unreadable to root too):
+    // the window starts with empty boxes, as for missing keys, and says which file and why.
+    void unreadableSettingsFileAtStartUp() {
+        WindowFixture f;
+        std::filesystem::create_directory(f.file("ParamSettings.ini"));
+        f.dialogs.messages.clear();
+        frmTrafficExtrac& w = f.restart();
+        QCOMPARE(f.dialogs.messages.size(), size_t{1});
+        QCOMPARE(f.dialogs.messages[0].icon, MessageIcon::Exclamation);
+        QVERIFY2(f.dialogs.messages[0].text.contains(f.qfile("ParamSettings.ini") +
+                                                     QStringLiteral(" cannot be read: ")),
+                 qPrintable(f.dialogs.messages[0].text));
+        for (const HealthParameter& p : kHealthParameters)
+            QCOMPARE(textOf(w, p.textBox), QString());
     }
 
     // A program folder nobody may write, root included: both save buttons name the file.

@@ -76,7 +76,6 @@ TEST(ClassifyDetector, DecisionTableInOrder) {
         DetectorOutcome o = ClassifyDetector(7, step.m, test::factorySnapshot());
         EXPECT_EQ(o.healthClass(), step.expectedClass) << step.what;
         EXPECT_EQ(decisionStepName(o.step), step.step) << step.what;
-        EXPECT_EQ(o.measures, step.m) << step.what;
         EXPECT_EQ(ListLine(o), step.listLine) << step.what;
         EXPECT_EQ(reasonText(o.step), step.reason) << step.what;
         HealthTally tally;

@@ -134,18 +134,5 @@ TEST(RunHealthTest, ExcludesBothEndsOfTheRange) {
     EXPECT_EQ(classes(s), "Hlth Hlth Hlth Hlth ");
 }
 
-TEST(RunHealthTest, ADamagedMemberSpoilsOnlyItsDetector) {
-    HealthArchive a(test::membersOf({{201, kHealthyDay}, {202, kHealthyDay}}));
-    // Overwrite the middle of the first member's compressed data.
-    std::string bytes = test::readFile(a.reader.fileName());
-    bytes.replace(45, 15, 15, '\xFF');
-    test::writeFile(a.reader.fileName(), bytes);
-    a.reader.zipList();
-    HealthRunResult r = a.run(kAllDetectors);
-    EXPECT_EQ(r.highList, std::vector<std::string>{"201, (no occ data)"});
-    EXPECT_EQ(r.tally.healthy, 1);
-    EXPECT_EQ(a.log.logText().rfind("Det 201 cannot be read: ", 0), 0u) << a.log.logText();
-}
-
 }  // namespace
 }  // namespace sorvane::modBaddet

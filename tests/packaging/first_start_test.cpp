@@ -70,6 +70,12 @@ TEST(ProgramFolder, FirstStartCopiesTheFactorySettingsAndNeverReplacesAFile) {
     test::writeFile(l.user + "/ParamSettings.ini", "[Param]\r\nK=mine\r\n");
     prepareProgramFolder(installed, {"ParamSettings.ini"});
     EXPECT_EQ(test::readFile(l.user + "/ParamSettings.ini"), "[Param]\r\nK=mine\r\n");
+    // Nor one that cannot be read: the user is told of it at start-up instead.
+    fs::remove(l.user + "/ParamSettings.ini");
+    fs::create_symlink(l.root.file("gone.ini"), l.user + "/ParamSettings.ini");
+    prepareProgramFolder(installed, {"ParamSettings.ini"});
+    EXPECT_TRUE(fs::is_symlink(l.user + "/ParamSettings.ini"));
+    EXPECT_FALSE(fs::exists(l.root.file("gone.ini")));
 
     // A program beside its files gets nothing copied.
     prepareProgramFolder(findProgramFolder(l.build, l.user), {"ParamSettings.ini"});
