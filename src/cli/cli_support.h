@@ -114,5 +114,6 @@ void addHistoryDetectorCommand(CLI::App& history, int& exitCode);
 void addHistoryDaysCommand(CLI::App& history, int& exitCode);
 void addHistoryRemoveCommand(CLI::App& history, int& exitCode);
 void addHistoryDayCommand(CLI::App& history, int& exitCode);
+void addHistoryCheckCommand(CLI::App& history, int& exitCode);
 
 }  // namespace sorvane::cli

@@ -15,6 +15,7 @@ void addHistoryCommand(CLI::App& app, int& exitCode) {
     addHistoryDayCommand(*history, exitCode);
     addHistoryDaysCommand(*history, exitCode);
     addHistoryRemoveCommand(*history, exitCode);
+    addHistoryCheckCommand(*history, exitCode);
 }
 
 }  // namespace sorvane::cli

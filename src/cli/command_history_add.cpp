@@ -110,6 +110,7 @@ int runAdd(const AddArgs& args) {
         }
         held.emplace(day.date, found.front());
     }
+    ledger.setReplaceHeldDays(args.replace);
     std::vector<DayAddResult> results = addDays(ledger, days, options);
     std::sort(results.begin(), results.end(),
               [](const DayAddResult& a, const DayAddResult& b) { return a.day.date < b.day.date; });

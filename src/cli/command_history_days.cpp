@@ -4,6 +4,7 @@
 #include "cli/cli_support.h"
 #include "common/error.h"
 #include "common/text_file.h"
+#include "history/archive_check.h"
 #include "history/archive_date.h"
 #include "history/day_verdict.h"
 #include "history/ledger_days_text.h"
@@ -23,6 +24,10 @@ struct DaysArgs {
 
 struct RemoveArgs {
     std::vector<std::string> dates;
+    std::string db = std::string(kDefaultLedgerFile);
+};
+
+struct CheckArgs {
     std::string db = std::string(kDefaultLedgerFile);
 };
 
@@ -75,6 +80,27 @@ int runRemove(const RemoveArgs& args) {
     return printOutput(removed) ? kExitDone : kExitFailed;
 }
 
+int runCheck(const CheckArgs& args) {
+    LedgerStore ledger(args.db, LedgerStore::Access::Read);
+    std::string out;
+    std::map<ArchiveState, int> count;
+    std::vector<LedgerDay> days = ledger.days({});
+    for (const LedgerDay& day : days) {
+        ArchiveState state = checkArchive(day);
+        ++count[state];
+        out += day.date + ", " + std::string(archiveStateName(state)) + ", " + day.archive + "\n";
+    }
+    std::string summary;
+    for (ArchiveState state :
+         {ArchiveState::Ok, ArchiveState::Missing, ArchiveState::Changed, ArchiveState::Unknown}) {
+        summary += (summary.empty() ? "" : ", ") + std::string(archiveStateName(state)) + ": " +
+                   std::to_string(count[state]);
+    }
+    out += summary + "\n";
+    bool allOk = count[ArchiveState::Ok] == static_cast<int>(days.size());
+    return printOutput(out) && allOk ? kExitDone : kExitFailed;
+}
+
 int runDay(const DayArgs& args) {
     checkDateArg("history day", args.date);
     if (args.csv) {
@@ -109,6 +135,17 @@ void addHistoryRemoveCommand(CLI::App& history, int& exitCode) {
     cmd->add_option("DATE", args->dates, "dates YYYY-MM-DD")->required();
     cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runRemove(*args); }); });
+}
+
+void addHistoryCheckCommand(CLI::App& history, int& exitCode) {
+    auto* cmd = history.add_subcommand(
+        "check",
+        "Whether each day's archive is still at its path, with the size and fingerprint recorded "
+        "(ok, missing, changed; unknown for days recorded without them); exit status 1 when one "
+        "is not ok");
+    auto args = std::make_shared<CheckArgs>();
+    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runCheck(*args); }); });
 }
 
 void addHistoryDayCommand(CLI::App& history, int& exitCode) {

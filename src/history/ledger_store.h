@@ -45,6 +45,9 @@ struct LedgerDay {
     int detectors = 0;
     std::string parameters;
     std::string testedAt;
+    // Absent for days recorded before the ledger kept them.
+    std::optional<int64_t> archiveSize = std::nullopt;
+    std::optional<std::string> archiveFingerprint = std::nullopt;
 };
 
 // A day's detectors counted by class and by whom their verdicts are owed.
@@ -88,8 +91,10 @@ class LedgerStore {
     LedgerStore& operator=(const LedgerStore&) = delete;
 
     // Replaces the day whole (its detectors and outages) in one transaction. Threads may call it
-    // at once; their days are written one after the other.
+    // at once; their days are written one after the other. Unless held days may be replaced
+    // (setReplaceHeldDays), a date that the ledger holds by then is refused (SorvaneError).
     void writeDay(const DayRecord& day);
+    void setReplaceHeldDays(bool replace);
 
     // Runs `read` in one read transaction: its queries see one state of the ledger, whatever
     // other connections add meanwhile.
@@ -108,7 +113,9 @@ class LedgerStore {
     std::vector<DetectorDayRecord> detectorDays(int16_t det);
     // One detector's record of one date, if the ledger holds it.
     std::optional<DetectorDayRecord> detectorDay(const std::string& date, int16_t det);
-    // The archive recorded for a date (its absolute path), if the ledger holds the date.
+    // The archive recorded for a date (its absolute path), if the ledger holds the date. Throws
+    // SorvaneError when a file is there but its size or fingerprint is not the one recorded: it
+    // is not the archive tested that day.
     std::optional<std::string> archiveOf(const std::string& date);
     // The tallies of the days in the window, by date.
     std::map<std::string, DayTally> dayTallies(const DateWindow& window);
@@ -122,13 +129,21 @@ class LedgerStore {
   private:
     void open(const std::string& path, sql::Database::Mode mode);
     void createTablesIfEmpty();
+    int readVersion();
     void checkVersion();
     void checkTables();
+    void migrate();
+    // A column that version 2 added, or NULL in a version-1 ledger (which is read as it is).
+    std::string orNull(const char* version2Column) const;
+    std::string daytimeColumns() const;
+    LedgerCell cellAt(const sql::Statement& s) const;
     void switchToWal();
 
     std::chrono::milliseconds busyTimeout_;
     std::unique_ptr<sql::Database> db_;
+    int version_ = 0;
     std::mutex writing_;
+    bool replaceHeldDays_ = true;
 };
 
 }  // namespace sorvane::history

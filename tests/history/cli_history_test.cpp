@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/error.h"
+#include "history/archive_check.h"
 #include "history/day_verdict.h"
 #include "history/history_report.h"
 #include "history/ledger_store.h"
@@ -168,6 +169,30 @@ TEST(HistoryCommand, ADateIsAddedOnceReplacedRemovedAndExplained) {
     EXPECT_EQ(r.out, dayVerdictText(*verdict));
     EXPECT_EQ(test::readFile(dir.file("day.csv")), dayVerdictCsv(*verdict));
     EXPECT_EQ(history(dir, "day 2024-03-02").exitCode, 2);
+
+    // The archives as recorded, then one replaced by another day's and one gone.
+    r = history(dir, "check");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "2024-03-01, ok, " + days[0] + "\n2024-03-03, ok, " + days[2] +
+                         "\nok: 2, missing: 0, changed: 0, unknown: 0\n");
+    std::filesystem::copy_file(days[1], days[0], std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(days[2]);
+    r = history(dir, "check");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "2024-03-01, changed, " + days[0] + "\n2024-03-03, missing, " + days[2] +
+                         "\nok: 0, missing: 1, changed: 1, unknown: 0\n");
+    try {
+        ledger.archiveOf("2024-03-01");
+        ADD_FAILURE() << "a changed archive was given";
+    } catch (const SorvaneError& e) {
+        EXPECT_EQ(e.description(), "The archive " + days[0] +
+                                       " is not the archive tested on 2024-03-01: its size or "
+                                       "fingerprint differs from the ledger's record");
+    }
+    EXPECT_EQ(ledger.archiveOf("2024-03-03"), days[2]);  // gone: the reader says so
+    LedgerDay unrecorded = ledger.days({}).front();
+    unrecorded.archiveFingerprint.reset();
+    EXPECT_EQ(checkArchive(unrecorded), ArchiveState::Unknown);
 }
 
 TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
@@ -181,7 +206,7 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
         LedgerStore newer(dir.file("newer.sqlite"), LedgerStore::Access::Add);
     }
     sql::Database(dir.file("newer.sqlite"), sql::Database::Mode::ReadWrite)
-        .exec("PRAGMA user_version = 2");
+        .exec("PRAGMA user_version = 3");
     const std::string otherBytes = test::readFile(dir.file("other.sqlite"));
     const std::string newerBytes = test::readFile(dir.file("newer.sqlite"));
     std::filesystem::copy_file(days[0], dir.file("march.traffic"));
@@ -201,7 +226,8 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
          "The file other.sqlite holds no Sorvane health ledger (no column date"},
         {"add 20240302.traffic --db other.sqlite", 1, "holds no Sorvane health ledger"},
         {"add 20240302.traffic --db newer.sqlite", 1,
-         "The ledger newer.sqlite was written by a newer Sorvane"},
+         "The ledger newer.sqlite was written by a newer Sorvane (schema version 3); this "
+         "Sorvane knows schema version 2"},
         {"report --db ledger.sqlite --from 2024-03-10 --to 2024-03-01", 2,
          "--from 2024-03-10 lies after --to 2024-03-01"},
         {"report --db ledger.sqlite --to 2024-02-30", 2, "--to needs a date YYYY-MM-DD"},
@@ -275,10 +301,10 @@ TEST(HistoryCommand, AKilledRunLeavesOnlyWholeDays) {
 TEST(HistoryCommand, TwoRunsAtOnceLoseNothing) {
     test::TempDir dir;
     std::vector<std::string> days = copyDay(dir, 6, 200);
-    // Both start on a ledger that does not exist yet, and both add the fourth day (the second
-    // run may replace it).
-    pid_t first = startHistory(
-        dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " + days[3] + " --jobs 1");
+    // Both start on a ledger that does not exist yet, and both add the fourth day, which they
+    // may replace.
+    pid_t first = startHistory(dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " +
+                                        days[3] + " --jobs 1 --replace");
     pid_t second =
         startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1 --replace");
     EXPECT_EQ(test::exitCodeOf(first), 0);
