@@ -179,25 +179,29 @@ struct Row {
             volume = static_cast<int32_t>(*v);
     }
 
+    // (Each name is read once: a report reads millions of them.)
     HealthClass healthClass(int at) const {
+        const std::string text = s.text(at);
         for (auto c : {HealthClass::High, HealthClass::Susp, HealthClass::Marg, HealthClass::Hlth,
                        HealthClass::Excluded}) {
-            if (modBaddet::healthClassLabel(c) == s.text(at)) return c;
+            if (modBaddet::healthClassLabel(c) == text) return c;
         }
         refuseValue("class", at);
     }
 
     DecisionStep step(int at) const {
+        const std::string text = s.text(at);
         for (int i = 0; i < modBaddet::kDecisionStepCount; ++i) {
             auto step = static_cast<DecisionStep>(i);
-            if (modBaddet::decisionStepName(step) == s.text(at)) return step;
+            if (modBaddet::decisionStepName(step) == text) return step;
         }
         refuseValue("step", at);
     }
 
     Attribution attribution(int at) const {
+        const std::string text = s.text(at);
         for (auto a : {Attribution::None, Attribution::Detector, Attribution::FeedOutage}) {
-            if (attributionName(a) == s.text(at)) return a;
+            if (attributionName(a) == text) return a;
         }
         refuseValue("attribution", at);
     }
