@@ -22,10 +22,11 @@ std::string_view archiveStateName(ArchiveState state) {
 }
 
 ArchiveState checkArchive(const LedgerDay& day) {
+    // Without a record there is nothing to hold the file against, there or not.
+    if (!day.archiveSize || !day.archiveFingerprint) return ArchiveState::Unknown;
     struct stat info {};
     if (::stat(day.archive.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return ArchiveState::Missing;
-    if (!day.archiveSize || !day.archiveFingerprint) return ArchiveState::Unknown;
     if (static_cast<int64_t>(info.st_size) != *day.archiveSize) return ArchiveState::Changed;
     try {
         ArchiveFingerprint now = archiveFingerprint(day.archive);

@@ -8,7 +8,7 @@ namespace sorvane::history {
 
 // Whether a day's archive is still the one tested: at its path with the recorded size and
 // fingerprint (Ok), gone (Missing), another file now (Changed), or recorded without a
-// fingerprint, before the ledger kept them (Unknown, when the file is there).
+// fingerprint, before the ledger kept them (Unknown).
 enum class ArchiveState { Ok, Missing, Changed, Unknown };
 
 // "ok", "missing", "changed", "unknown".
