@@ -51,6 +51,9 @@ int runReport(const ReportArgs& args) {
     }
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     HistoryReport report = readReport(ledger, args.window, args.thresholds);
+    // A window without a day is no report of zeros.
+    if (report.dates.empty() && args.window.from.empty() && args.window.to.empty())
+        throw CommandFailure{kExitRefused, "The ledger " + args.db + " holds no days yet"};
     if (report.dates.empty()) {
         throw CommandFailure{
             kExitRefused, "The ledger holds no date from " +
