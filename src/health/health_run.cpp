@@ -26,9 +26,10 @@ struct TestedDetector {
 };
 
 // Tests one detector, reading it with `read`.
-TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const ReadDetector& read) {
+TestedDetector testDetector(int16_t det, const DetectorParameters& parameters,
+                            const ReadDetector& read) {
     TestedDetector tested;
-    if (isExcluded(det, snapshot)) {
+    if (isExcluded(det, parameters.base())) {
         tested.outcome = ClassifyExcluded(det);
         return tested;
     }
@@ -46,6 +47,7 @@ TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const R
         tested.outcome = ClassifyUnreadable(det);
         return tested;
     }
+    const HealthSnapshot& snapshot = parameters.of(det);
     tested.outcome = ClassifyDetector(
         det, ComputeHealthMeasures(*members.vol, *members.occ, snapshot), snapshot);
     return tested;
@@ -83,6 +85,13 @@ ResultList resultListOf(HealthClass healthClass) {
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
                               const HealthProgress& progress, const DetectorDayObserver& observeDay,
                               int jobs) {
+    return RunHealthTest(reader, log, DetectorParameters(snapshot), det, progress, observeDay,
+                         jobs);
+}
+
+HealthRunResult RunHealthTest(Unzip& reader, Log& log, const DetectorParameters& parameters,
+                              int16_t det, const HealthProgress& progress,
+                              const DetectorDayObserver& observeDay, int jobs) {
     HealthRunResult result;
     result.allDetectors = det == kAllDetectors;
     result.detCount = reader.detCount();
@@ -115,8 +124,8 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
     const int workers = result.allDetectors ? threadsFor(jobs) : 1;
     readDetectorsInOrder<TestedDetector>(
         reader, workers, positions,
-        [&numberAt, &snapshot](size_t position, const ReadDetector& read) {
-            return testDetector(numberAt(position), snapshot, read);
+        [&numberAt, &parameters](size_t position, const ReadDetector& read) {
+            return testDetector(numberAt(position), parameters, read);
         },
         consume);
     if (result.allDetectors) {
@@ -126,6 +135,7 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
         result.reportFileName = kSingleReportFileName;
         result.reportText = SingleReportText(result.tally);
     }
+    result.reportText += ParametersBlock(parameters, result.outcomes);
     return result;
 }
 
