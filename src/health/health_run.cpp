@@ -135,7 +135,11 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const DetectorParameters&
         result.reportFileName = kSingleReportFileName;
         result.reportText = SingleReportText(result.tally);
     }
-    result.reportText += ParametersBlock(parameters, result.outcomes);
+    // The block stands apart, after an empty line, as the report's sections do.
+    if (std::string block = ParametersBlock(parameters, result.outcomes); !block.empty()) {
+        if (!result.reportText.ends_with("\r\n\r\n")) result.reportText += "\r\n";
+        result.reportText += block;
+    }
     return result;
 }
 

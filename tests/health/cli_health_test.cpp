@@ -163,6 +163,12 @@ TEST(HealthCommandInventory, TestsEachDetectorWithItsLaneTypesParameters) {
               std::string::npos)
         << r.out;
 
+    // A single detector's report, too, says what it was tested with.
+    r = run({"--settings", "factory.ini", "--inventory", "inventory.csv", "--det", "301"});
+    EXPECT_NE(r.out.find("\r\nGood Detector\r\n\r\nPARAMETERS BY LANE TYPE\r\nqueue: 1 "),
+              std::string::npos)
+        << r.out;
+
     // A --set changes [Param] before the sections take their missing keys from it.
     r = run({"--settings", "factory.ini", "--inventory", "inventory.csv", "--set", "MargTh=11"});
     EXPECT_NE(r.out.find("queue: 1 detector: OccSpikeTh=40, OccSpikeCountTh=30, VolSpikeTh=15, "
