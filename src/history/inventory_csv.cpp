@@ -70,8 +70,10 @@ class Header {
     Header(const CsvRow& row, const InventoryBuilder& builder) : count_(row.fields.size()) {
         for (size_t i = 0; i < row.fields.size(); ++i) {
             std::string name;
-            for (char ch : row.fields[i])
-                if (ch != ' ' && ch != '\t') name += static_cast<char>(std::tolower(ch));
+            for (char ch : row.fields[i]) {
+                if (ch == ' ' || ch == '\t') continue;
+                name += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            }
             for (size_t c = 0; c < kInventoryColumnCount; ++c) {
                 if (name != kInventoryColumns[c].name) continue;
                 if (at_[c]) {
