@@ -2,8 +2,8 @@
 # Fails when an #include goes against the program's layers: a file of a layer includes only its
 # own folder and the layers below it, and a library's headers belong to the layer that wraps it
 # (Qt to the window, CLI11 to the command line, libzip, libdeflate and nettle to the archive
-# reader, SQLite to the ledger). The CMake targets hold the same order; this check names the
-# offending line.
+# reader, SQLite to the ledger, libxml2 and libcsv to the inventory beside it). The CMake
+# targets hold the same order; this check names the offending line.
 # Usage: scripts/check-layers.sh   (run by ./test.sh and by CTest; exit status 1 on a breach)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ archive  common archive libzip libdeflate nettle
 health   common archive health
 export   common archive export
 plot     common archive plot
-history  common archive health history sqlite
+history  common archive health history sqlite libxml2 libcsv
 cli      common archive health export plot history cli cli11
 app      common archive health export plot history app qt
 tools    common archive health tools libzip cli11
@@ -56,6 +56,8 @@ grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include' 
             else if (name == "libdeflate.h") used = "libdeflate"
             else if (name ~ /^nettle\//) used = "nettle"
             else if (name == "sqlite3.h") used = "sqlite"
+            else if (name ~ /^libxml\//) used = "libxml2"
+            else if (name == "csv.h") used = "libcsv"
             else next  # the standard library and the system
             shown = "<" name ">"
         } else {

@@ -116,6 +116,15 @@ HealthParameterTexts parameterTextsOf(const ParameterArgs& args) {
     }
 }
 
+LaneSections laneSectionsOf(const ParameterArgs& args) {
+    try {
+        return resolveLaneSections(
+            {args.settings, modUtility::SettingsFilePath(findProgramFolder().path), {}});
+    } catch (const SorvaneError& e) {
+        throw CommandFailure{exitCodeOf(e), e.description()};
+    }
+}
+
 modBaddet::HealthSnapshot snapshotOf(const HealthParameterTexts& texts) {
     try {
         return modBaddet::takeHealthSnapshot(texts);

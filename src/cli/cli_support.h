@@ -13,6 +13,7 @@
 #include "common/output_destination.h"
 #include "health/health_parameters.h"
 #include "health/health_snapshot.h"
+#include "health/lane_parameters.h"
 
 namespace CLI {
 class App;
@@ -63,6 +64,10 @@ void addParameterOptions(CLI::App& cmd, ParameterArgs& args);
 // then each --set. Throws CommandFailure, with status 2 for a default file that is there but
 // cannot be read.
 HealthParameterTexts parameterTextsOf(const ParameterArgs& args);
+
+// The settings file's lane-type sections, chosen as parameterTextsOf chooses the file (the
+// factory sections when no file is read). Throws CommandFailure.
+LaneSections laneSectionsOf(const ParameterArgs& args);
 
 // The texts converted for a run. Throws CommandFailure (status 2) naming the settings key of the
 // first text that cannot be used.

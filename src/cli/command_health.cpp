@@ -7,6 +7,8 @@
 #include "health/health_run.h"
 #include "health/measures_csv.h"
 #include "history/daily_status.h"
+#include "history/inventory.h"
+#include "history/inventory_parameters.h"
 
 namespace sorvane::cli {
 
@@ -20,6 +22,7 @@ struct HealthArgs {
     ParameterArgs parameters;
     std::optional<std::string> output;
     std::optional<std::string> measuresCsv;
+    std::optional<std::string> inventory;
     int jobs = 0;  // one per core
 };
 
@@ -69,14 +72,45 @@ bool outputsAllowed(const HealthArgs& args, int16_t det) {
     if (args.parameters.settings) {
         inputs.push_back({"the settings file this run reads", *args.parameters.settings});
     }
+    if (args.inventory) inputs.push_back({"the inventory this run reads", *args.inventory});
     return cli::outputsAllowed(outputs, inputs);
+}
+
+// Each detector's parameters: [Param]'s, or with an inventory those of its lane type.
+DetectorParameters parametersOf(const HealthArgs& args, const HealthParameterTexts& texts,
+                                const HealthSnapshot& snapshot) {
+    if (!args.inventory) return DetectorParameters(snapshot);
+    history::Inventory inventory;
+    try {
+        inventory = history::readInventoryFile(*args.inventory);
+    } catch (const SorvaneError& e) {
+        throw CommandFailure{exitCodeOf(e), e.description()};
+    }
+    if (inventory.skippedDetectors > 0) {
+        printError("The inventory file " + *args.inventory + ": " +
+                   std::to_string(inventory.skippedDetectors) +
+                   " detectors whose name holds no detector number were left out.");
+    }
+    const LaneSections sections = laneSectionsOf(args.parameters);
+    try {
+        return history::parametersByLaneType(inventory, texts, sections);
+    } catch (const LaneParameterError& e) {
+        const size_t type = static_cast<size_t>(e.laneType());
+        throw CommandFailure{kExitRefused,
+                             "Parameter " + std::string(kHealthParameters[e.parameter()].key) +
+                                 " in [" + laneSectionName(e.laneType()) + "] = \"" +
+                                 laneParameterTexts(texts, sections[type])[e.parameter()] +
+                                 "\": " + e.reason() + "."};
+    }
 }
 
 int runHealth(const HealthArgs& args) {
     try {
-        HealthSnapshot snapshot = snapshotOf(parameterTextsOf(args.parameters));
+        const HealthParameterTexts texts = parameterTextsOf(args.parameters);
+        const HealthSnapshot snapshot = snapshotOf(texts);
         int16_t det = detectorOf(args);
         if (!outputsAllowed(args, det)) return kExitRefused;
+        const DetectorParameters parameters = parametersOf(args, texts, snapshot);
         auto open = openArchive(args.archive);
         if (!open) return kExitFailed;
         // The measures table carries each measured detector's daily sample status.
@@ -89,7 +123,7 @@ int runHealth(const HealthArgs& args) {
             };
         }
         HealthRunResult result =
-            RunHealthTest(*open->reader, open->log, snapshot, det, {}, judgeStatus, args.jobs);
+            RunHealthTest(*open->reader, open->log, parameters, det, {}, judgeStatus, args.jobs);
         // The files are written even when stdout fails: each failure has its message.
         bool done = printOutput(listsText(result));
         done = writeOutput(args.output.value_or(result.reportFileName), result.reportText) && done;
@@ -117,6 +151,9 @@ void addHealthCommand(CLI::App& app, int& exitCode) {
     cmd->add_option(
         "--measures-csv", args->measuresCsv,
         "also write every visited detector's measures and daily status to this CSV file");
+    cmd->add_option("--inventory", args->inventory,
+                    "test each detector with the parameters of its lane type in this inventory "
+                    "(CSV or network configuration XML; settings sections [Param.<lane type>])");
     cmd->add_option("--jobs", args->jobs,
                     "threads that test detectors (default: one per core; 1: no other thread)")
         ->check(CLI::Range(1, 1024));

@@ -26,9 +26,10 @@ struct TestedDetector {
 };
 
 // Tests one detector, reading it with `read`.
-TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const ReadDetector& read) {
+TestedDetector testDetector(int16_t det, const DetectorParameters& parameters,
+                            const ReadDetector& read) {
     TestedDetector tested;
-    if (isExcluded(det, snapshot)) {
+    if (isExcluded(det, parameters.base())) {
         tested.outcome = ClassifyExcluded(det);
         return tested;
     }
@@ -48,6 +49,7 @@ TestedDetector testDetector(int16_t det, const HealthSnapshot& snapshot, const R
         tested.outcome = ClassifyUnreadable(det);
         return tested;
     }
+    const HealthSnapshot& snapshot = parameters.of(det);
     tested.outcome = ClassifyDetector(
         det, ComputeHealthMeasures(*members.vol, *members.occ, snapshot), snapshot);
     return tested;
@@ -85,6 +87,13 @@ ResultList resultListOf(HealthClass healthClass) {
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
                               const HealthProgress& progress, const DetectorDayObserver& observeDay,
                               int jobs) {
+    return RunHealthTest(reader, log, DetectorParameters(snapshot), det, progress, observeDay,
+                         jobs);
+}
+
+HealthRunResult RunHealthTest(Unzip& reader, Log& log, const DetectorParameters& parameters,
+                              int16_t det, const HealthProgress& progress,
+                              const DetectorDayObserver& observeDay, int jobs) {
     HealthRunResult result;
     result.allDetectors = det == kAllDetectors;
     result.detCount = reader.detCount();
@@ -117,8 +126,8 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
     const int workers = result.allDetectors ? threadsFor(jobs) : 1;
     readDetectorsInOrder<TestedDetector>(
         reader, workers, positions,
-        [&numberAt, &snapshot](size_t position, const ReadDetector& read) {
-            return testDetector(numberAt(position), snapshot, read);
+        [&numberAt, &parameters](size_t position, const ReadDetector& read) {
+            return testDetector(numberAt(position), parameters, read);
         },
         consume);
     if (result.allDetectors) {
@@ -127,6 +136,11 @@ HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& sna
     } else {
         result.reportFileName = kSingleReportFileName;
         result.reportText = SingleReportText(result.tally);
+    }
+    // The block stands apart, after an empty line, as the report's sections do.
+    if (std::string block = ParametersBlock(parameters, result.outcomes); !block.empty()) {
+        if (!result.reportText.ends_with("\r\n\r\n")) result.reportText += "\r\n";
+        result.reportText += block;
     }
     return result;
 }

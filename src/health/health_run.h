@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/detector_day.h"
+#include "health/detector_parameters.h"
 #include "health/health_classify.h"
 #include "health/health_report.h"
 #include "health/health_snapshot.h"
@@ -70,6 +71,13 @@ struct HealthRunResult {
 // (cut, rewritten or replaced since it was listed): nothing of such a run may be kept.
 HealthRunResult RunHealthTest(Unzip& reader, Log& log, const HealthSnapshot& snapshot, int16_t det,
                               const HealthProgress& progress = {},
+                              const DetectorDayObserver& observeDay = {}, int jobs = 1);
+
+// The same with each detector tested with the parameters `parameters` choose for it. When some
+// detector was tested with another set than the run's own, the report ends with the block of
+// ParametersBlock.
+HealthRunResult RunHealthTest(Unzip& reader, Log& log, const DetectorParameters& parameters,
+                              int16_t det, const HealthProgress& progress = {},
                               const DetectorDayObserver& observeDay = {}, int jobs = 1);
 
 }  // namespace sorvane::modBaddet

@@ -22,6 +22,8 @@ struct HealthSnapshot {
     double corCoeffTh = 0.0;
     int16_t detNoFrom = 0;
     int16_t detNoTo = 0;
+
+    bool operator==(const HealthSnapshot&) const = default;
 };
 
 // A parameter text that the test cannot use. The description names the field by its caption

@@ -191,6 +191,24 @@ std::optional<std::vector<std::string>> SettingsFile::ReadSettings(
     return values;
 }
 
+std::vector<SettingsSection> SettingsFile::ReadSectionsStartingWith(std::string_view prefix) const {
+    const SettingsText file = decodeSettingsText(readWholeFile(path_));
+    std::vector<SettingsSection> sections;
+    bool inMatch = false;
+    forEachLine(file.text, [&](const Line& line) {
+        if (auto name = sectionOf(line.text)) {
+            inMatch = name->size() >= prefix.size() &&
+                      equalNoCase(name->substr(0, prefix.size()), prefix);
+            if (inMatch) sections.push_back({std::string(*name), {}});
+        } else if (auto kv = keyOf(line.text); kv && inMatch) {
+            std::string_view value = kv->value.substr(0, kMaxSettingLength);
+            sections.back().entries.emplace_back(kv->key, value.substr(0, value.find('\0')));
+        }
+        return true;
+    });
+    return sections;
+}
+
 std::string SettingsFile::ReadSetting(std::string_view key, std::string_view section) const {
     try {
         auto values = ReadSettings(std::span(&key, 1), section);

@@ -18,6 +18,12 @@ std::string SettingsFilePath(const std::string& programFolder);
 // One key and the value to write under it.
 using SettingsEntry = std::pair<std::string_view, std::string_view>;
 
+// A section of an INI file: its name as written, and its key lines in file order.
+struct SettingsSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> entries;
+};
+
 // An INI file. Section and key names compare without regard to letter case; the first matching
 // section and key count. Lines may end in CR LF, LF or CR; the text may be UTF-8 (with or
 // without a byte-order mark) or UTF-16 with a byte-order mark, and is written back so. Each
@@ -39,6 +45,11 @@ class SettingsFile {
     // included).
     std::optional<std::vector<std::string>> ReadSettings(std::span<const std::string_view> keys,
                                                          std::string_view section) const;
+
+    // Every section whose name begins with `prefix` (any letter case), in file order, with its
+    // key lines: each key and its value read as ReadSettings reads one. Throws SorvaneError
+    // naming the file and the reason when it cannot be read.
+    std::vector<SettingsSection> ReadSectionsStartingWith(std::string_view prefix) const;
 
     // One key's value; empty when the file, the section or the key is missing (or the file
     // cannot be read).

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include "health/lane_parameters.h"
 #include "health/measures_csv.h"
+#include "health/settings_file.h"
 #include "health_days.h"
 #include "history/daily_status.h"
 
@@ -114,6 +116,77 @@ TEST_F(HealthCommand, RefusesBadParametersAndAMissingArchive) {
     }
     EXPECT_EQ(test::runCommand({SORVANE_CLI, "health", day.dir.file("missing.traffic")}).exitCode,
               1);
+}
+
+TEST(HealthCommandInventory, TestsEachDetectorWithItsLaneTypesParameters) {
+    // Twenty minutes at full occupancy: a lock-on by [Param]'s 7 minutes, not by a queue's 30.
+    RawDay locked = RawDay(5, 10.0f).occupancies(1000, 1039, 100.0f);
+    test::HealthArchive day{
+        test::membersOf({{301, locked}, {302, locked}, {303, locked}, {304, kHealthyDay}})};
+    auto run = [&](const std::vector<std::string>& args) {
+        std::vector<std::string> argv{SORVANE_CLI, "health", "day.traffic", "-o", "report.txt"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        test::CommandResult r = test::runCommand(argv, day.dir.path());
+        r.out += "\n" + test::readFile(day.dir.file("report.txt"));
+        return r;
+    };
+    test::writeFile(day.dir.file("inventory.csv"),
+                    "detector,station,lane_type\n301,S1,queue\n302,S2,mainline\n304,S3,exit\n");
+    modUtility::SettingsFile factory(day.dir.file("factory.ini"));
+    saveHealthParameters(factory, factoryParameterTexts());
+    test::writeFile(day.dir.file("param.ini"), test::readFile(factory.path()));
+    saveFactoryLaneSections(factory);
+
+    test::CommandResult plain = run({"--settings", "factory.ini"});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_NE(plain.out.find("301, 40slots Locked On"), std::string::npos) << plain.out;
+    // Lane-type sections that are not there change nothing.
+    test::CommandResult same = run({"--settings", "param.ini", "--inventory", "inventory.csv"});
+    EXPECT_EQ(same.out, plain.out);
+
+    test::CommandResult r = run({"--settings", "factory.ini", "--inventory", "inventory.csv"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("301, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("302, 40slots Locked On"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("303, 40slots Locked On"), std::string::npos) << r.out;
+    const std::string others =
+        "OccSpikeTh=40, OccSpikeCountTh=30, VolSpikeTh=15, "
+        "VolSpikeCountTh=25, SuspTh=15, MargTh=12, MissingPercent=20, ";
+    EXPECT_NE(r.out.find("\r\n\r\nPARAMETERS BY LANE TYPE\r\n"
+                         "queue: 1 detector: " +
+                         others +
+                         "ConsecZeroVolMin=12, LockOnMin=30, CorCoeffTh=0.9985\r\n"
+                         "exit: 1 detector: " +
+                         others +
+                         "ConsecZeroVolMin=8, LockOnMin=30, CorCoeffTh=0.9985\r\n"
+                         "[Param]: 2 detectors\r\n"),
+              std::string::npos)
+        << r.out;
+
+    // A single detector's report, too, says what it was tested with.
+    r = run({"--settings", "factory.ini", "--inventory", "inventory.csv", "--det", "301"});
+    EXPECT_NE(r.out.find("\r\nGood Detector\r\n\r\nPARAMETERS BY LANE TYPE\r\nqueue: 1 "),
+              std::string::npos)
+        << r.out;
+
+    // A --set changes [Param] before the sections take their missing keys from it.
+    r = run({"--settings", "factory.ini", "--inventory", "inventory.csv", "--set", "MargTh=11"});
+    EXPECT_NE(r.out.find("queue: 1 detector: OccSpikeTh=40, OccSpikeCountTh=30, VolSpikeTh=15, "
+                         "VolSpikeCountTh=25, SuspTh=15, MargTh=11,"),
+              std::string::npos);
+
+    test::writeFile(day.dir.file("bad.ini"), "[Param]\r\n[Param.queue]\r\nLockOnMin=abc\r\n");
+    test::writeFile(day.dir.file("bad.csv"), "detector,station,lane_type\n301,S1,ramp\n");
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--settings", "bad.ini", "--inventory", "inventory.csv"},
+         "Parameter LockOnMin in [Param.queue] = \"abc\": must be a number.\n"},
+        {{"--inventory", "bad.csv"}, "The inventory file bad.csv, line 2: the lane type \"ramp\""},
+    };
+    for (const auto& [args, message] : refused) {
+        r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << message;
+        EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "health/health_parameters.h"
 #include "health/health_snapshot.h"
+#include "health/lane_parameters.h"
 #include "health/settings_file.h"
 #include "support/test_support.h"
 
@@ -137,6 +138,44 @@ TEST(HealthSnapshot, RefusesTextsItCannotUseNamingTheField) {
     EXPECT_EQ(refusal(texts)->description(),
               "The value of \"Vol Spike Height   >= \" must be a whole number from -32768 to "
               "32767.");
+}
+
+TEST(LaneSections, TakeMissingKeysFromParamAndFollowTheIniRules) {
+    test::TempDir dir;
+    SettingsFile settings(dir.file("ParamSettings.ini"));
+    test::writeFile(settings.path(),
+                    "[Param]\r\nLockOnMin=9\r\n[ param.QUEUE ]\r\nlockonmin = 30 \r\n; a note\r\n"
+                    "MargTh=\r\nLockOnMin=31\r\n[Other]\r\nX=1\r\n[Param.queue]\r\nSuspTh=1\r\n"
+                    "[Param.exit]\n");
+    LaneSections sections = readLaneSections(settings);
+    HealthParameterTexts param = factoryParameterTexts();
+    param[kLockOnMin] = "9";
+    HealthParameterTexts queue = laneParameterTexts(param, sections[size_t(LaneType::Queue)]);
+    HealthParameterTexts expected = param;
+    expected[kLockOnMin] = "30";  // the first line of a key and the first section count
+    EXPECT_EQ(queue, expected);
+    EXPECT_EQ(laneParameterTexts(param, sections[size_t(LaneType::Exit)]), param);
+    EXPECT_FALSE(sections[size_t(LaneType::Mainline)]);
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"[Param.ramp]\r\nLockOnMin=30\r\n", "[Param.ramp] names no lane type"},
+        {"[Param.queue]\r\ndetnofrom=1\r\n",
+         "[Param.queue] holds DetNoFrom, which only [Param] may hold"},
+        {"[Param.hov]\r\nLockOn=1\r\n", "[Param.hov] holds \"LockOn\", which is no parameter"},
+    };
+    for (auto [text, message] : refused) {
+        test::writeFile(settings.path(), text);
+        try {
+            readLaneSections(settings);
+            ADD_FAILURE() << text;
+        } catch (const SorvaneError& e) {
+            EXPECT_EQ(
+                e.description().rfind(
+                    "In the settings file " + settings.path() + ", the section " + message, 0),
+                0u)
+                << e.description();
+        }
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "common/error.h"
 #include "common/program_folder.h"
 #include "health/health_parameters.h"
+#include "health/lane_parameters.h"
 #include "health/settings_file.h"
 #include "support/test_support.h"
 
@@ -94,17 +95,24 @@ TEST(ProgramFolder, FirstStartCopiesTheFactorySettingsAndNeverReplacesAFile) {
 }
 
 // The build's and the package's ParamSettings.ini is what "Restore Factory Default Parameters"
-// writes into a folder without one; a file that is there keeps the user's values.
+// writes into a folder without one, followed by the factory lane-type sections; a file that is
+// there keeps the user's values.
 TEST(FactorySettingsTool, WritesTheFactoryFileAndKeepsOneThatIsThere) {
     test::TempDir dir;
     std::string restored = dir.file("restored.ini");
     saveHealthParameters(modUtility::SettingsFile(restored), factoryParameterTexts());
+    const std::string param = test::readFile(restored);
     test::writeFile(dir.file("mine.ini"), "[Param]\r\nMargTh=13\r\n");
 
     test::CommandResult r =
         test::runCommand({SORVANE_FACTORY_SETTINGS, dir.file("new.ini"), dir.file("mine.ini")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(test::readFile(dir.file("new.ini")), test::readFile(restored));
+    const std::string written = test::readFile(dir.file("new.ini"));
+    EXPECT_EQ(written.substr(0, param.size()), param);
+    EXPECT_EQ(readLaneSections(modUtility::SettingsFile(dir.file("new.ini"))),
+              factoryLaneSections());
+    EXPECT_NE(written.find("[Param.parking]\r\nConsecZeroVolMin=336\r\nLockOnMin=20160\r\n"),
+              std::string::npos);
     EXPECT_EQ(test::readFile(dir.file("mine.ini")), "[Param]\r\nMargTh=13\r\n");
 }
 
