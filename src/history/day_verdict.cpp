@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "history/history_report.h"
 #include "history/report_text.h"
 
 namespace sorvane::history {
@@ -9,14 +10,6 @@ namespace sorvane::history {
 namespace {
 
 using modBaddet::HealthClass;
-
-bool isCounted(const LedgerCell& cell) {
-    return cell.healthClass != HealthClass::Excluded && cell.attribution != Attribution::FeedOutage;
-}
-
-bool isBad(const LedgerCell& cell) {
-    return cell.healthClass == HealthClass::High || cell.healthClass == HealthClass::Susp;
-}
 
 std::string sinceOf(LedgerStore& ledger, const LedgerCell& today) {
     std::string runStart;

@@ -12,16 +12,6 @@ namespace sorvane::history {
 
 namespace {
 
-using modBaddet::HealthClass;
-
-bool isCounted(const LedgerCell& cell) {
-    return cell.healthClass != HealthClass::Excluded && cell.attribution != Attribution::FeedOutage;
-}
-
-bool isBad(const LedgerCell& cell) {
-    return cell.healthClass == HealthClass::High || cell.healthClass == HealthClass::Susp;
-}
-
 // Repair order: label, then the label's own measure, then the detector.
 bool repairsFirst(const DetectorSummary& a, const DetectorSummary& b) {
     if (a.label != b.label) return a.label < b.label;
@@ -48,6 +38,16 @@ bool isRepaired(DetectorLabel label) {
 
 }  // namespace
 
+bool isCounted(const LedgerCell& cell) {
+    using modBaddet::HealthClass;
+    return cell.healthClass != HealthClass::Excluded && cell.attribution != Attribution::FeedOutage;
+}
+
+bool isBad(const LedgerCell& cell) {
+    using modBaddet::HealthClass;
+    return cell.healthClass == HealthClass::High || cell.healthClass == HealthClass::Susp;
+}
+
 std::string_view detectorLabelName(DetectorLabel label) {
     static constexpr std::array<std::string_view, kDetectorLabelCount> kNames = {
         "chronic", "flapping", "new", "drifting", "recovered", "healthy"};
@@ -66,7 +66,7 @@ void SummaryBuilder::add(const LedgerCell& cell, std::optional<double> ratio) {
     }
     found_[static_cast<size_t>(index)].push_back({ratio.value_or(std::nan("")),
                                                   static_cast<int32_t>(dates_.size() - 1),
-                                                  isBad(cell), cell.step});
+                                                  isBad(cell), static_cast<uint8_t>(cell.step)});
 }
 
 DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<CountedDay>& days,
@@ -100,7 +100,7 @@ DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<Counted
         }
     }
     s.streak = run;
-    s.lastStep = days.back().step;
+    s.lastStep = static_cast<modBaddet::DecisionStep>(days.back().step);
     if (s.repairedRuns > 0) s.meanRepairDays = static_cast<double>(repairedDays) / s.repairedRuns;
 
     // The label looks at the recent days only: over months, old faults must not decide it.
