@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "history/day_verdict.h"
 #include "history/history_report.h"
 #include "history/ledger_grid.h"
 #include "history/ledger_store.h"
@@ -70,9 +71,10 @@ void readAsTheCommandsDo(const std::string& path) {
     for (const LedgerCell& cell : ledger.cells({}))
         dets.insert(cell.det);
     for (int16_t det : dets) {
-        (void)detectorDaysText(ledger.detectorDays(det));
+        (void)detectorDaysText(ledger.detectorDays(det), readDetectorRatios(ledger, det, ""));
         if (dets.size() > 8) break;
     }
+    if (auto verdict = readDayVerdict(ledger, "2024-03-01")) (void)dayVerdictText(*verdict);
     (void)ledger.detectorDay("2024-03-01", 101);
     (void)ledger.archiveOf("2024-03-01");
 }

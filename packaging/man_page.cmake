@@ -3,7 +3,8 @@
 #   NAME         the one-line description of the NAME section
 #   VERSION      the version shown in the page
 #   INCLUDE      a help2man include file with the page's further sections
-#   SUBCOMMANDS  (optional) subcommands whose --help texts make a COMMANDS section
+#   SUBCOMMANDS  (optional) subcommands whose --help texts make a COMMANDS section; one of
+#                several words ("history add") is a subcommand of a subcommand
 #   HELP2MAN     the help2man program
 #   OUTPUT       the page to write, ending in .gz
 get_filename_component(program_name "${PROGRAM}" NAME)
@@ -15,7 +16,8 @@ file(READ "${INCLUDE}" sections)
 if(SUBCOMMANDS)
   string(APPEND sections "\n[COMMANDS]\n")
   foreach(command IN LISTS SUBCOMMANDS)
-    execute_process(COMMAND "${PROGRAM}" ${command} --help
+    separate_arguments(words UNIX_COMMAND "${command}")
+    execute_process(COMMAND "${PROGRAM}" ${words} --help
       OUTPUT_VARIABLE help RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
       message(FATAL_ERROR "${program_name} ${command} --help failed: ${status}")

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Fails when an #include goes against the program's layers: a file of a layer includes only its
 # own folder and the layers below it, and a library's headers belong to the layer that wraps it
-# (Qt to the window, CLI11 to the command line, libzip and libdeflate to the archive reader,
-# SQLite to the ledger, libxml2 and libcsv to the inventory beside it). The CMake targets hold
-# the same order; this check names the offending line.
+# (Qt to the window, CLI11 to the command line, libzip, libdeflate and nettle to the archive
+# reader, SQLite to the ledger, libxml2 and libcsv to the inventory beside it). The CMake
+# targets hold the same order; this check names the offending line.
 # Usage: scripts/check-layers.sh   (run by ./test.sh and by CTest; exit status 1 on a breach)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 # Layer (folder under src/, or tools) -> what its files may include.
 rules='
 common   common
-archive  common archive libzip libdeflate
+archive  common archive libzip libdeflate nettle
 health   common archive health
 export   common archive export
 plot     common archive plot
@@ -54,6 +54,7 @@ grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include' 
             else if (name ~ /^CLI\//) used = "cli11"
             else if (name == "zip.h" || name == "zipconf.h") used = "libzip"
             else if (name == "libdeflate.h") used = "libdeflate"
+            else if (name ~ /^nettle\//) used = "nettle"
             else if (name == "sqlite3.h") used = "sqlite"
             else if (name ~ /^libxml\//) used = "libxml2"
             else if (name == "csv.h") used = "libcsv"

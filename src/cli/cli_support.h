@@ -116,5 +116,9 @@ void addHistoryCommand(CLI::App& app, int& exitCode);
 void addHistoryAddCommand(CLI::App& history, int& exitCode);
 void addHistoryReportCommand(CLI::App& history, int& exitCode);
 void addHistoryDetectorCommand(CLI::App& history, int& exitCode);
+void addHistoryDaysCommand(CLI::App& history, int& exitCode);
+void addHistoryRemoveCommand(CLI::App& history, int& exitCode);
+void addHistoryDayCommand(CLI::App& history, int& exitCode);
+void addHistoryCheckCommand(CLI::App& history, int& exitCode);
 
 }  // namespace sorvane::cli

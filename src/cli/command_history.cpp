@@ -12,6 +12,10 @@ void addHistoryCommand(CLI::App& app, int& exitCode) {
     addHistoryAddCommand(*history, exitCode);
     addHistoryReportCommand(*history, exitCode);
     addHistoryDetectorCommand(*history, exitCode);
+    addHistoryDayCommand(*history, exitCode);
+    addHistoryDaysCommand(*history, exitCode);
+    addHistoryRemoveCommand(*history, exitCode);
+    addHistoryCheckCommand(*history, exitCode);
 }
 
 }  // namespace sorvane::cli

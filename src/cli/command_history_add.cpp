@@ -22,6 +22,7 @@ struct AddArgs {
     int jobs = 0;
     std::optional<std::string> date;
     double outageShare = kDefaultOutageShare;
+    bool replace = false;
 };
 
 // Each archive with its date: --date for a single archive, else the file name's YYYYMMDD. Two
@@ -55,15 +56,29 @@ std::vector<DayToAdd> daysOf(const AddArgs& args) {
     return days;
 }
 
-std::string countsLine(const DayAddResult& r) {
+// A day the ledger held before this run: what was recorded for it.
+std::string recordOf(const LedgerDay& held) {
+    return held.archive + ", tested " + held.testedAt;
+}
+
+std::string countsLine(const DayAddResult& r, const std::map<std::string, LedgerDay>& held) {
     using enum modBaddet::HealthClass;
     const DayCounts& c = r.counts;
-    return r.day.date + ": " + std::to_string(c.detectors) + " detectors, " +
+    auto was = held.find(r.day.date);
+    std::string replaced =
+        was == held.end() ? "" : "replaced (was " + recordOf(was->second) + "), ";
+    std::string owed;
+    if (c.feedOutages > 0) {
+        owed = ", " + std::to_string(c.owedToOutages) + " verdict" +
+               (c.owedToOutages == 1 ? "" : "s") + " owed to " +
+               (c.feedOutages == 1 ? "it" : "them");
+    }
+    return r.day.date + ": " + replaced + std::to_string(c.detectors) + " detectors, " +
            std::to_string(c.of(High)) + " highly suspicious, " + std::to_string(c.of(Susp)) +
            " suspicious, " + std::to_string(c.of(Marg)) + " marginal, " +
            std::to_string(c.of(Hlth)) + " healthy, " + std::to_string(c.of(Excluded)) +
            " excluded, " + std::to_string(c.feedOutages) + " feed outage" +
-           (c.feedOutages == 1 ? "" : "s");
+           (c.feedOutages == 1 ? "" : "s") + owed;
 }
 
 int runAdd(const AddArgs& args) {
@@ -83,6 +98,19 @@ int runAdd(const AddArgs& args) {
         inputs.push_back({"the settings file this run reads", *args.parameters.settings});
     if (!outputsAllowed({{"--db", args.db}}, inputs)) return kExitRefused;
     LedgerStore ledger(args.db, LedgerStore::Access::Add);
+    // A date is added once: replacing it is asked for, and refused before any day is tested.
+    std::map<std::string, LedgerDay> held;
+    for (const DayToAdd& day : days) {
+        std::vector<LedgerDay> found = ledger.days({day.date, day.date});
+        if (found.empty()) continue;
+        if (!args.replace) {
+            throw CommandFailure{kExitRefused, "The ledger holds " + day.date + " already (" +
+                                                   recordOf(found.front()) +
+                                                   "); add it with --replace to replace it"};
+        }
+        held.emplace(day.date, found.front());
+    }
+    ledger.setReplaceHeldDays(args.replace);
     std::vector<DayAddResult> results = addDays(ledger, days, options);
     std::sort(results.begin(), results.end(),
               [](const DayAddResult& a, const DayAddResult& b) { return a.day.date < b.day.date; });
@@ -91,7 +119,7 @@ int runAdd(const AddArgs& args) {
     for (const DayAddResult& r : results) {
         std::cerr << r.logText;
         if (r.outcome == AddOutcome::Added) {
-            added += countsLine(r) + "\n";
+            added += countsLine(r, held) + "\n";
         } else {
             printError(r.day.archive + ": " + r.message);
             exitCode = kExitFailed;
@@ -115,6 +143,8 @@ void addHistoryAddCommand(CLI::App& history, int& exitCode) {
     cmd->add_option("--jobs", args->jobs, "days tested at once (default: one per core)")
         ->check(CLI::Range(1, 1024));
     cmd->add_option("--date", args->date, "YYYY-MM-DD: the date of a single archive");
+    cmd->add_flag("--replace", args->replace,
+                  "replace days the ledger holds (without it, such a date is refused)");
     cmd->add_option("--outage-share", args->outageShare,
                     "share of tested detectors missing a slot that makes it a feed outage")
         ->capture_default_str();

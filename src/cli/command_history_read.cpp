@@ -51,6 +51,15 @@ int runReport(const ReportArgs& args) {
     }
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     HistoryReport report = readReport(ledger, args.window, args.thresholds);
+    // A window without a day is no report of zeros.
+    if (report.dates.empty() && args.window.from.empty() && args.window.to.empty())
+        throw CommandFailure{kExitRefused, "The ledger " + args.db + " holds no days yet"};
+    if (report.dates.empty()) {
+        throw CommandFailure{
+            kExitRefused, "The ledger holds no date from " +
+                              (args.window.from.empty() ? "its first day" : args.window.from) +
+                              " to " + (args.window.to.empty() ? "its last day" : args.window.to)};
+    }
     // The table is written even when stdout fails: each failure has its message.
     bool printed = printOutput(reportText(report));
     if (args.csv) writeWholeFile(*args.csv, reportCsv(report));
@@ -66,7 +75,8 @@ int runDetector(const DetectorArgs& args) {
         throw CommandFailure{kExitRefused,
                              "The ledger holds no record of detector " + std::to_string(*det)};
     }
-    return printOutput(detectorDaysText(records)) ? kExitDone : kExitFailed;
+    std::map<std::string, double> ratios = readDetectorRatios(ledger, *det, records.front().date);
+    return printOutput(detectorDaysText(records, ratios)) ? kExitDone : kExitFailed;
 }
 
 }  // namespace
@@ -74,18 +84,20 @@ int runDetector(const DetectorArgs& args) {
 void addHistoryReportCommand(CLI::App& history, int& exitCode) {
     auto* cmd = history.add_subcommand(
         "report",
-        "Label every detector over the ledger's days: chronic, flapping, new, recovered, healthy");
+        "Label every detector over the ledger's days: chronic, flapping, new, drifting, "
+        "recovered, healthy");
     auto args = std::make_shared<ReportArgs>();
     cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
     cmd->add_option("--from", args->window.from, "first date YYYY-MM-DD (default: the first day)");
     cmd->add_option("--to", args->window.to, "last date YYYY-MM-DD (default: the last day)");
     cmd->add_option("--csv", args->csv, "also write one row per detector to this CSV file");
-    cmd->add_option("--chronic-days", args->thresholds.chronicDays,
-                    "bad days in a row that make a detector chronic")
+    cmd->add_option("--recent-days", args->thresholds.recentDays,
+                    "the last counted days of each detector that its label looks at")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
     cmd->add_option("--flap-switches", args->thresholds.flapSwitches,
-                    "changes between good and bad that make a detector flapping")
+                    "changes between good and bad among the recent days that make a detector "
+                    "flapping")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runReport(*args); }); });

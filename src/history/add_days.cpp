@@ -20,8 +20,10 @@ DayCounts countsOf(const DayRecord& day) {
     DayCounts counts;
     counts.detectors = day.detectors;
     counts.feedOutages = static_cast<int>(day.outages.size());
-    for (const DetectorDayRecord& row : day.rows)
+    for (const DetectorDayRecord& row : day.rows) {
         ++counts.perClass[static_cast<size_t>(row.healthClass)];
+        counts.owedToOutages += row.attribution == Attribution::FeedOutage ? 1 : 0;
+    }
     return counts;
 }
 

@@ -37,6 +37,7 @@ struct DayCounts {
     // Detectors recorded per class, indexed by modBaddet::HealthClass.
     std::array<int, 5> perClass{};
     int feedOutages = 0;
+    int owedToOutages = 0;  // High and Susp verdicts owed to the feed outages
 
     int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 
 #include "common/text_file.h"
 
@@ -47,6 +49,23 @@ bool isLedgerDate(std::string_view text) {
     std::string_view y = text.substr(0, 4), m = text.substr(5, 2), d = text.substr(8, 2);
     if (!allDigits(y) || !allDigits(m) || !allDigits(d)) return false;
     return isValidDate(number(y), number(m), number(d));
+}
+
+int dayNumber(std::string_view date) {
+    using namespace std::chrono;
+    year_month_day ymd{year{number(date.substr(0, 4))},
+                       month{static_cast<unsigned>(number(date.substr(5, 2)))},
+                       day{static_cast<unsigned>(number(date.substr(8, 2)))}};
+    return static_cast<int>(sys_days(ymd).time_since_epoch().count());
+}
+
+std::string dateOfDay(int dayCount) {
+    using namespace std::chrono;
+    year_month_day ymd{sys_days{days{dayCount}}};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    return text;
 }
 
 }  // namespace sorvane::history

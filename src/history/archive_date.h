@@ -14,4 +14,9 @@ std::optional<std::string> archiveDate(std::string_view path);
 // A valid calendar date written YYYY-MM-DD (years 0001 to 9999).
 bool isLedgerDate(std::string_view text);
 
+// The days since 1970-01-01 of a date YYYY-MM-DD that isLedgerDate accepts, and back: for
+// counting the dates between two dates and for stepping back by weeks.
+int dayNumber(std::string_view date);
+std::string dateOfDay(int day);
+
 }  // namespace sorvane::history

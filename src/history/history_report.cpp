@@ -2,94 +2,149 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+
+#include "history/archive_date.h"
+#include "history/count_drift.h"
+#include "history/parameter_sets.h"
 
 namespace sorvane::history {
 
 namespace {
 
-using modBaddet::HealthClass;
-
-bool isCounted(const LedgerCell& cell) {
-    return cell.healthClass != HealthClass::Excluded && cell.attribution != Attribution::FeedOutage;
-}
-
-bool isBad(const LedgerCell& cell) {
-    return cell.healthClass == HealthClass::High || cell.healthClass == HealthClass::Susp;
-}
-
-void count(DetectorSummary& s, const LedgerCell& cell) {
-    bool bad = isBad(cell);
-    bool wasBad = s.streak > 0;
-    if (s.days > 0 && bad != wasBad) ++s.switches;
-    ++s.days;
-    s.lastStep = cell.step;
-    if (!bad) {
-        s.streak = 0;
-        return;
-    }
-    ++s.badDays;
-    ++s.streak;
-    s.longestBadRun = std::max(s.longestBadRun, s.streak);
-    if (s.firstBad.empty()) s.firstBad = cell.date;
-    s.lastBad = cell.date;
-}
-
-DetectorLabel labelOf(const DetectorSummary& s, const LabelThresholds& t) {
-    if (s.streak >= t.chronicDays) return DetectorLabel::Chronic;
-    if (s.switches >= t.flapSwitches) return DetectorLabel::Flapping;
-    if (s.streak >= 1) return DetectorLabel::New;
-    if (s.badDays > 0) return DetectorLabel::Recovered;
-    return DetectorLabel::Healthy;
-}
-
-// Repair order: label, then the label's own measure (most first), then the detector.
+// Repair order: label, then the label's own measure, then the detector.
 bool repairsFirst(const DetectorSummary& a, const DetectorSummary& b) {
-    auto key = [](const DetectorSummary& s) {
-        int measure = s.label == DetectorLabel::Chronic    ? s.streak
-                      : s.label == DetectorLabel::Flapping ? s.switches
-                                                           : 0;
-        return std::array<int, 3>{static_cast<int>(s.label), -measure, s.det};
-    };
-    return key(a) < key(b);
+    if (a.label != b.label) return a.label < b.label;
+    switch (a.label) {
+        case DetectorLabel::Chronic:
+            if (a.streak != b.streak) return a.streak > b.streak;
+            break;
+        case DetectorLabel::Flapping:
+            if (a.recentSwitches != b.recentSwitches) return a.recentSwitches > b.recentSwitches;
+            break;
+        case DetectorLabel::Drifting:
+            if (*a.lastRatio != *b.lastRatio) return *a.lastRatio < *b.lastRatio;
+            break;
+        default:
+            break;
+    }
+    return a.det < b.det;
+}
+
+bool isRepaired(DetectorLabel label) {
+    return label == DetectorLabel::Chronic || label == DetectorLabel::Flapping ||
+           label == DetectorLabel::New || label == DetectorLabel::Drifting;
 }
 
 }  // namespace
 
+bool isCounted(const LedgerCell& cell) {
+    using modBaddet::HealthClass;
+    return cell.healthClass != HealthClass::Excluded && cell.attribution != Attribution::FeedOutage;
+}
+
+bool isBad(const LedgerCell& cell) {
+    using modBaddet::HealthClass;
+    return cell.healthClass == HealthClass::High || cell.healthClass == HealthClass::Susp;
+}
+
 std::string_view detectorLabelName(DetectorLabel label) {
     static constexpr std::array<std::string_view, kDetectorLabelCount> kNames = {
-        "chronic", "flapping", "new", "recovered", "healthy"};
+        "chronic", "flapping", "new", "drifting", "recovered", "healthy"};
     return kNames[static_cast<size_t>(label)];
 }
 
 SummaryBuilder::SummaryBuilder() : indexOf_(65536, -1) {}
 
-void SummaryBuilder::add(const LedgerCell& cell) {
+void SummaryBuilder::add(const LedgerCell& cell, std::optional<double> ratio) {
     if (!isCounted(cell)) return;
+    if (dates_.empty() || dates_.back() != cell.date) dates_.push_back(cell.date);
     int32_t& index = indexOf_[static_cast<size_t>(cell.det + 32768)];
     if (index < 0) {
         index = static_cast<int32_t>(found_.size());
-        found_.push_back({});
-        found_.back().det = cell.det;
+        found_.emplace_back();
     }
-    count(found_[static_cast<size_t>(index)], cell);
+    found_[static_cast<size_t>(index)].push_back({ratio.value_or(std::nan("")),
+                                                  static_cast<int32_t>(dates_.size() - 1),
+                                                  isBad(cell), static_cast<uint8_t>(cell.step)});
+}
+
+DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<CountedDay>& days,
+                                          const LabelThresholds& thresholds) const {
+    DetectorSummary s;
+    s.det = det;
+    s.days = static_cast<int>(days.size());
+    int run = 0, repairedDays = 0;
+    for (size_t i = 0; i < days.size(); ++i) {
+        const CountedDay& d = days[i];
+        bool changed = i > 0 && d.bad != days[i - 1].bad;
+        if (changed) {
+            ++s.switches;
+            s.lastChange = dates_[static_cast<size_t>(d.date)];
+        }
+        if (d.bad) {
+            if (run == 0) ++s.badRuns;
+            ++run;
+            ++s.badDays;
+            s.longestBadRun = std::max(s.longestBadRun, run);
+            if (s.firstBad.empty()) s.firstBad = dates_[static_cast<size_t>(d.date)];
+            s.lastBad = dates_[static_cast<size_t>(d.date)];
+        } else if (run > 0) {
+            ++s.repairedRuns;
+            repairedDays += run;
+            run = 0;
+        }
+        if (!std::isnan(d.ratio)) {
+            s.lastRatio = d.ratio;
+            if (isDriftRatio(d.ratio)) ++s.driftDays;
+        }
+    }
+    s.streak = run;
+    s.lastStep = static_cast<modBaddet::DecisionStep>(days.back().step);
+    if (s.repairedRuns > 0) s.meanRepairDays = static_cast<double>(repairedDays) / s.repairedRuns;
+
+    // The label looks at the recent days only: over months, old faults must not decide it.
+    size_t first = days.size() - std::min(days.size(), static_cast<size_t>(thresholds.recentDays));
+    int recent = static_cast<int>(days.size() - first), recentBad = 0, recentDrift = 0;
+    std::optional<double> lastRecentRatio;
+    for (size_t i = first; i < days.size(); ++i) {
+        if (i > first && days[i].bad != days[i - 1].bad) ++s.recentSwitches;
+        recentBad += days[i].bad ? 1 : 0;
+        if (!std::isnan(days[i].ratio)) {
+            lastRecentRatio = days[i].ratio;
+            recentDrift += isDriftRatio(days[i].ratio) ? 1 : 0;
+        }
+    }
+    bool badNow = days.back().bad;
+    if (badNow && recentBad * 10 >= 7 * recent) {
+        s.label = DetectorLabel::Chronic;
+    } else if (s.recentSwitches >= thresholds.flapSwitches) {
+        s.label = DetectorLabel::Flapping;
+    } else if (badNow) {
+        s.label = DetectorLabel::New;
+    } else if (recentDrift >= kDriftDaysForLabel && isDriftRatio(*lastRecentRatio)) {
+        s.label = DetectorLabel::Drifting;
+    } else if (recentBad > 0) {
+        s.label = DetectorLabel::Recovered;
+    } else {
+        s.label = DetectorLabel::Healthy;
+    }
+    return s;
 }
 
 void SummaryBuilder::finish(const LabelThresholds& thresholds, HistoryReport& report) {
     report.detectors.clear();
-    for (int32_t index : indexOf_) {  // ascending detector numbers
+    for (size_t n = 0; n < indexOf_.size(); ++n) {  // ascending detector numbers
+        int32_t index = indexOf_[n];
         if (index < 0) continue;
-        DetectorSummary& s = found_[static_cast<size_t>(index)];
-        s.label = labelOf(s, thresholds);
-        report.detectors.push_back(std::move(s));
+        auto det = static_cast<int16_t>(static_cast<int>(n) - 32768);
+        report.detectors.push_back(summaryOf(det, found_[static_cast<size_t>(index)], thresholds));
     }
     report.repairList.clear();
     for (const DetectorSummary& s : report.detectors) {
-        if (s.label == DetectorLabel::Chronic || s.label == DetectorLabel::Flapping ||
-            s.label == DetectorLabel::New) {
-            report.repairList.push_back(s);
-        }
+        if (isRepaired(s.label)) report.repairList.push_back(s);
     }
-    std::stable_sort(report.repairList.begin(), report.repairList.end(), repairsFirst);
+    std::sort(report.repairList.begin(), report.repairList.end(), repairsFirst);
 }
 
 void summarize(const std::vector<LedgerCell>& cells, const LabelThresholds& thresholds,
@@ -104,22 +159,50 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
                          const LabelThresholds& thresholds, CellReader* also) {
     HistoryReport report;
     SummaryBuilder builder;
+    std::vector<LedgerDay> allDays;
     ledger.readConsistently([&] {
         report.dates = ledger.dates(window);
         if (also) also->dates(report.dates);
-        ledger.eachCell(window, [&](const LedgerCell& cell) {
-            builder.add(cell);
+        // The ratios of the window's first days need the dates before it.
+        CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
+            if (!window.from.empty() && cell.date < window.from) return;
+            builder.add(cell, ratio);
             if (also) also->cell(cell);
         });
+        ledger.eachCell({firstDateForRatios(window.from), window.to},
+                        [&](const LedgerCell& cell) { ratios.add(cell); });
+        ratios.finish();
         report.outages = ledger.outages(window);
+        allDays = ledger.days({});
     });
     report.window = window;
     if (!report.dates.empty()) {
         if (report.window.from.empty()) report.window.from = report.dates.front();
         if (report.window.to.empty()) report.window.to = report.dates.back();
+        report.missingDates = dayNumber(report.dates.back()) - dayNumber(report.dates.front()) + 1 -
+                              static_cast<int>(report.dates.size());
+    }
+    std::string common = mostCommonParameters(allDays);
+    for (const LedgerDay& day : allDays) {
+        bool inWindow = std::binary_search(report.dates.begin(), report.dates.end(), day.date);
+        if (inWindow && day.parameters != common) ++report.otherParameterDays;
     }
     builder.finish(thresholds, report);
     return report;
+}
+
+std::map<std::string, double> readDetectorRatios(LedgerStore& ledger, int16_t det,
+                                                 const std::string& from) {
+    std::map<std::string, double> found;
+    CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
+        if (cell.det == det && ratio) found.emplace(cell.date, *ratio);
+    });
+    ledger.readConsistently([&] {
+        ledger.eachCell({firstDateForRatios(from), ""},
+                        [&](const LedgerCell& cell) { ratios.add(cell); });
+    });
+    ratios.finish();
+    return found;
 }
 
 }  // namespace sorvane::history

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,25 +11,31 @@
 
 namespace sorvane::history {
 
-// What a detector's run of days says, the first that holds: bad for a week and more (send a
-// crew), switching between good and bad, just gone bad, bad before but good now, never bad.
-enum class DetectorLabel { Chronic, Flapping, New, Recovered, Healthy };
-constexpr int kDetectorLabelCount = 5;
+// What a detector's recent days say, the first that holds: mostly bad and bad now (send a
+// crew), switching between good and bad, just gone bad, counting far from its usual day, bad
+// lately but good now, good.
+enum class DetectorLabel { Chronic, Flapping, New, Drifting, Recovered, Healthy };
+constexpr int kDetectorLabelCount = 6;
 
-// "chronic", "flapping", "new", "recovered", "healthy".
+// "chronic", "flapping", "new", "drifting", "recovered", "healthy".
 std::string_view detectorLabelName(DetectorLabel label);
 
 struct LabelThresholds {
-    int chronicDays = 7;   // a streak this long is chronic
-    int flapSwitches = 3;  // this many switches is flapping
+    int recentDays = 14;   // the labels look at this many last counted days
+    int flapSwitches = 3;  // this many switches among them is flapping
 };
 
-// One detector over its counted days: the days it was tested (not excluded) whose verdict is
-// not owed to a feed outage.
+// A counted day: the detector was tested (not excluded) and its verdict is not owed to a feed
+// outage. A bad day: a counted High or Susp day.
+bool isCounted(const LedgerCell& cell);
+bool isBad(const LedgerCell& cell);
+
+// One detector over its counted days in the window: the days it was tested (not excluded)
+// whose verdict is not owed to a feed outage. A bad day is a counted High or Susp day.
 struct DetectorSummary {
     int16_t det = 0;
     int days = 0;
-    int badDays = 0;   // counted High or Susp days
+    int badDays = 0;
     int switches = 0;  // changes between good and bad from one counted day to the next
     int streak = 0;    // bad days in a row ending on the last counted day
     int longestBadRun = 0;
@@ -35,6 +43,13 @@ struct DetectorSummary {
     std::string lastBad;
     modBaddet::DecisionStep lastStep = modBaddet::DecisionStep::Healthy;
     DetectorLabel label = DetectorLabel::Healthy;
+    int badRuns = 0;                       // maximal runs of bad days
+    int repairedRuns = 0;                  // those followed by a good day
+    std::optional<double> meanRepairDays;  // the mean length of the repaired runs
+    std::string lastChange;  // the last day whose good/bad differs from the day before it
+    int recentSwitches = 0;  // switches among the recent days
+    int driftDays = 0;
+    std::optional<double> lastRatio;  // of the last day that has a ratio
 
     double productivity() const { return static_cast<double>(days - badDays) / days; }
 };
@@ -43,22 +58,37 @@ struct HistoryReport {
     DateWindow window;                        // the dates asked for, or the ledger's first and last
     std::vector<std::string> dates;           // the ledger's days in the window
     std::vector<DetectorSummary> detectors;   // every detector with a counted day, ascending
-    std::vector<DetectorSummary> repairList;  // chronic, then flapping, then new
+    std::vector<DetectorSummary> repairList;  // chronic, flapping, new, drifting
     std::vector<DatedOutage> outages;
+    int missingDates = 0;        // between the window's first and last day, not in the ledger
+    int otherParameterDays = 0;  // days tested with other parameters than the most common set
 };
 
 // Sums up cells given one at a time in date order, as LedgerStore::eachCell gives them.
 class SummaryBuilder {
   public:
     SummaryBuilder();
-    void add(const LedgerCell& cell);
+    // `ratio` is the cell's count ratio against its own usual day, when it has one.
+    void add(const LedgerCell& cell, std::optional<double> ratio = std::nullopt);
     // The summaries, ascending by detector, and their repair list: chronic by streak (longest
-    // first), then flapping by switches (most first), then new; ties by detector number.
+    // first), then flapping by recent switches (most first), then new, then drifting by the
+    // lowest last ratio; ties by detector number.
     void finish(const LabelThresholds& thresholds, HistoryReport& report);
 
   private:
+    struct CountedDay {  // 16 bytes: a year of 5000 detectors keeps 1.8 million of them
+        double ratio;    // NaN when none
+        int32_t date;    // into dates_
+        bool bad;
+        uint8_t step;  // a modBaddet::DecisionStep
+    };
+
+    DetectorSummary summaryOf(int16_t det, const std::vector<CountedDay>& days,
+                              const LabelThresholds& thresholds) const;
+
+    std::vector<std::string> dates_;
     std::vector<int32_t> indexOf_;  // per detector number + 32768, -1 when not seen
-    std::vector<DetectorSummary> found_;
+    std::vector<std::vector<CountedDay>> found_;
 };
 
 // The summaries of the detectors of `cells` (in date order) and their repair list.
@@ -78,5 +108,9 @@ class CellReader {
 // another connection adds meanwhile are all in or all out); `also` sees the same dates and cells.
 HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
                          const LabelThresholds& thresholds, CellReader* also = nullptr);
+
+// The count ratio of each of one detector's dates that has one, from `from` on.
+std::map<std::string, double> readDetectorRatios(LedgerStore& ledger, int16_t det,
+                                                 const std::string& from);
 
 }  // namespace sorvane::history

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "archive/archive_fingerprint.h"
 #include "archive/unzip.h"
 #include "common/log.h"
 #include "health/health_outcome_text.h"
@@ -29,6 +30,21 @@ std::string utcNow() {
     return text;
 }
 
+constexpr size_t kFirstDaytimeSlot = 600;  // 05:00:00
+constexpr size_t kEndDaytimeSlot = 2640;   // after 21:59:30
+
+// The volume counted over the daytime slots and how many of them hold one.
+void daytimeCounts(const VolumeBytes& vol, DetectorDayRecord& row) {
+    int32_t volume = 0, valid = 0;
+    for (size_t i = kFirstDaytimeSlot; i < kEndDaytimeSlot; ++i) {
+        if (vol[i] >= 128) continue;
+        volume += vol[i];
+        ++valid;
+    }
+    row.daytimeVolume = volume;
+    row.daytimeValid = valid;
+}
+
 // Collects the detectors of a run as the health test visits them.
 class DayCollector {
   public:
@@ -49,6 +65,7 @@ class DayCollector {
         SlotMask missing;
         if (raw) {
             row.status = dailyStatus(raw->vol, raw->occ);
+            if (row.measures) daytimeCounts(raw->vol, row);
             missing = missingSlots_.add(raw->vol);
             if (outcome.step == DecisionStep::ZeroRun)
                 zeroRunDays_.emplace_back(day_.rows.size(), raw->vol);
@@ -97,6 +114,10 @@ DayRecord recordDay(const std::string& archive, const std::string& date, const D
     DayRecord day;
     day.date = date;
     day.archive = std::filesystem::absolute(archive).lexically_normal().string();
+    // Read again later, the archive must still be the one tested here.
+    ArchiveFingerprint fingerprint = archiveFingerprint(archive);
+    day.archiveSize = static_cast<int64_t>(fingerprint.size);
+    day.archiveFingerprint = fingerprint.sha256;
     day.detectors = reader.detCount();
     day.parameters = parameterSummary(judging.parameters);
     day.testedAt = utcNow();

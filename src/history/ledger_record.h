@@ -37,6 +37,10 @@ struct DetectorDayRecord {
     std::optional<int> outageMissing;  // missing slots that were feed-outage slots
     std::optional<DailyStatus> status;
     Attribution attribution = Attribution::None;
+    // Over slots 600 to 2639: the sum of the volume bytes below 128 and their number. Absent
+    // for unreadable and excluded detectors.
+    std::optional<int32_t> daytimeVolume = std::nullopt;
+    std::optional<int32_t> daytimeValid = std::nullopt;
 };
 
 // One day of the ledger: a row of days, its detectors and its feed outages.
@@ -48,6 +52,10 @@ struct DayRecord {
     std::string testedAt;    // UTC, YYYY-MM-DDThh:mm:ssZ
     std::vector<DetectorDayRecord> rows;
     std::vector<FeedOutage> outages;
+    // The archive's size and the SHA-256 of its central directory, as archiveFingerprint gives
+    // them; absent for days recorded before the ledger kept them.
+    std::optional<int64_t> archiveSize = std::nullopt;
+    std::optional<std::string> archiveFingerprint = std::nullopt;
 };
 
 }  // namespace sorvane::history

@@ -12,6 +12,7 @@
 #include "common/error.h"
 #include "common/intervals.h"
 #include "common/message_text.h"
+#include "history/archive_check.h"
 #include "history/archive_date.h"
 #include "history/ledger_file.h"
 #include "history/sqlite_db.h"
@@ -25,22 +26,33 @@ using modBaddet::HealthClass;
 using modBaddet::HealthMeasures;
 
 // Raised with a migration whenever the tables change; a newer ledger is not touched.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr auto kWalRetry = std::chrono::milliseconds(10);
 
 constexpr const char* kCreateTables = R"(
 CREATE TABLE IF NOT EXISTS days(date TEXT PRIMARY KEY, archive TEXT, detectors INTEGER,
-    parameters TEXT, tested_at TEXT);
+    parameters TEXT, tested_at TEXT, archive_size INTEGER, archive_fingerprint TEXT);
 CREATE TABLE IF NOT EXISTS detector_days(date TEXT, det INTEGER, class TEXT, step TEXT,
     reason TEXT, list_line TEXT, missing INTEGER, zero_run INTEGER, lock_on INTEGER,
     corr_coef REAL, occ_spikes INTEGER, vol_spikes INTEGER, dev_index REAL, vol_high_occ REAL,
     max_vol5 INTEGER, overcount_slots INTEGER, valid_vol_slots INTEGER, outage_missing INTEGER,
-    attribution TEXT, status TEXT, PRIMARY KEY (date, det)) WITHOUT ROWID;
+    attribution TEXT, status TEXT, daytime_volume INTEGER, daytime_valid INTEGER,
+    PRIMARY KEY (date, det)) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS feed_outages(date TEXT, first_slot INTEGER, last_slot INTEGER,
     share REAL);
 CREATE INDEX IF NOT EXISTS detector_days_by_det ON detector_days(det);
 CREATE INDEX IF NOT EXISTS feed_outages_by_date ON feed_outages(date);
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
+)";
+
+// What version 2 added to version 1. A version-1 ledger gains it, in one transaction, when it is
+// first opened for writing; its old days keep NULL there.
+constexpr const char* kMigrateToVersion2 = R"(
+ALTER TABLE days ADD COLUMN archive_size INTEGER;
+ALTER TABLE days ADD COLUMN archive_fingerprint TEXT;
+ALTER TABLE detector_days ADD COLUMN daytime_volume INTEGER;
+ALTER TABLE detector_days ADD COLUMN daytime_valid INTEGER;
+PRAGMA user_version = 2;
 )";
 
 struct TableColumns {
@@ -77,6 +89,15 @@ const TableColumns kLedgerTables[] = {
      "det"},
     {"feed_outages", {"date", "first_slot", "last_slot", "share"}, {}, "date"},
 };
+
+// The columns that version 2 added.
+const TableColumns kVersion2Columns[] = {
+    {"days", {"archive_size", "archive_fingerprint"}, {}},
+    {"detector_days", {"daytime_volume", "daytime_valid"}, {}},
+};
+
+constexpr int kMaxDaytimeSlots = 2040;  // slots 600 to 2639
+constexpr int kMaxSlotVolume = 127;
 
 constexpr const char* kOpenStart = "";
 constexpr const char* kOpenEnd = "9999-99-99";
@@ -133,25 +154,54 @@ struct Row {
 
     int16_t det(int at) const { return fitting<int16_t>(at, "det"); }
 
+    std::optional<int64_t> optionalInteger(int at, const char* column, int64_t low,
+                                           int64_t high) const {
+        if (s.isNull(at)) return std::nullopt;
+        return integer(at, column, low, high);
+    }
+
+    std::optional<std::string> fingerprint(int at) const {
+        if (s.isNull(at)) return std::nullopt;
+        std::string text = s.text(at);
+        bool hex = text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+                       return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+                   });
+        if (!hex) refuseValue("archive_fingerprint", at);
+        return text;
+    }
+
+    // The daytime volume and valid slots at `at` and `at` + 1.
+    void daytime(int at, std::optional<int32_t>& volume, std::optional<int32_t>& valid) const {
+        if (auto v = optionalInteger(at + 1, "daytime_valid", 0, kMaxDaytimeSlots))
+            valid = static_cast<int32_t>(*v);
+        if (auto v = optionalInteger(at, "daytime_volume", 0,
+                                     int64_t{kMaxSlotVolume} * valid.value_or(0)))
+            volume = static_cast<int32_t>(*v);
+    }
+
+    // (Each name is read once: a report reads millions of them.)
     HealthClass healthClass(int at) const {
+        const std::string text = s.text(at);
         for (auto c : {HealthClass::High, HealthClass::Susp, HealthClass::Marg, HealthClass::Hlth,
                        HealthClass::Excluded}) {
-            if (modBaddet::healthClassLabel(c) == s.text(at)) return c;
+            if (modBaddet::healthClassLabel(c) == text) return c;
         }
         refuseValue("class", at);
     }
 
     DecisionStep step(int at) const {
+        const std::string text = s.text(at);
         for (int i = 0; i < modBaddet::kDecisionStepCount; ++i) {
             auto step = static_cast<DecisionStep>(i);
-            if (modBaddet::decisionStepName(step) == s.text(at)) return step;
+            if (modBaddet::decisionStepName(step) == text) return step;
         }
         refuseValue("step", at);
     }
 
     Attribution attribution(int at) const {
+        const std::string text = s.text(at);
         for (auto a : {Attribution::None, Attribution::Detector, Attribution::FeedOutage}) {
-            if (attributionName(a) == s.text(at)) return a;
+            if (attributionName(a) == text) return a;
         }
         refuseValue("attribution", at);
     }
@@ -202,11 +252,14 @@ std::optional<HealthMeasures> measuresAt(const Row& row, int first) {
     return m;
 }
 
-// The columns of a record, in the order recordAt reads them.
-constexpr std::string_view kSelectRecords =
-    "SELECT date, det, class, step, reason, list_line, missing, zero_run, lock_on, corr_coef, "
-    "occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, overcount_slots, "
-    "valid_vol_slots, outage_missing, attribution, status FROM detector_days ";
+// The columns of a record, in the order recordAt reads them; `daytime` names the daytime
+// columns or NULLs.
+std::string selectRecords(const std::string& daytime) {
+    return "SELECT date, det, class, step, reason, list_line, missing, zero_run, lock_on, "
+           "corr_coef, occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, "
+           "overcount_slots, valid_vol_slots, outage_missing, attribution, status, " +
+           daytime + " FROM detector_days ";
+}
 
 DetectorDayRecord recordAt(const sql::Statement& s) {
     Row row{s, "detector_days"};
@@ -222,6 +275,7 @@ DetectorDayRecord recordAt(const sql::Statement& s) {
         r.outageMissing = static_cast<int>(row.integer(17, "outage_missing", 0, kSlotsPerDay));
     r.attribution = row.attribution(18);
     r.status = row.status(19);
+    row.daytime(20, r.daytimeVolume, r.daytimeValid);
     return r;
 }
 
@@ -245,6 +299,7 @@ LedgerStore::LedgerStore(const std::string& path, Access access,
         checkVersion();
         createTablesIfEmpty();
         checkTables();
+        migrate();
         switchToWal();
     } catch (...) {
         // A ledger refused as it was created is not left behind (unless another run has
@@ -301,20 +356,43 @@ void LedgerStore::createTablesIfEmpty() {
     }
 }
 
+int LedgerStore::readVersion() {
+    sql::Statement version(*db_, "PRAGMA user_version");
+    return version.step() ? static_cast<int>(version.integer(0)) : 0;
+}
+
 void LedgerStore::checkVersion() {
     // Before anything else: a newer ledger is refused whatever its tables, and never written.
-    sql::Statement version(*db_, "PRAGMA user_version");
-    if (version.step() && version.integer(0) > kSchemaVersion) {
+    version_ = readVersion();
+    if (version_ > kSchemaVersion) {
         refuse("The ledger " + db_->path() + " was written by a newer Sorvane (schema version " +
-               std::to_string(version.integer(0)) + ")");
+               std::to_string(version_) + "); this Sorvane knows schema version " +
+               std::to_string(kSchemaVersion) + " and leaves it as it is");
     }
+}
+
+void LedgerStore::migrate() {
+    if (version_ >= kSchemaVersion) return;
+    sql::Transaction t(*db_);
+    // Another run may have migrated it while this one waited for the lock.
+    if (readVersion() < kSchemaVersion) db_->exec(kMigrateToVersion2);
+    t.commit();
+    version_ = kSchemaVersion;
+    checkTables();
+}
+
+std::string LedgerStore::orNull(const char* version2Column) const {
+    return version_ >= 2 ? version2Column : "NULL";
 }
 
 void LedgerStore::checkTables() {
     auto noLedger = [&](const std::string& missing) {
         refuse("The file " + db_->path() + " holds no Sorvane health ledger (" + missing + ")");
     };
-    for (const TableColumns& expected : kLedgerTables) {
+    std::vector<TableColumns> tables(std::begin(kLedgerTables), std::end(kLedgerTables));
+    if (version_ >= 2)
+        tables.insert(tables.end(), std::begin(kVersion2Columns), std::end(kVersion2Columns));
+    for (const TableColumns& expected : tables) {
         sql::Statement info(*db_, "SELECT name, pk FROM pragma_table_info(?1)");
         info.bind(1, std::string_view(expected.table));
         std::vector<std::string> have;
@@ -357,23 +435,45 @@ void LedgerStore::checkTables() {
 void LedgerStore::writeDay(const DayRecord& day) {
     std::lock_guard lock(writing_);
     sql::Transaction t(*db_);
+    if (!replaceHeldDays_) {
+        // Checked again here: another run may have added the date since it was asked.
+        sql::Statement held(*db_, "SELECT archive, tested_at FROM days WHERE date = ?1");
+        held.bind(1, std::string_view(day.date));
+        if (held.step()) {
+            refuse("The ledger holds " + day.date + " already (" + held.text(0) + ", tested " +
+                   held.text(1) + "), added by another run meanwhile; it was not replaced");
+        }
+    }
     for (const char* remove : {"DELETE FROM detector_days WHERE date = ?1",
                                "DELETE FROM feed_outages WHERE date = ?1"}) {
         sql::Statement s(*db_, remove);
         s.bind(1, std::string_view(day.date));
         s.step();
     }
-    sql::Statement dayRow(*db_, "INSERT OR REPLACE INTO days VALUES (?1, ?2, ?3, ?4, ?5)");
+    sql::Statement dayRow(*db_,
+                          "INSERT OR REPLACE INTO days (date, archive, detectors, parameters, "
+                          "tested_at, archive_size, archive_fingerprint) "
+                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     dayRow.bind(1, std::string_view(day.date))
         .bind(2, std::string_view(day.archive))
         .bind(3, int64_t{day.detectors})
         .bind(4, std::string_view(day.parameters))
-        .bind(5, std::string_view(day.testedAt));
+        .bind(5, std::string_view(day.testedAt))
+        .bind(6, day.archiveSize);
+    if (day.archiveFingerprint) {
+        dayRow.bind(7, std::string_view(*day.archiveFingerprint));
+    } else {
+        dayRow.bindNull(7);
+    }
     dayRow.step();
 
     sql::Statement row(*db_,
-                       "INSERT INTO detector_days VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
-                       "?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20)");
+                       "INSERT INTO detector_days (date, det, class, step, reason, list_line, "
+                       "missing, zero_run, lock_on, corr_coef, occ_spikes, vol_spikes, dev_index, "
+                       "vol_high_occ, max_vol5, overcount_slots, valid_vol_slots, outage_missing, "
+                       "attribution, status, daytime_volume, daytime_valid) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, "
+                       "?16, ?17, ?18, ?19, ?20, ?21, ?22)");
     for (const DetectorDayRecord& r : day.rows) {
         row.bind(1, std::string_view(day.date))
             .bind(2, int64_t{r.det})
@@ -389,6 +489,8 @@ void LedgerStore::writeDay(const DayRecord& day) {
         } else {
             row.bindNull(20);
         }
+        row.bind(21, r.daytimeVolume ? std::optional<int64_t>(*r.daytimeVolume) : std::nullopt)
+            .bind(22, r.daytimeValid ? std::optional<int64_t>(*r.daytimeValid) : std::nullopt);
         row.step();
         row.reset();
     }
@@ -431,14 +533,10 @@ std::vector<LedgerCell> LedgerStore::cells(const DateWindow& window) {
 
 void LedgerStore::eachCell(const DateWindow& window,
                            const std::function<void(const LedgerCell&)>& cell) {
-    eachInWindow(*db_,
-                 "SELECT date, det, class, step, attribution, status FROM detector_days "
-                 "WHERE date >= ?1 AND date <= ?2 ORDER BY date, det",
-                 window, [&](const sql::Statement& s) {
-                     Row row{s, "detector_days"};
-                     cell({row.date(), row.det(1), row.healthClass(2), row.step(3),
-                           row.attribution(4), row.status(5)});
-                 });
+    std::string query = "SELECT date, det, class, step, attribution, status, " +
+                        orNull("daytime_volume") + ", " + orNull("daytime_valid") +
+                        " FROM detector_days WHERE date >= ?1 AND date <= ?2 ORDER BY date, det";
+    eachInWindow(*db_, query.c_str(), window, [&](const sql::Statement& s) { cell(cellAt(s)); });
 }
 
 std::vector<DatedOutage> LedgerStore::outages(const DateWindow& window) {
@@ -457,7 +555,8 @@ std::vector<DatedOutage> LedgerStore::outages(const DateWindow& window) {
 }
 
 std::vector<DetectorDayRecord> LedgerStore::detectorDays(int16_t det) {
-    sql::Statement s(*db_, (std::string(kSelectRecords) + "WHERE det = ?1 ORDER BY date").c_str());
+    sql::Statement s(*db_,
+                     (selectRecords(daytimeColumns()) + "WHERE det = ?1 ORDER BY date").c_str());
     s.bind(1, int64_t{det});
     std::vector<DetectorDayRecord> records;
     while (s.step())
@@ -466,22 +565,117 @@ std::vector<DetectorDayRecord> LedgerStore::detectorDays(int16_t det) {
 }
 
 std::optional<DetectorDayRecord> LedgerStore::detectorDay(const std::string& date, int16_t det) {
-    sql::Statement s(*db_, (std::string(kSelectRecords) + "WHERE date = ?1 AND det = ?2").c_str());
+    sql::Statement s(*db_,
+                     (selectRecords(daytimeColumns()) + "WHERE date = ?1 AND det = ?2").c_str());
     s.bind(1, std::string_view(date)).bind(2, int64_t{det});
     if (!s.step()) return std::nullopt;
     return recordAt(s);
 }
 
 std::optional<std::string> LedgerStore::archiveOf(const std::string& date) {
-    sql::Statement s(*db_, "SELECT archive FROM days WHERE date = ?1");
-    s.bind(1, std::string_view(date));
-    if (!s.step()) return std::nullopt;
-    return s.text(0);
+    std::vector<LedgerDay> day = days({date, date});
+    if (day.empty()) return std::nullopt;
+    if (checkArchive(day.front()) == ArchiveState::Changed) {
+        throw SorvaneError(kErrArchiveInconsistent,
+                           "The archive " + day.front().archive + " is not the archive tested on " +
+                               date + ": its size or fingerprint differs from the ledger's record");
+    }
+    return day.front().archive;
 }
 
 void LedgerStore::readConsistently(const std::function<void()>& read) {
     sql::ReadSnapshot snapshot(*db_);
     read();
+}
+
+std::vector<LedgerDay> LedgerStore::days(const DateWindow& window) {
+    std::vector<LedgerDay> days;
+    std::string query = "SELECT date, archive, detectors, parameters, tested_at, " +
+                        orNull("archive_size") + ", " + orNull("archive_fingerprint") +
+                        " FROM days WHERE date >= ?1 AND date <= ?2 ORDER BY date";
+    eachInWindow(*db_, query.c_str(), window, [&](const sql::Statement& s) {
+        Row row{s, "days"};
+        LedgerDay day{row.date(), s.text(1), row.fitting<int32_t>(2, "detectors"), s.text(3),
+                      s.text(4)};
+        day.archiveSize =
+            row.optionalInteger(5, "archive_size", 0, std::numeric_limits<int64_t>::max());
+        day.archiveFingerprint = row.fingerprint(6);
+        days.push_back(std::move(day));
+    });
+    return days;
+}
+
+std::map<std::string, DayTally> LedgerStore::dayTallies(const DateWindow& window) {
+    std::map<std::string, DayTally> tallies;
+    for (const std::string& date : dates(window))
+        tallies[date];
+    eachInWindow(
+        *db_,
+        "SELECT date, class, step = 'unreadable', attribution, count(*) FROM detector_days "
+        "WHERE date >= ?1 AND date <= ?2 GROUP BY 1, 2, 3, 4",
+        window, [&](const sql::Statement& s) {
+            Row row{s, "detector_days"};
+            DayTally& t = tallies[row.date()];
+            int n = static_cast<int>(s.integer(4));
+            t.perClass[static_cast<size_t>(row.healthClass(1))] += n;
+            t.unreadable += s.integer(2) != 0 ? n : 0;
+            Attribution a = row.attribution(3);
+            t.owedToOutages += a == Attribution::FeedOutage ? n : 0;
+            t.owedToDetectors += a == Attribution::Detector ? n : 0;
+        });
+    return tallies;
+}
+
+void LedgerStore::eachEarlierCell(int16_t det, const std::string& date,
+                                  const std::function<bool(const LedgerCell&)>& cell) {
+    std::string query = "SELECT date, det, class, step, attribution, status, " +
+                        orNull("daytime_volume") + ", " + orNull("daytime_valid") +
+                        " FROM detector_days WHERE det = ?1 AND date < ?2 ORDER BY date DESC";
+    sql::Statement s(*db_, query.c_str());
+    s.bind(1, int64_t{det}).bind(2, std::string_view(date));
+    while (s.step()) {
+        if (!cell(cellAt(s))) return;
+    }
+}
+
+std::vector<std::string> LedgerStore::removeDays(const std::vector<std::string>& dates) {
+    std::lock_guard lock(writing_);
+    sql::Transaction t(*db_);
+    std::vector<std::string> notHeld;
+    for (const std::string& date : dates) {
+        sql::Statement held(*db_, "SELECT 1 FROM days WHERE date = ?1");
+        held.bind(1, std::string_view(date));
+        if (!held.step()) notHeld.push_back(date);
+    }
+    if (!notHeld.empty()) return notHeld;  // rolled back: nothing was written
+    for (const std::string& date : dates) {
+        for (const char* remove :
+             {"DELETE FROM detector_days WHERE date = ?1",
+              "DELETE FROM feed_outages WHERE date = ?1", "DELETE FROM days WHERE date = ?1"}) {
+            sql::Statement s(*db_, remove);
+            s.bind(1, std::string_view(date));
+            s.step();
+        }
+    }
+    t.commit();
+    return {};
+}
+
+std::string LedgerStore::daytimeColumns() const {
+    return orNull("daytime_volume") + ", " + orNull("daytime_valid");
+}
+
+LedgerCell LedgerStore::cellAt(const sql::Statement& s) const {
+    Row row{s, "detector_days"};
+    LedgerCell cell{row.date(),  row.det(1),         row.healthClass(2),
+                    row.step(3), row.attribution(4), row.status(5)};
+    row.daytime(6, cell.daytimeVolume, cell.daytimeValid);
+    return cell;
+}
+
+void LedgerStore::setReplaceHeldDays(bool replace) {
+    std::lock_guard lock(writing_);
+    replaceHeldDays_ = replace;
 }
 
 }  // namespace sorvane::history

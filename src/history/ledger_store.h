@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,6 +32,32 @@ struct LedgerCell {
     modBaddet::DecisionStep step = modBaddet::DecisionStep::Healthy;
     Attribution attribution = Attribution::None;
     std::optional<DailyStatus> status;
+    // The sum of the volume bytes below 128 over slots 600 to 2639 and their number; absent for
+    // unreadable and excluded detectors and for days recorded before the ledger kept them.
+    std::optional<int32_t> daytimeVolume = std::nullopt;
+    std::optional<int32_t> daytimeValid = std::nullopt;
+};
+
+// A row of days: a tested day and what was tested.
+struct LedgerDay {
+    std::string date;
+    std::string archive;
+    int detectors = 0;
+    std::string parameters;
+    std::string testedAt;
+    // Absent for days recorded before the ledger kept them.
+    std::optional<int64_t> archiveSize = std::nullopt;
+    std::optional<std::string> archiveFingerprint = std::nullopt;
+};
+
+// A day's detectors counted by class and by whom their verdicts are owed.
+struct DayTally {
+    std::array<int, 5> perClass{};  // indexed by modBaddet::HealthClass
+    int unreadable = 0;
+    int owedToOutages = 0;    // High and Susp verdicts owed to a feed outage
+    int owedToDetectors = 0;  // and to the detector itself
+
+    int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
 };
 
 struct DatedOutage {
@@ -63,14 +91,18 @@ class LedgerStore {
     LedgerStore& operator=(const LedgerStore&) = delete;
 
     // Replaces the day whole (its detectors and outages) in one transaction. Threads may call it
-    // at once; their days are written one after the other.
+    // at once; their days are written one after the other. Unless held days may be replaced
+    // (setReplaceHeldDays), a date that the ledger holds by then is refused (SorvaneError).
     void writeDay(const DayRecord& day);
+    void setReplaceHeldDays(bool replace);
 
     // Runs `read` in one read transaction: its queries see one state of the ledger, whatever
     // other connections add meanwhile.
     void readConsistently(const std::function<void()>& read);
 
     std::vector<std::string> dates(const DateWindow& window);
+    // The days in the window, in date order.
+    std::vector<LedgerDay> days(const DateWindow& window);
     // In date order, detectors ascending within a date; a detector's measures and texts come
     // from detectorDays.
     std::vector<LedgerCell> cells(const DateWindow& window);
@@ -81,19 +113,37 @@ class LedgerStore {
     std::vector<DetectorDayRecord> detectorDays(int16_t det);
     // One detector's record of one date, if the ledger holds it.
     std::optional<DetectorDayRecord> detectorDay(const std::string& date, int16_t det);
-    // The archive recorded for a date (its absolute path), if the ledger holds the date.
+    // The archive recorded for a date (its absolute path), if the ledger holds the date. Throws
+    // SorvaneError when a file is there but its size or fingerprint is not the one recorded: it
+    // is not the archive tested that day.
     std::optional<std::string> archiveOf(const std::string& date);
+    // The tallies of the days in the window, by date.
+    std::map<std::string, DayTally> dayTallies(const DateWindow& window);
+    // One detector's cells before `date`, latest first, while `cell` returns true.
+    void eachEarlierCell(int16_t det, const std::string& date,
+                         const std::function<bool(const LedgerCell&)>& cell);
+    // Deletes the days whole (their detectors and outages) in one transaction, when the ledger
+    // holds every one of them; else deletes nothing and returns the dates it does not hold.
+    std::vector<std::string> removeDays(const std::vector<std::string>& dates);
 
   private:
     void open(const std::string& path, sql::Database::Mode mode);
     void createTablesIfEmpty();
+    int readVersion();
     void checkVersion();
     void checkTables();
+    void migrate();
+    // A column that version 2 added, or NULL in a version-1 ledger (which is read as it is).
+    std::string orNull(const char* version2Column) const;
+    std::string daytimeColumns() const;
+    LedgerCell cellAt(const sql::Statement& s) const;
     void switchToWal();
 
     std::chrono::milliseconds busyTimeout_;
     std::unique_ptr<sql::Database> db_;
+    int version_ = 0;
     std::mutex writing_;
+    bool replaceHeldDays_ = true;
 };
 
 }  // namespace sorvane::history

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/format.h"
+#include "history/count_drift.h"
 
 namespace sorvane::history {
 
@@ -14,10 +15,15 @@ std::string orDash(const std::string& date) {
     return date.empty() ? "-" : date;
 }
 
+std::string ratioText(const std::optional<double>& ratio) {
+    return ratio ? formatNumber(*ratio, NumberPattern::ThreeDecimals) : "";
+}
+
 std::string repairLine(const DetectorSummary& s) {
     return std::to_string(s.det) + ", " + std::string(detectorLabelName(s.label)) + ", " +
            std::to_string(s.streak) + ", " + std::to_string(s.badDays) + "/" +
-           std::to_string(s.days) + ", " + std::string(modBaddet::decisionStepName(s.lastStep));
+           std::to_string(s.days) + ", " + std::to_string(s.recentSwitches) + ", " +
+           std::string(modBaddet::decisionStepName(s.lastStep)) + ", " + ratioText(s.lastRatio);
 }
 
 }  // namespace
@@ -40,7 +46,13 @@ std::string reportText(const HistoryReport& report) {
         out += std::string(detectorLabelName(static_cast<DetectorLabel>(i))) + ": " +
                std::to_string(perLabel[static_cast<size_t>(i)]) + "\n";
     }
+    out += "Missing dates: " + std::to_string(report.missingDates) + "\n";
+    if (report.otherParameterDays > 0) {
+        out += "Days with other parameters: " + std::to_string(report.otherParameterDays) +
+               " (history days lists them)\n";
+    }
     out += "Repair list:\n";
+    out += "det, label, streak, bad_days/days, recent_switches, last_step, last_ratio\n";
     for (const DetectorSummary& s : report.repairList)
         out += repairLine(s) + "\n";
     out += "Feed outages:\n";
@@ -52,26 +64,39 @@ std::string reportText(const HistoryReport& report) {
 std::string reportCsv(const HistoryReport& report) {
     std::string out =
         "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
-        "last_step,label\r\n";
+        "last_step,label,bad_runs,repaired_runs,mean_repair_days,last_change,recent_switches,"
+        "drift_days,last_ratio\r\n";
     for (const DetectorSummary& s : report.detectors) {
-        out += std::to_string(s.det) + "," + std::to_string(s.days) + "," +
-               std::to_string(s.badDays) + "," +
-               formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
-               std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
-               std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
-               std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
-               std::string(detectorLabelName(s.label)) + "\r\n";
+        out +=
+            std::to_string(s.det) + "," + std::to_string(s.days) + "," + std::to_string(s.badDays) +
+            "," + formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
+            std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
+            std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
+            std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
+            std::string(detectorLabelName(s.label)) + "," + std::to_string(s.badRuns) + "," +
+            std::to_string(s.repairedRuns) + "," +
+            (s.meanRepairDays ? formatNumber(*s.meanRepairDays, NumberPattern::OneDecimal) : "") +
+            "," + s.lastChange + "," + std::to_string(s.recentSwitches) + "," +
+            std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "\r\n";
     }
     return out;
 }
 
-std::string detectorDaysText(const std::vector<DetectorDayRecord>& records) {
+std::string detectorDaysText(const std::vector<DetectorDayRecord>& records,
+                             const std::map<std::string, double>& ratios) {
     std::string out;
     for (const DetectorDayRecord& r : records) {
+        auto ratio = ratios.find(r.date);
+        std::string drift;
+        if (ratio != ratios.end() && isDriftRatio(ratio->second))
+            drift = ratio->second < kDriftLow ? "low" : "high";
         out += r.date + ", " + std::string(modBaddet::healthClassLabel(r.healthClass)) + ", " +
                std::string(modBaddet::decisionStepName(r.step)) + ", " +
                std::string(attributionName(r.attribution)) + ", " +
-               std::string(r.status ? dailyStatusName(*r.status) : "") + ", " + r.listLine + "\n";
+               std::string(r.status ? dailyStatusName(*r.status) : "") + ", " + r.listLine + ", " +
+               (ratio == ratios.end() ? ""
+                                      : formatNumber(ratio->second, NumberPattern::ThreeDecimals)) +
+               ", " + drift + "\n";
     }
     return out;
 }

@@ -144,10 +144,11 @@ QStringList linesOf(const QTreeWidget* list) {
     return lines;
 }
 
-// The lines between "Repair list:" and "Feed outages:" of the printed report.
+// The lines between "Repair list:" (and its header line) and "Feed outages:" of the printed
+// report.
 QStringList repairLinesOf(const std::string& report) {
     QStringList lines = QString::fromStdString(report).split(QLatin1Char('\n'));
-    qsizetype first = lines.indexOf(QStringLiteral("Repair list:")) + 1;
+    qsizetype first = lines.indexOf(QStringLiteral("Repair list:")) + 2;
     return lines.mid(first, lines.indexOf(QStringLiteral("Feed outages:")) - first);
 }
 
@@ -250,7 +251,7 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(exported("whole.csv"), test::readFile(cliCsv));
         QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")), repairLinesOf(printed));
         QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")),
-                 QStringList{QStringLiteral("101, new, 2, 2/2, missing")});
+                 QStringList{QStringLiteral("101, chronic, 2, 2/2, 0, missing, ")});
 
         auto* to = test::control<QDateEdit>(h, "dtpTo");
         QVERIFY(LedgerFixture::refreshedAfter(h, [&] { to->setDate(QDate(2024, 3, 1)); }));

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "common/error.h"
+#include "history/archive_check.h"
+#include "history/day_verdict.h"
 #include "history/history_report.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
@@ -94,14 +96,16 @@ TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("2024-03-01: 120 detectors, ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("2024-03-03: 120 detectors, "), std::string::npos);
-    EXPECT_NE(r.out.find(", 1 feed outage\n2024-03-04"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(", 1 feed outage, 1 verdict owed to it\n2024-03-04"), std::string::npos)
+        << r.out;
 
-    r = history(dir, "report --from 2024-03-02 --csv report.csv --chronic-days 3");
+    r = history(dir, "report --from 2024-03-02 --csv report.csv --recent-days 3");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     LedgerStore ledger(dir.file(std::string(kDefaultLedgerFile)), LedgerStore::Access::Read);
     HistoryReport report = readReport(ledger, {"2024-03-02", ""}, {3, 3});
     EXPECT_EQ(r.out, reportText(report));
     EXPECT_NE(r.out.find("Window: 2024-03-02 to 2024-03-05\nDays: 4\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nMissing dates: 0\nRepair list:\n"), std::string::npos);
     EXPECT_NE(r.out.find("Feed outages:\n2024-03-03 10:00:00-12:59:30 ("), std::string::npos);
     EXPECT_EQ(test::readFile(dir.file("report.csv")), reportCsv(report));
     ASSERT_FALSE(report.repairList.empty());
@@ -109,8 +113,86 @@ TEST(HistoryCommand, AddThenReadAsTheEngineDoes) {
     int16_t det = report.repairList.front().det;
     r = history(dir, "detector " + std::to_string(det));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, detectorDaysText(ledger.detectorDays(det)));
+    EXPECT_EQ(r.out,
+              detectorDaysText(ledger.detectorDays(det), readDetectorRatios(ledger, det, "")));
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+}
+
+TEST(HistoryCommand, ADateIsAddedOnceReplacedRemovedAndExplained) {
+    test::TempDir dir;
+    std::vector<std::string> days = writeDays(dir, 5, 40);
+    const std::string db = dir.file(std::string(kDefaultLedgerFile));
+    test::CommandResult r = history(dir, "add " + days[0] + " " + days[1] + " " + days[2]);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    {
+        LedgerStore ledger(db, LedgerStore::Access::Read);
+        size_t owed = readDayVerdict(ledger, "2024-03-03")->owed.size();
+        EXPECT_NE(r.out.find(", 1 feed outage, " + std::to_string(owed) + " verdict" +
+                             (owed == 1 ? "" : "s") + " owed to it\n"),
+                  std::string::npos)
+            << r.out;
+    }
+    const std::string before = test::readFile(db);
+
+    // A held date is refused before any day is tested, the new one with it.
+    r = history(dir, "add " + days[4] + " " + days[1]);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("The ledger holds 2024-03-02 already (" + days[1] + ", tested 20"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(test::readFile(db), before);
+
+    r = history(dir, "add --replace " + days[1] + " " + days[4]);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("2024-03-02: replaced (was " + days[1] + ", tested 20", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("Z), 40 detectors, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n2024-03-05: 40 detectors, "), std::string::npos) << r.out;
+
+    r = history(dir, "days");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+    EXPECT_NE(r.out.find("\nmissing: 2024-03-04 (1 day)\n"), std::string::npos) << r.out;
+
+    const std::string four = test::readFile(db);
+    r = history(dir, "remove 2024-03-02 2024-03-04");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("The ledger holds no day 2024-03-04; nothing was removed"),
+              std::string::npos);
+    r = history(dir, "remove 2024-03-02 2024-03-05");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(LedgerStore(db, LedgerStore::Access::Read).dates({}),
+              (std::vector<std::string>{"2024-03-01", "2024-03-03"}));
+
+    r = history(dir, "day 2024-03-03 --csv day.csv");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    std::optional<DayVerdict> verdict = readDayVerdict(ledger, "2024-03-03");
+    EXPECT_EQ(r.out, dayVerdictText(*verdict));
+    EXPECT_EQ(test::readFile(dir.file("day.csv")), dayVerdictCsv(*verdict));
+    EXPECT_EQ(history(dir, "day 2024-03-02").exitCode, 2);
+
+    // The archives as recorded, then one replaced by another day's and one gone.
+    r = history(dir, "check");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "2024-03-01, ok, " + days[0] + "\n2024-03-03, ok, " + days[2] +
+                         "\nok: 2, missing: 0, changed: 0, unknown: 0\n");
+    std::filesystem::copy_file(days[1], days[0], std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(days[2]);
+    r = history(dir, "check");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "2024-03-01, changed, " + days[0] + "\n2024-03-03, missing, " + days[2] +
+                         "\nok: 0, missing: 1, changed: 1, unknown: 0\n");
+    try {
+        ledger.archiveOf("2024-03-01");
+        ADD_FAILURE() << "a changed archive was given";
+    } catch (const SorvaneError& e) {
+        EXPECT_EQ(e.description(), "The archive " + days[0] +
+                                       " is not the archive tested on 2024-03-01: its size or "
+                                       "fingerprint differs from the ledger's record");
+    }
+    EXPECT_EQ(ledger.archiveOf("2024-03-03"), days[2]);  // gone: the reader says so
+    LedgerDay unrecorded = ledger.days({}).front();
+    unrecorded.archiveFingerprint.reset();
+    EXPECT_EQ(checkArchive(unrecorded), ArchiveState::Unknown);
 }
 
 TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
@@ -124,7 +206,7 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
         LedgerStore newer(dir.file("newer.sqlite"), LedgerStore::Access::Add);
     }
     sql::Database(dir.file("newer.sqlite"), sql::Database::Mode::ReadWrite)
-        .exec("PRAGMA user_version = 2");
+        .exec("PRAGMA user_version = 3");
     const std::string otherBytes = test::readFile(dir.file("other.sqlite"));
     const std::string newerBytes = test::readFile(dir.file("newer.sqlite"));
     std::filesystem::copy_file(days[0], dir.file("march.traffic"));
@@ -144,11 +226,21 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
          "The file other.sqlite holds no Sorvane health ledger (no column date"},
         {"add 20240302.traffic --db other.sqlite", 1, "holds no Sorvane health ledger"},
         {"add 20240302.traffic --db newer.sqlite", 1,
-         "The ledger newer.sqlite was written by a newer Sorvane"},
+         "The ledger newer.sqlite was written by a newer Sorvane (schema version 3); this "
+         "Sorvane knows schema version 2"},
         {"report --db ledger.sqlite --from 2024-03-10 --to 2024-03-01", 2,
          "--from 2024-03-10 lies after --to 2024-03-01"},
         {"report --db ledger.sqlite --to 2024-02-30", 2, "--to needs a date YYYY-MM-DD"},
-        {"report --db ledger.sqlite --chronic-days 0", 2, "--chronic-days"},
+        {"report --db ledger.sqlite --recent-days 0", 2, "--recent-days"},
+        {"days --db ledger.sqlite --from 2024-13-01", 2, "--from needs a date YYYY-MM-DD"},
+        {"day 2024-03-09 --db ledger.sqlite", 2, "The ledger holds no day 2024-03-09"},
+        {"remove 2024-02-30 --db ledger.sqlite", 2, "needs a date YYYY-MM-DD"},
+        {"remove 2024-03-01 2024-03-09 --db ledger.sqlite", 2,
+         "The ledger holds no day 2024-03-09; nothing was removed"},
+        {"check --db missing.sqlite", 1, "does not exist"},
+        {"report --db ledger.sqlite --chronic-days 7", 2, "--chronic-days"},
+        {"report --db ledger.sqlite --from 2024-03-02", 2,
+         "The ledger holds no date from 2024-03-02 to its last day"},
         {"detector 9999 --db ledger.sqlite", 2, "The ledger holds no record of detector 9999"},
         {"detector abc --db ledger.sqlite", 2, "Detector no. is not valid"},
         {"add march.traffic --db ledger.sqlite", 2,
@@ -215,11 +307,12 @@ TEST(HistoryCommand, AKilledRunLeavesOnlyWholeDays) {
 TEST(HistoryCommand, TwoRunsAtOnceLoseNothing) {
     test::TempDir dir;
     std::vector<std::string> days = copyDay(dir, 6, 200);
-    // Both start on a ledger that does not exist yet, and both add the fourth day.
-    pid_t first = startHistory(
-        dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " + days[3] + " --jobs 1");
+    // Both start on a ledger that does not exist yet, and both add the fourth day, which they
+    // may replace.
+    pid_t first = startHistory(dir, "add " + days[0] + " " + days[1] + " " + days[2] + " " +
+                                        days[3] + " --jobs 1 --replace");
     pid_t second =
-        startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1");
+        startHistory(dir, "add " + days[3] + " " + days[4] + " " + days[5] + " --jobs 1 --replace");
     EXPECT_EQ(test::exitCodeOf(first), 0);
     EXPECT_EQ(test::exitCodeOf(second), 0);
     expectWholeDays(dir.file(std::string(kDefaultLedgerFile)), 200, 6);

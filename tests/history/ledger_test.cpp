@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "archive/archive_fingerprint.h"
 #include "health/health_days.h"
 #include "health/health_outcome_text.h"
 #include "history/add_days.h"
@@ -99,6 +100,19 @@ TEST_F(Ledger, ARowIsWhatTheHealthTestReportsThatDay) {
     EXPECT_EQ(attributionName(ledger.detectorDays(107)[0].attribution), "detector");
     EXPECT_EQ(attributionName(ledger.detectorDays(4500)[0].attribution), "");
     EXPECT_EQ(dailyStatusName(*ledger.detectorDays(103)[0].status), "Card Off");
+    // The daytime counts: none for the unreadable and the excluded.
+    using Daytime = std::pair<std::optional<int32_t>, std::optional<int32_t>>;
+    for (auto [det, daytime] : {std::pair<int16_t, Daytime>{102, {0, 0}},
+                                {103, {0, 2040}},
+                                {107, {std::nullopt, std::nullopt}},
+                                {4500, {std::nullopt, std::nullopt}}}) {
+        DetectorDayRecord r = ledger.detectorDays(det)[0];
+        EXPECT_EQ(Daytime(r.daytimeVolume, r.daytimeValid), daytime) << det;
+    }
+    ArchiveFingerprint fingerprint = archiveFingerprint(day.path);
+    LedgerDay recorded = ledger.days({}).front();
+    EXPECT_EQ(recorded.archiveSize, static_cast<int64_t>(fingerprint.size));
+    EXPECT_EQ(recorded.archiveFingerprint, fingerprint.sha256);
 }
 
 TEST_F(Ledger, ReaddingADayReplacesItWhole) {
@@ -112,6 +126,16 @@ TEST_F(Ledger, ReaddingADayReplacesItWhole) {
     EXPECT_NE(before.find("|576|"), std::string::npos);
     EXPECT_NE(before.find("|10|feed_outage|Constant|"), std::string::npos) << before;
     std::string otherDay = dump(db, "2024-03-16");
+
+    // Where held days may not be replaced, a day that another run added meanwhile is refused.
+    {
+        LedgerStore ledger(db, LedgerStore::Access::Add);
+        ledger.setReplaceHeldDays(false);
+        DayRecord again;
+        again.date = "2024-03-15";
+        EXPECT_THROW(ledger.writeDay(again), SorvaneError);
+    }
+    EXPECT_EQ(dump(db, "2024-03-15"), before);
 
     AddOptions options;
     options.parameters[kMargTh] = "13";
@@ -187,6 +211,16 @@ TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
     EXPECT_FALSE(ledger.detectorDay("2024-03-16", 102));
     EXPECT_EQ(ledger.archiveOf("2024-03-15"), std::filesystem::absolute(first).string());
     EXPECT_FALSE(ledger.archiveOf("2024-03-17"));
+
+    // Two dates missing before a day tested with other parameters.
+    AddOptions other;
+    other.parameters[kMargTh] = "13";
+    add({{second, "2024-03-19"}}, other);
+    HistoryReport report = readReport(ledger, {}, {});
+    EXPECT_EQ(report.missingDates, 2);
+    EXPECT_EQ(report.otherParameterDays, 1);
+    report = readReport(ledger, {"", "2024-03-18"}, {});
+    EXPECT_EQ(std::pair(report.missingDates, report.otherParameterDays), std::pair(0, 0));
 }
 
 }  // namespace

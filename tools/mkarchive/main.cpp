@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
     app.add_flag("--list-faults", listFaults,
                  "print each faulty detector and its fault (with --days: date first)");
     app.add_option("--days", days,
-                   "write a run of N days into the folder, named YYYYMMDD.traffic, in which faults "
-                   "persist, appear, disappear and flap, and the middle day loses its feed for "
-                   "three hours")
+                   "write a run of N days into the folder, named YYYYMMDD.traffic: weekends carry "
+                   "60 % of a weekday's traffic, day N/3 is a holiday (55 %), faults persist, "
+                   "appear, disappear, flap or undercount from some day on, and the middle day "
+                   "loses its feed for three hours")
         ->check(CLI::Range(1, 3660));
     app.add_option("--start", run.start, "YYYYMMDD: the first day of a run")->capture_default_str();
     try {

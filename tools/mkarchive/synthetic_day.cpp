@@ -39,17 +39,23 @@ struct Lane {
     bool congests;           // breaks down in the peaks
 };
 
+Lane laneOf(Random& random) {
+    return {random.uniform(0.55, 1.0), random.uniform(92.0, 112.0), random.uniform(5.8, 7.2),
+            random.uniform() < 0.12};
+}
+
 struct Slot {
     int volume;
     double occupancy;  // percent
 };
 
 // A plausible day: Poisson counts around the demand, occupancy from flow, speed and length.
-std::vector<Slot> healthyDay(const Lane& lane, Random& random) {
+// `scale` is the share of the lane's usual traffic that the detector counts.
+std::vector<Slot> healthyDay(const Lane& lane, double scale, Random& random) {
     std::vector<Slot> day(kSlots);
     for (int i = 0; i < kSlots; ++i) {
         double hour = i / 120.0;
-        double demand = laneDemand(hour) * lane.demandFactor;
+        double demand = laneDemand(hour) * lane.demandFactor * scale;
         double speed = lane.freeSpeed * (1.0 + 0.05 * random.normal());
         if (lane.congests) {
             double jam = std::max(gauss(hour, 7.9, 0.6), gauss(hour, 17.4, 0.8));
@@ -68,6 +74,7 @@ void applyFault(Fault fault, std::vector<Slot>& day, Random& random) {
     switch (fault) {
         case Fault::None:
         case Fault::MissingData:  // written at encoding time
+        case Fault::Undercount:   // counted from the start: healthyDay's scale
             break;
         case Fault::Dead:
             for (Slot& s : day)
@@ -217,6 +224,8 @@ std::string_view faultName(Fault fault) {
             return "volume-at-high-occ";
         case Fault::Erratic:
             return "erratic";
+        case Fault::Undercount:
+            return "undercount";
     }
     return "none";
 }
@@ -234,13 +243,23 @@ std::vector<SyntheticDetector> makeDay(const DayOptions& options) {
     } else if (faults.size() != static_cast<size_t>(n)) {
         throw SorvaneError(kErrInvalidInput, "One fault per detector is needed");
     }
+    if (!options.countedShare.empty() && options.countedShare.size() != static_cast<size_t>(n))
+        throw SorvaneError(kErrInvalidInput, "One counted share per detector is needed");
 
     std::vector<SyntheticDetector> day;
     day.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        Lane lane{random.uniform(0.55, 1.0), random.uniform(92.0, 112.0), random.uniform(5.8, 7.2),
-                  random.uniform() < 0.12};
-        std::vector<Slot> slots = healthyDay(lane, random);
+        double scale = options.volumeShare;
+        if (!options.countedShare.empty()) scale *= options.countedShare[static_cast<size_t>(i)];
+        Lane lane;
+        if (options.laneSeed == 0) {
+            lane = laneOf(random);
+        } else {
+            Random ownLane(options.laneSeed * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(i));
+            lane = laneOf(ownLane);
+            scale *= random.uniform(0.98, 1.02);
+        }
+        std::vector<Slot> slots = healthyDay(lane, scale, random);
         Fault fault = faults[static_cast<size_t>(i)];
         applyFault(fault, slots, random);
         bool c30 = options.occupancy == OccEncoding::C30 ||

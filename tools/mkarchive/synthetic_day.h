@@ -21,8 +21,9 @@ enum class Fault {
     Overcount,        // counts far above what a lane carries
     VolumeAtHighOcc,  // high occupancy with traffic still flowing
     Erratic,          // five-minute volumes scattering at equal occupancy
+    Undercount,       // counts a share of its traffic, plausibly: no single day shows it
 };
-constexpr int kFaultKinds = 9;
+constexpr int kFaultKinds = 9;  // dealt round in turn; a run deals Undercount on its own
 
 std::string_view faultName(Fault fault);
 
@@ -45,6 +46,13 @@ struct DayOptions {
     OccEncoding occupancy = OccEncoding::O30;
     std::vector<Fault> faults{};  // when not empty: each detector's fault, in place of faultShare
     std::optional<FeedOutageSpan> feedOutage{};
+    // A run keeps each detector's lane from day to day: drawn from this seed and the detector's
+    // place, not from the day's numbers (0: from the day's, as a single day has them). A run's
+    // day also varies each detector's traffic by up to 2 %.
+    uint64_t laneSeed = 0;
+    double volumeShare = 1.0;  // of the lanes' usual traffic: lower on weekends and holidays
+    // When not empty: each detector's share of its traffic that it counts (Undercount).
+    std::vector<double> countedShare{};
 };
 
 // One generated detector: its raw member bytes as an archive stores them.

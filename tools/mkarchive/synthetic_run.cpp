@@ -1,6 +1,7 @@
 #include "mkarchive/synthetic_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -11,7 +12,7 @@ namespace sorvane::synth {
 
 namespace {
 
-constexpr int kCourses = 4;
+constexpr int kCourses = 5;
 
 struct Date {
     int year, month, day;
@@ -62,7 +63,15 @@ struct FaultHistory {
     int detector;  // position in the day
     Fault fault;
     std::vector<bool> shows;
+    double countedShare = 1.0;  // while it undercounts
 };
+
+bool isWeekend(const Date& d) {
+    using namespace std::chrono;
+    weekday w{sys_days{year{d.year} / month{static_cast<unsigned>(d.month)} /
+                       day{static_cast<unsigned>(d.day)}}};
+    return w == Saturday || w == Sunday;
+}
 
 std::vector<FaultHistory> planFaults(const RunOptions& options, Random& random) {
     int n = options.day.detectors;
@@ -79,12 +88,17 @@ std::vector<FaultHistory> planFaults(const RunOptions& options, Random& random) 
                        std::vector<bool>(static_cast<size_t>(days), false)};
         auto course = static_cast<FaultCourse>(f % kCourses);
         int turn = days > 1 ? random.integer(1, days - 1) : 0;  // the day it appears or goes
+        if (course == FaultCourse::Undercount) {
+            h.fault = Fault::Undercount;
+            h.countedShare = random.uniform(0.55, 0.65);
+        }
         for (int d = 0; d < days; ++d) {
             bool shows = true;
             switch (course) {
                 case FaultCourse::Persistent:
                     break;
                 case FaultCourse::Appears:
+                case FaultCourse::Undercount:
                     shows = d >= turn;
                     break;
                 case FaultCourse::Disappears:
@@ -112,10 +126,15 @@ std::vector<RunDay> planRun(const RunOptions& options) {
     for (int d = 0; d < options.days; ++d, date = nextDay(date)) {
         RunDay day{dateText(date), options.day};
         day.options.seed = options.day.seed * 1000003ull + static_cast<uint64_t>(d);
+        day.options.laneSeed = options.day.seed * 7919ull + 1;
+        day.options.volumeShare =
+            (isWeekend(date) ? kWeekendShare : 1.0) * (d == options.days / 3 ? kHolidayShare : 1.0);
         day.options.faults.assign(static_cast<size_t>(options.day.detectors), Fault::None);
+        day.options.countedShare.assign(static_cast<size_t>(options.day.detectors), 1.0);
         for (const FaultHistory& h : histories) {
-            if (h.shows[static_cast<size_t>(d)])
-                day.options.faults[static_cast<size_t>(h.detector)] = h.fault;
+            if (!h.shows[static_cast<size_t>(d)]) continue;
+            day.options.faults[static_cast<size_t>(h.detector)] = h.fault;
+            day.options.countedShare[static_cast<size_t>(h.detector)] = h.countedShare;
         }
         if (d == options.days / 2) day.options.feedOutage = kRunFeedOutage;
         run.push_back(std::move(day));

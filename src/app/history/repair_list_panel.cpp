@@ -6,12 +6,22 @@
 #include <algorithm>
 
 #include "app/qt_text.h"
+#include "common/format.h"
 
 namespace sorvane::app {
 
 namespace {
 
-enum Column { kDet, kLabel, kStreak, kBadDays, kLastStep, kColumnCount };
+enum Column {
+    kDet,
+    kLabel,
+    kStreak,
+    kBadDays,
+    kRecentSwitches,
+    kLastStep,
+    kLastRatio,
+    kColumnCount
+};
 
 }  // namespace
 
@@ -20,7 +30,8 @@ RepairListPanel::RepairListPanel(QWidget* parent) : QTreeWidget(parent) {
     setAccessibleName(QStringLiteral("Repair list"));
     setColumnCount(kColumnCount);
     setHeaderLabels({QStringLiteral("Det"), QStringLiteral("Label"), QStringLiteral("Streak"),
-                     QStringLiteral("Bad days"), QStringLiteral("Last step")});
+                     QStringLiteral("Bad days"), QStringLiteral("Recent switches"),
+                     QStringLiteral("Last step"), QStringLiteral("Last ratio")});
     setRootIsDecorated(false);
     setUniformRowHeights(true);  // long lists stay quick
     setAllColumnsShowFocus(true);
@@ -42,8 +53,12 @@ void RepairListPanel::showReport(const history::HistoryReport& report) {
         item->setText(kStreak, QString::number(s.streak));
         item->setText(kBadDays,
                       QString::number(s.badDays) + QLatin1Char('/') + QString::number(s.days));
+        item->setText(kRecentSwitches, QString::number(s.recentSwitches));
         item->setText(kLastStep, toQString(modBaddet::decisionStepName(s.lastStep)));
-        for (int c : {kDet, kStreak, kBadDays})
+        if (s.lastRatio)
+            item->setText(kLastRatio,
+                          toQString(formatNumber(*s.lastRatio, NumberPattern::ThreeDecimals)));
+        for (int c : {kDet, kStreak, kBadDays, kRecentSwitches, kLastRatio})
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         items.append(item);
     }

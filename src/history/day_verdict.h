@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/ledger_store.h"
+
+namespace sorvane::history {
+
+// One date's High and Susp verdicts, parted into the detectors' own and those owed to a feed
+// outage: "was it the feed or the detectors?"
+struct DayVerdict {
+    LedgerDay day;
+    DayTally tally;
+    std::vector<FeedOutage> outages;
+    struct Row {
+        LedgerCell cell;
+        // For the detector's own verdicts: "new today" when its previous counted day was good
+        // or it has none, else the date its run of bad counted days began.
+        std::string since;
+    };
+    std::vector<Row> own;   // detector order
+    std::vector<Row> owed;  // owed to a feed outage, detector order
+};
+
+// The verdict of a date the ledger holds, read in one snapshot; nothing when it does not.
+std::optional<DayVerdict> readDayVerdict(LedgerStore& ledger, const std::string& date);
+
+// The archive, test time, counts by class, feed outages, the counts owed to the outages and to
+// the detectors, then the detectors' own verdicts (det, class, step, since) and those owed to
+// an outage (det, class, step). "\n" line ends.
+std::string dayVerdictText(const DayVerdict& verdict);
+
+// One row per High or Susp detector in detector order under det,class,step,attribution,since,
+// status (since empty for verdicts owed to an outage). CR LF line ends.
+std::string dayVerdictCsv(const DayVerdict& verdict);
+
+}  // namespace sorvane::history
