@@ -36,9 +36,13 @@ class AppState {
     Log& log() { return log_; }
     const Log& log() const { return log_; }
 
-    // The archive reader, created on first use.
+    // The archive reader, created on first use. A job holds it shared, so that it finishes
+    // on the archive it started with whatever is loaded meanwhile.
     Unzip& reader();
+    std::shared_ptr<Unzip> sharedReader();
     bool hasReader() const { return reader_ != nullptr; }
+    // A newly listed archive becomes the loaded one.
+    void replaceReader(std::shared_ptr<Unzip> reader) { reader_ = std::move(reader); }
 
     DetectorDay rawDay{};
     DetectorDay imputedDay{};
@@ -49,7 +53,7 @@ class AppState {
   private:
     std::string programFolder_;
     Log log_;
-    std::unique_ptr<Unzip> reader_;
+    std::shared_ptr<Unzip> reader_;
 };
 
 }  // namespace sorvane::app

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "app/dialogs.h"
+#include "common/failure.h"
 
 namespace sorvane::app {
 
@@ -14,6 +15,6 @@ inline constexpr char kCancelDescription[] = "Cancel was selected";
 FileDialogRequest archiveDialogRequest();
 
 // "Error No: <number>, <description>." CR LF "Please select a *.traffic file."
-QString loadErrorMessage(int number, const QString& description);
+QString loadErrorMessage(const Failure& failure);
 
 }  // namespace sorvane::app

@@ -7,6 +7,8 @@
 #include <functional>
 
 #include "app/app_state.h"
+#include "app/job_runner.h"
+#include "common/failure.h"
 
 namespace sorvane::app {
 
@@ -43,6 +45,8 @@ class frmTrafficExtrac : public QWidget {
     // "Health History...": opens the history window, or brings the open one forward.
     void cmdHistory_Click();
     frmHistory* historyWindow() const { return history_; }
+    // A job of the window's (a load, a health test, an export) has not yet ended.
+    bool busy() const { return jobs_.busy(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,14 +58,21 @@ class frmTrafficExtrac : public QWidget {
     void Form_Unload();
     void writeLogFile();
 
-    // The loading workflow around a way of choosing the archive's path, which may throw.
+    // The loading workflow around a way of choosing the archive's path, which may throw
+    // (frm_traffic_extrac_loading.cpp).
     void loadChosenArchive(const std::function<QString()>& choosePath);
     void loadArchive(const QString& path);
-    void reportLoadFailure(int number, const QString& description);
+    void showLoadedArchive(const QString& path, std::shared_ptr<Unzip> reader);
+    void reportLoadFailure(const Failure& failure);
     // Puts the path of the archive that is loaded (empty when none) back into txtZipName.
     void showLoadedArchivePath();
+    void enableLoading();
 
     AppState state_;
+    // The window's long work: the archive load, the health test, the export. Declared after
+    // the state its jobs use, so that it stops them before the state goes.
+    JobRunner jobs_;
+    bool loading_ = false;
     Dialogs& dialogs_;
     frmLog* logWindow_;
     frmSplash* splash_;

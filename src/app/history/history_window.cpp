@@ -64,7 +64,7 @@ frmHistory::frmHistory(AppState& state, Dialogs& dialogs,
       state_(state),
       dialogs_(dialogs),
       parameterTexts_(std::move(parameterTexts)),
-      worker_(new LedgerWorker(this)) {
+      worker_(new LedgerWorker(jobs_, this)) {
     setObjectName(QStringLiteral("frmHistory"));
     cmdOpenDatabase = makeButton(this, "cmdOpenDatabase", QStringLiteral("Open Database..."));
     cmdNewDatabase = makeButton(this, "cmdNewDatabase", QStringLiteral("New Database..."));

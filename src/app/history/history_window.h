@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/history/history_grid_view.h"
+#include "app/job_runner.h"
 #include "health/health_parameters.h"
 #include "history/ledger_store.h"
 
@@ -75,6 +76,8 @@ class frmHistory : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     std::function<HealthParameterTexts()> parameterTexts_;
+    // The window's long work: the ledger's adding and reading, the day charts' archive reads.
+    JobRunner jobs_;
     LedgerWorker* worker_;
     QString ledger_;
     std::shared_ptr<const LedgerRead> shown_;

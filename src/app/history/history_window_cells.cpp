@@ -65,7 +65,8 @@ void frmHistory::openDayChart(int16_t det, int column) {
     }
     // The chart belongs to the main window, like every other chart.
     if (archive)
-        showDayChart(*archive, date, det, state_.log(), {dialogs_, state_.folders, parentWidget()});
+        showDayChart(jobs_, *archive, date, det, state_.log(),
+                     {dialogs_, state_.folders, parentWidget()});
 }
 
 }  // namespace sorvane::app
