@@ -7,6 +7,7 @@
 
 #include "archive/unzip.h"
 #include "common/error.h"
+#include "common/failure.h"
 #include "common/log.h"
 #include "common/machine_cores.h"
 #include "history/ledger_day.h"
@@ -34,7 +35,7 @@ DayAddResult addDay(LedgerStore& ledger, const DayToAdd& day, const DayJudging& 
         result.outcome = AddOutcome::Added;
         result.counts = countsOf(record);
     } catch (const SorvaneError& e) {
-        result.message = "Error No: " + std::to_string(e.number()) + ", " + e.description() + ".";
+        result.message = errorNoText(e.number(), e.description()) + ".";
     } catch (const std::exception& e) {
         result.message = std::string(e.what()) + ".";  // out of memory, say: this day only
     }
