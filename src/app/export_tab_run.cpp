@@ -4,6 +4,7 @@
 #include "app/export_tab.h"
 #include "app/job_runner.h"
 #include "app/qt_text.h"
+#include "app/tab_choices.h"
 #include "common/program_texts.h"
 #include "export/id_list.h"
 
@@ -27,7 +28,7 @@ std::string idText(const QPlainTextEdit* box) {
 
 void ExportTab::cmdExport_Click() {
     const QString warning = QString::fromLatin1(kExportWarningTitle);
-    const std::string& archive = state_.choices.archivePath;
+    const std::string archive = state_.hasReader() ? state_.reader().fileName() : std::string();
     if (archive.empty()) {
         dialogs_.message(MessageIcon::Exclamation, warning, QString::fromLatin1(kMsgNoArchiveName));
         return;
@@ -70,7 +71,7 @@ void ExportTab::exportFinished(const QString& destination) {
 ExportSettings ExportTab::settings() const {
     ExportSettings chosen;
     chosen.intervalPosition = cmbExportInterval->currentIndex();
-    chosen.missing = state_.choices.missing;
+    chosen.missing = choices_.missing();
     chosen.volumeOnly = optVolume->isChecked();
     chosen.destination = toNativePath(txtDestFile->text());
     return chosen;

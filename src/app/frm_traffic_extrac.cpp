@@ -48,12 +48,12 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
 
     installAccessibleTabs();  // before the tab bar is first asked for
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
-    fileTab = new FileTab(state_);
+    fileTab = new FileTab;
     fileTab->showProgramFolder(fromNativePath(state_.programFolder()));
     plotTab = new PlotTab(state_, dialogs_);
-    exportTab = new ExportTab(state_, dialogs_, jobs_);
+    exportTab = new ExportTab(state_, dialogs_, jobs_, *this);
     paramTab = new HealthParamTab(state_, dialogs_);
-    testTab = new HealthTestTab(state_, dialogs_, jobs_, *paramTab);
+    testTab = new HealthTestTab(state_, dialogs_, jobs_, *this);
     SSTab1->addTab(scrolling(fileTab), QStringLiteral("File"));
     SSTab1->addTab(scrolling(plotTab), QStringLiteral("Plot vol/occ"));
     SSTab1->addTab(scrolling(exportTab), QStringLiteral("Export "));
@@ -103,12 +103,21 @@ void frmTrafficExtrac::Command1_Click() {
 
 void frmTrafficExtrac::cmdHistory_Click() {
     if (history_ == nullptr) {
-        history_ = new frmHistory(
-            state_, dialogs_, [this] { return paramTab->parameterTexts(); }, this);
+        history_ = new frmHistory(state_, dialogs_, *this, this);
     }
     history_->show();
     history_->raise();
     history_->activateWindow();
+}
+
+MissingOption frmTrafficExtrac::missing() const {
+    return plotTab->missing();
+}
+
+HealthParameterChoice frmTrafficExtrac::healthParameters() const {
+    HealthParameterTexts texts = paramTab->parameterTexts();
+    modBaddet::HealthSnapshot snapshot = modBaddet::takeHealthSnapshot(texts);
+    return {std::move(texts), snapshot};
 }
 
 void frmTrafficExtrac::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/job_runner.h"
+#include "app/tab_choices.h"
 #include "common/failure.h"
 
 namespace sorvane::app {
@@ -25,10 +26,10 @@ class frmSplash;
 // The positions of the five tabs of SSTab1.
 enum TabIndex : int { kTabFile, kTabPlot, kTabExport, kTabHealthParam, kTabHealthTest, kTabCount };
 
-// The main window: five tabs over one shared application state. Windows that the program opens
-// (log, splash, charts) are child windows of this one (Qt::Window), so that closing it closes
-// them all.
-class frmTrafficExtrac : public QWidget {
+// The main window: five tabs over one shared application state; it answers the tabs' questions
+// about each other's choices. Windows that the program opens (log, splash, charts, history) are
+// child windows of this one (Qt::Window), so that closing it closes them all.
+class frmTrafficExtrac : public QWidget, public TabChoices {
     Q_OBJECT
   public:
     // `programFolder` holds the settings file and the reports, and receives Log.txt at shut-down.
@@ -45,6 +46,9 @@ class frmTrafficExtrac : public QWidget {
     // "Health History...": opens the history window, or brings the open one forward.
     void cmdHistory_Click();
     frmHistory* historyWindow() const { return history_; }
+
+    MissingOption missing() const override;
+    HealthParameterChoice healthParameters() const override;
     // A job of the window's (a load, a health test, an export) has not yet ended.
     bool busy() const { return jobs_.busy(); }
 

@@ -4,11 +4,11 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
-#include "app/health_param_tab.h"
 #include "app/health_test_tab.h"
 #include "app/health_test_texts.h"
 #include "app/qt_text.h"
 #include "app/run_progress.h"
+#include "app/tab_choices.h"
 #include "archive/unzip.h"
 #include "common/machine_cores.h"
 #include "common/numeric.h"
@@ -78,7 +78,7 @@ void HealthTestTab::RunHealthTest(int16_t det) {
     // A parameter box that does not hold a number stops the run before anything changes.
     modBaddet::HealthSnapshot snapshot;
     try {
-        snapshot = modBaddet::takeHealthSnapshot(parameters_.parameterTexts());
+        snapshot = choices_.healthParameters().snapshot;
     } catch (const modBaddet::HealthParameterError& e) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle,
                          toQString(unusableParameterText(e.description())));

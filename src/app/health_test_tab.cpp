@@ -10,8 +10,8 @@
 namespace sorvane::app {
 
 HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, JobRunner& jobs,
-                             const HealthParamTab& parameters, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), jobs_(jobs), parameters_(parameters) {
+                             const TabChoices& choices, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), jobs_(jobs), choices_(choices) {
     cmdHealth = makeButton(this, "cmdHealth", QStringLiteral("Test All Detectors"));
     Label16 = makeLabel(this, "Label16", QStringLiteral("*Takes about 2min"));
     txtChkdetector = makeControl<QLineEdit>(this, "txtChkdetector");

@@ -18,19 +18,19 @@ namespace sorvane::app {
 
 class AppState;
 class Dialogs;
-class HealthParamTab;
 class RunProgress;
+class TabChoices;
 
 // Tab "Det Health Test": runs the health test over all detectors or one with the parameters of
-// the "Det Health Param" tab, lists the problem detectors, writes and opens the reports, and
-// plots a listed detector on a click. A run is a job of the window's runner: its detectors are
-// tested on worker threads, and their outcomes come back in detector order while the window
-// goes on answering.
+// the "Det Health Param" tab (TabChoices), lists the problem detectors, writes and opens the
+// reports, and plots a listed detector on a click. A run is a job of the window's runner: its
+// detectors are tested on worker threads, and their outcomes come back in detector order while the
+// window goes on answering.
 class HealthTestTab : public QWidget {
     Q_OBJECT
   public:
-    HealthTestTab(AppState& state, Dialogs& dialogs, JobRunner& jobs,
-                  const HealthParamTab& parameters, QWidget* parent = nullptr);
+    HealthTestTab(AppState& state, Dialogs& dialogs, JobRunner& jobs, const TabChoices& choices,
+                  QWidget* parent = nullptr);
     ~HealthTestTab() override;
 
     bool running() const { return running_; }
@@ -66,7 +66,7 @@ class HealthTestTab : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     JobRunner& jobs_;
-    const HealthParamTab& parameters_;
+    const TabChoices& choices_;
     bool running_ = false;
     JobRunner::JobId runJob_ = 0;
     std::unique_ptr<RunProgress> progress_;  // of the run that goes on

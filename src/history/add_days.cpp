@@ -52,8 +52,10 @@ int defaultJobs() {
 std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
                                   const AddOptions& options, const AddProgress& progress,
                                   const std::atomic<bool>* cancel) {
-    DayJudging judging{options.parameters, modBaddet::takeHealthSnapshot(options.parameters),
-                       options.outageShare};
+    DayJudging judging{
+        options.parameters,
+        options.snapshot ? *options.snapshot : modBaddet::takeHealthSnapshot(options.parameters),
+        options.outageShare};
     std::vector<DayAddResult> results(days.size());
     for (size_t i = 0; i < days.size(); ++i)
         results[i].day = days[i];

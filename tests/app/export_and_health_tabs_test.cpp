@@ -90,17 +90,14 @@ const WriteCase kWrites[] = {
 
 struct Refusal {
     const char* name;
-    bool archiveNamed;
     const char* ids;
     const char* title;
     const char* message;
 };
 
 const Refusal kRefusals[] = {
-    {"no archive", false, "100", "Sorvane Warning!!!",
-     "You must specify the file name (*.trffic) in the first text box!!! Click OK to continue."},
-    {"no IDs", true, "", "Sorvane Warning!!!", "You must enter one or more detector IDs"},
-    {"empty ID", true, "100,,300", "Sorvane",
+    {"no IDs", "", "Sorvane Warning!!!", "You must enter one or more detector IDs"},
+    {"empty ID", "100,,300", "Sorvane",
      "Input Error at  2-th item : The entry \"\" is not a number.\r\nRe-enter the detector IDs or "
      "reload them from a file."},
 };
@@ -180,8 +177,6 @@ class ExportAndHealthTabsTest : public QObject {
     void refusedExportGetsAMessageAndWritesNothing() {
         const Refusal& c = currentRow(kRefusals);
         DayFixture f(kTabExport);
-        // The box is read-only for a user; only a failed first load leaves it empty.
-        if (!c.archiveNamed) control<QLineEdit>(f.w(), "txtZipName")->clear();
         typeInto(f.w(), "txtDetIDs", c.ids);
         click(f.w(), "cmdExport");
         QCOMPARE(f.dialogs.messages.size(), size_t{1});

@@ -58,12 +58,11 @@ std::vector<int> rowOrder(const LedgerRead& read, bool repairOrder) {
 
 }  // namespace
 
-frmHistory::frmHistory(AppState& state, Dialogs& dialogs,
-                       std::function<HealthParameterTexts()> parameterTexts, QWidget* owner)
+frmHistory::frmHistory(AppState& state, Dialogs& dialogs, const TabChoices& choices, QWidget* owner)
     : QWidget(owner, Qt::Window),
       state_(state),
       dialogs_(dialogs),
-      parameterTexts_(std::move(parameterTexts)),
+      choices_(choices),
       worker_(new LedgerWorker(jobs_, this)) {
     setObjectName(QStringLiteral("frmHistory"));
     cmdOpenDatabase = makeButton(this, "cmdOpenDatabase", QStringLiteral("Open Database..."));

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 #include "app/history/history_grid_view.h"
 #include "app/job_runner.h"
+#include "app/tab_choices.h"
 #include "health/health_parameters.h"
 #include "history/ledger_store.h"
 
@@ -30,10 +30,9 @@ struct LedgerRead;
 class frmHistory : public QWidget {
     Q_OBJECT
   public:
-    // `parameterTexts` gives the texts of the "Det Health Param" boxes, with which added
-    // archives are tested. Opens the ledger used last.
-    frmHistory(AppState& state, Dialogs& dialogs,
-               std::function<HealthParameterTexts()> parameterTexts, QWidget* owner);
+    // Added archives are tested with the health parameters of `choices` (the "Det Health
+    // Param" boxes). Opens the ledger used last.
+    frmHistory(AppState& state, Dialogs& dialogs, const TabChoices& choices, QWidget* owner);
     ~frmHistory() override;
 
     const QString& ledger() const { return ledger_; }
@@ -75,7 +74,7 @@ class frmHistory : public QWidget {
 
     AppState& state_;
     Dialogs& dialogs_;
-    std::function<HealthParameterTexts()> parameterTexts_;
+    const TabChoices& choices_;
     // The window's long work: the ledger's adding and reading, the day charts' archive reads.
     JobRunner jobs_;
     LedgerWorker* worker_;

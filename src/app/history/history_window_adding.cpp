@@ -53,10 +53,11 @@ void showRefused(Dialogs& dialogs, const QStringList& refused) {
 
 void frmHistory::cmdAddArchives_Click() {
     history::AddOptions options;
-    options.parameters = parameterTexts_();
     // A parameter box that does not hold a number stops here, as it stops the health test.
     try {
-        modBaddet::takeHealthSnapshot(options.parameters);
+        HealthParameterChoice parameters = choices_.healthParameters();
+        options.parameters = std::move(parameters.texts);
+        options.snapshot = parameters.snapshot;
     } catch (const modBaddet::HealthParameterError& e) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle,
                          toQString(unusableParameterText(e.description())));
