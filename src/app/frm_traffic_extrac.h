@@ -28,7 +28,8 @@ enum TabIndex : int { kTabFile, kTabPlot, kTabExport, kTabHealthParam, kTabHealt
 
 // The main window: five tabs over one shared application state; it answers the tabs' questions
 // about each other's choices. Windows that the program opens (log, splash, charts, history) are
-// child windows of this one (Qt::Window), so that closing it closes them all.
+// child windows of this one (Qt::Window), so that closing it closes them all. The archive
+// loading is in frm_traffic_extrac_loading.cpp.
 class frmTrafficExtrac : public QWidget, public TabChoices {
     Q_OBJECT
   public:

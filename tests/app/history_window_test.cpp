@@ -44,7 +44,7 @@ history::DetectorDayRecord record(const char* date, int16_t det, HealthClass hea
     r.reason = "Reason of " + std::to_string(det);
     r.measures = modBaddet::HealthMeasures{700, 3, 0, 0.81234, 2, 1, 4.5f, 12.3f, 40, 5, 2180.0};
     r.outageMissing = 0;
-    r.status = history::DailyStatus::InsufficientData;
+    r.status = DailyStatus::InsufficientData;
     return r;
 }
 

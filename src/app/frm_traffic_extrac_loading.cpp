@@ -1,4 +1,4 @@
-#include "app/archive_loading.h"
+#include "app/frm_traffic_extrac_loading.h"
 
 #include "app/accessible_tabs.h"
 #include "app/export_tab.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// The archive loading of frmTrafficExtrac (frm_traffic_extrac.h): what it shows the user. Its
+// methods are in frm_traffic_extrac_loading.cpp, the rest of the window in frm_traffic_extrac.cpp.
+
 #include <QString>
 
 #include "app/dialogs.h"
