@@ -103,7 +103,7 @@ void frmTrafficExtrac::Command1_Click() {
 
 void frmTrafficExtrac::cmdHistory_Click() {
     if (history_ == nullptr) {
-        history_ = new frmHistory(state_, dialogs_, *this, this);
+        history_ = new HistoryWindow(state_, dialogs_, *this, this);
     }
     history_->show();
     history_->raise();

@@ -19,7 +19,7 @@ class FileTab;
 class HealthParamTab;
 class HealthTestTab;
 class PlotTab;
-class frmHistory;
+class HistoryWindow;
 class frmLog;
 class frmSplash;
 
@@ -46,7 +46,7 @@ class frmTrafficExtrac : public QWidget, public TabChoices {
     void Command1_Click();
     // "Health History...": opens the history window, or brings the open one forward.
     void cmdHistory_Click();
-    frmHistory* historyWindow() const { return history_; }
+    HistoryWindow* historyWindow() const { return history_; }
 
     MissingOption missing() const override;
     HealthParameterChoice healthParameters() const override;
@@ -81,7 +81,7 @@ class frmTrafficExtrac : public QWidget, public TabChoices {
     Dialogs& dialogs_;
     frmLog* logWindow_;
     frmSplash* splash_;
-    frmHistory* history_ = nullptr;  // made at the first "Health History..."
+    HistoryWindow* history_ = nullptr;  // made at the first "Health History..."
 
     QTabWidget* SSTab1;
     FileTab* fileTab;

@@ -131,11 +131,11 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
 bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
     constexpr int kReadTimeoutMs = 60000;
     window.cmdHistory_Click();
-    frmHistory& history = *window.historyWindow();
+    HistoryWindow& history = *window.historyWindow();
     if (!QFileInfo::exists(history.ledger())) return true;
     history.resize(1200, 900);
     QEventLoop loop;
-    QObject::connect(&history, &frmHistory::refreshed, &loop, &QEventLoop::quit);
+    QObject::connect(&history, &HistoryWindow::refreshed, &loop, &QEventLoop::quit);
     QTimer::singleShot(kReadTimeoutMs, &loop, &QEventLoop::quit);
     if (history.shown() == nullptr) loop.exec();
     if (history.shown() == nullptr) {

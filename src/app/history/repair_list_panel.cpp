@@ -16,7 +16,7 @@ enum Column { kDet, kLabel, kStreak, kBadDays, kLastStep, kColumnCount };
 }  // namespace
 
 RepairListPanel::RepairListPanel(QWidget* parent) : QTreeWidget(parent) {
-    setObjectName(QStringLiteral("lstRepair"));
+    setObjectName(QStringLiteral("repairList"));
     setAccessibleName(QStringLiteral("Repair list"));
     setColumnCount(kColumnCount);
     setHeaderLabels({QStringLiteral("Det"), QStringLiteral("Label"), QStringLiteral("Streak"),
