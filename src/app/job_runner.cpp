@@ -47,6 +47,25 @@ void JobRunner::stopAll() {
     jobs_.clear();
 }
 
+void JobRunner::enqueue(std::function<void()> step) {
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back(std::move(step));
+    }
+    QMetaObject::invokeMethod(this, &JobRunner::runNext, Qt::QueuedConnection);
+}
+
+void JobRunner::runNext() {
+    std::function<void()> step;
+    {
+        std::lock_guard lock(queueMutex_);
+        if (queue_.empty()) return;
+        step = std::move(queue_.front());
+        queue_.pop_front();
+    }
+    step();
+}
+
 void JobRunner::finish(JobId id) {
     for (auto it = jobs_.begin(); it != jobs_.end(); ++it) {
         if (it->id != id) continue;

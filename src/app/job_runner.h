@@ -2,12 +2,13 @@
 
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <atomic>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -15,6 +16,8 @@
 #include "common/failure.h"
 
 namespace sorvane::app {
+
+class JobRunner;
 
 // Thrown inside a job (JobControl::throwIfCancelled) to leave it once it is asked to stop; the
 // runner swallows it, and the job reports nothing more.
@@ -41,21 +44,14 @@ class JobControl {
     // Runs `step` on the runner's thread, after every step posted before it, unless the job
     // has been dropped by then. `step` holds values, never references into the job.
     template <class Step>
-    void post(Step step) const {
-        QMetaObject::invokeMethod(
-            runner_,
-            [flags = flags_, step = std::move(step)]() mutable {
-                if (!flags->dropped.load()) step();
-            },
-            Qt::QueuedConnection);
-    }
+    void post(Step step) const;
 
   private:
     friend class JobRunner;
-    JobControl(QObject* runner, std::shared_ptr<JobFlags> flags)
+    JobControl(JobRunner* runner, std::shared_ptr<JobFlags> flags)
         : runner_(runner), flags_(std::move(flags)) {}
 
-    QObject* runner_;
+    JobRunner* runner_;
     std::shared_ptr<JobFlags> flags_;
 };
 
@@ -99,8 +95,15 @@ class JobRunner : public QObject {
         std::thread thread;
     };
 
+    friend class JobControl;
+
     Job& add();
     Job* find(JobId id);
+    // Queues `step` for the runner's thread (from any thread): steps run in the order they
+    // were queued. The queue is the runner's own, under its own lock, so that what a job
+    // hands over is seen whole on the runner's thread.
+    void enqueue(std::function<void()> step);
+    void runNext();
     // The job's end reached the runner's thread: its thread has nothing left to do.
     void finish(JobId id);
     template <class F>
@@ -108,17 +111,23 @@ class JobRunner : public QObject {
 
     std::list<Job> jobs_;
     JobId nextId_ = 1;
+    std::mutex queueMutex_;
+    std::deque<std::function<void()>> queue_;
 };
+
+template <class Step>
+void JobControl::post(Step step) const {
+    runner_->enqueue([flags = flags_, step = std::move(step)]() mutable {
+        if (!flags->dropped.load()) step();
+    });
+}
 
 template <class F>
 void JobRunner::deliver(JobId id, const std::shared_ptr<JobFlags>& flags, F&& step) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, flags, step = std::forward<F>(step)]() mutable {
-            finish(id);
-            if (!flags->dropped.load()) step();
-        },
-        Qt::QueuedConnection);
+    enqueue([this, id, flags, step = std::forward<F>(step)]() mutable {
+        finish(id);
+        if (!flags->dropped.load()) step();
+    });
 }
 
 template <class Work, class Done, class Failed>
