@@ -63,7 +63,7 @@ history::DetectorDayRecord dayOf(int det, int day) {
     }
     r.measures = modBaddet::HealthMeasures{};
     r.outageMissing = 0;
-    r.status = history::DailyStatus::Good;
+    r.status = DailyStatus::Good;
     unsigned hash = static_cast<unsigned>(det) * 2654435761u ^ static_cast<unsigned>(day) * 40503u;
     if (det % 40 == 0 || (det % 50 == 0 && day > det % 300) || (det % 60 == 0 && hash % 2 == 0)) {
         set(HealthClass::High, DecisionStep::Missing, Attribution::Detector);

@@ -16,8 +16,12 @@ void AppState::refuseOverwritingArchive(const std::string& output) const {
 }
 
 Unzip& AppState::reader() {
-    if (!reader_) reader_ = std::make_unique<Unzip>(log_);
-    return *reader_;
+    return *sharedReader();
+}
+
+std::shared_ptr<Unzip> AppState::sharedReader() {
+    if (!reader_) reader_ = std::make_shared<Unzip>(log_);
+    return reader_;
 }
 
 }  // namespace sorvane::app

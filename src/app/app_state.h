@@ -5,22 +5,14 @@
 #include <string_view>
 
 #include "app/recent_folders.h"
-#include "archive/detector_day.h"
-#include "archive/interval_data.h"
 #include "archive/unzip.h"
 #include "common/log.h"
 
 namespace sorvane::app {
 
-// The choices that one tab shows and others read, kept up to date by the tab that shows them.
-struct SharedChoices {
-    std::string archivePath;                           // the "File" tab's archive box
-    MissingOption missing = MissingOption::SetToZero;  // "Missing Data Options", plots and export
-};
-
 // The program-wide state that the tabs share, owned by the main window for the life of the
-// program: the log, the one archive reader, the current detector's days and its plot data, the
-// shared choices and the file dialogs' folders.
+// program: the log, the one archive reader (the loaded archive's path is its file name) and the
+// file dialogs' folders. What one tab shows and others read is asked of TabChoices.
 class AppState {
   public:
     explicit AppState(std::string programFolder);
@@ -36,20 +28,20 @@ class AppState {
     Log& log() { return log_; }
     const Log& log() const { return log_; }
 
-    // The archive reader, created on first use.
+    // The archive reader, created on first use. A job holds it shared, so that it finishes
+    // on the archive it started with whatever is loaded meanwhile.
     Unzip& reader();
+    std::shared_ptr<Unzip> sharedReader();
     bool hasReader() const { return reader_ != nullptr; }
+    // A newly listed archive becomes the loaded one.
+    void replaceReader(std::shared_ptr<Unzip> reader) { reader_ = std::move(reader); }
 
-    DetectorDay rawDay{};
-    DetectorDay imputedDay{};
-    IntervalData plotData;
-    SharedChoices choices;
     RecentFolders folders;  // where each kind of file dialog opens
 
   private:
     std::string programFolder_;
     Log log_;
-    std::unique_ptr<Unzip> reader_;
+    std::shared_ptr<Unzip> reader_;
 };
 
 }  // namespace sorvane::app

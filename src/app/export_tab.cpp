@@ -8,8 +8,9 @@
 
 namespace sorvane::app {
 
-ExportTab::ExportTab(AppState& state, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs) {
+ExportTab::ExportTab(AppState& state, Dialogs& dialogs, JobRunner& jobs, const TabChoices& choices,
+                     QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), jobs_(jobs), choices_(choices) {
     Label15 = makeWrappedLabel(
         this, "Label15",
         QStringLiteral("Saves vol and occ data for the listed detectors to a single csv file. "

@@ -1,10 +1,10 @@
 // The export of the "Export " tab: its input checks, the run and its messages.
-#include <QApplication>
-
 #include "app/app_state.h"
 #include "app/dialogs.h"
 #include "app/export_tab.h"
+#include "app/job_runner.h"
 #include "app/qt_text.h"
+#include "app/tab_choices.h"
 #include "common/program_texts.h"
 #include "export/id_list.h"
 
@@ -17,15 +17,6 @@ constexpr char kExportWarningTitle[] = "Sorvane Warning!!!";
 constexpr char kMsgNoArchiveName[] =
     "You must specify the file name (*.trffic) in the first text box!!! Click OK to continue.";
 
-// The wait cursor while an export runs; the normal one comes back however the export ends.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 // The ID parser reads CR LF as a blank, as in a typed list; the box hands out bare line feeds.
 std::string idText(const QPlainTextEdit* box) {
     QString text = box->toPlainText();
@@ -37,7 +28,7 @@ std::string idText(const QPlainTextEdit* box) {
 
 void ExportTab::cmdExport_Click() {
     const QString warning = QString::fromLatin1(kExportWarningTitle);
-    const std::string& archive = state_.choices.archivePath;
+    const std::string archive = state_.hasReader() ? state_.reader().fileName() : std::string();
     if (archive.empty()) {
         dialogs_.message(MessageIcon::Exclamation, warning, QString::fromLatin1(kMsgNoArchiveName));
         return;
@@ -52,21 +43,35 @@ void ExportTab::cmdExport_Click() {
                          toQString(idListErrorMessage(parsed.error)));
         return;
     }
-    ExportSettings chosen = settings();
-    {
-        BusyCursor busy;
-        // A refused destination or ID throws; the message shows the reason, nothing is written.
-        exportDetectors(archive, parsed.ids, state_.reader(), chosen, state_.log());
-    }
+    // The export runs on the archive loaded now, whatever is loaded meanwhile; the window
+    // answers, and the button waits for the export's end.
+    cmdExport->setEnabled(false);
+    jobs_.start(
+        "the export",
+        [archive, ids = std::move(parsed.ids), reader = state_.sharedReader(), chosen = settings(),
+         &log = state_.log()](const JobControl&) {
+            // A refused destination or ID throws; the message shows the reason, nothing is
+            // written.
+            exportDetectors(archive, ids, *reader, chosen, log);
+        },
+        [this, destination = txtDestFile->text()] { exportFinished(destination); },
+        [this](const Failure& failure) {
+            cmdExport->setEnabled(true);
+            dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(failure.description));
+        });
+}
+
+void ExportTab::exportFinished(const QString& destination) {
+    cmdExport->setEnabled(true);
     dialogs_.message(MessageIcon::None, kAppTitle, QStringLiteral("Done!"));
     dialogs_.message(MessageIcon::Information, kAppTitle,
-                     toQString(kMsgCsvSavedIn) + txtDestFile->text() + QStringLiteral("\r\n"));
+                     toQString(kMsgCsvSavedIn) + destination + QStringLiteral("\r\n"));
 }
 
 ExportSettings ExportTab::settings() const {
     ExportSettings chosen;
     chosen.intervalPosition = cmbExportInterval->currentIndex();
-    chosen.missing = state_.choices.missing;
+    chosen.missing = choices_.missing();
     chosen.volumeOnly = optVolume->isChecked();
     chosen.destination = toNativePath(txtDestFile->text());
     return chosen;

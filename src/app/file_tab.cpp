@@ -2,13 +2,12 @@
 
 #include <QGridLayout>
 
-#include "app/app_state.h"
 #include "app/qt_text.h"
 #include "app/widget_factory.h"
 
 namespace sorvane::app {
 
-FileTab::FileTab(AppState& state, QWidget* parent) : QWidget(parent) {
+FileTab::FileTab(QWidget* parent) : QWidget(parent) {
     Label1 = makeWrappedLabel(
         this, "Label1",
         QStringLiteral("Browse and selec a \"*.traffic\" file usning the Browse and Load button."));
@@ -38,8 +37,6 @@ FileTab::FileTab(AppState& state, QWidget* parent) : QWidget(parent) {
     grid->setRowStretch(6, 1);
     grid->setRowMinimumHeight(3, 40);
 
-    connect(txtZipName, &QLineEdit::textChanged, this,
-            [&state](const QString& path) { state.choices.archivePath = toNativePath(path); });
     connect(cmdBrowse, &QPushButton::clicked, this, &FileTab::browseClicked);
     connect(Command1, &QPushButton::clicked, this, &FileTab::showLogClicked);
     connect(cmdExit, &QPushButton::clicked, this, &FileTab::exitClicked);

@@ -8,15 +8,13 @@
 
 namespace sorvane::app {
 
-class AppState;
-
 // Tab "File": choosing and loading the archive, the log, leaving the program. The main window
-// answers its buttons, whose work spans every tab. The box's path is the shared archive path of
-// AppState.
+// answers its buttons, whose work spans every tab. The box shows the path of the archive that
+// is loading, or else of the loaded one.
 class FileTab : public QWidget {
     Q_OBJECT
   public:
-    explicit FileTab(AppState& state, QWidget* parent = nullptr);
+    explicit FileTab(QWidget* parent = nullptr);
 
     // Names the folder that holds the settings file, the reports and Log.txt.
     void showProgramFolder(const QString& folder);

@@ -5,7 +5,6 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <iostream>
-#include <new>
 
 #include "app/accessible_tabs.h"
 #include "app/export_tab.h"
@@ -18,7 +17,6 @@
 #include "app/plot_tab.h"
 #include "app/qt_text.h"
 #include "app/widget_factory.h"
-#include "common/error.h"
 #include "common/text_file.h"
 
 namespace sorvane::app {
@@ -50,12 +48,12 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
 
     installAccessibleTabs();  // before the tab bar is first asked for
     SSTab1 = makeControl<QTabWidget>(this, "SSTab1");
-    fileTab = new FileTab(state_);
+    fileTab = new FileTab;
     fileTab->showProgramFolder(fromNativePath(state_.programFolder()));
     plotTab = new PlotTab(state_, dialogs_);
-    exportTab = new ExportTab(state_, dialogs_);
+    exportTab = new ExportTab(state_, dialogs_, jobs_, *this);
     paramTab = new HealthParamTab(state_, dialogs_);
-    testTab = new HealthTestTab(state_, dialogs_, *paramTab);
+    testTab = new HealthTestTab(state_, dialogs_, jobs_, *this);
     SSTab1->addTab(scrolling(fileTab), QStringLiteral("File"));
     SSTab1->addTab(scrolling(plotTab), QStringLiteral("Plot vol/occ"));
     SSTab1->addTab(scrolling(exportTab), QStringLiteral("Export "));
@@ -83,8 +81,7 @@ frmTrafficExtrac::frmTrafficExtrac(const QString& programFolder, Dialogs& dialog
     connect(fileTab, &FileTab::exitClicked, this, &QWidget::close);
     connect(testTab, &HealthTestTab::historyRequested, this, &frmTrafficExtrac::cmdHistory_Click);
     // A health test runs on the archive it started with: no other can be loaded meanwhile.
-    connect(testTab, &HealthTestTab::runningChanged, fileTab,
-            [this](bool running) { fileTab->enableLoading(!running); });
+    connect(testTab, &HealthTestTab::runningChanged, fileTab, [this] { enableLoading(); });
 
     resize(900, 620);
     Form_Load();
@@ -106,16 +103,28 @@ void frmTrafficExtrac::Command1_Click() {
 
 void frmTrafficExtrac::cmdHistory_Click() {
     if (history_ == nullptr) {
-        history_ = new frmHistory(
-            state_, dialogs_, [this] { return paramTab->parameterTexts(); }, this);
+        history_ = new HistoryWindow(state_, dialogs_, *this, this);
     }
     history_->show();
     history_->raise();
     history_->activateWindow();
 }
 
+MissingOption frmTrafficExtrac::missing() const {
+    return plotTab->missing();
+}
+
+HealthParameterChoice frmTrafficExtrac::healthParameters() const {
+    HealthParameterTexts texts = paramTab->parameterTexts();
+    modBaddet::HealthSnapshot snapshot = modBaddet::takeHealthSnapshot(texts);
+    return {std::move(texts), snapshot};
+}
+
 void frmTrafficExtrac::closeEvent(QCloseEvent* event) {
-    testTab->stopRun();  // a running health test ends after its current detector
+    // A running job ends after its current step (a health test after its detector), and
+    // no thread of the window's is left when the log is written.
+    testTab->stopRun();
+    jobs_.stopAll();
     Form_Unload();
     event->accept();
 }
@@ -135,10 +144,10 @@ void frmTrafficExtrac::writeLogFile() {
     try {
         state_.refuseOverwritingArchive(path);
         writeWholeFile(path, state_.log().logText() + "\r\n");
-    } catch (const SorvaneError& e) {
-        std::cerr << "Sorvane: the log could not be saved. " << e.description() << '\n';
-    } catch (const std::bad_alloc&) {
-        std::cerr << "Sorvane: the log could not be saved: not enough memory for the log\n";
+    } catch (...) {
+        Failure failure = describeCurrentFailure("the log");
+        std::cerr << "Sorvane: the log could not be saved" << (failure.numbered() ? ". " : ": ")
+                  << failure.description << '\n';
     }
 }
 

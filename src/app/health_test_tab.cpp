@@ -4,13 +4,14 @@
 #include <QHBoxLayout>
 
 #include "app/error_messages.h"
+#include "app/run_progress.h"
 #include "app/widget_factory.h"
 
 namespace sorvane::app {
 
-HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthParamTab& parameters,
-                             QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), parameters_(parameters) {
+HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, JobRunner& jobs,
+                             const TabChoices& choices, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), jobs_(jobs), choices_(choices) {
     cmdHealth = makeButton(this, "cmdHealth", QStringLiteral("Test All Detectors"));
     Label16 = makeLabel(this, "Label16", QStringLiteral("*Takes about 2min"));
     txtChkdetector = makeControl<QLineEdit>(this, "txtChkdetector");
@@ -62,6 +63,8 @@ HealthTestTab::HealthTestTab(AppState& state, Dialogs& dialogs, const HealthPara
     connect(cmdHistory, &QPushButton::clicked, this, &HealthTestTab::historyRequested);
     ProgressBar1->hide();  // shown while a run goes
 }
+
+HealthTestTab::~HealthTestTab() = default;
 
 void HealthTestTab::layOut() {
     auto* run = new QHBoxLayout;

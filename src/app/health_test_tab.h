@@ -8,27 +8,34 @@
 #include <QRadioButton>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string_view>
+
+#include "app/job_runner.h"
+#include "health/health_run.h"
 
 namespace sorvane::app {
 
 class AppState;
 class Dialogs;
-class HealthParamTab;
+class RunProgress;
+class TabChoices;
 
 // Tab "Det Health Test": runs the health test over all detectors or one with the parameters of
-// the "Det Health Param" tab, lists the problem detectors, writes and opens the reports, and
-// plots a listed detector on a click. A run lets the window's events through after each
-// detector; it works on detector days of its own.
+// the "Det Health Param" tab (TabChoices), lists the problem detectors, writes and opens the
+// reports, and plots a listed detector on a click. A run is a job of the window's runner: its
+// detectors are tested on worker threads, and their outcomes come back in detector order while the
+// window goes on answering.
 class HealthTestTab : public QWidget {
     Q_OBJECT
   public:
-    HealthTestTab(AppState& state, Dialogs& dialogs, const HealthParamTab& parameters,
+    HealthTestTab(AppState& state, Dialogs& dialogs, JobRunner& jobs, const TabChoices& choices,
                   QWidget* parent = nullptr);
+    ~HealthTestTab() override;
 
     bool running() const { return running_; }
     // Ends a run after the detector it is testing, without lists or report (the window closes).
-    void stopRun() { stopRequested_ = running_; }
+    void stopRun();
 
   signals:
     // A run started or ended; the window keeps its archive loaded for the whole run.
@@ -43,6 +50,8 @@ class HealthTestTab : public QWidget {
     void cmdHealth_Click();
     void cmdTestSingledet_Click();
     void RunHealthTest(int16_t det);
+    void finishRun(const modBaddet::HealthRunResult& result,
+                   const modBaddet::HealthSnapshot& snapshot);
     void setRunning(bool running);
 
     // What a run leaves (health_test_results.cpp): a click on a list line plots the detector
@@ -56,9 +65,11 @@ class HealthTestTab : public QWidget {
 
     AppState& state_;
     Dialogs& dialogs_;
-    const HealthParamTab& parameters_;
+    JobRunner& jobs_;
+    const TabChoices& choices_;
     bool running_ = false;
-    bool stopRequested_ = false;
+    JobRunner::JobId runJob_ = 0;
+    std::unique_ptr<RunProgress> progress_;  // of the run that goes on
 
     QPushButton* cmdHealth;
     QLabel* Label16;

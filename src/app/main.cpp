@@ -2,7 +2,6 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <iostream>
-#include <new>
 
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
@@ -10,6 +9,7 @@
 #include "app/qt_text.h"
 #include "app/screenshots.h"
 #include "common/error.h"
+#include "common/failure.h"
 #include "common/program_folder.h"
 #include "health/settings_file.h"
 
@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
     // Each handler reports memory that runs out during its work; this is the last resort.
     try {
         return runWindow(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::cerr << "Sorvane: not enough memory for the window\n";
+    } catch (...) {
+        std::cerr << "Sorvane: " << sorvane::describeCurrentFailure("the window").description
+                  << '\n';
         return 1;
     }
 }

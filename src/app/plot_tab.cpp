@@ -92,7 +92,7 @@ PlotTab::PlotTab(AppState& state, Dialogs& dialogs, QWidget* parent)
     for (QComboBox* span : {cmbStartTime, cmbEndTime})
         connect(span, &QComboBox::currentIndexChanged, txtVolTot, &QLineEdit::clear);
     connect(optNeg, &QRadioButton::toggled, this, [this](bool negative) {
-        state_.choices.missing = negative ? MissingOption::SetToNegative : MissingOption::SetToZero;
+        missing_ = negative ? MissingOption::SetToNegative : MissingOption::SetToZero;
     });
 
     // Start-up: "30 sec", "Set to 0", the volume histogram; no detector, no plots yet.
@@ -152,7 +152,7 @@ void PlotTab::setDetectorList(const Unzip& reader) {
     clearSelector(cmbEndTime);
     List1->clear();
     txtVolTot->clear();
-    state_.plotData = {};
+    plotData_ = {};
     shownPosition_ = -1;
     clearSelector(cmbDetector);
     for (int i = 0; i < reader.detCount(); ++i) {
@@ -181,7 +181,7 @@ PlotSelection PlotTab::selection() const {
     current.endIndex = cmbEndTime->currentIndex();
     current.intervalPosition = plotIntervalPosition();
     current.intervalText = cmbPlotInterval->currentText().toStdString();
-    current.missing = state_.choices.missing;
+    current.missing = missing_;
     current.volumeHistogram = optVol->isChecked();
     return current;
 }

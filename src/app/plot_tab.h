@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include "archive/detector_day.h"
+#include "archive/interval_data.h"
 #include "plot/plot_input.h"
 
 namespace sorvane {
@@ -21,8 +23,8 @@ class AppState;
 class Dialogs;
 
 // Tab "Plot vol/occ": one detector of the loaded archive, its day as a list, its volume total
-// over a span and the interval plots. The detector shown is the current one of AppState; the
-// missing-data option is AppState's shared one, which the export reads too.
+// over a span and the interval plots. The tab holds the shown detector's days and plot data; its
+// missing-data option is read by the export too (TabChoices).
 class PlotTab : public QWidget {
     Q_OBJECT
   public:
@@ -33,6 +35,8 @@ class PlotTab : public QWidget {
     // previous archive's detector leaves the view. Throws SorvaneError when a member of the
     // first detector cannot be read.
     void showArchive(const Unzip& reader, const QString& date);
+    // "Missing Data Options" as it stands.
+    MissingOption missing() const { return missing_; }
 
   signals:
     // A detector became current (by the user or by loading); `position` indexes cmbDetector.
@@ -71,6 +75,10 @@ class PlotTab : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     int shownPosition_ = -1;  // the detector whose day the view shows; -1 for none
+    DetectorDay rawDay_{};
+    DetectorDay imputedDay_{};
+    IntervalData plotData_;
+    MissingOption missing_ = MissingOption::SetToZero;
 
     QLabel* Label8;
     QLabel* lblDate;

@@ -28,7 +28,7 @@ bool PlotTab::LoadSelectedDetector(int position) {
     // A detector that cannot be loaded leaves the selector on the detector the view shows, so
     // that no plot names one detector over another one's data.
     auto keepShown = qScopeGuard([this] { cmbDetector->setCurrentIndex(shownPosition_); });
-    if (!loadDetectorDay(reader, reader.detNum(position), state_.rawDay, state_.imputedDay)) {
+    if (!loadDetectorDay(reader, reader.detNum(position), rawDay_, imputedDay_)) {
         dialogs_.message(MessageIcon::None, kAppTitle, toQString(kMsgDetectorNotExtracted));
         return false;
     }
@@ -41,12 +41,11 @@ bool PlotTab::LoadSelectedDetector(int position) {
 void PlotTab::ComputePlotData() {
     if (shownPosition_ < 0) return;
     txtVolTot->clear();
-    state_.plotData =
-        aggregateDay(state_.imputedDay, intervalAt(plotIntervalPosition()), state_.choices.missing);
+    plotData_ = aggregateDay(imputedDay_, intervalAt(plotIntervalPosition()), missing_);
 
     QStringList times;
-    times.reserve(static_cast<qsizetype>(state_.plotData.startSeconds.size()));
-    for (int start : state_.plotData.startSeconds)
+    times.reserve(static_cast<qsizetype>(plotData_.startSeconds.size()));
+    for (int start : plotData_.startSeconds)
         times.append(toQString(formatTimeOfDay(start)));
     for (QComboBox* selector : {cmbStartTime, cmbEndTime}) {
         clearSelector(selector);
@@ -56,7 +55,7 @@ void PlotTab::ComputePlotData() {
     cmbEndTime->setCurrentIndex(cmbEndTime->count() - 1);
 
     List1->clear();
-    List1->addItems(toQStringList(intervalLines(state_.plotData)));
+    List1->addItems(toQStringList(intervalLines(plotData_)));
 }
 
 void PlotTab::cmdDetExtract_Click() {
@@ -84,9 +83,8 @@ void PlotTab::btnTotal_Click() {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(*message));
         return;
     }
-    showingErrors(dialogs_, "the volume total", [&] {
-        txtVolTot->setText(QString::number(volumeTotal(state_.plotData, current)));
-    });
+    showingErrors(dialogs_, "the volume total",
+                  [&] { txtVolTot->setText(QString::number(volumeTotal(plotData_, current))); });
 }
 
 }  // namespace sorvane::app

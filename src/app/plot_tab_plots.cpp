@@ -17,7 +17,7 @@ void PlotTab::plotSpan(Plot plot) {
         return;
     }
     showingErrors(dialogs_, "the plot", [&] {
-        showPlot(plot(state_.plotData, current), {dialogs_, state_.folders, this});
+        showPlot(plot(plotData_, current), {dialogs_, state_.folders, this});
     });
 }
 

@@ -42,6 +42,11 @@ void RunProgress::add(int position, int count, const modBaddet::DetectorOutcome&
     if (!sinceShown_.isValid() || sinceShown_.elapsed() >= kShowEveryMs || last) show();
 }
 
+void RunProgress::add(const std::vector<TestedDetector>& tested, int count) {
+    for (const TestedDetector& one : tested)
+        add(one.position, count, one.outcome);
+}
+
 void RunProgress::show() {
     if (!sinceShown_.isValid()) {
         // Wide enough for the last text, so that a changing number moves nothing else on the

@@ -1,6 +1,5 @@
 #include "app/screenshots.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -14,6 +13,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <iostream>
 #include <stdexcept>
 
@@ -43,8 +43,22 @@ W& control(QWidget& root, const char* name) {
     return *found;
 }
 
+// Runs the event loop until `done` holds (checked every 10 ms), or for a minute at most: the
+// window's jobs end and its windows are painted meanwhile.
+void settle(const std::function<bool()>& done) {
+    constexpr int kTimeoutMs = 60000;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    poll.start(10);
+    loop.exec();
+}
+
 bool savePicture(QWidget& widget, const QDir& folder, const char* name) {
-    QApplication::processEvents();
+    settle([] { return true; });
     QString path = folder.filePath(QString::fromLatin1(name));
     if (widget.grab().save(path, "PNG")) return true;
     std::cerr << "sorvane: could not save " << path.toStdString() << '\n';
@@ -117,11 +131,11 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
 bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
     constexpr int kReadTimeoutMs = 60000;
     window.cmdHistory_Click();
-    frmHistory& history = *window.historyWindow();
+    HistoryWindow& history = *window.historyWindow();
     if (!QFileInfo::exists(history.ledger())) return true;
     history.resize(1200, 900);
     QEventLoop loop;
-    QObject::connect(&history, &frmHistory::refreshed, &loop, &QEventLoop::quit);
+    QObject::connect(&history, &HistoryWindow::refreshed, &loop, &QEventLoop::quit);
     QTimer::singleShot(kReadTimeoutMs, &loop, &QEventLoop::quit);
     if (history.shown() == nullptr) loop.exec();
     if (history.shown() == nullptr) {
@@ -133,11 +147,14 @@ bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
 
 // Every picture, after a list to export and a finished health test.
 bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
+    auto jobsEnded = [&window] { return !window.busy(); };
+    settle(jobsEnded);  // the archive named on the command line is loaded
     // A list to export and a finished health test, as a user would have them.
     auto& ids = control<QPlainTextEdit>(window, "txtDetIDs");
     if (ids.toPlainText().isEmpty()) ids.setPlainText(QStringLiteral("100,101,102,103,104,105"));
     auto& tabs = control<QTabWidget>(window, "SSTab1");
     if (tabs.isTabEnabled(kTabHealthTest)) control<QPushButton>(window, "cmdHealth").click();
+    settle(jobsEnded);
 
     bool saved = true;
     for (int tab = 0; tab < kTabCount; ++tab) {

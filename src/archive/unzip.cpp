@@ -100,8 +100,14 @@ void Unzip::zipList() {
         path_ = loaded;
         throw;
     }
+    std::lock_guard lock(readMutex_);
     reader_ = std::move(reader);
     listing_ = std::move(listing);
+}
+
+std::shared_ptr<const ArchiveListing> Unzip::listing() const {
+    std::lock_guard lock(readMutex_);
+    return listing_;
 }
 
 int Unzip::detCount() const {
@@ -122,6 +128,7 @@ std::optional<int> Unzip::detPosition(int16_t det) const {
 }
 
 DetectorMembers Unzip::readDetector(int32_t det) {
+    std::lock_guard lock(readMutex_);
     return reader_ ? reader_->read(det) : DetectorMembers{};
 }
 

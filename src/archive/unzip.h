@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ void settleLocalTimeZone();
 // The reader of a Traffic archive (a ZIP file holding "<det>.v30" volume members and
 // "<det>.o30" / "<det>.c30" occupancy members). It lists the members once and then extracts
 // any detector's day into memory on request; nothing is ever written to disk.
+//
+// Several threads may read detectors through one reader at once (readDetector, extractDet and
+// the listing's queries: one read at a time goes through its libzip handle). zipList replaces
+// what others read: the window lists an archive in a reader of its own and swaps readers.
 class Unzip {
   public:
     explicit Unzip(Log& log);
@@ -64,13 +69,14 @@ class Unzip {
     // The tables of the listed archive (null before the first listing), which stay valid for
     // their holder whatever is listed later: other threads open their readers on it
     // (DetectorReader::open).
-    std::shared_ptr<const ArchiveListing> listing() const { return listing_; }
+    std::shared_ptr<const ArchiveListing> listing() const;
 
   private:
     Log& log_;
     std::string path_;
     std::shared_ptr<const ArchiveListing> listing_;
     std::unique_ptr<DetectorReader> reader_;
+    mutable std::mutex readMutex_;  // reader_ and the listing it reads
 };
 
 }  // namespace sorvane

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "common/error.h"
+#include "common/failure.h"
 #include "common/intervals.h"
 #include "common/program_folder.h"
 #include "health/parameter_sources.h"
@@ -149,7 +150,7 @@ std::unique_ptr<OpenArchive> openArchive(const std::string& path) {
         open->reader->ZipFileName(path);
         open->reader->zipList();
     } catch (const SorvaneError& e) {
-        printError("Error No: " + std::to_string(e.number()) + ", " + e.description() + ".");
+        printError(errorNoText(e.number(), e.description()) + ".");
         return nullptr;
     }
     return open;

@@ -3,10 +3,10 @@
 #include "cli/cli_support.h"
 #include "common/numeric.h"
 #include "common/program_texts.h"
+#include "health/daily_status.h"
 #include "health/health_report.h"
 #include "health/health_run.h"
 #include "health/measures_csv.h"
-#include "history/daily_status.h"
 #include "history/inventory.h"
 #include "history/inventory_parameters.h"
 
@@ -118,8 +118,7 @@ int runHealth(const HealthArgs& args) {
         DetectorDayObserver judgeStatus;
         if (args.measuresCsv) {
             judgeStatus = [&statuses](const DetectorOutcome&, const RawDetectorDay* day) {
-                statuses.emplace_back(
-                    day ? history::dailyStatusName(history::dailyStatus(day->vol, day->occ)) : "");
+                statuses.emplace_back(day ? dailyStatusName(dailyStatus(day->vol, day->occ)) : "");
             };
         }
         HealthRunResult result =

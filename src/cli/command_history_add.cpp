@@ -87,7 +87,7 @@ int runAdd(const AddArgs& args) {
     }
     AddOptions options;
     options.parameters = parameterTextsOf(args.parameters);
-    snapshotOf(options.parameters);  // refuses an unusable text before anything runs
+    options.snapshot = snapshotOf(options.parameters);  // refuses an unusable text first
     options.outageShare = args.outageShare;
     options.jobs = args.jobs;
     std::vector<DayToAdd> days = daysOf(args);

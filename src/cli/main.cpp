@@ -1,9 +1,8 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
-#include <new>
 
 #include "cli/cli_support.h"
-#include "common/error.h"
+#include "common/failure.h"
 #include "common/temporary_files.h"
 
 namespace {
@@ -49,13 +48,12 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return sorvane::cli::kExitRefused;
-    } catch (const sorvane::SorvaneError& e) {
-        sorvane::cli::printError("Error No: " + std::to_string(e.number()) + ", " +
-                                 e.description() + ".");
-        return sorvane::cli::kExitFailed;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         // Caught here, so that unwinding removes every temporary file on the way.
-        sorvane::cli::printError("not enough memory for " + workOf(app));
+        const sorvane::Failure failure = sorvane::describeCurrentFailure(workOf(app));
+        sorvane::cli::printError(
+            failure.numbered() ? sorvane::errorNoText(failure.number, failure.description) + "."
+                               : failure.description);
         return sorvane::cli::kExitFailed;
     }
     return exitCode;

@@ -17,7 +17,8 @@ enum ErrorNumber : int {
     kErrFileWrite = 1010,
     kErrFileRead = 1011,
     kErrInvalidInput = 1020,
-    kErrLedger = 1030,  // the health ledger's database
+    kErrLedger = 1030,      // the health ledger's database
+    kErrUnexpected = 1099,  // a failure that is not the core's own (memory, say)
 };
 
 // The one exception type of the core: a number and a description, which the window's

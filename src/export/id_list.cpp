@@ -65,14 +65,6 @@ ParsedIds parseIdList(std::string_view textIn) {
     return parsed;
 }
 
-std::vector<std::string> C_csvRead::GetArr(std::string_view StrText) {
-    ParsedIds parsed = parseIdList(StrText);
-    inputError_ = !parsed.accepted();
-    errorMsg_ = std::move(parsed.error);
-    if (!inputError_) lastIndex_ = static_cast<int>(parsed.ids.size()) - 1;
-    return std::move(parsed.ids);
-}
-
 std::string idListErrorMessage(std::string_view error) {
     return std::string(error) + "\r\n" + std::string(kMsgReenterIds);
 }

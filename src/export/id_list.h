@@ -26,23 +26,6 @@ struct ParsedIds {
 // byte-order mark at the start is dropped.
 ParsedIds parseIdList(std::string_view text);
 
-// The parser object of the ID lists over parseIdList: one object parses one text.
-class C_csvRead {
-  public:
-    // The number of IDs of the last successful parse (0 before any).
-    int count() const { return lastIndex_ + 1; }
-    bool inputError() const { return inputError_; }
-    const std::string& ErrorMsg() const { return errorMsg_; }
-
-    // The IDs of `StrText` in order; an empty result and an input error when it is refused.
-    std::vector<std::string> GetArr(std::string_view StrText);
-
-  private:
-    int lastIndex_ = -1;
-    bool inputError_ = false;
-    std::string errorMsg_;
-};
-
 // The message box text of a refused list: the parser's message and the re-enter line
 // (kMsgReenterIds).
 std::string idListErrorMessage(std::string_view error);

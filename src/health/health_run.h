@@ -26,9 +26,9 @@ ResultList resultListOf(HealthClass healthClass);
 
 // Called after each visited detector with its position, the archive's detector count (a
 // single-detector run passes the detector number as the position) and what the test found, on
-// the calling thread and in detector order however many workers test. The window updates its
-// label and bar, adds the list line and processes pending events here; an exception thrown here
-// stops the run (its workers are joined first) and leaves RunHealthTest.
+// the calling thread and in detector order however many workers test. The window hands the
+// outcomes to its own thread here; an exception thrown here stops the run (its workers are
+// joined first) and leaves RunHealthTest.
 using HealthProgress = std::function<void(int position, int count, const DetectorOutcome& outcome)>;
 
 // The raw day a measured detector was judged on, as the archive reader handed it out.

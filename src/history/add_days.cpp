@@ -6,6 +6,7 @@
 
 #include "archive/unzip.h"
 #include "common/error.h"
+#include "common/failure.h"
 #include "common/log.h"
 #include "common/machine_cores.h"
 #include "common/ordered_workers.h"
@@ -38,7 +39,7 @@ DayAddResult addDay(LedgerStore& ledger, const DayToAdd& day, const DayJudging& 
     } catch (const std::bad_alloc&) {
         result.message = "not enough memory for its health test";  // this day only
     } catch (const SorvaneError& e) {
-        result.message = "Error No: " + std::to_string(e.number()) + ", " + e.description() + ".";
+        result.message = errorNoText(e.number(), e.description()) + ".";
     } catch (const std::exception& e) {
         result.message = std::string(e.what()) + ".";
     }
@@ -55,8 +56,10 @@ int defaultJobs() {
 std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
                                   const AddOptions& options, const AddProgress& progress,
                                   const std::atomic<bool>* cancel) {
-    DayJudging judging{options.parameters, modBaddet::takeHealthSnapshot(options.parameters),
-                       options.outageShare};
+    DayJudging judging{
+        options.parameters,
+        options.snapshot ? *options.snapshot : modBaddet::takeHealthSnapshot(options.parameters),
+        options.outageShare};
     // The progress comes as each day is done, on the thread that did it; the results are
     // taken in the order of the days.
     std::mutex reporting;

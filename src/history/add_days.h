@@ -3,11 +3,13 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "health/health_classify.h"
 #include "health/health_parameters.h"
+#include "health/health_snapshot.h"
 #include "history/feed_outage.h"
 
 namespace sorvane::history {
@@ -22,6 +24,8 @@ struct DayToAdd {
 
 struct AddOptions {
     HealthParameterTexts parameters = factoryParameterTexts();
+    // The snapshot already taken of `parameters`, used as it is; taken here when there is none.
+    std::optional<modBaddet::HealthSnapshot> snapshot;
     double outageShare = kDefaultOutageShare;
     // Threads for the whole run (0: one per core). Days run in parallel, at most `jobs` at
     // once, each on one thread with its own reader. Any workers inside a day must come out of

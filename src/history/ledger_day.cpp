@@ -7,10 +7,10 @@
 #include "archive/archive_fingerprint.h"
 #include "archive/unzip.h"
 #include "common/log.h"
+#include "health/daily_status.h"
 #include "health/health_outcome_text.h"
 #include "health/health_run.h"
 #include "health/parameter_sources.h"
-#include "history/daily_status.h"
 #include "history/feed_outage.h"
 
 namespace sorvane::history {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "health/daily_status.h"
 #include "health/health_classify.h"
-#include "history/daily_status.h"
 
 namespace sorvane::history {
 

@@ -68,6 +68,7 @@ app::frmTrafficExtrac& WindowFixture::restart() {
 QString WindowFixture::loadArchive(const std::vector<int>& detectors) {
     QString path = makeDetectorArchive(data_, "loaded.traffic", detectors);
     window_->openArchive(path);
+    waitForJobs(*window_);
     return path;
 }
 
@@ -81,7 +82,21 @@ QString makeDetectorArchive(const TempDir& dir, const std::string& name,
     return QString::fromStdString(makeArchive(dir, name, members));
 }
 
+bool waitForJobs(QWidget& root) {
+    for (QWidget* w = &root; w != nullptr; w = w->parentWidget()) {
+        if (auto* window = qobject_cast<app::frmTrafficExtrac*>(w))
+            return QTest::qWaitFor([window] { return !window->busy(); }, 60000);
+    }
+    return true;
+}
+
 void click(QWidget& root, std::string_view name) {
+    clickNow(root, name);
+    waitForJobs(root);
+}
+
+void clickNow(QWidget& root, std::string_view name) {
+    waitForJobs(root);
     auto* button = control<QAbstractButton>(root, name);
     // An option button takes a click on its round indicator.
     QPoint at = qobject_cast<QPushButton*>(button) ? button->rect().center()
@@ -90,6 +105,7 @@ void click(QWidget& root, std::string_view name) {
 }
 
 void typeInto(QWidget& root, std::string_view name, const QString& text) {
+    waitForJobs(root);
     QWidget* box = control(root, name);
     if (auto* selector = qobject_cast<QComboBox*>(box)) box = selector->lineEdit();
     clearByKeys(box);
@@ -98,9 +114,11 @@ void typeInto(QWidget& root, std::string_view name, const QString& text) {
         if (i > 0) QTest::keyClick(box, Qt::Key_Return);
         QTest::keyClicks(box, lines[i]);
     }
+    waitForJobs(root);
 }
 
 void pick(QWidget& root, std::string_view name, int index) {
+    waitForJobs(root);
     auto* selector = control<QComboBox>(root, name);
     // From the nearer end of the list, or from where the selector stands. The keys are counted
     // first: a choice the window refuses puts the selector back.
@@ -117,6 +135,7 @@ void pick(QWidget& root, std::string_view name, int index) {
 }
 
 void clickLine(QWidget& root, std::string_view name, int row) {
+    waitForJobs(root);
     auto* list = control<QListWidget>(root, name);
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -124,6 +143,11 @@ void clickLine(QWidget& root, std::string_view name, int row) {
 }
 
 void openTab(app::frmTrafficExtrac& window, int index) {
+    waitForJobs(window);
+    openTabNow(window, index);
+}
+
+void openTabNow(app::frmTrafficExtrac& window, int index) {
     QTabBar* bar = control<QTabWidget>(window, "SSTab1")->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
 }

@@ -93,8 +93,17 @@ W* control(QWidget& root, std::string_view name) {
     return found;
 }
 
+// Waits until the main window that `root` belongs to has no job running (a load, a health
+// test, an export); false when one is still running after a minute.
+bool waitForJobs(QWidget& root);
+
+// The helpers below act as a user who waits for the window's jobs: each waits before it acts,
+// and again after it, for the job it may have started. The ...Now ones act at once and wait
+// for nothing after: for a test of what the window does while a job runs.
+
 // Clicks a button (or an option) with the left mouse button.
 void click(QWidget& root, std::string_view name);
+void clickNow(QWidget& root, std::string_view name);
 // Replaces the text of a line edit, a text box or an editable selector by typing it; a line
 // feed is the Return key.
 void typeInto(QWidget& root, std::string_view name, const QString& text);
@@ -104,6 +113,7 @@ void pick(QWidget& root, std::string_view name, int index);
 void clickLine(QWidget& root, std::string_view name, int row);
 // Clicks the tab at `index` of the main window's tab bar.
 void openTab(app::frmTrafficExtrac& window, int index);
+void openTabNow(app::frmTrafficExtrac& window, int index);
 
 QString textOf(QWidget& root,
                std::string_view name);            // of a line edit, text box, label or selector

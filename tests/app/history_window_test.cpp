@@ -44,7 +44,7 @@ history::DetectorDayRecord record(const char* date, int16_t det, HealthClass hea
     r.reason = "Reason of " + std::to_string(det);
     r.measures = modBaddet::HealthMeasures{700, 3, 0, 0.81234, 2, 1, 4.5f, 12.3f, 40, 5, 2180.0};
     r.outageMissing = 0;
-    r.status = history::DailyStatus::InsufficientData;
+    r.status = DailyStatus::InsufficientData;
     return r;
 }
 
@@ -91,12 +91,12 @@ struct LedgerFixture : WindowFixture {
     }
 
     // Opens the history window and waits for its first picture.
-    frmHistory& openHistory() {
+    HistoryWindow& openHistory() {
         test::openTab(window(), kTabHealthTest);
         test::click(window(), "cmdHistory");
-        frmHistory* history = window().historyWindow();
+        HistoryWindow* history = window().historyWindow();
         if (history->shown() == nullptr) {
-            QSignalSpy first(history, &frmHistory::refreshed);
+            QSignalSpy first(history, &HistoryWindow::refreshed);
             first.wait(10000);
         }
         return *history;
@@ -105,13 +105,13 @@ struct LedgerFixture : WindowFixture {
     static W* control(QWidget& parent, const char* name) {
         return parent.findChild<W*>(QString::fromLatin1(name));
     }
-    static HistoryGridView& grid(frmHistory& h) {
-        return *test::control<HistoryGridView>(h, "grdHistory");
+    static HistoryGridView& grid(HistoryWindow& h) {
+        return *test::control<HistoryGridView>(h, "historyGrid");
     }
     // Waits for the window to show a new read after `change`.
     template <typename Change>
-    static bool refreshedAfter(frmHistory& h, Change change) {
-        QSignalSpy spy(&h, &frmHistory::refreshed);
+    static bool refreshedAfter(HistoryWindow& h, Change change) {
+        QSignalSpy spy(&h, &HistoryWindow::refreshed);
         change();
         return spy.wait(10000);
     }
@@ -159,9 +159,9 @@ class HistoryWindowTest : public QObject {
   private slots:
     void cellsShowTheirVerdictsColours() {
         LedgerFixture f;
-        frmHistory& h = f.openHistory();
+        HistoryWindow& h = f.openHistory();
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - sorvane-history.sqlite"));
-        test::click(h, "optNumberOrder");
+        test::click(h, "numberOrderOption");
         HistoryGridView& view = LedgerFixture::grid(h);
         QImage tile = view.tiles().tile(0, 0).copy();
         const int size = view.cellSize();
@@ -188,7 +188,7 @@ class HistoryWindowTest : public QObject {
             colours.insert(verdictColor(static_cast<CellVerdict>(v)));
         QCOMPARE(colours.size(), size_t{history::kCellVerdictCount});
         // In repair order the one detector to repair comes first.
-        test::click(h, "optRepairOrder");
+        test::click(h, "repairOrderOption");
         QCOMPARE(view.cellAt(QPoint(1, 1))->det, int16_t{101});
         QCOMPARE(view.cellAt(QPoint(1, size + 1))->det, int16_t{102});
         // Ctrl+wheel zooms; the tiles are drawn anew at the new size.
@@ -201,7 +201,7 @@ class HistoryWindowTest : public QObject {
 
     void toolTipsOfACellAndAnOutageDate() {
         LedgerFixture f;
-        frmHistory& h = f.openHistory();
+        HistoryWindow& h = f.openHistory();
         HistoryGridView& view = LedgerFixture::grid(h);
         QCOMPARE(toolTipAt(view.viewport(), view.cellRect(101, 0).center()),
                  QStringLiteral("Date: 2024-03-01\nDetector: 101\nClass: High\n"
@@ -212,7 +212,7 @@ class HistoryWindowTest : public QObject {
                                 "overcount_slots: 5\nvalid_vol_slots: 2180"));
         QCOMPARE(toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
                  QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
-        auto* dates = test::control<QWidget>(h, "hdrDates");
+        auto* dates = test::control<QWidget>(h, "datesHeader");
         QPoint first(view.cellSize() / 2, dates->height() / 2);
         QCOMPARE(toolTipAt(dates, first),
                  QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
@@ -220,17 +220,18 @@ class HistoryWindowTest : public QObject {
 
     void aCellClickOpensItsDaysChartOrNamesTheMissingArchive() {
         LedgerFixture f;
-        frmHistory& h = f.openHistory();
+        HistoryWindow& h = f.openHistory();
         HistoryGridView& view = LedgerFixture::grid(h);
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(104, 0).center());
+        QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
         QList<ChartWindow*> charts = test::chartsOf(f.window());
-        QCOMPARE(charts.size(), 1);
         QCOMPARE(charts[0]->windowTitle(),
                  QStringLiteral("Vol/Occ Line Graph: 30 Sec Data - 2024-03-01"));
         QCOMPARE(charts[0]->chart()->title(), QStringLiteral("Detector: 104"));
         QVERIFY(f.dialogs.messages.empty());
 
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(101, 1).center());
+        QTRY_VERIFY(!f.dialogs.messages.empty());
         QCOMPARE(test::chartsOf(f.window()).size(), 1);
         QCOMPARE(f.dialogs.texts(),
                  QStringList{QStringLiteral("The archive recorded for 2024-03-02 is no longer "
@@ -240,39 +241,39 @@ class HistoryWindowTest : public QObject {
 
     void exportAndRepairListAreThoseOfTheCommandLine() {
         LedgerFixture f;
-        frmHistory& h = f.openHistory();
+        HistoryWindow& h = f.openHistory();
         auto exported = [&](const char* name) {
             f.dialogs.answers.push_back(f.qfile(name));
-            test::click(h, "cmdExportCsv");
+            test::click(h, "exportCsvButton");
             return test::readFile(f.file(name));
         };
         std::string cliCsv = f.data().file("cli.csv");
         std::string printed = f.cliReport({"--csv", cliCsv});
         QCOMPARE(exported("whole.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")), repairLinesOf(printed));
-        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")),
+        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "repairList")), repairLinesOf(printed));
+        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "repairList")),
                  QStringList{QStringLiteral("101, chronic, 2, 2/2, 0, missing, ")});
 
-        auto* to = test::control<QDateEdit>(h, "dtpTo");
+        auto* to = test::control<QDateEdit>(h, "toDate");
         QVERIFY(LedgerFixture::refreshedAfter(h, [&] { to->setDate(QDate(2024, 3, 1)); }));
         printed = f.cliReport({"--from", "2024-03-01", "--to", "2024-03-01", "--csv", cliCsv});
         QCOMPARE(exported("first.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "lstRepair")), repairLinesOf(printed));
-        QVERIFY(test::control<QLabel>(h, "lblSummary")
+        QCOMPARE(linesOf(test::control<QTreeWidget>(h, "repairList")), repairLinesOf(printed));
+        QVERIFY(test::control<QLabel>(h, "summaryLabel")
                     ->text()
                     .startsWith(QStringLiteral("Window: 2024-03-01 to 2024-03-01    Days: 1")));
     }
 
     void archivesAreAddedWhileTheWindowStaysUsable() {
         LedgerFixture f;
-        frmHistory& h = f.openHistory();
+        HistoryWindow& h = f.openHistory();
 
         // A parameter box without a number refuses as the health test does.
         test::openTab(f.window(), kTabHealthParam);
         test::typeInto(f.window(), "txtOccTh", QString());
         test::openTab(f.window(), kTabHealthTest);
         test::click(f.window(), "cmdHealth");
-        test::click(h, "cmdAddArchives");
+        test::click(h, "addArchivesButton");
         QCOMPARE(f.dialogs.messages.size(), size_t{2});
         QCOMPARE(f.dialogs.messages[1].text, f.dialogs.messages[0].text);
         test::openTab(f.window(), kTabHealthParam);
@@ -281,7 +282,7 @@ class HistoryWindowTest : public QObject {
 
         std::string fresh = f.data().file("fresh.sqlite");
         f.dialogs.answers.push_back(QString::fromStdString(fresh));
-        test::click(h, "cmdNewDatabase");
+        test::click(h, "newLedgerButton");
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - fresh.sqlite"));
         QVERIFY(test::readFile(f.file("ParamSettings.ini")).find("Database=" + fresh) !=
                 std::string::npos);
@@ -298,11 +299,11 @@ class HistoryWindowTest : public QObject {
         history::sql::Database other(fresh, history::sql::Database::Mode::ReadWrite);
         other.setBusyTimeout(30000);  // the window's first read of the new ledger may hold it
         other.exec("BEGIN IMMEDIATE");
-        test::click(h, "cmdAddArchives");
+        test::click(h, "addArchivesButton");
         QVERIFY(h.adding());
-        QVERIFY(!test::isEnabled(h, "cmdAddArchives"));
-        QVERIFY(test::control<QProgressBar>(h, "prgDays")->isVisible());
-        QCOMPARE(test::control<QLabel>(h, "lblProgress")->text(),
+        QVERIFY(!test::isEnabled(h, "addArchivesButton"));
+        QVERIFY(test::control<QProgressBar>(h, "daysProgress")->isVisible());
+        QCOMPARE(test::control<QLabel>(h, "progressLabel")->text(),
                  QStringLiteral("Adding archives: 0 of 4 days"));
         bool eventsRan = false;
         QTimer::singleShot(0, &h, [&] { eventsRan = true; });
@@ -313,8 +314,8 @@ class HistoryWindowTest : public QObject {
 
         QTRY_VERIFY_WITH_TIMEOUT(!h.adding(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(h.shown() && h.shown()->window.grid.dates.size() == 3, 10000);
-        QVERIFY(test::isEnabled(h, "cmdAddArchives"));
-        QCOMPARE(test::control<QLabel>(h, "lblProgress")->text(), QStringLiteral("3 days added"));
+        QVERIFY(test::isEnabled(h, "addArchivesButton"));
+        QCOMPARE(test::control<QLabel>(h, "progressLabel")->text(), QStringLiteral("3 days added"));
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
         QStringList refused = f.dialogs.messages[0].text.split(QStringLiteral("\r\n"));
         QCOMPARE(refused.size(), 3);

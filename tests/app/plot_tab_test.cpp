@@ -27,6 +27,7 @@ struct DayFixture : WindowFixture {
             data(), "day.traffic",
             {volumeMember("100", 3, {9, 5, 255, 0, 12}), occupancyMember("100", 100),
              volumeMember("200", 7), occupancyMember("200", 150), volumeMember("400", 1)})));
+        waitForJobs(window());
         openTab(window(), kTabPlot);
     }
     frmTrafficExtrac& w() { return window(); }
@@ -166,6 +167,7 @@ class PlotTabTest : public QObject {
         if (firstDetectorFails) {  // the previous archive's detector leaves the view
             f.w().openArchive(
                 QString::fromStdString(makeArchive(f.data(), "b.traffic", {volumeMember("7", 1)})));
+            waitForJobs(f.w());
             QCOMPARE(linesOf(f.w(), "List1").size(), 0);
             click(f.w(), "cmdRecomp");  // no day: nothing to compute
             QCOMPARE(entriesOf(f.w(), "cmbEndTime").size(), 0);

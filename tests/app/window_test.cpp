@@ -257,6 +257,7 @@ class WindowTest : public QObject {
 
         // An archive named on the command line loads without a dialog.
         w.openArchive(archive);
+        QVERIFY(waitForJobs(w));
         QCOMPARE(f.dialogs.requests.size(), size_t{2});
         QCOMPARE(textOf(w, "txtZipName"), archive);
         QVERIFY(f.dialogs.messages.empty());

@@ -222,6 +222,7 @@ class WindowInputsTest : public QObject {
         w.show();
         TempDir data;
         w.openArchive(makeDetectorArchive(data, "day.traffic", {100}));  // opens the tab
+        QVERIFY(waitForJobs(w));
         QVERIFY(dialogs.messages.empty());
         openTab(w, kTabHealthParam);
         const char* suspBox = kHealthParameters[kSuspTh].textBox.data();

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <sstream>
 
+#include "health/daily_status.h"
 #include "health/lane_parameters.h"
 #include "health/measures_csv.h"
 #include "health/settings_file.h"
 #include "health_days.h"
-#include "history/daily_status.h"
 
 namespace sorvane {
 namespace {
@@ -60,8 +60,7 @@ TEST_F(HealthCommand, PrintsTheListsAndWritesWhatTheEngineGives) {
     modBaddet::HealthRunResult all = day.run(
         modBaddet::kAllDetectors, test::factorySnapshot(),
         [&](const auto&, const modBaddet::RawDetectorDay* raw) {
-            statuses.emplace_back(
-                raw ? history::dailyStatusName(history::dailyStatus(raw->vol, raw->occ)) : "");
+            statuses.emplace_back(raw ? dailyStatusName(dailyStatus(raw->vol, raw->occ)) : "");
         });
     EXPECT_EQ(file("Diagnostic_Report.txt"), all.reportText);
     EXPECT_EQ(file("measures.csv"), modBaddet::measuresCsvText(all.outcomes, statuses));

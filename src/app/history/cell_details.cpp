@@ -50,7 +50,7 @@ QString cellDetails(const history::DetectorDayRecord& r) {
     text += QStringLiteral("\nClass: ") + toQString(modBaddet::healthClassLabel(r.healthClass));
     text += QStringLiteral("\nReason: ") + orDash(r.reason);
     text += QStringLiteral("\nDaily status: ") +
-            orDash(r.status ? history::dailyStatusName(*r.status) : std::string_view());
+            orDash(r.status ? dailyStatusName(*r.status) : std::string_view());
     text += QStringLiteral("\nAttribution: ") + orDash(history::attributionName(r.attribution));
     text += r.measures ? measureLines(*r.measures) : QStringLiteral("\nNo measures");
     return text;

@@ -24,9 +24,9 @@ HistoryGridView::HistoryGridView(QWidget* parent)
     : QAbstractScrollArea(parent),
       dates_(new GridHeader(Qt::Horizontal, this)),
       detectors_(new GridHeader(Qt::Vertical, this)) {
-    setObjectName(QStringLiteral("grdHistory"));
-    dates_->setObjectName(QStringLiteral("hdrDates"));
-    detectors_->setObjectName(QStringLiteral("hdrDetectors"));
+    setObjectName(QStringLiteral("historyGrid"));
+    dates_->setObjectName(QStringLiteral("datesHeader"));
+    detectors_->setObjectName(QStringLiteral("detectorsHeader"));
     dates_->toolTipOf = [this](int column) {
         return dateToolTip ? dateToolTip(column) : QString();
     };

@@ -58,63 +58,64 @@ std::vector<int> rowOrder(const LedgerRead& read, bool repairOrder) {
 
 }  // namespace
 
-frmHistory::frmHistory(AppState& state, Dialogs& dialogs,
-                       std::function<HealthParameterTexts()> parameterTexts, QWidget* owner)
+HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices& choices,
+                             QWidget* owner)
     : QWidget(owner, Qt::Window),
       state_(state),
       dialogs_(dialogs),
-      parameterTexts_(std::move(parameterTexts)),
-      worker_(new LedgerWorker(this)) {
-    setObjectName(QStringLiteral("frmHistory"));
-    cmdOpenDatabase = makeButton(this, "cmdOpenDatabase", QStringLiteral("Open Database..."));
-    cmdNewDatabase = makeButton(this, "cmdNewDatabase", QStringLiteral("New Database..."));
-    cmdAddArchives = makeButton(this, "cmdAddArchives", QStringLiteral("Add Archives..."));
-    cmdExportCsv = makeButton(this, "cmdExportCsv", QStringLiteral("Export CSV..."));
-    dtpFrom = makeControl<QDateEdit>(this, "dtpFrom");
-    dtpTo = makeControl<QDateEdit>(this, "dtpTo");
-    for (QDateEdit* edit : {dtpFrom, dtpTo}) {
+      choices_(choices),
+      worker_(new LedgerWorker(jobs_, this)) {
+    setObjectName(QStringLiteral("HistoryWindow"));
+    openLedgerButton_ = makeButton(this, "openLedgerButton", QStringLiteral("Open Database..."));
+    newLedgerButton_ = makeButton(this, "newLedgerButton", QStringLiteral("New Database..."));
+    addArchivesButton_ = makeButton(this, "addArchivesButton", QStringLiteral("Add Archives..."));
+    exportCsvButton_ = makeButton(this, "exportCsvButton", QStringLiteral("Export CSV..."));
+    fromDate_ = makeControl<QDateEdit>(this, "fromDate");
+    toDate_ = makeControl<QDateEdit>(this, "toDate");
+    for (QDateEdit* edit : {fromDate_, toDate_}) {
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         edit->setCalendarPopup(true);
         edit->setEnabled(false);
     }
-    optRepairOrder = makeOption(this, "optRepairOrder", QStringLiteral("Repair list order"));
-    optNumberOrder = makeOption(this, "optNumberOrder", QStringLiteral("Detector number order"));
-    optRepairOrder->setChecked(true);
-    lblProgress = makeLabel(this, "lblProgress", QString());
-    prgDays = makeControl<QProgressBar>(this, "prgDays");
-    prgDays->hide();
-    lblSummary = makeLabel(this, "lblSummary", QString());
-    grdHistory = new HistoryGridView(this);
-    lstRepair = new RepairListPanel(this);
-    cmdExportCsv->setEnabled(false);
+    repairOrderOption_ = makeOption(this, "repairOrderOption", QStringLiteral("Repair list order"));
+    numberOrderOption_ =
+        makeOption(this, "numberOrderOption", QStringLiteral("Detector number order"));
+    repairOrderOption_->setChecked(true);
+    progressLabel_ = makeLabel(this, "progressLabel", QString());
+    daysProgress_ = makeControl<QProgressBar>(this, "daysProgress");
+    daysProgress_->hide();
+    summaryLabel_ = makeLabel(this, "summaryLabel", QString());
+    historyGrid_ = new HistoryGridView(this);
+    repairList_ = new RepairListPanel(this);
+    exportCsvButton_->setEnabled(false);
     layOut();
 
-    grdHistory->cellToolTip = [this](const HistoryGridView::Cell& cell) {
+    historyGrid_->cellToolTip = [this](const HistoryGridView::Cell& cell) {
         return cellToolTip(cell);
     };
-    grdHistory->dateToolTip = [this](int column) { return dateToolTip(column); };
-    connect(grdHistory, &HistoryGridView::cellClicked, this, &frmHistory::openDayChart);
-    connect(lstRepair, &RepairListPanel::detectorChosen, grdHistory,
+    historyGrid_->dateToolTip = [this](int column) { return dateToolTip(column); };
+    connect(historyGrid_, &HistoryGridView::cellClicked, this, &HistoryWindow::openDayChart);
+    connect(repairList_, &RepairListPanel::detectorChosen, historyGrid_,
             &HistoryGridView::showDetector);
-    const std::pair<QPushButton*, void (frmHistory::*)()> handlers[] = {
-        {cmdOpenDatabase, &frmHistory::cmdOpenDatabase_Click},
-        {cmdNewDatabase, &frmHistory::cmdNewDatabase_Click},
-        {cmdAddArchives, &frmHistory::cmdAddArchives_Click},
-        {cmdExportCsv, &frmHistory::cmdExportCsv_Click},
+    const std::pair<QPushButton*, void (HistoryWindow::*)()> handlers[] = {
+        {openLedgerButton_, &HistoryWindow::openLedger},
+        {newLedgerButton_, &HistoryWindow::newLedger},
+        {addArchivesButton_, &HistoryWindow::addArchives},
+        {exportCsvButton_, &HistoryWindow::exportCsv},
     };
     for (auto [button, handler] : handlers) {
         connect(button, &QPushButton::clicked, this, [this, handler = handler] {
             showingErrors(dialogs_, "the history", [&] { (this->*handler)(); });
         });
     }
-    connect(dtpFrom, &QDateEdit::dateChanged, this, &frmHistory::datesChosen);
-    connect(dtpTo, &QDateEdit::dateChanged, this, &frmHistory::datesChosen);
-    connect(optRepairOrder, &QRadioButton::toggled, this, &frmHistory::showRows);
-    connect(worker_, &LedgerWorker::windowRead, this, &frmHistory::showRead);
+    connect(fromDate_, &QDateEdit::dateChanged, this, &HistoryWindow::datesChosen);
+    connect(toDate_, &QDateEdit::dateChanged, this, &HistoryWindow::datesChosen);
+    connect(repairOrderOption_, &QRadioButton::toggled, this, &HistoryWindow::showRows);
+    connect(worker_, &LedgerWorker::windowRead, this, &HistoryWindow::showRead);
     connect(worker_, &LedgerWorker::readFailed, this, [this](const QString& message) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle, message);
     });
-    connect(worker_, &LedgerWorker::dayAdded, this, &frmHistory::dayAdded);
+    connect(worker_, &LedgerWorker::dayAdded, this, &HistoryWindow::dayAdded);
     connect(worker_, &LedgerWorker::addingFinished, this,
             [this](const std::shared_ptr<const AddRun>& run) { addingFinished(*run); });
 
@@ -129,38 +130,38 @@ frmHistory::frmHistory(AppState& state, Dialogs& dialogs,
     }
 }
 
-frmHistory::~frmHistory() = default;
+HistoryWindow::~HistoryWindow() = default;
 
-void frmHistory::layOut() {
+void HistoryWindow::layOut() {
     auto* commands = new QHBoxLayout;
     for (QWidget* w :
-         {static_cast<QWidget*>(cmdOpenDatabase), static_cast<QWidget*>(cmdNewDatabase),
-          static_cast<QWidget*>(cmdAddArchives), static_cast<QWidget*>(cmdExportCsv)})
+         {static_cast<QWidget*>(openLedgerButton_), static_cast<QWidget*>(newLedgerButton_),
+          static_cast<QWidget*>(addArchivesButton_), static_cast<QWidget*>(exportCsvButton_)})
         commands->addWidget(w);
     commands->addStretch(1);
-    commands->addWidget(makeLabel(this, "lblFrom", QStringLiteral("From:"), dtpFrom));
-    commands->addWidget(dtpFrom);
-    commands->addWidget(makeLabel(this, "lblTo", QStringLiteral("To:"), dtpTo));
-    commands->addWidget(dtpTo);
+    commands->addWidget(makeLabel(this, "fromLabel", QStringLiteral("From:"), fromDate_));
+    commands->addWidget(fromDate_);
+    commands->addWidget(makeLabel(this, "toLabel", QStringLiteral("To:"), toDate_));
+    commands->addWidget(toDate_);
 
     auto* rows = new QHBoxLayout;
-    rows->addWidget(makeLabel(this, "lblRows", QStringLiteral("Rows:")));
-    rows->addWidget(optRepairOrder);
-    rows->addWidget(optNumberOrder);
+    rows->addWidget(makeLabel(this, "rowsLabel", QStringLiteral("Rows:")));
+    rows->addWidget(repairOrderOption_);
+    rows->addWidget(numberOrderOption_);
     rows->addSpacing(24);
-    rows->addWidget(lblProgress);
-    rows->addWidget(prgDays, 1);
+    rows->addWidget(progressLabel_);
+    rows->addWidget(daysProgress_, 1);
     rows->addStretch(0);
 
     auto* repair = new QWidget(this);
     auto* repairLayout = new QVBoxLayout(repair);
     repairLayout->setContentsMargins(0, 0, 0, 0);
     repairLayout->addWidget(
-        makeLabel(repair, "lblRepair", QStringLiteral("Repair list"), lstRepair));
-    repairLayout->addWidget(lstRepair);
+        makeLabel(repair, "repairLabel", QStringLiteral("Repair list"), repairList_));
+    repairLayout->addWidget(repairList_);
 
     auto* splitter = new QSplitter(this);
-    splitter->addWidget(grdHistory);
+    splitter->addWidget(historyGrid_);
     splitter->addWidget(repair);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
@@ -168,85 +169,85 @@ void frmHistory::layOut() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(commands);
     layout->addLayout(rows);
-    layout->addWidget(lblSummary);
+    layout->addWidget(summaryLabel_);
     layout->addWidget(splitter, 1);
     layout->addWidget(new HistoryLegend(this));
 }
 
-bool frmHistory::adding() const {
+bool HistoryWindow::adding() const {
     return worker_->adding();
 }
 
 // Shows the ledger at `path` (empty while the file is not there) and reads it.
-void frmHistory::openLedger(const QString& path) {
+void HistoryWindow::openLedger(const QString& path) {
     ledger_ = QFileInfo(path).absoluteFilePath();
     setWindowTitle(QStringLiteral("Health History - ") + QFileInfo(ledger_).fileName());
     lookups_.reset();
     shown_.reset();
     wholeLedger_ = true;
-    grdHistory->setGrid(std::make_shared<history::LedgerGrid>(), {}, {});
-    lstRepair->clear();
-    lblSummary->clear();
-    cmdExportCsv->setEnabled(false);
-    for (QDateEdit* edit : {dtpFrom, dtpTo})
+    historyGrid_->setGrid(std::make_shared<history::LedgerGrid>(), {}, {});
+    repairList_->clear();
+    summaryLabel_->clear();
+    exportCsvButton_->setEnabled(false);
+    for (QDateEdit* edit : {fromDate_, toDate_})
         edit->setEnabled(false);
     refresh();
 }
 
-void frmHistory::refresh() {
+void HistoryWindow::refresh() {
     if (QFileInfo::exists(ledger_)) worker_->startReading(toNativePath(ledger_), chosenWindow());
 }
 
 // Open ends while From and To span the whole ledger, so that days added at either end show.
-history::DateWindow frmHistory::chosenWindow() const {
-    if (wholeLedger_ || !dtpFrom->isEnabled()) return {};
-    return {textOf(dtpFrom->date()), textOf(dtpTo->date())};
+history::DateWindow HistoryWindow::chosenWindow() const {
+    if (wholeLedger_ || !fromDate_->isEnabled()) return {};
+    return {textOf(fromDate_->date()), textOf(toDate_->date())};
 }
 
-void frmHistory::showRead(std::shared_ptr<const LedgerRead> read) {
+void HistoryWindow::showRead(std::shared_ptr<const LedgerRead> read) {
     shown_ = std::move(read);
     showDateRange(shown_->ledgerDates);
     showRows();
-    lstRepair->showReport(shown_->window.report);
-    lblSummary->setText(reportSummary(shown_->window.report));
-    cmdExportCsv->setEnabled(true);
+    repairList_->showReport(shown_->window.report);
+    summaryLabel_->setText(reportSummary(shown_->window.report));
+    exportCsvButton_->setEnabled(true);
     emit refreshed();
 }
 
 // The selectors offer the ledger's dates; while they span all of it they follow it as it grows.
-void frmHistory::showDateRange(const std::vector<std::string>& ledgerDates) {
-    QSignalBlocker fromBlocker(dtpFrom);
-    QSignalBlocker toBlocker(dtpTo);
+void HistoryWindow::showDateRange(const std::vector<std::string>& ledgerDates) {
+    QSignalBlocker fromBlocker(fromDate_);
+    QSignalBlocker toBlocker(toDate_);
     bool any = !ledgerDates.empty();
-    for (QDateEdit* edit : {dtpFrom, dtpTo}) {
+    for (QDateEdit* edit : {fromDate_, toDate_}) {
         edit->setEnabled(any);
         if (any) edit->setDateRange(dateOf(ledgerDates.front()), dateOf(ledgerDates.back()));
     }
     if (any && wholeLedger_) {
-        dtpFrom->setDate(dtpFrom->minimumDate());
-        dtpTo->setDate(dtpTo->maximumDate());
+        fromDate_->setDate(fromDate_->minimumDate());
+        toDate_->setDate(toDate_->maximumDate());
     }
 }
 
 // A From after To moves the other end along.
-void frmHistory::datesChosen() {
+void HistoryWindow::datesChosen() {
     {
-        QSignalBlocker fromBlocker(dtpFrom);
-        QSignalBlocker toBlocker(dtpTo);
-        if (dtpFrom->date() > dtpTo->date()) {
-            if (sender() == dtpFrom) {
-                dtpTo->setDate(dtpFrom->date());
+        QSignalBlocker fromBlocker(fromDate_);
+        QSignalBlocker toBlocker(toDate_);
+        if (fromDate_->date() > toDate_->date()) {
+            if (sender() == fromDate_) {
+                toDate_->setDate(fromDate_->date());
             } else {
-                dtpFrom->setDate(dtpTo->date());
+                fromDate_->setDate(toDate_->date());
             }
         }
     }
     wholeLedger_ =
-        dtpFrom->date() == dtpFrom->minimumDate() && dtpTo->date() == dtpTo->maximumDate();
+        fromDate_->date() == fromDate_->minimumDate() && toDate_->date() == toDate_->maximumDate();
     refresh();
 }
 
-void frmHistory::showRows() {
+void HistoryWindow::showRows() {
     if (!shown_) return;
     const history::LedgerWindow& window = shown_->window;
     std::vector<bool> outageDates(window.grid.dates.size(), false);
@@ -255,11 +256,12 @@ void frmHistory::showRows() {
         if (at != window.grid.dates.end() && *at == o.date)
             outageDates[static_cast<size_t>(at - window.grid.dates.begin())] = true;
     }
-    grdHistory->setGrid(std::shared_ptr<const history::LedgerGrid>(shown_, &window.grid),
-                        rowOrder(*shown_, optRepairOrder->isChecked()), std::move(outageDates));
+    historyGrid_->setGrid(std::shared_ptr<const history::LedgerGrid>(shown_, &window.grid),
+                          rowOrder(*shown_, repairOrderOption_->isChecked()),
+                          std::move(outageDates));
 }
 
-void frmHistory::closeEvent(QCloseEvent* event) {
+void HistoryWindow::closeEvent(QCloseEvent* event) {
     // The days in progress are finished whole; the others are left out.
     worker_->stopAdding();
     event->accept();

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 #include "app/history/history_grid_view.h"
+#include "app/job_runner.h"
+#include "app/tab_choices.h"
 #include "health/health_parameters.h"
 #include "history/ledger_store.h"
 
@@ -26,24 +27,23 @@ struct LedgerRead;
 // "Health History": a ledger of tested days as detectors by day, with the repair list beside
 // it, From/To selectors that narrow the window, and archives added while the window stays
 // usable. A window of its own, not modal; the main window keeps one and brings it forward.
-class frmHistory : public QWidget {
+class HistoryWindow : public QWidget {
     Q_OBJECT
   public:
-    // `parameterTexts` gives the texts of the "Det Health Param" boxes, with which added
-    // archives are tested. Opens the ledger used last.
-    frmHistory(AppState& state, Dialogs& dialogs,
-               std::function<HealthParameterTexts()> parameterTexts, QWidget* owner);
-    ~frmHistory() override;
+    // Added archives are tested with the health parameters of `choices` (the "Det Health
+    // Param" boxes). Opens the ledger used last.
+    HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices& choices, QWidget* owner);
+    ~HistoryWindow() override;
 
     const QString& ledger() const { return ledger_; }
     bool adding() const;
     // What the window shows, nullptr before a read of the ledger.
     const LedgerRead* shown() const { return shown_.get(); }
 
-    void cmdOpenDatabase_Click();
-    void cmdNewDatabase_Click();
-    void cmdAddArchives_Click();
-    void cmdExportCsv_Click();
+    void openLedger();
+    void newLedger();
+    void addArchives();
+    void exportCsv();
 
   signals:
     // A read of the ledger is shown.
@@ -74,7 +74,9 @@ class frmHistory : public QWidget {
 
     AppState& state_;
     Dialogs& dialogs_;
-    std::function<HealthParameterTexts()> parameterTexts_;
+    const TabChoices& choices_;
+    // The window's long work: the ledger's adding and reading, the day charts' archive reads.
+    JobRunner jobs_;
     LedgerWorker* worker_;
     QString ledger_;
     std::shared_ptr<const LedgerRead> shown_;
@@ -82,19 +84,19 @@ class frmHistory : public QWidget {
     bool wholeLedger_ = true;  // From and To follow the ledger's first and last dates
     QStringList refusedBeforeAdding_;
 
-    QPushButton* cmdOpenDatabase;
-    QPushButton* cmdNewDatabase;
-    QPushButton* cmdAddArchives;
-    QPushButton* cmdExportCsv;
-    QDateEdit* dtpFrom;
-    QDateEdit* dtpTo;
-    QRadioButton* optRepairOrder;
-    QRadioButton* optNumberOrder;
-    QLabel* lblProgress;
-    QProgressBar* prgDays;
-    QLabel* lblSummary;
-    HistoryGridView* grdHistory;
-    RepairListPanel* lstRepair;
+    QPushButton* openLedgerButton_;
+    QPushButton* newLedgerButton_;
+    QPushButton* addArchivesButton_;
+    QPushButton* exportCsvButton_;
+    QDateEdit* fromDate_;
+    QDateEdit* toDate_;
+    QRadioButton* repairOrderOption_;
+    QRadioButton* numberOrderOption_;
+    QLabel* progressLabel_;
+    QProgressBar* daysProgress_;
+    QLabel* summaryLabel_;
+    HistoryGridView* historyGrid_;
+    RepairListPanel* repairList_;
 };
 
 }  // namespace sorvane::app

@@ -51,12 +51,13 @@ void showRefused(Dialogs& dialogs, const QStringList& refused) {
 
 }  // namespace
 
-void frmHistory::cmdAddArchives_Click() {
+void HistoryWindow::addArchives() {
     history::AddOptions options;
-    options.parameters = parameterTexts_();
     // A parameter box that does not hold a number stops here, as it stops the health test.
     try {
-        modBaddet::takeHealthSnapshot(options.parameters);
+        HealthParameterChoice parameters = choices_.healthParameters();
+        options.parameters = std::move(parameters.texts);
+        options.snapshot = parameters.snapshot;
     } catch (const modBaddet::HealthParameterError& e) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle,
                          toQString(unusableParameterText(e.description())));
@@ -75,27 +76,28 @@ void frmHistory::cmdAddArchives_Click() {
         showRefused(dialogs_, refusedBeforeAdding_);
         return;
     }
-    prgDays->setRange(0, static_cast<int>(days.size()));
+    daysProgress_->setRange(0, static_cast<int>(days.size()));
     dayAdded(0, static_cast<int>(days.size()));
     setAdding(true);
     worker_->startAdding(toNativePath(ledger_), std::move(days), options);
 }
 
-void frmHistory::setAdding(bool adding) {
-    prgDays->setVisible(adding);
+void HistoryWindow::setAdding(bool adding) {
+    daysProgress_->setVisible(adding);
     // The ledger stays the same while days go into it.
-    for (QPushButton* button : {cmdAddArchives, cmdOpenDatabase, cmdNewDatabase})
+    for (QPushButton* button : {addArchivesButton_, openLedgerButton_, newLedgerButton_})
         button->setEnabled(!adding);
 }
 
-void frmHistory::dayAdded(int done, int total) {
-    prgDays->setValue(done);
-    lblProgress->setText(QStringLiteral("Adding archives: ") + QString::number(done) +
-                         QStringLiteral(" of ") + QString::number(total) + QStringLiteral(" days"));
+void HistoryWindow::dayAdded(int done, int total) {
+    daysProgress_->setValue(done);
+    progressLabel_->setText(QStringLiteral("Adding archives: ") + QString::number(done) +
+                            QStringLiteral(" of ") + QString::number(total) +
+                            QStringLiteral(" days"));
     if (done > 0) refresh();
 }
 
-void frmHistory::addingFinished(const AddRun& run) {
+void HistoryWindow::addingFinished(const AddRun& run) {
     setAdding(false);
     QStringList refused = refusedBeforeAdding_;
     int added = 0;
@@ -106,7 +108,7 @@ void frmHistory::addingFinished(const AddRun& run) {
                            toQString(r.message));
         state_.log().appendLog(r.logText);
     }
-    lblProgress->setText(QString::number(added) + QStringLiteral(" days added"));
+    progressLabel_->setText(QString::number(added) + QStringLiteral(" days added"));
     refresh();
     // A window closed during the run stopped it: the user knows, and sees nothing more.
     if (!isVisible()) return;

@@ -15,7 +15,7 @@
 
 namespace sorvane::app {
 
-history::LedgerStore* frmHistory::lookups() {
+history::LedgerStore* HistoryWindow::lookups() {
     if (!lookups_ && QFileInfo::exists(ledger_)) {
         try {
             lookups_ = std::make_unique<history::LedgerStore>(toNativePath(ledger_),
@@ -27,8 +27,8 @@ history::LedgerStore* frmHistory::lookups() {
     return lookups_.get();
 }
 
-QString frmHistory::cellToolTip(const HistoryGridView::Cell& cell) {
-    const history::LedgerGrid* grid = grdHistory->grid();
+QString HistoryWindow::cellToolTip(const HistoryGridView::Cell& cell) {
+    const history::LedgerGrid* grid = historyGrid_->grid();
     history::LedgerStore* ledger = lookups();
     if (grid == nullptr || ledger == nullptr) return {};
     const std::string& date = grid->dates[static_cast<size_t>(cell.column)];
@@ -42,14 +42,14 @@ QString frmHistory::cellToolTip(const HistoryGridView::Cell& cell) {
            QString::number(cell.det) + QStringLiteral("\nNo record that day");
 }
 
-QString frmHistory::dateToolTip(int column) const {
+QString HistoryWindow::dateToolTip(int column) const {
     if (!shown_) return {};
     const history::LedgerWindow& window = shown_->window;
     return dateDetails(window.grid.dates[static_cast<size_t>(column)], window.report.outages);
 }
 
-void frmHistory::openDayChart(int16_t det, int column) {
-    const history::LedgerGrid* grid = grdHistory->grid();
+void HistoryWindow::openDayChart(int16_t det, int column) {
+    const history::LedgerGrid* grid = historyGrid_->grid();
     history::LedgerStore* ledger = lookups();
     if (grid == nullptr || ledger == nullptr) return;
     auto row = std::lower_bound(grid->detectors.begin(), grid->detectors.end(), det);
@@ -65,7 +65,8 @@ void frmHistory::openDayChart(int16_t det, int column) {
     }
     // The chart belongs to the main window, like every other chart.
     if (archive)
-        showDayChart(*archive, date, det, state_.log(), {dialogs_, state_.folders, parentWidget()});
+        showDayChart(jobs_, *archive, date, det, state_.log(),
+                     {dialogs_, state_.folders, parentWidget()});
 }
 
 }  // namespace sorvane::app

@@ -28,7 +28,7 @@ FileDialogRequest ledgerRequest(const QString& title, const QString& ledger,
 
 }  // namespace
 
-void frmHistory::cmdOpenDatabase_Click() {
+void HistoryWindow::openLedger() {
     FileDialogRequest request =
         ledgerRequest(QStringLiteral("Open a health history database"), ledger_, state_.folders);
     request.mustExist = true;
@@ -40,7 +40,7 @@ void frmHistory::cmdOpenDatabase_Click() {
     remember(ledger_);
 }
 
-void frmHistory::cmdNewDatabase_Click() {
+void HistoryWindow::newLedger() {
     std::optional<QString> path = dialogs_.saveFile(
         ledgerRequest(QStringLiteral("New health history database"), ledger_, state_.folders));
     if (!path) return;
@@ -57,7 +57,7 @@ void frmHistory::cmdNewDatabase_Click() {
     remember(ledger_);
 }
 
-void frmHistory::remember(const QString& path) {
+void HistoryWindow::remember(const QString& path) {
     try {
         rememberLedger(state_, path);
     } catch (const SorvaneError& e) {
@@ -68,7 +68,7 @@ void frmHistory::remember(const QString& path) {
 }
 
 // Exactly the file `sorvane-cli history report --csv` writes for the window shown.
-void frmHistory::cmdExportCsv_Click() {
+void HistoryWindow::exportCsv() {
     if (!shown_) return;
     FileDialogRequest request =
         fileRequestFor(QStringLiteral("Export the history report"), QStringLiteral("csv"));

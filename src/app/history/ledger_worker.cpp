@@ -1,68 +1,42 @@
 #include "app/history/ledger_worker.h"
 
-#include <QMetaObject>
-#include <new>
-
-#include "common/error.h"
+#include "app/qt_text.h"
 #include "history/ledger_store.h"
 
 namespace sorvane::app {
 
-namespace {
-
-// The reason a piece of work failed, for the window's message.
-QString failureOf(const std::exception_ptr& failure, const char* work) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const SorvaneError& e) {
-        return QString::fromStdString(e.description());
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("not enough memory for ") + QLatin1String(work);
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    }
-}
-
-}  // namespace
-
-LedgerWorker::LedgerWorker(QObject* parent) : QObject(parent) {}
-
-LedgerWorker::~LedgerWorker() {
-    stopAdding();
-    stopReading_ = true;
-    if (reader_.joinable()) reader_.join();
-}
-
-void LedgerWorker::post(std::function<void()> work) {
-    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
-}
+LedgerWorker::LedgerWorker(JobRunner& jobs, QObject* parent) : QObject(parent), jobs_(jobs) {}
 
 void LedgerWorker::startAdding(const std::string& ledger, std::vector<history::DayToAdd> days,
                                const history::AddOptions& options) {
-    if (adder_.joinable()) adder_.join();  // the last run has ended: its result is in
     adding_ = true;
-    stopAdding_ = false;
-    adder_ = std::thread([this, ledger, days = std::move(days), options] {
-        auto run = std::make_shared<AddRun>();
-        try {
+    auto ended = [this](std::shared_ptr<AddRun> run) {
+        adding_ = false;
+        emit addingFinished(std::move(run));
+    };
+    addJob_ = jobs_.start(
+        "the history",
+        [this, ledger, days = std::move(days), options](const JobControl& job) {
+            auto run = std::make_shared<AddRun>();
             history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
-            auto progress = [this](const history::DayAddResult&, int done, int total) {
-                post([this, done, total] { emit dayAdded(done, total); });
+            auto progress = [this, &job](const history::DayAddResult&, int done, int total) {
+                job.post([this, done, total] { emit dayAdded(done, total); });
             };
-            run->results = history::addDays(store, days, options, progress, &stopAdding_);
-        } catch (...) {
-            run->failure = failureOf(std::current_exception(), "the history");
-        }
-        post([this, run] {
-            adding_ = false;
-            emit addingFinished(run);
+            // A stop leaves out the days not yet begun: what was added is the run's result.
+            run->results = history::addDays(store, days, options, progress, &job.cancelFlag());
+            return run;
+        },
+        ended,
+        [ended](const Failure& failure) {
+            auto run = std::make_shared<AddRun>();
+            run->failure = toQString(failure.description);
+            ended(run);
         });
-    });
 }
 
 void LedgerWorker::stopAdding() {
-    stopAdding_ = true;
-    if (adder_.joinable()) adder_.join();
+    if (adding_) jobs_.stop(addJob_);
+    jobs_.waitAll();
 }
 
 void LedgerWorker::startReading(const std::string& ledger, const history::DateWindow& window) {
@@ -71,27 +45,25 @@ void LedgerWorker::startReading(const std::string& ledger, const history::DateWi
 }
 
 void LedgerWorker::launchRead() {
-    if (reader_.joinable()) reader_.join();
     ReadRequest request = std::move(*nextRead_);
     nextRead_.reset();
     reading_ = true;
-    stopReading_ = false;
-    reader_ = std::thread([this, request] {
-        std::shared_ptr<LedgerRead> read;
-        QString failure;
-        try {
+    jobs_.start(
+        "the history",
+        [request](const JobControl& job) -> std::shared_ptr<const LedgerRead> {
             history::LedgerStore store(request.ledger, history::LedgerStore::Access::Read);
-            read = std::make_shared<LedgerRead>();
-            read->window = history::readLedgerWindow(store, request.window, {}, &stopReading_);
+            auto read = std::make_shared<LedgerRead>();
+            try {
+                read->window =
+                    history::readLedgerWindow(store, request.window, {}, &job.cancelFlag());
+            } catch (const history::ReadCancelled&) {
+                throw JobCancelled{};
+            }
             read->ledgerDates = store.dates({});
-        } catch (const history::ReadCancelled&) {
-            read.reset();
-        } catch (...) {
-            read.reset();
-            failure = failureOf(std::current_exception(), "the history");
-        }
-        post([this, read, failure] { readFinished(read, failure); });
-    });
+            return read;
+        },
+        [this](std::shared_ptr<const LedgerRead> read) { readFinished(std::move(read), {}); },
+        [this](const Failure& failure) { readFinished(nullptr, toQString(failure.description)); });
 }
 
 void LedgerWorker::readFinished(std::shared_ptr<const LedgerRead> read, const QString& failure) {

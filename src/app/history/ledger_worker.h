@@ -2,13 +2,12 @@
 
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/job_runner.h"
 #include "history/add_days.h"
 #include "history/ledger_grid.h"
 
@@ -28,21 +27,22 @@ struct AddRun {
 };
 
 // The ledger's slow work off the window's thread: adding days, and reading a window's report
-// and grid. Each runs on a thread of its own with a connection of its own; the results come
-// back as signals on the window's thread.
+// and grid. Each is a job of the history window's runner with a connection of its own; the
+// results come back as signals on the window's thread. A read asked for while one runs waits
+// for it, and only the last one asked for is read.
 class LedgerWorker : public QObject {
     Q_OBJECT
   public:
-    explicit LedgerWorker(QObject* parent = nullptr);
-    // Stops both kinds of work and waits for them.
-    ~LedgerWorker() override;
+    // Runs its work as jobs of `jobs`, which outlives it and stops them before it goes.
+    LedgerWorker(JobRunner& jobs, QObject* parent);
 
     // Adds the days to the ledger (created when it is not there) as `sorvane-cli history add`
     // does: dayAdded after each day, addingFinished at the end.
     void startAdding(const std::string& ledger, std::vector<history::DayToAdd> days,
                      const history::AddOptions& options);
     bool adding() const { return adding_; }
-    // Days not yet begun are left out; returns once the days in progress are in the ledger.
+    // Days not yet begun are left out; returns once the days in progress are in the ledger
+    // and no job of the runner's is left running.
     void stopAdding();
 
     // Reads a window of the ledger: windowRead, or readFailed with the reason. A read asked
@@ -62,16 +62,12 @@ class LedgerWorker : public QObject {
     };
 
     void launchRead();
+    // A read ended: with what it read, or none (failed with `failure`, or out of date).
     void readFinished(std::shared_ptr<const LedgerRead> read, const QString& failure);
-    // Runs `work` on the window's thread, unless this object is gone by then.
-    void post(std::function<void()> work);
 
-    std::thread adder_;
-    std::atomic<bool> stopAdding_{false};
+    JobRunner& jobs_;
+    JobRunner::JobId addJob_ = 0;
     bool adding_ = false;
-
-    std::thread reader_;
-    std::atomic<bool> stopReading_{false};
     bool reading_ = false;
     std::optional<ReadRequest> nextRead_;
 };

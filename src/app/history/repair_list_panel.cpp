@@ -26,7 +26,7 @@ enum Column {
 }  // namespace
 
 RepairListPanel::RepairListPanel(QWidget* parent) : QTreeWidget(parent) {
-    setObjectName(QStringLiteral("lstRepair"));
+    setObjectName(QStringLiteral("repairList"));
     setAccessibleName(QStringLiteral("Repair list"));
     setColumnCount(kColumnCount);
     setHeaderLabels({QStringLiteral("Det"), QStringLiteral("Label"), QStringLiteral("Streak"),

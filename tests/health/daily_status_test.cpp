@@ -1,10 +1,10 @@
-#include "history/daily_status.h"
+#include "health/daily_status.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-namespace sorvane::history {
+namespace sorvane {
 namespace {
 
 constexpr int kFirst = 600;  // the span: slots 600 to 2639, 2040 samples
@@ -96,4 +96,4 @@ TEST(DailyStatus, EachRuleAtItsThreshold) {
 }
 
 }  // namespace
-}  // namespace sorvane::history
+}  // namespace sorvane

@@ -1,26 +1,17 @@
-#include "app/archive_loading.h"
-
-#include <QApplication>
+#include "app/frm_traffic_extrac_loading.h"
 
 #include "app/accessible_tabs.h"
-#include "app/error_messages.h"
 #include "app/export_tab.h"
 #include "app/file_tab.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
+#include "app/health_test_tab.h"
 #include "app/plot_tab.h"
 #include "app/qt_text.h"
 #include "common/error.h"
 #include "common/text_file.h"
 
 namespace sorvane::app {
-
-namespace {
-
-// Failures that are not the core's own (memory, say) still reach the user with a number.
-constexpr int kErrUnexpected = 1099;
-
-}  // namespace
 
 FileDialogRequest archiveDialogRequest() {
     FileDialogRequest request =
@@ -29,9 +20,9 @@ FileDialogRequest archiveDialogRequest() {
     return request;
 }
 
-QString loadErrorMessage(int number, const QString& description) {
-    return QStringLiteral("Error No: ") + QString::number(number) + QStringLiteral(", ") +
-           description + QStringLiteral(".\r\nPlease select a *.traffic file.");
+QString loadErrorMessage(const Failure& failure) {
+    return toQString(errorNoText(failure.number, failure.description)) +
+           QStringLiteral(".\r\nPlease select a *.traffic file.");
 }
 
 void frmTrafficExtrac::cmdBrowse_Click() {
@@ -49,24 +40,21 @@ void frmTrafficExtrac::openArchive(const QString& path) {
 }
 
 void frmTrafficExtrac::loadChosenArchive(const std::function<QString()>& choosePath) {
-    fileTab->enableLoading(false);
+    QString path;
     try {
-        QString path = choosePath();
-        fileTab->showArchivePath(path);
-        loadArchive(path);
-    } catch (const SorvaneError& e) {
-        reportLoadFailure(e.number(), toQString(e.description()));
-    } catch (const std::bad_alloc&) {
-        reportLoadFailure(kErrUnexpected, notEnoughMemoryFor("the archive"));
-    } catch (const std::exception& e) {
-        reportLoadFailure(kErrUnexpected, QString::fromLocal8Bit(e.what()));
+        path = choosePath();
+    } catch (...) {
+        reportLoadFailure(describeCurrentFailure("the archive"));
+        return;
     }
-    fileTab->enableLoading(true);
+    fileTab->showArchivePath(path);
+    loadArchive(path);
 }
 
+// The archive is listed by a job in a reader of its own, under the splash; the loaded one stays
+// in use until the new one is listed, and stays loaded when it cannot be.
 void frmTrafficExtrac::loadArchive(const QString& path) {
     splash_->show();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // paint the splash
     if (path.isEmpty()) {
         splash_->close();
         showLoadedArchivePath();
@@ -74,15 +62,36 @@ void frmTrafficExtrac::loadArchive(const QString& path) {
                          QStringLiteral("*.traffic zip file not provided. "));
         return;
     }
-    Unzip& reader = state_.reader();
-    reader.ZipFileName(toNativePath(path));
-    reader.zipList();
+    state_.sharedReader();  // the box falls back to its path (none yet) if this load fails
+    loading_ = true;
+    enableLoading();
+    jobs_.start(
+        "the archive",
+        [native = toNativePath(path), &log = state_.log()](const JobControl&) {
+            auto reader = std::make_shared<Unzip>(log);
+            reader->ZipFileName(native);
+            reader->zipList();
+            return reader;
+        },
+        [this, path](std::shared_ptr<Unzip> reader) {
+            try {
+                showLoadedArchive(path, std::move(reader));
+            } catch (...) {
+                reportLoadFailure(describeCurrentFailure("the archive"));
+            }
+        },
+        [this](const Failure& failure) { reportLoadFailure(failure); });
+}
 
+void frmTrafficExtrac::showLoadedArchive(const QString& path, std::shared_ptr<Unzip> reader) {
+    state_.replaceReader(reader);
+    loading_ = false;
+    enableLoading();
     // Suggested only once the archive is listed, so that a failed load leaves no name behind.
     exportTab->suggestDestination(path);
     for (int tab = kTabPlot; tab < kTabCount; ++tab)
         setTabUsable(SSTab1, tab, true);
-    plotTab->showArchive(reader, fromNativePath(fileNamePart(toNativePath(path))));
+    plotTab->showArchive(*reader, fromNativePath(fileNamePart(toNativePath(path))));
     state_.log().appendLog(toNativePath(path) + " Was successfully loaded.");
     state_.folders.remember(FileKind::Archive, path);
     splash_->close();
@@ -90,14 +99,21 @@ void frmTrafficExtrac::loadArchive(const QString& path) {
 
 // A failed load leaves the archive that was loaded before loaded, and the box shows its path
 // again (empty when there was none).
-void frmTrafficExtrac::reportLoadFailure(int number, const QString& description) {
+void frmTrafficExtrac::reportLoadFailure(const Failure& failure) {
+    loading_ = false;
+    enableLoading();
     splash_->close();
     showLoadedArchivePath();
-    dialogs_.message(MessageIcon::Exclamation, kAppTitle, loadErrorMessage(number, description));
+    dialogs_.message(MessageIcon::Exclamation, kAppTitle, loadErrorMessage(failure));
 }
 
 void frmTrafficExtrac::showLoadedArchivePath() {
     if (state_.hasReader()) fileTab->showArchivePath(fromNativePath(state_.reader().fileName()));
+}
+
+// "Browse and Load" waits while an archive loads and while a health test runs on the loaded one.
+void frmTrafficExtrac::enableLoading() {
+    fileTab->enableLoading(!loading_ && !testTab->running());
 }
 
 }  // namespace sorvane::app

@@ -1,9 +1,9 @@
-#include "history/daily_status.h"
+#include "health/daily_status.h"
 
 #include <array>
 #include <cmath>
 
-namespace sorvane::history {
+namespace sorvane {
 
 namespace {
 
@@ -100,4 +100,4 @@ DailyStatus dailyStatus(const VolumeBytes& vol, const Occupancies& occ) {
     return DailyStatus::Good;
 }
 
-}  // namespace sorvane::history
+}  // namespace sorvane

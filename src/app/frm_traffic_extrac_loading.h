@@ -1,8 +1,12 @@
 #pragma once
 
+// The archive loading of frmTrafficExtrac (frm_traffic_extrac.h): what it shows the user. Its
+// methods are in frm_traffic_extrac_loading.cpp, the rest of the window in frm_traffic_extrac.cpp.
+
 #include <QString>
 
 #include "app/dialogs.h"
+#include "common/failure.h"
 
 namespace sorvane::app {
 
@@ -14,6 +18,6 @@ inline constexpr char kCancelDescription[] = "Cancel was selected";
 FileDialogRequest archiveDialogRequest();
 
 // "Error No: <number>, <description>." CR LF "Please select a *.traffic file."
-QString loadErrorMessage(int number, const QString& description);
+QString loadErrorMessage(const Failure& failure);
 
 }  // namespace sorvane::app

@@ -5,7 +5,7 @@
 
 #include "archive/detector_day.h"
 
-namespace sorvane::history {
+namespace sorvane {
 
 // A second opinion on a detector-day from simple counts over its daytime samples, as large
 // state archives judge them (after Chen et al., 2003).
@@ -19,4 +19,4 @@ std::optional<DailyStatus> dailyStatusNamed(std::string_view name);
 // holds decides.
 DailyStatus dailyStatus(const VolumeBytes& vol, const Occupancies& occ);
 
-}  // namespace sorvane::history
+}  // namespace sorvane
