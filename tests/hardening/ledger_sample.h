@@ -17,7 +17,7 @@ inline history::DayRecord sampleDay(const std::string& date) {
     row.reason = "missing data";
     row.measures = modBaddet::HealthMeasures{};
     row.outageMissing = 10;
-    row.status = history::DailyStatus::Good;
+    row.status = DailyStatus::Good;
     row.attribution = history::Attribution::Detector;
     return {date,
             "/archives/" + date + ".traffic",
