@@ -25,10 +25,11 @@ void listFaultsOf(const std::vector<SyntheticDetector>& day, const std::string& 
 // Writes the run's days into the folder as YYYYMMDD.traffic, and its network as inventory.csv.
 void writeRun(const RunOptions& run, const std::string& folder, MemberOrder order,
               bool listFaults) {
+    const std::vector<RunDay> days = planRun(run);  // a bad start is refused before any file
     std::filesystem::create_directories(folder);
     sorvane::writeWholeFile((std::filesystem::path(folder) / "inventory.csv").string(),
                             inventoryCsv(runNetwork(run), run.day.firstDetector));
-    for (const RunDay& day : planRun(run)) {
+    for (const RunDay& day : days) {
         std::vector<SyntheticDetector> detectors = makeDay(day.options);
         writeArchive((std::filesystem::path(folder) / (day.date + ".traffic")).string(),
                      archiveMembers(detectors, order));
