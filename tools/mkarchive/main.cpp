@@ -6,6 +6,7 @@
 #include <map>
 
 #include "common/error.h"
+#include "common/text_file.h"
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
 #include "mkarchive/synthetic_run.h"
@@ -21,11 +22,14 @@ void listFaultsOf(const std::vector<SyntheticDetector>& day, const std::string& 
     }
 }
 
-// Writes the run's days into the folder as YYYYMMDD.traffic.
+// Writes the run's days into the folder as YYYYMMDD.traffic, and its network as inventory.csv.
 void writeRun(const RunOptions& run, const std::string& folder, MemberOrder order,
               bool listFaults) {
+    const std::vector<RunDay> days = planRun(run);  // a bad start is refused before any file
     std::filesystem::create_directories(folder);
-    for (const RunDay& day : planRun(run)) {
+    sorvane::writeWholeFile((std::filesystem::path(folder) / "inventory.csv").string(),
+                            inventoryCsv(runNetwork(run), run.day.firstDetector));
+    for (const RunDay& day : days) {
         std::vector<SyntheticDetector> detectors = makeDay(day.options);
         writeArchive((std::filesystem::path(folder) / (day.date + ".traffic")).string(),
                      archiveMembers(detectors, order));
@@ -62,12 +66,15 @@ int main(int argc, char** argv) {
         ->transform(CLI::CheckedTransformer(std::map<std::string, MemberOrder>{
             {"grouped", MemberOrder::Grouped}, {"volumes-first", MemberOrder::VolumesFirst}}));
     app.add_flag("--list-faults", listFaults,
-                 "print each faulty detector and its fault (with --days: date first)");
+                 "print each faulty detector and its fault (with --days: date first; there also "
+                 "abandoned, station-outage, controller-outage and swapped)");
     app.add_option("--days", days,
-                   "write a run of N days into the folder, named YYYYMMDD.traffic: weekends carry "
-                   "60 % of a weekday's traffic, day N/3 is a holiday (55 %), faults persist, "
-                   "appear, disappear, flap or undercount from some day on, and the middle day "
-                   "loses its feed for three hours")
+                   "write a run of N days into the folder, named YYYYMMDD.traffic, and its "
+                   "network as inventory.csv: weekends carry 60 % of a weekday's traffic, day N/3 "
+                   "is a holiday (55 %), faults persist, appear, disappear, flap or undercount "
+                   "from some day on, the middle day loses its feed for three hours, a station "
+                   "and a controller go silent for hours on a day, and two lanes of a station "
+                   "are swapped from a day on")
         ->check(CLI::Range(1, 3660));
     app.add_option("--start", run.start, "YYYYMMDD: the first day of a run")->capture_default_str();
     try {

@@ -70,12 +70,50 @@ std::vector<Slot> healthyDay(const Lane& lane, double scale, Random& random) {
     return day;
 }
 
+// A ramp detector's day: a share of the lane profile at ramp speeds. A queue detector sees no car
+// from about 19:30 to 05:30, and on a weekday (full traffic) sits under a stopped queue for 20
+// to 28 minutes of the morning peak.
+std::vector<Slot> rampDay(LaneKind kind, const Lane& lane, double scale, Random& random) {
+    const bool queue = kind == LaneKind::Queue;
+    const double share = kind == LaneKind::Merge ? 0.45 : kind == LaneKind::Exit ? 0.4 : 0.35;
+    const double speed = kind == LaneKind::Merge || kind == LaneKind::Exit
+                             ? lane.freeSpeed * 0.75
+                             : random.uniform(35.0, 50.0);
+    const double quietFrom = random.uniform(19.33, 19.67);
+    const double quietTo = random.uniform(5.25, 5.75);
+    std::vector<Slot> day(kSlots);
+    for (int i = 0; i < kSlots; ++i) {
+        double hour = i / 120.0;
+        double demand = laneDemand(hour) * lane.demandFactor * share * scale;
+        if (queue) {
+            demand *= smoothstep(quietTo, quietTo + 1.0, hour) *
+                      (1.0 - smoothstep(quietFrom - 1.0, quietFrom, hour));
+        }
+        int volume = random.poisson(demand / 120.0);
+        double length = lane.effectiveLength * (1.0 + 0.15 * random.normal());
+        double s = speed * (1.0 + 0.08 * random.normal());
+        double occupancy = volume == 0 ? 0.0 : volume * 12.0 * length / std::max(s, 8.0);
+        day[static_cast<size_t>(i)] = {volume, std::clamp(occupancy, 0.0, 99.0)};
+    }
+    if (queue && scale >= 0.9) {
+        int start = random.integer(870, 960);  // 07:15 to 08:00
+        int length = random.integer(40, 56);
+        for (int i = start; i < start + length; ++i)
+            day[static_cast<size_t>(i)] = {0, 100.0};
+    }
+    return day;
+}
+
 void applyFault(Fault fault, std::vector<Slot>& day, Random& random) {
     switch (fault) {
         case Fault::None:
-        case Fault::MissingData:  // written at encoding time
-        case Fault::Undercount:   // counted from the start: healthyDay's scale
+        case Fault::MissingData:    // written at encoding time
+        case Fault::Undercount:     // counted from the start: healthyDay's scale
+        case Fault::StationOutage:  // the day's silences
+        case Fault::ControllerOutage:
+        case Fault::Swapped:  // the day's swaps
             break;
+        case Fault::Abandoned:
         case Fault::Dead:
             for (Slot& s : day)
                 s = {0, 0.0};
@@ -226,6 +264,14 @@ std::string_view faultName(Fault fault) {
             return "erratic";
         case Fault::Undercount:
             return "undercount";
+        case Fault::Abandoned:
+            return "abandoned";
+        case Fault::StationOutage:
+            return "station-outage";
+        case Fault::ControllerOutage:
+            return "controller-outage";
+        case Fault::Swapped:
+            return "swapped";
     }
     return "none";
 }
@@ -245,6 +291,8 @@ std::vector<SyntheticDetector> makeDay(const DayOptions& options) {
     }
     if (!options.countedShare.empty() && options.countedShare.size() != static_cast<size_t>(n))
         throw SorvaneError(kErrInvalidInput, "One counted share per detector is needed");
+    if (!options.laneKinds.empty() && options.laneKinds.size() != static_cast<size_t>(n))
+        throw SorvaneError(kErrInvalidInput, "One lane kind per detector is needed");
 
     std::vector<SyntheticDetector> day;
     day.reserve(static_cast<size_t>(n));
@@ -262,13 +310,41 @@ std::vector<SyntheticDetector> makeDay(const DayOptions& options) {
         std::vector<Slot> slots = healthyDay(lane, scale, random);
         Fault fault = faults[static_cast<size_t>(i)];
         applyFault(fault, slots, random);
+        if (!options.laneKinds.empty() && isRamp(options.laneKinds[static_cast<size_t>(i)])) {
+            // The mainline day above is drawn all the same, so the lanes after keep theirs.
+            Random own(options.seed * 0xBF58476D1CE4E5B9ull + static_cast<uint64_t>(i) + 1);
+            slots = rampDay(options.laneKinds[static_cast<size_t>(i)], lane, scale, own);
+            applyFault(fault, slots, own);
+        }
         bool c30 = options.occupancy == OccEncoding::C30 ||
                    (options.occupancy == OccEncoding::Mixed && random.uniform() < 0.5);
         day.push_back(
             encode(static_cast<int16_t>(options.firstDetector + i), fault, c30, slots, random));
     }
+    for (auto [a, b] : options.swaps) {
+        SyntheticDetector& x = day.at(static_cast<size_t>(a));
+        SyntheticDetector& y = day.at(static_cast<size_t>(b));
+        std::swap(x.volume, y.volume);
+        std::swap(x.occupancy, y.occupancy);
+        std::swap(x.c30, y.c30);
+    }
+    for (const SilentSpan& span : options.silences) {
+        for (int at : span.detectors) {
+            SyntheticDetector& d = day.at(static_cast<size_t>(at));
+            for (int i = std::max(0, span.firstSlot); i <= std::min(kSlots - 1, span.lastSlot);
+                 ++i) {
+                d.volume[static_cast<size_t>(i)] = 255;
+                putOccupancy(d.occupancy, i, -1);
+            }
+        }
+    }
     if (options.feedOutage) applyFeedOutage(*options.feedOutage, options.seed, day);
     return day;
+}
+
+double laneDemandFactor(uint64_t laneSeed, int position) {
+    Random ownLane(laneSeed * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(position));
+    return laneOf(ownLane).demandFactor;
 }
 
 std::vector<ArchiveMember> archiveMembers(const std::vector<SyntheticDetector>& day,

@@ -3,25 +3,31 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mkarchive/archive_writer.h"
+#include "mkarchive/synthetic_network.h"
 
 namespace sorvane::synth {
 
 // The faults a synthetic detector can show, each one that the health test looks for.
 enum class Fault {
     None,
-    MissingData,      // communication failure: volume 255, occupancy 0xFFFF for hours
-    Dead,             // zeros all day
-    LockedOn,         // occupancy stuck at 100 % for a stretch
-    PulseMode,        // occupancy a fixed multiple of the volume
-    OccSpikes,        // isolated occupancy jumps
-    VolSpikes,        // isolated volume jumps
-    Overcount,        // counts far above what a lane carries
-    VolumeAtHighOcc,  // high occupancy with traffic still flowing
-    Erratic,          // five-minute volumes scattering at equal occupancy
-    Undercount,       // counts a share of its traffic, plausibly: no single day shows it
+    MissingData,       // communication failure: volume 255, occupancy 0xFFFF for hours
+    Dead,              // zeros all day
+    LockedOn,          // occupancy stuck at 100 % for a stretch
+    PulseMode,         // occupancy a fixed multiple of the volume
+    OccSpikes,         // isolated occupancy jumps
+    VolSpikes,         // isolated volume jumps
+    Overcount,         // counts far above what a lane carries
+    VolumeAtHighOcc,   // high occupancy with traffic still flowing
+    Erratic,           // five-minute volumes scattering at equal occupancy
+    Undercount,        // counts a share of its traffic, plausibly: no single day shows it
+    Abandoned,         // out of service on purpose: zeros all day
+    StationOutage,     // silent with the other lanes of its station for a while (a SilentSpan)
+    ControllerOutage,  // silent with every detector of its controller for a while (a SilentSpan)
+    Swapped,  // its number and a neighbouring lane's are swapped: it carries that lane's traffic
 };
 constexpr int kFaultKinds = 9;  // dealt round in turn; a run deals Undercount on its own
 
@@ -36,6 +42,14 @@ struct FeedOutageSpan {
     int firstSlot = 0;
     int lastSlot = 0;
     double share = 1.0;
+};
+
+// Detectors silent together (volume 255, occupancy 0xFFFF) from the first slot to the last: a
+// station's or a controller's outage. Detectors are positions in the day.
+struct SilentSpan {
+    int firstSlot = 0;
+    int lastSlot = 0;
+    std::vector<int> detectors;
 };
 
 struct DayOptions {
@@ -53,7 +67,17 @@ struct DayOptions {
     double volumeShare = 1.0;  // of the lanes' usual traffic: lower on weekends and holidays
     // When not empty: each detector's share of its traffic that it counts (Undercount).
     std::vector<double> countedShare{};
+    // When not empty: each detector's kind; ramp detectors get traffic of their own (lighter,
+    // and at queue detectors silent for hours at night and stopped under queues in the morning
+    // peak of a weekday), drawn apart so that the mainline lanes keep their numbers.
+    std::vector<LaneKind> laneKinds{};
+    std::vector<SilentSpan> silences{};
+    std::vector<std::pair<int, int>> swaps{};  // positions whose data trade places
 };
+
+// The share of its traffic profile a run's detector at this position carries, as makeDay draws
+// it from the run's lane seed.
+double laneDemandFactor(uint64_t laneSeed, int position);
 
 // One generated detector: its raw member bytes as an archive stores them.
 struct SyntheticDetector {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "mkarchive/synthetic_day.h"
+#include "mkarchive/synthetic_network.h"
 
 namespace sorvane::synth {
 
@@ -31,9 +32,21 @@ struct RunDay {
 inline constexpr FeedOutageSpan kRunFeedOutage{1200, 1559, 0.95};
 inline constexpr double kWeekendShare = 0.6;
 inline constexpr double kHolidayShare = 0.55;
+// A station's lanes are silent together for two hours, from a whole hour between 13:00 and
+// 20:00, on a day other than the feed outage's; a controller's detectors for three hours from
+// 05:00 or 06:00 on such a day.
+inline constexpr int kStationOutageSlots = 240;
+inline constexpr int kControllerOutageSlots = 360;
 
-// Plans a run of days. The share of faulty detectors (day.faultShare) is dealt a fault kind and
-// a course each, round the kinds and the courses in turn. Each detector keeps its lane from day
+// The run's network: planNetwork of its detectors and seed.
+std::vector<NetworkDetector> runNetwork(const RunOptions& options);
+
+// Plans a run of days on the run's network. The share of faulty detectors (day.faultShare) is
+// dealt a fault kind and a course each, round the kinds and the courses in turn (never to an
+// abandoned detector; undercounting to mainline lanes only). Three courses come on top, each at
+// a station of detectors with no other fault: a station outage, a controller outage (preferably
+// of a controller serving two stations) and two mainline lanes of a station swapped from a day
+// drawn at random on (the two whose traffic differs most). Each detector keeps its lane from day
 // to day, and each day draws its traffic anew (within 2 % of the lane's usual day). The
 // same options always give the same days. Throws SorvaneError for a start that is no date or a
 // number of days below 1.
