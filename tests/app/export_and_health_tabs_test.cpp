@@ -40,9 +40,6 @@ struct DayFixture : WindowFixture {
         dialogs.messages.clear();
     }
     frmTrafficExtrac& w() { return window(); }
-    int listed() {
-        return linesOf(w(), "lstBaddetect").size() + linesOf(w(), "lstSuspdetect").size();
-    }
     // What sorvane-cli writes for the archive (a health test reads the window's parameters).
     std::string cliWrites(const std::string& command, const std::vector<std::string>& options) {
         std::vector<std::string> args{SORVANE_CLI, command, archive, "-o", data().file("cli.out")};

@@ -60,34 +60,27 @@ struct LedgerFixture : WindowFixture {
         archive = makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
                       .toStdString();
         history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
-        store.writeDay({"2024-03-01",
-                        archive,
-                        6,
-                        "",
-                        "",
-                        {record("2024-03-01", 101, HealthClass::High, DecisionStep::Missing,
-                                Attribution::Detector),
-                         record("2024-03-01", 102, HealthClass::Susp, DecisionStep::LockOn,
-                                Attribution::Detector),
-                         record("2024-03-01", 103, HealthClass::Marg, DecisionStep::MidDevIndex,
-                                Attribution::None),
-                         record("2024-03-01", 104, HealthClass::Hlth, DecisionStep::Healthy,
-                                Attribution::None),
-                         record("2024-03-01", 105, HealthClass::High, DecisionStep::Missing,
-                                Attribution::FeedOutage),
-                         record("2024-03-01", 106, HealthClass::Excluded, DecisionStep::Excluded,
-                                Attribution::None)},
-                        {{1200, 1559, 0.95}}});
-        store.writeDay({"2024-03-02",
-                        missingArchive,
-                        2,
-                        "",
-                        "",
-                        {record("2024-03-02", 101, HealthClass::High, DecisionStep::Missing,
-                                Attribution::Detector),
-                         record("2024-03-02", 102, HealthClass::Hlth, DecisionStep::Healthy,
-                                Attribution::None)},
-                        {}});
+        using Verdict = std::tuple<int16_t, HealthClass, DecisionStep, Attribution>;
+        auto add = [&](const char* date, const std::string& path, std::vector<Verdict> verdicts,
+                       std::vector<history::FeedOutage> outages) {
+            history::DayRecord day{date, path,   static_cast<int>(verdicts.size()), "", "",
+                                   {},   outages};
+            for (auto [det, healthClass, step, attribution] : verdicts)
+                day.rows.push_back(record(date, det, healthClass, step, attribution));
+            store.writeDay(day);
+        };
+        add("2024-03-01", archive,
+            {{101, HealthClass::High, DecisionStep::Missing, Attribution::Detector},
+             {102, HealthClass::Susp, DecisionStep::LockOn, Attribution::Detector},
+             {103, HealthClass::Marg, DecisionStep::MidDevIndex, Attribution::None},
+             {104, HealthClass::Hlth, DecisionStep::Healthy, Attribution::None},
+             {105, HealthClass::High, DecisionStep::Missing, Attribution::FeedOutage},
+             {106, HealthClass::Excluded, DecisionStep::Excluded, Attribution::None}},
+            {{1200, 1559, 0.95}});
+        add("2024-03-02", missingArchive,
+            {{101, HealthClass::High, DecisionStep::Missing, Attribution::Detector},
+             {102, HealthClass::Hlth, DecisionStep::Healthy, Attribution::None}},
+            {});
     }
 
     // Opens the history window and waits for its first picture.
@@ -100,10 +93,6 @@ struct LedgerFixture : WindowFixture {
             first.wait(10000);
         }
         return *history;
-    }
-    template <typename W>
-    static W* control(QWidget& parent, const char* name) {
-        return parent.findChild<W*>(QString::fromLatin1(name));
     }
     static HistoryGridView& grid(HistoryWindow& h) {
         return *test::control<HistoryGridView>(h, "historyGrid");

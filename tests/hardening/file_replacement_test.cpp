@@ -18,6 +18,7 @@
 #include "common/log.h"
 #include "common/text_file.h"
 #include "export/csv_export.h"
+#include "hardening/limited_child.h"
 #include "support/member_builders.h"
 #include "support/test_support.h"
 
@@ -45,20 +46,6 @@ std::string refusal(const std::function<void()>& work) {
         return e.description();
     }
     return "";
-}
-
-// Runs `work` in a child process as user nobody when the test runs as root (for whom every
-// folder takes new files), else here; returns its result.
-int asOrdinaryUser(const std::function<int()>& work) {
-    if (!isRoot()) return work();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
-        ::_exit(work());
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
 }
 
 // An archive whose detector 101 has a volume member with a damaged deflate stream.
@@ -126,8 +113,9 @@ TEST_F(FileReplacement, InPlaceDestinationIsTouchedOnlyByACompleteOutput) {
     test::writeFile(kept, "old\r\n");
     ::chmod(kept.c_str(), 0666);
     ::chmod(locked.c_str(), 0555);  // takes no new files from an ordinary user
-    EXPECT_EQ(
-        asOrdinaryUser([&] { return exportTwice(kept, [&] { return test::readFile(kept); }); }), 0)
+    EXPECT_EQ(test::runAsOrdinaryUser(
+                  [&] { return exportTwice(kept, [&] { return test::readFile(kept); }); }),
+              0)
         << "a file in a folder that takes no new files";
     ::chmod(locked.c_str(), 0755);
     EXPECT_EQ(entriesIn(locked), 1u);

@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "hardening/ledger_sample.h"
+#include "hardening/limited_child.h"
 #include "support/test_support.h"
 
 namespace sorvane {
@@ -35,20 +36,15 @@ std::vector<std::string> filesIn(const std::string& folder) {
 // The days that user `nobody` reads from the ledger, or kRefusedForWal when it is refused for
 // its -wal, or kOtherFailure.
 int daysReadByAnotherUser(const std::string& ledger) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(kOtherFailure);
+    return test::runAsOrdinaryUser([&] {
         try {
             LedgerStore store(ledger, LedgerStore::Access::Read);
-            ::_exit(static_cast<int>(store.dates({}).size()));
+            return static_cast<int>(store.dates({}).size());
         } catch (const SorvaneError& e) {
-            ::_exit(e.description().find("its -wal file") != std::string::npos ? kRefusedForWal
-                                                                               : kOtherFailure);
+            return e.description().find("its -wal file") != std::string::npos ? kRefusedForWal
+                                                                              : kOtherFailure;
         }
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    });
 }
 
 // How the owner leaves the ledger for the reader: three days checkpointed into the file, and

@@ -1,7 +1,6 @@
 // sorvane-cli health as a user runs it: arguments in; stdout, stderr, files and status out.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -28,8 +27,9 @@ RawDay spikyDay() {
 class HealthCommand : public ::testing::Test {
   protected:
     // Runs "sorvane-cli health day.traffic ARGS" in the archive's folder.
-    test::CommandResult run(const std::string& args, const std::string& cli = SORVANE_CLI) const {
-        std::vector<std::string> argv{cli, "health", "day.traffic"};
+    test::CommandResult run(const std::string& args,
+                            std::vector<std::string> argv = {SORVANE_CLI}) const {
+        argv.insert(argv.end(), {"health", "day.traffic"});
         std::istringstream words(args);
         for (std::string word; words >> word;)
             argv.push_back(word);
@@ -84,21 +84,15 @@ TEST_F(HealthCommand, ParametersFromFileAndArguments) {
     namespace fs = std::filesystem;
     test::TempDir root;
     fs::create_directories(root.file("usr/share/sorvane"));
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string xdgBefore = xdg != nullptr ? xdg : "";
-    ::setenv("XDG_DATA_HOME", root.file("data").c_str(), 1);
     for (auto [program, settings] : {std::pair{"build", "build"}, {"usr/bin", "data/sorvane"}}) {
         fs::create_directories(root.file(program));
         fs::create_directories(root.file(settings));
         fs::copy_file(SORVANE_CLI, root.file(program) + "/sorvane-cli");
         test::writeFile(root.file(settings) + "/ParamSettings.ini", "[Param]\r\nMargTh=13\r\n");
-        r = run("", root.file(program) + "/sorvane-cli");
+        r = run("", {"/usr/bin/env", "XDG_DATA_HOME=" + root.file("data"),
+                     root.file(program) + "/sorvane-cli"});
         EXPECT_NE(r.out.find("0 marginal, 3 healthy"), std::string::npos) << program << r.out;
     }
-    if (xdg != nullptr)
-        ::setenv("XDG_DATA_HOME", xdgBefore.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(HealthCommand, RefusesBadParametersAndAMissingArchive) {
