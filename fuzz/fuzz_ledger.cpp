@@ -38,7 +38,7 @@ DayRecord seedDay(int day, int detectors) {
         if (row.healthClass != sorvane::modBaddet::HealthClass::Excluded)
             row.measures = sorvane::modBaddet::HealthMeasures{};
         row.outageMissing = det;
-        row.status = static_cast<DailyStatus>(det % 7);
+        row.status = static_cast<sorvane::DailyStatus>(det % 7);
         row.attribution = static_cast<Attribution>(det % 3);
         record.rows.push_back(row);
     }
