@@ -48,12 +48,16 @@ void daytimeCounts(const VolumeBytes& vol, DetectorDayRecord& row) {
 // Collects the detectors of a run as the health test visits them.
 class DayCollector {
   public:
-    explicit DayCollector(DayRecord& day) : day_(day) {}
+    DayCollector(DayRecord& day, const DayJudging& judging) : day_(day), judging_(judging) {
+        if (judging.byDetector) used_.assign(judging.byDetector->otherSets().size() + 1, 0);
+    }
 
     void visit(const DetectorOutcome& outcome, const RawDetectorDay* raw) {
         size_t key = static_cast<size_t>(outcome.det + 32768);
         if (seen_[key]) return;  // listed again further on: the first visit counts
         seen_[key] = true;
+        if (judging_.byDetector && outcome.step != DecisionStep::Excluded)
+            ++used_[judging_.byDetector->setOf(outcome.det)];
         DetectorDayRecord row;
         row.date = day_.date;
         row.det = outcome.det;
@@ -75,7 +79,10 @@ class DayCollector {
     }
 
     // Once every detector is in: the feed outages and who owes each verdict.
-    void attribute(const DayJudging& judging) {
+    void attribute() {
+        const DayJudging& judging = judging_;
+        if (judging.byDetector)
+            day_.laneParameters = laneParametersText(*judging.byDetector, used_);
         DayOutages outages = missingSlots_.outages(judging.outageShare);
         day_.outages = outages.outages;
         size_t nextZeroRun = 0;
@@ -87,16 +94,18 @@ class DayCollector {
                 if (nextZeroRun < zeroRunDays_.size() && zeroRunDays_[nextZeroRun].first == i) {
                     zeroRunOutside =
                         zeroRunCountSkipping(zeroRunDays_[nextZeroRun].second, outages.outageSlots,
-                                             judging.snapshot.zeroRunSlots);
+                                             judging.snapshotOf(row.det).zeroRunSlots);
                     ++nextZeroRun;
                 }
             }
-            row.attribution = attributionOf(row, judging.snapshot, zeroRunOutside);
+            row.attribution = attributionOf(row, judging.snapshotOf(row.det), zeroRunOutside);
         }
     }
 
   private:
     DayRecord& day_;
+    const DayJudging& judging_;
+    std::vector<int> used_;  // tested detectors per parameter set
     std::vector<bool> seen_ = std::vector<bool>(65536, false);
     MissingSlots missingSlots_;
     std::vector<SlotMask> missingOf_;  // per row; empty for unmeasured detectors
@@ -105,6 +114,21 @@ class DayCollector {
 };
 
 }  // namespace
+
+std::string laneParametersText(const modBaddet::DetectorParameters& parameters,
+                               const std::vector<int>& used) {
+    std::string text;
+    for (size_t k = 1; k < used.size(); ++k) {
+        if (used[k] == 0) continue;
+        const modBaddet::DetectorParameters::OtherSet& set = parameters.otherSets()[k - 1];
+        text += (text.empty() ? "" : ";") + set.name + ":";
+        for (size_t i = 0; i < kDetNoFrom; ++i) {
+            text +=
+                (i == 0 ? "" : ",") + std::string(kHealthParameters[i].key) + "=" + set.texts[i];
+        }
+    }
+    return text;
+}
 
 DayRecord recordDay(const std::string& archive, const std::string& date, const DayJudging& judging,
                     Log& log) {
@@ -121,15 +145,19 @@ DayRecord recordDay(const std::string& archive, const std::string& date, const D
     day.detectors = reader.detCount();
     day.parameters = parameterSummary(judging.parameters);
     day.testedAt = utcNow();
-    DayCollector collector(day);
+    DayCollector collector(day, judging);
     // One job: the days are what runs in parallel, so a day's detectors are tested one by one.
-    modBaddet::RunHealthTest(
-        reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
-        [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
-            collector.visit(outcome, raw);
-        },
-        1);
-    collector.attribute(judging);
+    auto observe = [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
+        collector.visit(outcome, raw);
+    };
+    if (judging.byDetector) {
+        modBaddet::RunHealthTest(reader, log, *judging.byDetector, modBaddet::kAllDetectors, {},
+                                 observe, 1);
+    } else {
+        modBaddet::RunHealthTest(reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
+                                 observe, 1);
+    }
+    collector.attribute();
     return day;
 }
 
