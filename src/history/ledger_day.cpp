@@ -12,6 +12,7 @@
 #include "health/parameter_sources.h"
 #include "history/daily_status.h"
 #include "history/feed_outage.h"
+#include "history/unit_outage.h"
 
 namespace sorvane::history {
 
@@ -71,6 +72,7 @@ class DayCollector {
             row.status = dailyStatus(raw->vol, raw->occ);
             if (row.measures) daytimeCounts(raw->vol, row);
             missing = missingSlots_.add(raw->vol);
+            tested_.push_back(day_.rows.size());
             if (outcome.step == DecisionStep::ZeroRun)
                 zeroRunDays_.emplace_back(day_.rows.size(), raw->vol);
         }
@@ -78,34 +80,71 @@ class DayCollector {
         day_.rows.push_back(std::move(row));
     }
 
-    // Once every detector is in: the feed outages and who owes each verdict.
+    // Once every detector is in: the feed outages, with an inventory the unit outages, and who
+    // owes each verdict.
     void attribute() {
         const DayJudging& judging = judging_;
         if (judging.byDetector)
             day_.laneParameters = laneParametersText(*judging.byDetector, used_);
         DayOutages outages = missingSlots_.outages(judging.outageShare);
         day_.outages = outages.outages;
+        UnitSlots units;
+        if (judging.inventory) {
+            std::vector<TestedMissing> tested;
+            tested.reserve(tested_.size());
+            for (size_t i : tested_)
+                tested.push_back({day_.rows[i].det, &missingOf_[i]});
+            units = findUnitOutages(*judging.inventory, tested, outages.outageSlots);
+            day_.unitOutages = units.outages;
+        }
         size_t nextZeroRun = 0;
         for (size_t i = 0; i < day_.rows.size(); ++i) {
             DetectorDayRecord& row = day_.rows[i];
+            const modBaddet::HealthSnapshot& snapshot = judging.snapshotOf(row.det);
             int zeroRunOutside = 0;
+            const VolumeBytes* zeroRunVol = nullptr;
             if (row.measures) {
                 row.outageMissing = static_cast<int>((missingOf_[i] & outages.outageSlots).count());
                 if (nextZeroRun < zeroRunDays_.size() && zeroRunDays_[nextZeroRun].first == i) {
-                    zeroRunOutside =
-                        zeroRunCountSkipping(zeroRunDays_[nextZeroRun].second, outages.outageSlots,
-                                             judging.snapshotOf(row.det).zeroRunSlots);
+                    zeroRunVol = &zeroRunDays_[nextZeroRun].second;
+                    zeroRunOutside = zeroRunCountSkipping(*zeroRunVol, outages.outageSlots,
+                                                          snapshot.zeroRunSlots);
                     ++nextZeroRun;
                 }
             }
-            row.attribution = attributionOf(row, judging.snapshotOf(row.det), zeroRunOutside);
+            row.attribution = attributionOf(row, snapshot, zeroRunOutside);
+            if (row.attribution == Attribution::Detector && !units.outages.empty())
+                row.attribution = unitAttribution(row, missingOf_[i], zeroRunVol, snapshot, units,
+                                                  outages.outageSlots);
         }
     }
 
   private:
+    // A verdict that the feed does not explain: owed to the detector's controller when the
+    // feed's and the controller's outage slots explain it, else to its station when the
+    // station's explain it with them, else the detector's own.
+    Attribution unitAttribution(const DetectorDayRecord& row, const SlotMask& missing,
+                                const VolumeBytes* zeroRunVol,
+                                const modBaddet::HealthSnapshot& snapshot, const UnitSlots& units,
+                                const SlotMask& feedSlots) const {
+        const InventoryRow* place = judging_.inventory->find(row.det);
+        if (!place) return Attribution::Detector;
+        SlotMask skip = feedSlots;
+        if (!place->controller.empty()) {
+            skip |= units.controllerSlots(place->controller);
+            if (owedToSkippedSlots(row, missing, zeroRunVol, snapshot, skip))
+                return Attribution::ControllerOutage;
+        }
+        skip |= units.stationSlots(place->station);
+        if (owedToSkippedSlots(row, missing, zeroRunVol, snapshot, skip))
+            return Attribution::StationOutage;
+        return Attribution::Detector;
+    }
+
     DayRecord& day_;
     const DayJudging& judging_;
-    std::vector<int> used_;  // tested detectors per parameter set
+    std::vector<size_t> tested_;  // the rows of readable, not excluded detectors
+    std::vector<int> used_;       // tested detectors per parameter set
     std::vector<bool> seen_ = std::vector<bool>(65536, false);
     MissingSlots missingSlots_;
     std::vector<SlotMask> missingOf_;  // per row; empty for unmeasured detectors
