@@ -45,6 +45,11 @@ int runImport(const ImportArgs& args) {
     // The whole file is read and checked before the ledger is opened: a refused file stores
     // nothing.
     Inventory inventory = readInventoryFile(args.file);
+    // A version is its rows: an empty one could not be told from none.
+    if (inventory.rows.empty()) {
+        throw CommandFailure{kExitRefused, "The inventory file " + args.file +
+                                               " holds no detector; nothing was stored"};
+    }
     LedgerStore ledger(args.db, LedgerStore::Access::Add);
     bool replaced = ledger.writeInventory(args.from, inventory);
     std::string out = "Inventory valid from " + args.from + ": " +

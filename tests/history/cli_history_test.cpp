@@ -359,6 +359,8 @@ TEST(HistoryCommand, AnInventoryVersionedByDateTestsEachDayWithItsLaneTypes) {
     r = history(dir, "inventory import net.csv --from 2024-03-02");
     EXPECT_NE(r.out.find("; it replaces the version valid from 2024-03-02\n"), std::string::npos);
     EXPECT_EQ(history(dir, "inventory show --date 2024-03-01").exitCode, 2);
+    test::writeFile(dir.file("empty.csv"), "detector,station,lane_type\n");
+    EXPECT_EQ(history(dir, "inventory import empty.csv --from 2024-03-02").exitCode, 2);
     r = history(dir, "inventory show --date 2024-03-09 --csv back.csv");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("In force on 2024-03-09: the version valid from 2024-03-02\n"),
