@@ -68,7 +68,8 @@ BEGIN;
 CREATE TEMP TABLE steps AS WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k
     WHERE n < 13) SELECT n * 28 AS shift FROM k;
 INSERT OR IGNORE INTO days SELECT date(date, '+' || shift || ' days'), archive, detectors,
-    parameters, tested_at, archive_size, archive_fingerprint FROM main.days, steps;
+    parameters, tested_at, archive_size, archive_fingerprint, lane_parameters FROM main.days,
+    steps;
 INSERT OR IGNORE INTO detector_days SELECT date(date, '+' || shift || ' days'), det, class, step,
     reason, list_line, missing, zero_run, lock_on, corr_coef, occ_spikes, vol_spikes, dev_index,
     vol_high_occ, max_vol5, overcount_slots, valid_vol_slots, outage_missing, attribution,

@@ -126,6 +126,27 @@ LaneSections laneSectionsOf(const ParameterArgs& args) {
     }
 }
 
+CommandFailure laneParameterFailure(const LaneParameterError& e, const HealthParameterTexts& texts,
+                                    const LaneSections& sections) {
+    const size_t type = static_cast<size_t>(e.laneType());
+    return CommandFailure{
+        kExitRefused, "Parameter " + std::string(kHealthParameters[e.parameter()].key) + " in [" +
+                          laneSectionName(e.laneType()) + "] = \"" +
+                          laneParameterTexts(texts, sections[type])[e.parameter()] +
+                          "\": " + e.reason() + "."};
+}
+
+void checkLaneSections(const HealthParameterTexts& texts, const LaneSections& sections) {
+    for (size_t t = 0; t < kLaneTypeCount; ++t) {
+        if (!sections[t]) continue;
+        try {
+            takeLaneSnapshot(static_cast<LaneType>(t), laneParameterTexts(texts, sections[t]));
+        } catch (const LaneParameterError& e) {
+            throw laneParameterFailure(e, texts, sections);
+        }
+    }
+}
+
 modBaddet::HealthSnapshot snapshotOf(const HealthParameterTexts& texts) {
     try {
         return modBaddet::takeHealthSnapshot(texts);

@@ -69,6 +69,14 @@ HealthParameterTexts parameterTextsOf(const ParameterArgs& args);
 // factory sections when no file is read). Throws CommandFailure.
 LaneSections laneSectionsOf(const ParameterArgs& args);
 
+// Refuses, before anything runs, a lane type's text that the test cannot use: CommandFailure
+// (status 2) naming the key and the section.
+void checkLaneSections(const HealthParameterTexts& texts, const LaneSections& sections);
+
+// The failure of a lane type's text, naming the key and the section.
+CommandFailure laneParameterFailure(const LaneParameterError& e, const HealthParameterTexts& texts,
+                                    const LaneSections& sections);
+
 // The texts converted for a run. Throws CommandFailure (status 2) naming the settings key of the
 // first text that cannot be used.
 modBaddet::HealthSnapshot snapshotOf(const HealthParameterTexts& texts);
@@ -120,5 +128,6 @@ void addHistoryDaysCommand(CLI::App& history, int& exitCode);
 void addHistoryRemoveCommand(CLI::App& history, int& exitCode);
 void addHistoryDayCommand(CLI::App& history, int& exitCode);
 void addHistoryCheckCommand(CLI::App& history, int& exitCode);
+void addHistoryInventoryCommand(CLI::App& history, int& exitCode);
 
 }  // namespace sorvane::cli

@@ -95,12 +95,7 @@ DetectorParameters parametersOf(const HealthArgs& args, const HealthParameterTex
     try {
         return history::parametersByLaneType(inventory, texts, sections);
     } catch (const LaneParameterError& e) {
-        const size_t type = static_cast<size_t>(e.laneType());
-        throw CommandFailure{kExitRefused,
-                             "Parameter " + std::string(kHealthParameters[e.parameter()].key) +
-                                 " in [" + laneSectionName(e.laneType()) + "] = \"" +
-                                 laneParameterTexts(texts, sections[type])[e.parameter()] +
-                                 "\": " + e.reason() + "."};
+        throw laneParameterFailure(e, texts, sections);
     }
 }
 

@@ -16,6 +16,7 @@ void addHistoryCommand(CLI::App& app, int& exitCode) {
     addHistoryDaysCommand(*history, exitCode);
     addHistoryRemoveCommand(*history, exitCode);
     addHistoryCheckCommand(*history, exitCode);
+    addHistoryInventoryCommand(*history, exitCode);
 }
 
 }  // namespace sorvane::cli

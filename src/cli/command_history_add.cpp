@@ -73,6 +73,12 @@ std::string countsLine(const DayAddResult& r, const std::map<std::string, Ledger
                (c.owedToOutages == 1 ? "" : "s") + " owed to " +
                (c.feedOutages == 1 ? "it" : "them");
     }
+    if (c.unitOutages > 0) {
+        owed += ", " + std::to_string(c.unitOutages) + " station or controller outage" +
+                (c.unitOutages == 1 ? "" : "s") + ", " + std::to_string(c.owedToUnitOutages) +
+                " verdict" + (c.owedToUnitOutages == 1 ? "" : "s") + " owed to " +
+                (c.unitOutages == 1 ? "it" : "them");
+    }
     return r.day.date + ": " + replaced + std::to_string(c.detectors) + " detectors, " +
            std::to_string(c.of(High)) + " highly suspicious, " + std::to_string(c.of(Susp)) +
            " suspicious, " + std::to_string(c.of(Marg)) + " marginal, " +
@@ -88,6 +94,8 @@ int runAdd(const AddArgs& args) {
     AddOptions options;
     options.parameters = parameterTextsOf(args.parameters);
     options.snapshot = snapshotOf(options.parameters);  // refuses an unusable text first
+    options.laneSections = laneSectionsOf(args.parameters);
+    checkLaneSections(options.parameters, options.laneSections);
     options.outageShare = args.outageShare;
     options.jobs = args.jobs;
     std::vector<DayToAdd> days = daysOf(args);

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "cli/cli_support.h"
+#include "cli/network_options.h"
 #include "common/error.h"
 #include "common/text_file.h"
 #include "history/archive_check.h"
@@ -20,6 +21,7 @@ using namespace history;
 struct DaysArgs {
     std::string db = std::string(kDefaultLedgerFile);
     DateWindow window;
+    NetworkArgs network;
 };
 
 struct RemoveArgs {
@@ -47,19 +49,28 @@ int runDays(const DaysArgs& args) {
          {std::pair("--from", args.window.from), std::pair("--to", args.window.to)}) {
         if (!date.empty()) checkDateArg(option, date);
     }
+    const NetworkFilter filter = networkFilterOf(args.network);
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     std::vector<LedgerDay> days;
     std::map<std::string, DayTally> tallies;
-    std::map<std::string, int> outages;
+    std::map<std::string, int> outages, unitOutages;
     std::string common;
     ledger.readConsistently([&] {
         common = mostCommonParameters(ledger.days({}));
         days = ledger.days(args.window);
-        tallies = ledger.dayTallies(args.window);
+        tallies = ledger.dayTallies(args.window, filter);
         for (const DatedOutage& o : ledger.outages(args.window))
             ++outages[o.date];
+        for (const DatedUnitOutage& o : ledger.unitOutages(args.window))
+            ++unitOutages[o.date];
     });
-    return printOutput(ledgerDaysText(days, tallies, outages, common)) ? kExitDone : kExitFailed;
+    // Narrowed, a day counts the detectors recorded that the filter matches.
+    if (filter.any()) {
+        for (LedgerDay& day : days)
+            day.detectors = tallies[day.date].detectors;
+    }
+    return printOutput(ledgerDaysText(days, tallies, outages, unitOutages, common)) ? kExitDone
+                                                                                    : kExitFailed;
 }
 
 int runRemove(const RemoveArgs& args) {
@@ -125,6 +136,7 @@ void addHistoryDaysCommand(CLI::App& history, int& exitCode) {
     cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
     cmd->add_option("--from", args->window.from, "first date YYYY-MM-DD (default: the first day)");
     cmd->add_option("--to", args->window.to, "last date YYYY-MM-DD (default: the last day)");
+    addNetworkOptions(*cmd, args->network);
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runDays(*args); }); });
 }
 
@@ -150,7 +162,9 @@ void addHistoryCheckCommand(CLI::App& history, int& exitCode) {
 
 void addHistoryDayCommand(CLI::App& history, int& exitCode) {
     auto* cmd = history.add_subcommand(
-        "day", "One date's verdicts: those owed to feed outages and the detectors' own");
+        "day",
+        "One date's verdicts: those owed to feed, controller and station outages and the "
+        "detectors' own");
     auto args = std::make_shared<DayArgs>();
     cmd->add_option("DATE", args->date, "the date YYYY-MM-DD")->required();
     cmd->add_option("--db", args->db, "the ledger")->capture_default_str();

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/cli_support.h"
+#include "cli/network_options.h"
 #include "common/error.h"
 #include "common/numeric.h"
 #include "common/program_texts.h"
@@ -22,6 +23,7 @@ struct ReportArgs {
     DateWindow window;
     std::optional<std::string> csv;
     LabelThresholds thresholds;
+    NetworkArgs network;
 };
 
 struct DetectorArgs {
@@ -49,8 +51,9 @@ int runReport(const ReportArgs& args) {
         if (!outputsAllowed(outputs, inputs)) return kExitRefused;
         refuseOutputOverLedgerFiles(*args.csv, args.db);
     }
+    const NetworkFilter filter = networkFilterOf(args.network);
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
-    HistoryReport report = readReport(ledger, args.window, args.thresholds);
+    HistoryReport report = readReport(ledger, args.window, args.thresholds, nullptr, filter);
     // A window without a day is no report of zeros.
     if (report.dates.empty() && args.window.from.empty() && args.window.to.empty())
         throw CommandFailure{kExitRefused, "The ledger " + args.db + " holds no days yet"};
@@ -100,6 +103,7 @@ void addHistoryReportCommand(CLI::App& history, int& exitCode) {
                     "flapping")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
+    addNetworkOptions(*cmd, args->network);
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runReport(*args); }); });
 }
 

@@ -10,6 +10,7 @@
 #include "common/log.h"
 #include "common/machine_cores.h"
 #include "common/ordered_workers.h"
+#include "history/inventory_parameters.h"
 #include "history/ledger_day.h"
 #include "history/ledger_store.h"
 
@@ -24,9 +25,20 @@ DayCounts countsOf(const DayRecord& day) {
     for (const DetectorDayRecord& row : day.rows) {
         ++counts.perClass[static_cast<size_t>(row.healthClass)];
         counts.owedToOutages += row.attribution == Attribution::FeedOutage ? 1 : 0;
+        counts.owedToUnitOutages += row.attribution == Attribution::ControllerOutage ||
+                                            row.attribution == Attribution::StationOutage
+                                        ? 1
+                                        : 0;
     }
+    counts.unitOutages = static_cast<int>(day.unitOutages.size());
     return counts;
 }
+
+// The judging of each inventory version: its detectors' parameters built once.
+struct VersionJudging {
+    std::string validFrom;
+    DayJudging judging;
+};
 
 DayAddResult addDay(LedgerStore& ledger, const DayToAdd& day, const DayJudging& judging) {
     DayAddResult result{day, AddOutcome::Refused, {}, {}, {}};
@@ -56,10 +68,23 @@ int defaultJobs() {
 std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
                                   const AddOptions& options, const AddProgress& progress,
                                   const std::atomic<bool>* cancel) {
-    DayJudging judging{
+    const DayJudging judging{
         options.parameters,
         options.snapshot ? *options.snapshot : modBaddet::takeHealthSnapshot(options.parameters),
         options.outageShare};
+    const InventoryVersions inventories = ledger.inventoryVersions();
+    std::vector<VersionJudging> byVersion;
+    for (const InventoryVersion& v : inventories.all()) {
+        DayJudging j = judging;
+        j.inventory = &v.inventory;
+        j.byDetector = std::make_shared<modBaddet::DetectorParameters>(
+            parametersByLaneType(v.inventory, options.parameters, options.laneSections));
+        byVersion.push_back({v.validFrom, std::move(j)});
+    }
+    auto judgingOn = [&](const std::string& date) -> const DayJudging& {
+        const InventoryVersion* v = inventories.versionOn(date);
+        return v ? byVersion[static_cast<size_t>(v - inventories.all().data())].judging : judging;
+    };
     // The progress comes as each day is done, on the thread that did it; the results are
     // taken in the order of the days.
     std::mutex reporting;
@@ -68,7 +93,7 @@ std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAd
     const ItemMaker<DayAddResult> addOne = [&](size_t i) {
         DayAddResult result = cancel && *cancel
                                   ? DayAddResult{days[i], AddOutcome::Cancelled, {}, {}, {}}
-                                  : addDay(ledger, days[i], judging);
+                                  : addDay(ledger, days[i], judgingOn(days[i].date));
         std::lock_guard lock(reporting);
         ++done;
         if (progress) progress(result, done, total);

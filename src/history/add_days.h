@@ -10,6 +10,7 @@
 #include "health/health_classify.h"
 #include "health/health_parameters.h"
 #include "health/health_snapshot.h"
+#include "health/lane_parameters.h"
 #include "history/feed_outage.h"
 
 namespace sorvane::history {
@@ -26,6 +27,9 @@ struct AddOptions {
     HealthParameterTexts parameters = factoryParameterTexts();
     // The snapshot already taken of `parameters`, used as it is; taken here when there is none.
     std::optional<modBaddet::HealthSnapshot> snapshot;
+    // The lane-type sections: a day with an inventory in force tests each detector with its lane
+    // type's parameters ([Param] with the section over it).
+    LaneSections laneSections = factoryLaneSections();
     double outageShare = kDefaultOutageShare;
     // Threads for the whole run (0: one per core). Days run in parallel, at most `jobs` at
     // once, each on one thread with its own reader. Any workers inside a day must come out of
@@ -42,6 +46,8 @@ struct DayCounts {
     std::array<int, 5> perClass{};
     int feedOutages = 0;
     int owedToOutages = 0;  // High and Susp verdicts owed to the feed outages
+    int unitOutages = 0;    // station and controller outages
+    int owedToUnitOutages = 0;
 
     int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
 };
@@ -62,12 +68,13 @@ using AddProgress = std::function<void(const DayAddResult& day, int done, int to
 int defaultJobs();
 
 // Tests each archive and writes its day into the ledger in one transaction, replacing a day
-// that is there. An archive that cannot be read is refused with its loading message and the
-// other days go on, and so is one that runs out of memory ("not enough memory for its health
-// test"). Days not yet begun when `cancel` turns true are cancelled. Results come in the order
-// of `days`. Throws HealthParameterError, before any day, for a parameter text that cannot be
-// used; throws std::bad_alloc when the workers cannot be started for want of memory, once the
-// ones started are joined (the days they wrote stay in the ledger).
+// that is there. Each day is tested under the ledger's inventory in force on its date. An archive
+// that cannot be read is refused with its loading message and the other days go on, and so is one
+// that runs out of memory ("not enough memory for its health test"). Days not yet begun when
+// `cancel` turns true are cancelled. Results come in the order of `days`. Throws
+// HealthParameterError, before any day, for a parameter text that cannot be used
+// (LaneParameterError for a lane type's); throws std::bad_alloc when the workers cannot be started
+// for want of memory, once the ones started are joined (the days they wrote stay in the ledger).
 std::vector<DayAddResult> addDays(LedgerStore& ledger, const std::vector<DayToAdd>& days,
                                   const AddOptions& options, const AddProgress& progress = {},
                                   const std::atomic<bool>* cancel = nullptr);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "history/history_report.h"
+#include "history/inventory_versions.h"
 #include "history/report_text.h"
 
 namespace sorvane::history {
@@ -40,11 +41,17 @@ std::optional<DayVerdict> readDayVerdict(LedgerStore& ledger, const std::string&
         verdict->tally = ledger.dayTallies({date, date})[date];
         for (const DatedOutage& o : ledger.outages({date, date}))
             verdict->outages.push_back(o.outage);
+        const InventoryVersions versions = ledger.inventoryVersions();
+        if (const Inventory* inventory = versions.inForce(date)) verdict->network = *inventory;
+        for (const DatedUnitOutage& o : ledger.unitOutages({date, date}))
+            verdict->unitOutages.push_back(o.outage);
         for (const LedgerCell& cell : ledger.cells({date, date})) {
             if (cell.attribution == Attribution::Detector) {
                 verdict->own.push_back({cell, sinceOf(ledger, cell)});
             } else if (cell.attribution == Attribution::FeedOutage) {
                 verdict->owed.push_back({cell, ""});
+            } else if (isOwedToOutage(cell.attribution)) {
+                verdict->owedToUnits.push_back({cell, ""});
             }
         }
     });
@@ -64,7 +71,20 @@ std::string dayVerdictText(const DayVerdict& v) {
     out += "Feed outages:\n";
     for (const FeedOutage& o : v.outages)
         out += outageTimes(o) + "\n";
+    // Without an inventory the day reads as it did before there were unit outages.
+    const bool network = v.network.has_value() || !v.unitOutages.empty() || !v.owedToUnits.empty();
+    if (network) {
+        out += "Station and controller outages:\n";
+        for (const UnitOutage& o : v.unitOutages) {
+            out += std::string(unitKindName(o.kind)) + " " + o.unit + " " +
+                   slotTimes(o.firstSlot, o.lastSlot) + "\n";
+        }
+    }
     out += "Owed to feed outages: " + std::to_string(v.owed.size()) + "\n";
+    if (network) {
+        out += "Owed to station and controller outages: " + std::to_string(v.owedToUnits.size()) +
+               "\n";
+    }
     out += "Owed to the detectors: " + std::to_string(v.own.size()) + "\n";
     out += "The detectors' own verdicts:\ndet, class, step, since\n";
     for (const DayVerdict::Row& r : v.own)
@@ -72,26 +92,33 @@ std::string dayVerdictText(const DayVerdict& v) {
     out += "Verdicts owed to feed outages:\ndet, class, step\n";
     for (const DayVerdict::Row& r : v.owed)
         out += rowText(r.cell) + "\n";
+    if (network) {
+        out += "Verdicts owed to station and controller outages:\ndet, class, step, attribution\n";
+        for (const DayVerdict::Row& r : v.owedToUnits)
+            out += rowText(r.cell) + ", " + std::string(attributionName(r.cell.attribution)) + "\n";
+    }
     return out;
 }
 
 std::string dayVerdictCsv(const DayVerdict& v) {
     std::vector<const DayVerdict::Row*> rows;
-    for (const auto* part : {&v.own, &v.owed}) {
+    for (const auto* part : {&v.own, &v.owed, &v.owedToUnits}) {
         for (const DayVerdict::Row& r : *part)
             rows.push_back(&r);
     }
     std::sort(rows.begin(), rows.end(), [](const DayVerdict::Row* a, const DayVerdict::Row* b) {
         return a->cell.det < b->cell.det;
     });
-    std::string out = "det,class,step,attribution,since,status\r\n";
+    const Inventory* inventory = v.network ? &*v.network : nullptr;
+    std::string out = "det,class,step,attribution,since,status,station,lane,lane_type,corridor\r\n";
     for (const DayVerdict::Row* r : rows) {
         const LedgerCell& c = r->cell;
         out += std::to_string(c.det) + "," +
                std::string(modBaddet::healthClassLabel(c.healthClass)) + "," +
                std::string(modBaddet::decisionStepName(c.step)) + "," +
                std::string(attributionName(c.attribution)) + "," + r->since + "," +
-               std::string(c.status ? dailyStatusName(*c.status) : "") + "\r\n";
+               std::string(c.status ? dailyStatusName(*c.status) : "") + "," +
+               networkColumns(inventory, c.det) + "\r\n";
     }
     return out;
 }

@@ -22,6 +22,11 @@ struct DayVerdict {
     };
     std::vector<Row> own;   // detector order
     std::vector<Row> owed;  // owed to a feed outage, detector order
+    // With an inventory in force on the date: the inventory, the day's controller and station
+    // outages and the verdicts owed to them (detector order).
+    std::optional<Inventory> network;
+    std::vector<UnitOutage> unitOutages;
+    std::vector<Row> owedToUnits;
 };
 
 // The verdict of a date the ledger holds, read in one snapshot; nothing when it does not.
@@ -29,11 +34,14 @@ std::optional<DayVerdict> readDayVerdict(LedgerStore& ledger, const std::string&
 
 // The archive, test time, counts by class, feed outages, the counts owed to the outages and to
 // the detectors, then the detectors' own verdicts (det, class, step, since) and those owed to
-// an outage (det, class, step). "\n" line ends.
+// an outage (det, class, step). With an inventory in force, also the controller and station
+// outages, the count owed to them and their verdicts (det, class, step, attribution). "\n" line
+// ends.
 std::string dayVerdictText(const DayVerdict& verdict);
 
 // One row per High or Susp detector in detector order under det,class,step,attribution,since,
-// status (since empty for verdicts owed to an outage). CR LF line ends.
+// status,station,lane,lane_type,corridor (since empty for verdicts owed to an outage; the network
+// columns empty where no inventory is in force or it lacks the detector). CR LF line ends.
 std::string dayVerdictCsv(const DayVerdict& verdict);
 
 }  // namespace sorvane::history

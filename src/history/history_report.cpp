@@ -36,11 +36,36 @@ bool isRepaired(DetectorLabel label) {
            label == DetectorLabel::New || label == DetectorLabel::Drifting;
 }
 
+// Narrows the report to the network: the detectors the filter matches, the abandoned ones out of
+// the repair list, and the detectors on one side only of the inventory counted.
+void applyNetwork(const NetworkFilter& filter, const std::vector<bool>& inArchive,
+                  HistoryReport& report) {
+    const Inventory* inventory = report.inventory();
+    auto outside = [&](const DetectorSummary& s) { return !filter.matches(inventory, s.det); };
+    std::erase_if(report.detectors, outside);
+    std::erase_if(report.repairList, outside);
+    if (!report.hasInventory) return;
+    auto abandoned = [&](const DetectorSummary& s) {
+        const InventoryRow* row = inventory ? inventory->find(s.det) : nullptr;
+        return row && row->abandoned;
+    };
+    report.abandoned = static_cast<int>(std::ranges::count_if(report.detectors, abandoned));
+    std::erase_if(report.repairList, abandoned);
+    for (size_t n = 0; n < inArchive.size(); ++n) {
+        auto det = static_cast<int16_t>(static_cast<int>(n) - 32768);
+        if (inArchive[n] && !(inventory && inventory->find(det))) ++report.notInInventory;
+    }
+    if (!inventory) return;
+    for (const InventoryRow& row : inventory->rows) {
+        if (!inArchive[static_cast<size_t>(row.det + 32768)]) ++report.neverInArchive;
+    }
+}
+
 }  // namespace
 
 bool isCounted(const LedgerCell& cell) {
     using modBaddet::HealthClass;
-    return cell.healthClass != HealthClass::Excluded && cell.attribution != Attribution::FeedOutage;
+    return cell.healthClass != HealthClass::Excluded && !isOwedToOutage(cell.attribution);
 }
 
 bool isBad(const LedgerCell& cell) {
@@ -156,16 +181,20 @@ void summarize(const std::vector<LedgerCell>& cells, const LabelThresholds& thre
 }
 
 HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
-                         const LabelThresholds& thresholds, CellReader* also) {
+                         const LabelThresholds& thresholds, CellReader* also,
+                         const NetworkFilter& filter) {
     HistoryReport report;
     SummaryBuilder builder;
     std::vector<LedgerDay> allDays;
+    std::vector<bool> inArchive(65536, false);
+    InventoryVersions versions;
     ledger.readConsistently([&] {
         report.dates = ledger.dates(window);
         if (also) also->dates(report.dates);
         // The ratios of the window's first days need the dates before it.
         CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
             if (!window.from.empty() && cell.date < window.from) return;
+            inArchive[static_cast<size_t>(cell.det + 32768)] = true;
             builder.add(cell, ratio);
             if (also) also->cell(cell);
         });
@@ -174,6 +203,7 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
         ratios.finish();
         report.outages = ledger.outages(window);
         allDays = ledger.days({});
+        versions = ledger.inventoryVersions();
     });
     report.window = window;
     if (!report.dates.empty()) {
@@ -188,6 +218,10 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
         if (inWindow && day.parameters != common) ++report.otherParameterDays;
     }
     builder.finish(thresholds, report);
+    report.hasInventory = !versions.empty();
+    if (const Inventory* inventory = versions.inForce(report.window.to))
+        report.network = *inventory;
+    applyNetwork(filter, inArchive, report);
     return report;
 }
 

@@ -25,13 +25,13 @@ struct LabelThresholds {
     int flapSwitches = 3;  // this many switches among them is flapping
 };
 
-// A counted day: the detector was tested (not excluded) and its verdict is not owed to a feed
-// outage. A bad day: a counted High or Susp day.
+// A counted day: the detector was tested (not excluded) and its verdict is not owed to an outage
+// of the feed, its controller or its station. A bad day: a counted High or Susp day.
 bool isCounted(const LedgerCell& cell);
 bool isBad(const LedgerCell& cell);
 
 // One detector over its counted days in the window: the days it was tested (not excluded)
-// whose verdict is not owed to a feed outage. A bad day is a counted High or Susp day.
+// whose verdict is not owed to an outage. A bad day is a counted High or Susp day.
 struct DetectorSummary {
     int16_t det = 0;
     int days = 0;
@@ -62,6 +62,16 @@ struct HistoryReport {
     std::vector<DatedOutage> outages;
     int missingDates = 0;        // between the window's first and last day, not in the ledger
     int otherParameterDays = 0;  // days tested with other parameters than the most common set
+
+    // The network, when the ledger holds an inventory: the version in force on the window's last
+    // date (null when none is), whose rows give the report's network columns.
+    bool hasInventory = false;
+    std::optional<Inventory> network;
+    int abandoned = 0;       // the report's detectors that the inventory marks abandoned
+    int notInInventory = 0;  // detectors of the window's archives that the inventory lacks
+    int neverInArchive = 0;  // inventory detectors that no archive of the window holds
+
+    const Inventory* inventory() const { return network ? &*network : nullptr; }
 };
 
 // Sums up cells given one at a time in date order, as LedgerStore::eachCell gives them.
@@ -106,8 +116,11 @@ class CellReader {
 
 // The report of the ledger's days in the window, read in one snapshot of the ledger (days that
 // another connection adds meanwhile are all in or all out); `also` sees the same dates and cells.
+// The filter narrows the detectors and the repair list to those it matches under the inventory
+// in force on the window's last date; abandoned detectors stay out of the repair list.
 HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
-                         const LabelThresholds& thresholds, CellReader* also = nullptr);
+                         const LabelThresholds& thresholds, CellReader* also = nullptr,
+                         const NetworkFilter& filter = {});
 
 // The count ratio of each of one detector's dates that has one, from `from` on.
 std::map<std::string, double> readDetectorRatios(LedgerStore& ledger, int16_t det,

@@ -12,6 +12,7 @@
 #include "health/health_run.h"
 #include "health/parameter_sources.h"
 #include "history/feed_outage.h"
+#include "history/unit_outage.h"
 
 namespace sorvane::history {
 
@@ -48,12 +49,16 @@ void daytimeCounts(const VolumeBytes& vol, DetectorDayRecord& row) {
 // Collects the detectors of a run as the health test visits them.
 class DayCollector {
   public:
-    explicit DayCollector(DayRecord& day) : day_(day) {}
+    DayCollector(DayRecord& day, const DayJudging& judging) : day_(day), judging_(judging) {
+        if (judging.byDetector) used_.assign(judging.byDetector->otherSets().size() + 1, 0);
+    }
 
     void visit(const DetectorOutcome& outcome, const RawDetectorDay* raw) {
         size_t key = static_cast<size_t>(outcome.det + 32768);
         if (seen_[key]) return;  // listed again further on: the first visit counts
         seen_[key] = true;
+        if (judging_.byDetector && outcome.step != DecisionStep::Excluded)
+            ++used_[judging_.byDetector->setOf(outcome.det)];
         DetectorDayRecord row;
         row.date = day_.date;
         row.det = outcome.det;
@@ -67,6 +72,7 @@ class DayCollector {
             row.status = dailyStatus(raw->vol, raw->occ);
             if (row.measures) daytimeCounts(raw->vol, row);
             missing = missingSlots_.add(raw->vol);
+            tested_.push_back(day_.rows.size());
             if (outcome.step == DecisionStep::ZeroRun)
                 zeroRunDays_.emplace_back(day_.rows.size(), raw->vol);
         }
@@ -74,29 +80,71 @@ class DayCollector {
         day_.rows.push_back(std::move(row));
     }
 
-    // Once every detector is in: the feed outages and who owes each verdict.
-    void attribute(const DayJudging& judging) {
+    // Once every detector is in: the feed outages, with an inventory the unit outages, and who
+    // owes each verdict.
+    void attribute() {
+        const DayJudging& judging = judging_;
+        if (judging.byDetector)
+            day_.laneParameters = laneParametersText(*judging.byDetector, used_);
         DayOutages outages = missingSlots_.outages(judging.outageShare);
         day_.outages = outages.outages;
+        UnitSlots units;
+        if (judging.inventory) {
+            std::vector<TestedMissing> tested;
+            tested.reserve(tested_.size());
+            for (size_t i : tested_)
+                tested.push_back({day_.rows[i].det, &missingOf_[i]});
+            units = findUnitOutages(*judging.inventory, tested, outages.outageSlots);
+            day_.unitOutages = units.outages;
+        }
         size_t nextZeroRun = 0;
         for (size_t i = 0; i < day_.rows.size(); ++i) {
             DetectorDayRecord& row = day_.rows[i];
+            const modBaddet::HealthSnapshot& snapshot = judging.snapshotOf(row.det);
             int zeroRunOutside = 0;
+            const VolumeBytes* zeroRunVol = nullptr;
             if (row.measures) {
                 row.outageMissing = static_cast<int>((missingOf_[i] & outages.outageSlots).count());
                 if (nextZeroRun < zeroRunDays_.size() && zeroRunDays_[nextZeroRun].first == i) {
-                    zeroRunOutside =
-                        zeroRunCountSkipping(zeroRunDays_[nextZeroRun].second, outages.outageSlots,
-                                             judging.snapshot.zeroRunSlots);
+                    zeroRunVol = &zeroRunDays_[nextZeroRun].second;
+                    zeroRunOutside = zeroRunCountSkipping(*zeroRunVol, outages.outageSlots,
+                                                          snapshot.zeroRunSlots);
                     ++nextZeroRun;
                 }
             }
-            row.attribution = attributionOf(row, judging.snapshot, zeroRunOutside);
+            row.attribution = attributionOf(row, snapshot, zeroRunOutside);
+            if (row.attribution == Attribution::Detector && !units.outages.empty())
+                row.attribution = unitAttribution(row, missingOf_[i], zeroRunVol, snapshot, units,
+                                                  outages.outageSlots);
         }
     }
 
   private:
+    // A verdict that the feed does not explain: owed to the detector's controller when the
+    // feed's and the controller's outage slots explain it, else to its station when the
+    // station's explain it with them, else the detector's own.
+    Attribution unitAttribution(const DetectorDayRecord& row, const SlotMask& missing,
+                                const VolumeBytes* zeroRunVol,
+                                const modBaddet::HealthSnapshot& snapshot, const UnitSlots& units,
+                                const SlotMask& feedSlots) const {
+        const InventoryRow* place = judging_.inventory->find(row.det);
+        if (!place) return Attribution::Detector;
+        SlotMask skip = feedSlots;
+        if (!place->controller.empty()) {
+            skip |= units.controllerSlots(place->controller);
+            if (owedToSkippedSlots(row, missing, zeroRunVol, snapshot, skip))
+                return Attribution::ControllerOutage;
+        }
+        skip |= units.stationSlots(place->station);
+        if (owedToSkippedSlots(row, missing, zeroRunVol, snapshot, skip))
+            return Attribution::StationOutage;
+        return Attribution::Detector;
+    }
+
     DayRecord& day_;
+    const DayJudging& judging_;
+    std::vector<size_t> tested_;  // the rows of readable, not excluded detectors
+    std::vector<int> used_;       // tested detectors per parameter set
     std::vector<bool> seen_ = std::vector<bool>(65536, false);
     MissingSlots missingSlots_;
     std::vector<SlotMask> missingOf_;  // per row; empty for unmeasured detectors
@@ -105,6 +153,21 @@ class DayCollector {
 };
 
 }  // namespace
+
+std::string laneParametersText(const modBaddet::DetectorParameters& parameters,
+                               const std::vector<int>& used) {
+    std::string text;
+    for (size_t k = 1; k < used.size(); ++k) {
+        if (used[k] == 0) continue;
+        const modBaddet::DetectorParameters::OtherSet& set = parameters.otherSets()[k - 1];
+        text += (text.empty() ? "" : ";") + set.name + ":";
+        for (size_t i = 0; i < kDetNoFrom; ++i) {
+            text +=
+                (i == 0 ? "" : ",") + std::string(kHealthParameters[i].key) + "=" + set.texts[i];
+        }
+    }
+    return text;
+}
 
 DayRecord recordDay(const std::string& archive, const std::string& date, const DayJudging& judging,
                     Log& log) {
@@ -121,15 +184,19 @@ DayRecord recordDay(const std::string& archive, const std::string& date, const D
     day.detectors = reader.detCount();
     day.parameters = parameterSummary(judging.parameters);
     day.testedAt = utcNow();
-    DayCollector collector(day);
+    DayCollector collector(day, judging);
     // One job: the days are what runs in parallel, so a day's detectors are tested one by one.
-    modBaddet::RunHealthTest(
-        reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
-        [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
-            collector.visit(outcome, raw);
-        },
-        1);
-    collector.attribute(judging);
+    auto observe = [&](const DetectorOutcome& outcome, const RawDetectorDay* raw) {
+        collector.visit(outcome, raw);
+    };
+    if (judging.byDetector) {
+        modBaddet::RunHealthTest(reader, log, *judging.byDetector, modBaddet::kAllDetectors, {},
+                                 observe, 1);
+    } else {
+        modBaddet::RunHealthTest(reader, log, judging.snapshot, modBaddet::kAllDetectors, {},
+                                 observe, 1);
+    }
+    collector.attribute();
     return day;
 }
 

@@ -25,6 +25,7 @@ std::string missingLine(int first, int last) {
 std::string ledgerDaysText(const std::vector<LedgerDay>& days,
                            const std::map<std::string, DayTally>& tallies,
                            const std::map<std::string, int>& outagesPerDate,
+                           const std::map<std::string, int>& unitOutagesPerDate,
                            const std::string& common) {
     using modBaddet::HealthClass;
     std::string out;
@@ -36,7 +37,8 @@ std::string ledgerDaysText(const std::vector<LedgerDay>& days,
             out += ", " + std::to_string(t.of(c));
         }
         out += ", " + std::to_string(t.unreadable) + ", " +
-               std::to_string(valueOr(outagesPerDate, day.date)) + ", " + day.testedAt + ", " +
+               std::to_string(valueOr(outagesPerDate, day.date)) + ", " +
+               std::to_string(valueOr(unitOutagesPerDate, day.date)) + ", " + day.testedAt + ", " +
                day.archive;
         std::string differ = differingParameters(common, day.parameters);
         if (!differ.empty()) out += ", parameters differ: " + differ;

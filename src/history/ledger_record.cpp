@@ -10,8 +10,16 @@ std::string_view attributionName(Attribution attribution) {
             return "detector";
         case Attribution::FeedOutage:
             return "feed_outage";
+        case Attribution::ControllerOutage:
+            return "controller_outage";
+        case Attribution::StationOutage:
+            return "station_outage";
     }
     return "";
+}
+
+std::string_view unitKindName(UnitOutage::Kind kind) {
+    return kind == UnitOutage::Kind::Controller ? "controller" : "station";
 }
 
 }  // namespace sorvane::history

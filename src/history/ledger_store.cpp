@@ -26,12 +26,13 @@ using modBaddet::HealthClass;
 using modBaddet::HealthMeasures;
 
 // Raised with a migration whenever the tables change; a newer ledger is not touched.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr auto kWalRetry = std::chrono::milliseconds(10);
 
 constexpr const char* kCreateTables = R"(
 CREATE TABLE IF NOT EXISTS days(date TEXT PRIMARY KEY, archive TEXT, detectors INTEGER,
-    parameters TEXT, tested_at TEXT, archive_size INTEGER, archive_fingerprint TEXT);
+    parameters TEXT, tested_at TEXT, archive_size INTEGER, archive_fingerprint TEXT,
+    lane_parameters TEXT);
 CREATE TABLE IF NOT EXISTS detector_days(date TEXT, det INTEGER, class TEXT, step TEXT,
     reason TEXT, list_line TEXT, missing INTEGER, zero_run INTEGER, lock_on INTEGER,
     corr_coef REAL, occ_spikes INTEGER, vol_spikes INTEGER, dev_index REAL, vol_high_occ REAL,
@@ -42,7 +43,13 @@ CREATE TABLE IF NOT EXISTS feed_outages(date TEXT, first_slot INTEGER, last_slot
     share REAL);
 CREATE INDEX IF NOT EXISTS detector_days_by_det ON detector_days(det);
 CREATE INDEX IF NOT EXISTS feed_outages_by_date ON feed_outages(date);
-PRAGMA user_version = 2;
+CREATE TABLE IF NOT EXISTS inventory(valid_from TEXT, det INTEGER, station TEXT, lane INTEGER,
+    lane_type TEXT, corridor TEXT, milepost REAL, latitude REAL, longitude REAL, label TEXT,
+    controller TEXT, field_length REAL, abandoned INTEGER, PRIMARY KEY (valid_from, det));
+CREATE TABLE IF NOT EXISTS unit_outages(date TEXT, kind TEXT, unit TEXT, first_slot INTEGER,
+    last_slot INTEGER);
+CREATE INDEX IF NOT EXISTS unit_outages_by_date ON unit_outages(date);
+PRAGMA user_version = 3;
 )";
 
 // What version 2 added to version 1. A version-1 ledger gains it, in one transaction, when it is
@@ -53,6 +60,19 @@ ALTER TABLE days ADD COLUMN archive_fingerprint TEXT;
 ALTER TABLE detector_days ADD COLUMN daytime_volume INTEGER;
 ALTER TABLE detector_days ADD COLUMN daytime_valid INTEGER;
 PRAGMA user_version = 2;
+)";
+
+// What version 3 added to version 2: the inventory versions, the lane-type parameters of each
+// day and the station and controller outages. Old days keep NULL lane parameters.
+constexpr const char* kMigrateToVersion3 = R"(
+ALTER TABLE days ADD COLUMN lane_parameters TEXT;
+CREATE TABLE inventory(valid_from TEXT, det INTEGER, station TEXT, lane INTEGER,
+    lane_type TEXT, corridor TEXT, milepost REAL, latitude REAL, longitude REAL, label TEXT,
+    controller TEXT, field_length REAL, abandoned INTEGER, PRIMARY KEY (valid_from, det));
+CREATE TABLE unit_outages(date TEXT, kind TEXT, unit TEXT, first_slot INTEGER,
+    last_slot INTEGER);
+CREATE INDEX unit_outages_by_date ON unit_outages(date);
+PRAGMA user_version = 3;
 )";
 
 struct TableColumns {
@@ -94,6 +114,16 @@ const TableColumns kLedgerTables[] = {
 const TableColumns kVersion2Columns[] = {
     {"days", {"archive_size", "archive_fingerprint"}, {}},
     {"detector_days", {"daytime_volume", "daytime_valid"}, {}},
+};
+
+// The tables and columns that version 3 added.
+const TableColumns kVersion3Columns[] = {
+    {"days", {"lane_parameters"}, {}},
+    {"inventory",
+     {"valid_from", "det", "station", "lane", "lane_type", "corridor", "milepost", "latitude",
+      "longitude", "label", "controller", "field_length", "abandoned"},
+     {"valid_from", "det"}},
+    {"unit_outages", {"date", "kind", "unit", "first_slot", "last_slot"}, {}, "date"},
 };
 
 constexpr int kMaxDaytimeSlots = 2040;  // slots 600 to 2639
@@ -200,7 +230,8 @@ struct Row {
 
     Attribution attribution(int at) const {
         const std::string text = s.text(at);
-        for (auto a : {Attribution::None, Attribution::Detector, Attribution::FeedOutage}) {
+        for (auto a : {Attribution::None, Attribution::Detector, Attribution::FeedOutage,
+                       Attribution::ControllerOutage, Attribution::StationOutage}) {
             if (attributionName(a) == text) return a;
         }
         refuseValue("attribution", at);
@@ -375,7 +406,9 @@ void LedgerStore::migrate() {
     if (version_ >= kSchemaVersion) return;
     sql::Transaction t(*db_);
     // Another run may have migrated it while this one waited for the lock.
-    if (readVersion() < kSchemaVersion) db_->exec(kMigrateToVersion2);
+    int found = readVersion();
+    if (found < 2) db_->exec(kMigrateToVersion2);
+    if (found < 3) db_->exec(kMigrateToVersion3);
     t.commit();
     version_ = kSchemaVersion;
     checkTables();
@@ -385,6 +418,10 @@ std::string LedgerStore::orNull(const char* version2Column) const {
     return version_ >= 2 ? version2Column : "NULL";
 }
 
+std::string LedgerStore::orNull3(const char* version3Column) const {
+    return version_ >= 3 ? version3Column : "NULL";
+}
+
 void LedgerStore::checkTables() {
     auto noLedger = [&](const std::string& missing) {
         refuse("The file " + db_->path() + " holds no Sorvane health ledger (" + missing + ")");
@@ -392,6 +429,8 @@ void LedgerStore::checkTables() {
     std::vector<TableColumns> tables(std::begin(kLedgerTables), std::end(kLedgerTables));
     if (version_ >= 2)
         tables.insert(tables.end(), std::begin(kVersion2Columns), std::end(kVersion2Columns));
+    if (version_ >= 3)
+        tables.insert(tables.end(), std::begin(kVersion3Columns), std::end(kVersion3Columns));
     for (const TableColumns& expected : tables) {
         sql::Statement info(*db_, "SELECT name, pk FROM pragma_table_info(?1)");
         info.bind(1, std::string_view(expected.table));
@@ -444,16 +483,17 @@ void LedgerStore::writeDay(const DayRecord& day) {
                    held.text(1) + "), added by another run meanwhile; it was not replaced");
         }
     }
-    for (const char* remove : {"DELETE FROM detector_days WHERE date = ?1",
-                               "DELETE FROM feed_outages WHERE date = ?1"}) {
+    for (const char* remove :
+         {"DELETE FROM detector_days WHERE date = ?1", "DELETE FROM feed_outages WHERE date = ?1",
+          "DELETE FROM unit_outages WHERE date = ?1"}) {
         sql::Statement s(*db_, remove);
         s.bind(1, std::string_view(day.date));
         s.step();
     }
     sql::Statement dayRow(*db_,
                           "INSERT OR REPLACE INTO days (date, archive, detectors, parameters, "
-                          "tested_at, archive_size, archive_fingerprint) "
-                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+                          "tested_at, archive_size, archive_fingerprint, lane_parameters) "
+                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     dayRow.bind(1, std::string_view(day.date))
         .bind(2, std::string_view(day.archive))
         .bind(3, int64_t{day.detectors})
@@ -465,6 +505,7 @@ void LedgerStore::writeDay(const DayRecord& day) {
     } else {
         dayRow.bindNull(7);
     }
+    dayRow.bind(8, std::string_view(day.laneParameters));
     dayRow.step();
 
     sql::Statement row(*db_,
@@ -503,6 +544,16 @@ void LedgerStore::writeDay(const DayRecord& day) {
             .bind(4, o.share);
         outage.step();
         outage.reset();
+    }
+    sql::Statement unit(*db_, "INSERT INTO unit_outages VALUES (?1, ?2, ?3, ?4, ?5)");
+    for (const UnitOutage& o : day.unitOutages) {
+        unit.bind(1, std::string_view(day.date))
+            .bind(2, unitKindName(o.kind))
+            .bind(3, std::string_view(o.unit))
+            .bind(4, int64_t{o.firstSlot})
+            .bind(5, int64_t{o.lastSlot});
+        unit.step();
+        unit.reset();
     }
     t.commit();
 }
@@ -591,7 +642,8 @@ void LedgerStore::readConsistently(const std::function<void()>& read) {
 std::vector<LedgerDay> LedgerStore::days(const DateWindow& window) {
     std::vector<LedgerDay> days;
     std::string query = "SELECT date, archive, detectors, parameters, tested_at, " +
-                        orNull("archive_size") + ", " + orNull("archive_fingerprint") +
+                        orNull("archive_size") + ", " + orNull("archive_fingerprint") + ", " +
+                        orNull3("lane_parameters") +
                         " FROM days WHERE date >= ?1 AND date <= ?2 ORDER BY date";
     eachInWindow(*db_, query.c_str(), window, [&](const sql::Statement& s) {
         Row row{s, "days"};
@@ -600,6 +652,7 @@ std::vector<LedgerDay> LedgerStore::days(const DateWindow& window) {
         day.archiveSize =
             row.optionalInteger(5, "archive_size", 0, std::numeric_limits<int64_t>::max());
         day.archiveFingerprint = row.fingerprint(6);
+        if (!s.isNull(7)) day.laneParameters = s.text(7);
         days.push_back(std::move(day));
     });
     return days;
@@ -621,9 +674,67 @@ std::map<std::string, DayTally> LedgerStore::dayTallies(const DateWindow& window
             t.unreadable += s.integer(2) != 0 ? n : 0;
             Attribution a = row.attribution(3);
             t.owedToOutages += a == Attribution::FeedOutage ? n : 0;
+            t.owedToUnitOutages += isOwedToOutage(a) && a != Attribution::FeedOutage ? n : 0;
             t.owedToDetectors += a == Attribution::Detector ? n : 0;
+            t.detectors += n;
         });
     return tallies;
+}
+
+std::map<std::string, DayTally> LedgerStore::dayTallies(const DateWindow& window,
+                                                        const NetworkFilter& filter) {
+    if (!filter.any()) return dayTallies(window);
+    InventoryVersions versions = inventoryVersions();
+    std::map<std::string, DayTally> tallies;
+    for (const std::string& date : dates(window))
+        tallies[date];
+    std::string query =
+        "SELECT date, det, class, step, attribution, status, NULL, NULL"
+        " FROM detector_days WHERE date >= ?1 AND date <= ?2 ORDER BY date, det";
+    const Inventory* inventory = nullptr;
+    std::string inventoryDate;
+    eachInWindow(*db_, query.c_str(), window, [&](const sql::Statement& s) {
+        LedgerCell cell = cellAt(s);
+        if (cell.date != inventoryDate) {
+            inventoryDate = cell.date;
+            inventory = versions.inForce(cell.date);
+        }
+        if (!filter.matches(inventory, cell.det)) return;
+        DayTally& t = tallies[cell.date];
+        ++t.perClass[static_cast<size_t>(cell.healthClass)];
+        t.unreadable += cell.step == DecisionStep::Unreadable ? 1 : 0;
+        t.owedToOutages += cell.attribution == Attribution::FeedOutage ? 1 : 0;
+        t.owedToUnitOutages +=
+            isOwedToOutage(cell.attribution) && cell.attribution != Attribution::FeedOutage ? 1 : 0;
+        t.owedToDetectors += cell.attribution == Attribution::Detector ? 1 : 0;
+        ++t.detectors;
+    });
+    return tallies;
+}
+
+std::vector<DatedUnitOutage> LedgerStore::unitOutages(const DateWindow& window) {
+    std::vector<DatedUnitOutage> outages;
+    if (version_ < 3) return outages;
+    eachInWindow(
+        *db_,
+        "SELECT date, kind, unit, first_slot, last_slot FROM unit_outages "
+        "WHERE date >= ?1 AND date <= ?2 ORDER BY date, kind, unit, first_slot",
+        window, [&](const sql::Statement& s) {
+            Row row{s, "unit_outages"};
+            UnitOutage o;
+            std::string kind = s.text(1);
+            if (kind == "controller") {
+                o.kind = UnitOutage::Kind::Controller;
+            } else if (kind != "station") {
+                row.refuseValue("kind", 1);
+            }
+            o.unit = s.text(2);
+            o.firstSlot = static_cast<int>(row.integer(3, "first_slot", 0, kSlotsPerDay - 1));
+            o.lastSlot =
+                static_cast<int>(row.integer(4, "last_slot", o.firstSlot, kSlotsPerDay - 1));
+            outages.push_back({row.date(), std::move(o)});
+        });
+    return outages;
 }
 
 void LedgerStore::eachEarlierCell(int16_t det, const std::string& date,
@@ -651,7 +762,8 @@ std::vector<std::string> LedgerStore::removeDays(const std::vector<std::string>&
     for (const std::string& date : dates) {
         for (const char* remove :
              {"DELETE FROM detector_days WHERE date = ?1",
-              "DELETE FROM feed_outages WHERE date = ?1", "DELETE FROM days WHERE date = ?1"}) {
+              "DELETE FROM feed_outages WHERE date = ?1",
+              "DELETE FROM unit_outages WHERE date = ?1", "DELETE FROM days WHERE date = ?1"}) {
             sql::Statement s(*db_, remove);
             s.bind(1, std::string_view(date));
             s.step();
@@ -671,6 +783,80 @@ LedgerCell LedgerStore::cellAt(const sql::Statement& s) const {
                     row.step(3), row.attribution(4), row.status(5)};
     row.daytime(6, cell.daytimeVolume, cell.daytimeValid);
     return cell;
+}
+
+InventoryVersions LedgerStore::inventoryVersions() {
+    std::vector<InventoryVersion> versions;
+    if (version_ < 3) return InventoryVersions(std::move(versions));
+    sql::Statement s(*db_,
+                     "SELECT valid_from, det, station, lane, lane_type, corridor, milepost, "
+                     "latitude, longitude, label, controller, field_length, abandoned "
+                     "FROM inventory ORDER BY valid_from, det");
+    auto optionalReal = [&](const Row& row, int at, const char* column) -> std::optional<double> {
+        if (s.isNull(at)) return std::nullopt;
+        return row.real(at, column, -DBL_MAX, DBL_MAX);
+    };
+    while (s.step()) {
+        Row row{s, "inventory"};
+        std::string validFrom = row.date();
+        if (versions.empty() || versions.back().validFrom != validFrom)
+            versions.push_back({validFrom, {}});
+        InventoryRow r;
+        r.det = row.det(1);
+        r.station = s.text(2);
+        if (auto lane = row.optionalInteger(3, "lane", std::numeric_limits<int32_t>::min(),
+                                            std::numeric_limits<int32_t>::max()))
+            r.lane = static_cast<int32_t>(*lane);
+        std::optional<LaneType> type = findLaneType(s.text(4));
+        if (!type || laneTypeName(*type) != s.text(4)) row.refuseValue("lane_type", 4);
+        r.laneType = *type;
+        r.corridor = s.text(5);
+        r.milepost = optionalReal(row, 6, "milepost");
+        r.latitude = optionalReal(row, 7, "latitude");
+        r.longitude = optionalReal(row, 8, "longitude");
+        r.label = s.text(9);
+        r.controller = s.text(10);
+        r.fieldLength = optionalReal(row, 11, "field_length");
+        r.abandoned = row.integer(12, "abandoned", 0, 1) == 1;
+        versions.back().inventory.rows.push_back(std::move(r));
+    }
+    return InventoryVersions(std::move(versions));
+}
+
+bool LedgerStore::writeInventory(const std::string& validFrom, const Inventory& inventory) {
+    std::lock_guard lock(writing_);
+    sql::Transaction t(*db_);
+    bool replaced = false;
+    {
+        sql::Statement held(*db_, "SELECT 1 FROM inventory WHERE valid_from = ?1 LIMIT 1");
+        held.bind(1, std::string_view(validFrom));
+        replaced = held.step();
+    }
+    sql::Statement remove(*db_, "DELETE FROM inventory WHERE valid_from = ?1");
+    remove.bind(1, std::string_view(validFrom));
+    remove.step();
+    sql::Statement row(*db_,
+                       "INSERT INTO inventory VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
+                       "?11, ?12, ?13)");
+    for (const InventoryRow& r : inventory.rows) {
+        row.bind(1, std::string_view(validFrom))
+            .bind(2, int64_t{r.det})
+            .bind(3, std::string_view(r.station))
+            .bind(4, r.lane ? std::optional<int64_t>(*r.lane) : std::nullopt)
+            .bind(5, laneTypeName(r.laneType))
+            .bind(6, std::string_view(r.corridor))
+            .bind(7, r.milepost)
+            .bind(8, r.latitude)
+            .bind(9, r.longitude)
+            .bind(10, std::string_view(r.label))
+            .bind(11, std::string_view(r.controller))
+            .bind(12, r.fieldLength)
+            .bind(13, int64_t{r.abandoned ? 1 : 0});
+        row.step();
+        row.reset();
+    }
+    t.commit();
+    return replaced;
 }
 
 void LedgerStore::setReplaceHeldDays(bool replace) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "history/inventory_versions.h"
 #include "history/ledger_record.h"
 #include "history/sqlite_db.h"
 
@@ -48,14 +49,17 @@ struct LedgerDay {
     // Absent for days recorded before the ledger kept them.
     std::optional<int64_t> archiveSize = std::nullopt;
     std::optional<std::string> archiveFingerprint = std::nullopt;
+    std::optional<std::string> laneParameters = std::nullopt;
 };
 
 // A day's detectors counted by class and by whom their verdicts are owed.
 struct DayTally {
     std::array<int, 5> perClass{};  // indexed by modBaddet::HealthClass
     int unreadable = 0;
-    int owedToOutages = 0;    // High and Susp verdicts owed to a feed outage
-    int owedToDetectors = 0;  // and to the detector itself
+    int owedToOutages = 0;      // High and Susp verdicts owed to a feed outage
+    int owedToUnitOutages = 0;  // to a controller or station outage
+    int owedToDetectors = 0;    // and to the detector itself
+    int detectors = 0;          // the detectors recorded
 
     int of(modBaddet::HealthClass c) const { return perClass[static_cast<size_t>(c)]; }
 };
@@ -63,6 +67,11 @@ struct DayTally {
 struct DatedOutage {
     std::string date;
     FeedOutage outage;
+};
+
+struct DatedUnitOutage {
+    std::string date;
+    UnitOutage outage;
 };
 
 // The health ledger: an SQLite database of tested days (tables days, detector_days and
@@ -109,6 +118,8 @@ class LedgerStore {
     // The same cells one at a time, without holding them all.
     void eachCell(const DateWindow& window, const std::function<void(const LedgerCell&)>& cell);
     std::vector<DatedOutage> outages(const DateWindow& window);
+    // The controller and station outages, by date, kind, unit and first slot.
+    std::vector<DatedUnitOutage> unitOutages(const DateWindow& window);
     // Every record of one detector, in date order, measures and texts included.
     std::vector<DetectorDayRecord> detectorDays(int16_t det);
     // One detector's record of one date, if the ledger holds it.
@@ -117,14 +128,23 @@ class LedgerStore {
     // SorvaneError when a file is there but its size or fingerprint is not the one recorded: it
     // is not the archive tested that day.
     std::optional<std::string> archiveOf(const std::string& date);
-    // The tallies of the days in the window, by date.
+    // The tallies of the days in the window, by date; with a filter, of the detectors that it
+    // matches under the inventory in force on each date.
     std::map<std::string, DayTally> dayTallies(const DateWindow& window);
+    std::map<std::string, DayTally> dayTallies(const DateWindow& window,
+                                               const NetworkFilter& filter);
     // One detector's cells before `date`, latest first, while `cell` returns true.
     void eachEarlierCell(int16_t det, const std::string& date,
                          const std::function<bool(const LedgerCell&)>& cell);
     // Deletes the days whole (their detectors and outages) in one transaction, when the ledger
     // holds every one of them; else deletes nothing and returns the dates it does not hold.
     std::vector<std::string> removeDays(const std::vector<std::string>& dates);
+
+    // The inventory versions the ledger holds (none before schema version 3).
+    InventoryVersions inventoryVersions();
+    // Stores the inventory as the version valid from `validFrom` in one transaction, replacing
+    // a version of the same date whole; true when one was replaced.
+    bool writeInventory(const std::string& validFrom, const Inventory& inventory);
 
   private:
     void open(const std::string& path, sql::Database::Mode mode);
@@ -135,6 +155,7 @@ class LedgerStore {
     void migrate();
     // A column that version 2 added, or NULL in a version-1 ledger (which is read as it is).
     std::string orNull(const char* version2Column) const;
+    std::string orNull3(const char* version3Column) const;
     std::string daytimeColumns() const;
     LedgerCell cellAt(const sql::Statement& s) const;
     void switchToWal();

@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "history/count_drift.h"
+#include "history/inventory_versions.h"
 
 namespace sorvane::history {
 
@@ -28,9 +29,13 @@ std::string repairLine(const DetectorSummary& s) {
 
 }  // namespace
 
+std::string slotTimes(int firstSlot, int lastSlot) {
+    return formatTimeOfDay(firstSlot * kSecondsPerSlot) + "-" +
+           formatTimeOfDay(lastSlot * kSecondsPerSlot);
+}
+
 std::string outageTimes(const FeedOutage& outage) {
-    return formatTimeOfDay(outage.firstSlot * kSecondsPerSlot) + "-" +
-           formatTimeOfDay(outage.lastSlot * kSecondsPerSlot) + " (" +
+    return slotTimes(outage.firstSlot, outage.lastSlot) + " (" +
            formatNumber(outage.share * 100.0, NumberPattern::OneDecimal) + " %)";
 }
 
@@ -51,6 +56,12 @@ std::string reportText(const HistoryReport& report) {
         out += "Days with other parameters: " + std::to_string(report.otherParameterDays) +
                " (history days lists them)\n";
     }
+    if (report.hasInventory) {
+        out += "Abandoned (not in the repair list): " + std::to_string(report.abandoned) + "\n";
+        out += "Not in the inventory: " + std::to_string(report.notInInventory) + "\n";
+        out += "In the inventory, never in an archive: " + std::to_string(report.neverInArchive) +
+               "\n";
+    }
     out += "Repair list:\n";
     out += "det, label, streak, bad_days/days, recent_switches, last_step, last_ratio\n";
     for (const DetectorSummary& s : report.repairList)
@@ -65,7 +76,7 @@ std::string reportCsv(const HistoryReport& report) {
     std::string out =
         "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
         "last_step,label,bad_runs,repaired_runs,mean_repair_days,last_change,recent_switches,"
-        "drift_days,last_ratio\r\n";
+        "drift_days,last_ratio,station,lane,lane_type,corridor,share_days,last_share_delta\r\n";
     for (const DetectorSummary& s : report.detectors) {
         out +=
             std::to_string(s.det) + "," + std::to_string(s.days) + "," + std::to_string(s.badDays) +
@@ -77,7 +88,8 @@ std::string reportCsv(const HistoryReport& report) {
             std::to_string(s.repairedRuns) + "," +
             (s.meanRepairDays ? formatNumber(*s.meanRepairDays, NumberPattern::OneDecimal) : "") +
             "," + s.lastChange + "," + std::to_string(s.recentSwitches) + "," +
-            std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "\r\n";
+            std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "," +
+            networkColumns(report.inventory(), s.det) + ",,\r\n";
     }
     return out;
 }

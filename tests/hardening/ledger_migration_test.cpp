@@ -1,5 +1,5 @@
-// A ledger of schema version 1: read as it is, migrated to version 2 when it is written, and
-// left as it was when the migration fails.
+// Ledgers of schema versions 1 and 2: read as they are, migrated to version 3 when written, and
+// left as they were when the migration fails.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -25,13 +25,17 @@ namespace {
 using history::LedgerStore;
 namespace sql = history::sql;
 
-// Makes the sample ledger of `days` days one of schema version 1 (its journal a rollback
-// journal, as a ledger may have), as the first Sorvane wrote it.
-void writeVersion1(const std::string& path, int days) {
+// Makes the sample ledger of `days` days one of schema version 2 or 1 (its journal a rollback
+// journal, as a ledger may have), as the Sorvane of that version wrote it.
+void writeOldVersion(const std::string& path, int days, int version = 1) {
     test::addSampleDays(path, days);
     sql::Database db(path, sql::Database::Mode::ReadWrite);
     db.exec(
-        "PRAGMA journal_mode=DELETE; ALTER TABLE days DROP COLUMN archive_size; "
+        "PRAGMA journal_mode=DELETE; ALTER TABLE days DROP COLUMN lane_parameters; "
+        "DROP TABLE inventory; DROP TABLE unit_outages; PRAGMA user_version = 2");
+    if (version == 2) return;
+    db.exec(
+        "ALTER TABLE days DROP COLUMN archive_size; "
         "ALTER TABLE days DROP COLUMN archive_fingerprint; "
         "ALTER TABLE detector_days DROP COLUMN daytime_volume; "
         "ALTER TABLE detector_days DROP COLUMN daytime_valid; PRAGMA user_version = 1");
@@ -49,11 +53,35 @@ std::string reportOf(const std::string& path) {
     return history::reportCsv(history::readReport(ledger, {}, {}));
 }
 
+TEST(LedgerMigration, AVersion2LedgerKeepsItsDaysInVersion3) {
+    test::TempDir dir;
+    const std::string fresh = dir.file("fresh.sqlite"), old = dir.file("old.sqlite");
+    test::addSampleDays(fresh, 3);
+    writeOldVersion(old, 3, 2);
+    const std::string bytes = test::readFile(old);
+    EXPECT_EQ(reportOf(old), reportOf(fresh));
+    {
+        LedgerStore ledger(old, LedgerStore::Access::Read);
+        EXPECT_TRUE(ledger.inventoryVersions().empty());
+        EXPECT_TRUE(ledger.unitOutages({}).empty());
+        EXPECT_FALSE(ledger.days({}).front().laneParameters);
+    }
+    EXPECT_EQ(test::readFile(old), bytes) << "read, not written";
+    test::addSampleDays(old, 1, 4);
+    test::addSampleDays(fresh, 1, 4);
+    EXPECT_EQ(versionOf(old), 3);
+    EXPECT_EQ(reportOf(old), reportOf(fresh));
+    LedgerStore ledger(old, LedgerStore::Access::Read);
+    EXPECT_FALSE(ledger.days({}).front().laneParameters);
+    EXPECT_EQ(ledger.days({}).back().laneParameters, "");
+    EXPECT_EQ(ledger.days({}).front().archiveSize, ledger.days({}).back().archiveSize);
+}
+
 TEST(LedgerMigration, AVersion1LedgerIsReadAsItIsAndMigratedWhenWritten) {
     test::TempDir dir;
     const std::string fresh = dir.file("fresh.sqlite"), old = dir.file("old.sqlite");
     test::addSampleDays(fresh, 3);
-    writeVersion1(old, 3);
+    writeOldVersion(old, 3);
     const std::string bytes = test::readFile(old);
     EXPECT_EQ(reportOf(old), reportOf(fresh));
     {
@@ -73,7 +101,7 @@ TEST(LedgerMigration, AVersion1LedgerIsReadAsItIsAndMigratedWhenWritten) {
         LedgerStore ledger(path, LedgerStore::Access::Add);
         ledger.writeDay(day);
     }
-    EXPECT_EQ(versionOf(old), 2);
+    EXPECT_EQ(versionOf(old), 3);
     EXPECT_EQ(reportOf(old), reportOf(fresh));
     LedgerStore ledger(old, LedgerStore::Access::Read);
     std::vector<history::LedgerDay> days = ledger.days({});
@@ -138,7 +166,7 @@ TEST(LedgerMigration, AMigrationThatFailsLeavesTheFileAsItWas) {
         SCOPED_TRACE(c.what);
         test::TempDir dir;
         const std::string path = dir.file("ledger.sqlite");
-        writeVersion1(path, 2);
+        writeOldVersion(path, 2);
         const std::string bytes = test::readFile(path);
         const std::string report = reportOf(path);
         EXPECT_EQ(c.fail(path), 0);
@@ -148,7 +176,7 @@ TEST(LedgerMigration, AMigrationThatFailsLeavesTheFileAsItWas) {
         EXPECT_EQ(test::readFile(path), bytes);
         // And once it may be, it migrates.
         test::addSampleDays(path, 1, 3);
-        EXPECT_EQ(versionOf(path), 2);
+        EXPECT_EQ(versionOf(path), 3);
     }
 }
 

@@ -206,7 +206,7 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
         LedgerStore newer(dir.file("newer.sqlite"), LedgerStore::Access::Add);
     }
     sql::Database(dir.file("newer.sqlite"), sql::Database::Mode::ReadWrite)
-        .exec("PRAGMA user_version = 3");
+        .exec("PRAGMA user_version = 4");
     const std::string otherBytes = test::readFile(dir.file("other.sqlite"));
     const std::string newerBytes = test::readFile(dir.file("newer.sqlite"));
     std::filesystem::copy_file(days[0], dir.file("march.traffic"));
@@ -226,8 +226,8 @@ TEST(HistoryCommand, BadInputIsRefusedAndTheLedgerStaysAsItWas) {
          "The file other.sqlite holds no Sorvane health ledger (no column date"},
         {"add 20240302.traffic --db other.sqlite", 1, "holds no Sorvane health ledger"},
         {"add 20240302.traffic --db newer.sqlite", 1,
-         "The ledger newer.sqlite was written by a newer Sorvane (schema version 3); this "
-         "Sorvane knows schema version 2"},
+         "The ledger newer.sqlite was written by a newer Sorvane (schema version 4); this "
+         "Sorvane knows schema version 3"},
         {"report --db ledger.sqlite --from 2024-03-10 --to 2024-03-01", 2,
          "--from 2024-03-10 lies after --to 2024-03-01"},
         {"report --db ledger.sqlite --to 2024-02-30", 2, "--to needs a date YYYY-MM-DD"},
@@ -316,6 +316,111 @@ TEST(HistoryCommand, TwoRunsAtOnceLoseNothing) {
     EXPECT_EQ(test::exitCodeOf(first), 0);
     EXPECT_EQ(test::exitCodeOf(second), 0);
     expectWholeDays(dir.file(std::string(kDefaultLedgerFile)), 200, 6);
+}
+
+// Twelve detectors of one plain day, detector 3 silent from 05:00 to 15:00 (a zero run judged
+// by [Param] but not by a queue's thresholds), detector 4 silent all day and detectors 5 and 6
+// missing from 08:20 to 14:09:30, under the dates.
+std::vector<std::string> networkDays(const test::TempDir& dir,
+                                     const std::vector<std::string>& dates) {
+    std::vector<synth::ArchiveMember> members;
+    for (int det = 1; det <= 12; ++det) {
+        std::vector<uint8_t> vol = test::volumeBytes(static_cast<uint8_t>(3 + det % 5));
+        if (det == 3) std::fill(vol.begin() + 600, vol.begin() + 1800, 0);
+        if (det == 4) std::fill(vol.begin(), vol.end(), 0);
+        if (det == 5 || det == 6) std::fill(vol.begin() + 1000, vol.begin() + 1700, 255);
+        members.push_back({std::to_string(det) + ".v30", vol});
+        members.push_back({std::to_string(det) + ".o30", test::occupancyBytes(40 + det)});
+    }
+    std::string day = test::makeArchive(dir, "day.traffic", members);
+    std::vector<std::string> paths;
+    for (const std::string& date : dates) {
+        paths.push_back(dir.file(date + ".traffic"));
+        std::filesystem::copy_file(day, paths.back());
+    }
+    return paths;
+}
+
+TEST(HistoryCommand, AnInventoryVersionedByDateTestsEachDayWithItsLaneTypes) {
+    test::TempDir dir;
+    networkDays(dir, {"20240301", "20240302"});
+    test::writeFile(dir.file("settings.ini"),
+                    "[Param]\nMargTh=12\n[Param.queue]\nConsecZeroVolMin=12\n");
+    test::writeFile(dir.file("net.csv"),
+                    "detector,station,lane,lane_type,corridor,abandoned,controller\n"
+                    "3,S1,1,queue,\"US 10, E\",,\n4,S1,2,mainline,\"US 10, E\",true,\n"
+                    "5,S5,1,mainline,I 5 N,,C5\n6,S5,2,mainline,I 5 N,,C5\n"
+                    "99,S2,1,exit,I 5 N,,\n");
+    test::CommandResult r = history(dir, "inventory import net.csv --from 2024-03-02");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(
+        r.out.rfind("Inventory valid from 2024-03-02: 5 detectors imported from net.csv\n", 0), 0u)
+        << r.out;
+    r = history(dir, "inventory import net.csv --from 2024-03-02");
+    EXPECT_NE(r.out.find("; it replaces the version valid from 2024-03-02\n"), std::string::npos);
+    EXPECT_EQ(history(dir, "inventory show --date 2024-03-01").exitCode, 2);
+    test::writeFile(dir.file("empty.csv"), "detector,station,lane_type\n");
+    EXPECT_EQ(history(dir, "inventory import empty.csv --from 2024-03-02").exitCode, 2);
+    r = history(dir, "inventory show --date 2024-03-09 --csv back.csv");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("In force on 2024-03-09: the version valid from 2024-03-02\n"),
+              std::string::npos);
+    EXPECT_NE(
+        test::readFile(dir.file("back.csv")).find("\r\n3,S1,1,queue,\"US 10, E\",,,,,,,false\r\n"),
+        std::string::npos);
+
+    r = history(dir, "add 20240301.traffic 20240302.traffic --settings settings.ini");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("outage, 2 verdicts owed to it\n2024-03-02"), std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find(", 0 feed outages, 1 station or controller outage, 2 verdicts owed to it\n"),
+        std::string::npos)
+        << r.out;
+    const std::string db = dir.file(std::string(kDefaultLedgerFile));
+    {
+        LedgerStore ledger(db, LedgerStore::Access::Read);
+        std::vector<LedgerDay> days = ledger.days({});
+        EXPECT_EQ(days[0].laneParameters, "");  // no inventory in force yet
+        EXPECT_EQ(days[1].laneParameters->rfind("queue:OccSpikeTh=40,", 0), 0u);
+        EXPECT_NE(days[1].laneParameters->find(",MargTh=12,MissingPercent=20,ConsecZeroVolMin=12,"),
+                  std::string::npos);
+        EXPECT_EQ(ledger.detectorDay("2024-03-01", 3)->step, modBaddet::DecisionStep::ZeroRun);
+        EXPECT_NE(ledger.detectorDay("2024-03-02", 3)->step, modBaddet::DecisionStep::ZeroRun);
+    }
+
+    r = history(dir, "report --csv report.csv");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Abandoned (not in the repair list): 1\nNot in the inventory: 8\n"
+                         "In the inventory, never in an archive: 1\nRepair list:\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("\n4, "), std::string::npos) << "abandoned, out of the repair list";
+    std::string csv = test::readFile(dir.file("report.csv"));
+    EXPECT_NE(csv.find(",S1,1,queue,\"US 10, E\",,\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n5,1,"), std::string::npos);
+    r = history(dir, "report --lane-type Queue");
+    EXPECT_NE(r.out.find("\nDetectors: 1\n"), std::string::npos) << r.out;
+    r = history(dir, "days --station S1");
+    EXPECT_EQ(r.out.substr(0, 40), "2024-03-01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2");
+    EXPECT_EQ(r.out.substr(r.out.find("\n") + 1, 15), "2024-03-02, 2, ");
+    r = history(dir, "report --lane-type ramp");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("\"ramp\" is no lane type"), std::string::npos) << r.err;
+    r = history(dir, "day 2024-03-02 --csv day.csv");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(test::readFile(dir.file("day.csv")).find(",S1,2,mainline,\"US 10, E\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("Station and controller outages:\ncontroller C5 08:20:00-14:09:30\n"
+                         "Owed to feed outages: 0\nOwed to station and controller outages: 2\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("owed to station and controller outages:\ndet, class, step, attribution\n"
+                         "5, High, missing, controller_outage\n"),
+              std::string::npos);
+    r = history(dir, "day 2024-03-01");
+    EXPECT_EQ(r.out.find("controller"), std::string::npos) << "no inventory in force: as before";
+    r = history(dir, "days");
+    EXPECT_NE(r.out.find("\n2024-03-02, 12, 3, 1, 0, 8, 0, 0, 0, 1, "), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -98,11 +98,11 @@ TEST(DayVerdict, SinceWhenADetectorsOwnVerdictHolds) {
               "Verdicts owed to feed outages:\ndet, class, step\n6, High, missing\n");
     std::string csv = dayVerdictCsv(*v);
     EXPECT_EQ(csv.substr(0, csv.find("3,")),
-              "det,class,step,attribution,since,status\r\n"
-              "1,High,missing,detector,2024-03-02,Good\r\n"
-              "2,High,missing,detector,new today,Good\r\n");
-    EXPECT_NE(csv.find("\r\n4,Susp,lock_on,detector,2024-03-01,\r\n"), std::string::npos);
-    EXPECT_EQ(csv.substr(csv.find("6,")), "6,High,missing,feed_outage,,Good\r\n");
+              "det,class,step,attribution,since,status,station,lane,lane_type,corridor\r\n"
+              "1,High,missing,detector,2024-03-02,Good,,,,\r\n"
+              "2,High,missing,detector,new today,Good,,,,\r\n");
+    EXPECT_NE(csv.find("\r\n4,Susp,lock_on,detector,2024-03-01,,,,,\r\n"), std::string::npos);
+    EXPECT_EQ(csv.substr(csv.find("6,")), "6,High,missing,feed_outage,,Good,,,,\r\n");
 }
 
 TEST(DayVerdict, TheListOfDaysWithWhatDiffersAndWhatIsMissing) {
@@ -114,16 +114,16 @@ TEST(DayVerdict, TheListOfDaysWithWhatDiffersAndWhatIsMissing) {
     EXPECT_EQ(ledger.dates({}).size(), 5u);  // 2024-03-02 is still there
     std::vector<LedgerDay> days = ledger.days({});
     days[1].parameters = "MargTh=12";
-    EXPECT_EQ(ledgerDaysText(days, ledger.dayTallies({}), {{dateOf(1), 1}}, "MargTh=10"),
-              "2024-03-01, 9, 1, 0, 0, 1, 0, 0, 0, 2024-03-01T02:00:00Z, "
+    EXPECT_EQ(ledgerDaysText(days, ledger.dayTallies({}), {{dateOf(1), 1}}, {}, "MargTh=10"),
+              "2024-03-01, 9, 1, 0, 0, 1, 0, 0, 0, 0, 2024-03-01T02:00:00Z, "
               "/data/2024-03-01.traffic\n"
-              "2024-03-02, 9, 2, 0, 0, 0, 0, 0, 1, 2024-03-02T02:00:00Z, "
+              "2024-03-02, 9, 2, 0, 0, 0, 0, 0, 1, 0, 2024-03-02T02:00:00Z, "
               "/data/2024-03-02.traffic, parameters differ: MargTh=12\n"
-              "2024-03-03, 9, 0, 0, 0, 1, 1, 0, 0, 2024-03-03T02:00:00Z, "
+              "2024-03-03, 9, 0, 0, 0, 1, 1, 0, 0, 0, 2024-03-03T02:00:00Z, "
               "/data/2024-03-03.traffic\n"
-              "2024-03-05, 9, 0, 0, 0, 2, 0, 0, 0, 2024-03-05T02:00:00Z, "
+              "2024-03-05, 9, 0, 0, 0, 2, 0, 0, 0, 0, 2024-03-05T02:00:00Z, "
               "/data/2024-03-05.traffic\n"
-              "2024-03-09, 9, 0, 0, 0, 2, 0, 0, 0, 2024-03-09T02:00:00Z, "
+              "2024-03-09, 9, 0, 0, 0, 2, 0, 0, 0, 0, 2024-03-09T02:00:00Z, "
               "/data/2024-03-09.traffic\n"
               "missing: 2024-03-04 (1 day)\nmissing: 2024-03-06..2024-03-08 (3 days)\n");
 }

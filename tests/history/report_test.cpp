@@ -213,15 +213,17 @@ TEST(HistoryReport, PrintedAndCsv) {
     EXPECT_EQ(reportCsv(small),
               "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
               "last_step,label,bad_runs,repaired_runs,mean_repair_days,last_change,"
-              "recent_switches,drift_days,last_ratio\r\n"
-              "6,4,2,0.500,2,1,1,2024-03-01,2024-03-04,lock_on,new,2,1,1.0,2024-03-04,2,0,\r\n"
-              "9,4,0,1.000,0,0,0,,,healthy,drifting,0,0,,,0,4,0.600\r\n"
+              "recent_switches,drift_days,last_ratio,station,lane,lane_type,corridor,share_days,"
+              "last_share_delta\r\n"
+              "6,4,2,0.500,2,1,1,2024-03-01,2024-03-04,lock_on,new,2,1,1.0,2024-03-04,2,0,,,,,,,"
+              "\r\n"
+              "9,4,0,1.000,0,0,0,,,healthy,drifting,0,0,,,0,4,0.600,,,,,,\r\n"
               "12,6,3,0.500,5,0,1,2024-03-01,2024-03-05,healthy,flapping,3,3,1.0,2024-03-06,5,"
-              "0,\r\n");
+              "0,,,,,,,\r\n");
     HistoryReport thirds = reportOf({{1, "GGB"}, {2, "GGG"}});
     EXPECT_EQ(reportCsv(thirds).substr(reportCsv(thirds).find("\r\n") + 2),
-              "1,3,1,0.667,1,1,1,2024-03-03,2024-03-03,missing,new,1,0,,2024-03-03,1,0,\r\n"
-              "2,3,0,1.000,0,0,0,,,healthy,healthy,0,0,,,0,0,\r\n");
+              "1,3,1,0.667,1,1,1,2024-03-03,2024-03-03,missing,new,1,0,,2024-03-03,1,0,,,,,,,\r\n"
+              "2,3,0,1.000,0,0,0,,,healthy,healthy,0,0,,,0,0,,,,,,,\r\n");
 }
 
 TEST(HistoryReport, ADetectorsDaysWithTheirRatios) {
