@@ -13,6 +13,10 @@
 #include "app/history/history_window.h"
 #include "app/history/ledger_worker.h"
 #include "app/qt_text.h"
+#include "common/error.h"
+#include "health/lane_parameters.h"
+#include "health/parameter_sources.h"
+#include "health/settings_file.h"
 #include "history/archive_date.h"
 
 namespace sorvane::app {
@@ -58,9 +62,16 @@ void HistoryWindow::addArchives() {
         HealthParameterChoice parameters = choices_.healthParameters();
         options.parameters = std::move(parameters.texts);
         options.snapshot = parameters.snapshot;
+        // A day with an inventory in force tests each lane type with its section of the settings
+        // file, as sorvane-cli history add does.
+        options.laneSections = resolveLaneSections(
+            {std::nullopt, modUtility::SettingsFilePath(state_.programFolder()), {}});
     } catch (const modBaddet::HealthParameterError& e) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle,
                          toQString(unusableParameterText(e.description())));
+        return;
+    } catch (const SorvaneError& e) {
+        dialogs_.message(MessageIcon::Exclamation, kAppTitle, toQString(e.description()));
         return;
     }
     FileDialogRequest request = fileRequestFor(QStringLiteral("Select the *.traffic files to add"),
