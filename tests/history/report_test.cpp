@@ -29,16 +29,27 @@ std::optional<double> ratioOf(char letter) {
         case 'H':
             return 1.4;
         case 'g':
+        case 'q':
+        case 's':
             return 1.0;
+        case 'D':
+            return 0.6;
         default:
             return std::nullopt;
     }
 }
 
+// s and D a share day, q a day with a reference share that is no share day.
+std::optional<CellShare> shareOf(char letter) {
+    if (letter == 's' || letter == 'D') return CellShare{0.1, true};
+    if (letter == 'q') return CellShare{0.01, false};
+    return std::nullopt;
+}
+
 // Each detector's days as letters, one per day from 2024-03-01: B highly suspicious (missing
 // data), S suspicious (lock-on), G healthy, M marginal, O a verdict owed to a feed outage, X
-// excluded, '.' no record; L l k g h H healthy with a count ratio (ratioOf). The cells go to the
-// builder in date order, as the ledger gives them.
+// excluded, '.' no record; L l k g h H healthy with a count ratio (ratioOf); s q D with a lane
+// share check (shareOf). The cells go to the builder in date order, as the ledger gives them.
 HistoryReport reportOf(const std::vector<std::pair<int16_t, std::string>>& histories,
                        LabelThresholds thresholds = {}) {
     SummaryBuilder builder;
@@ -75,7 +86,7 @@ HistoryReport reportOf(const std::vector<std::pair<int16_t, std::string>>& histo
                 default:
                     break;
             }
-            builder.add(c, ratioOf(letters[d]));
+            builder.add(c, ratioOf(letters[d]), shareOf(letters[d]));
         }
     }
     HistoryReport report;
@@ -125,6 +136,11 @@ TEST(HistoryReport, EachLabelAtItsThreshold) {
         {"LLLB", "new", 1, 1, 1},       // after new
         {"ggggLLL", "drifting", 0, 0, 0, {3, 3}},
         {"LLLL", "healthy", 0, 0, 0, {2, 3}},  // 2 drift days among the recent
+        {"ssgs", "lane share", 0, 0, 0},
+        {"sssq", "healthy", 0, 0, 0},    // the last day with a reference is no share day
+        {"sqs", "healthy", 0, 0, 0},     // 2 share days
+        {"DDD", "lane share", 0, 0, 0},  // before drifting
+        {"sssB", "new", 1, 1, 1},        // after new
     };
     for (const Case& c : cases) {
         HistoryReport r = reportOf({{7, c.days}}, c.thresholds);
