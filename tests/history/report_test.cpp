@@ -31,6 +31,7 @@ std::optional<double> ratioOf(char letter) {
         case 'g':
         case 'q':
         case 's':
+        case 'W':
             return 1.0;
         case 'D':
             return 0.6;
@@ -39,10 +40,11 @@ std::optional<double> ratioOf(char letter) {
     }
 }
 
-// s and D a share day, q a day with a reference share that is no share day.
+// s, W (delta -0.2) and D a share day, q a day with a reference share that is no share day.
 std::optional<CellShare> shareOf(char letter) {
     if (letter == 's' || letter == 'D') return CellShare{0.1, true};
     if (letter == 'q') return CellShare{0.01, false};
+    if (letter == 'W') return CellShare{-0.2, true};
     return std::nullopt;
 }
 
@@ -195,6 +197,9 @@ TEST(HistoryReport, RepairListOrder) {
                                 {13, "BGBGBG" + repeat('G', 10)},  // 5, 3 of them recent: after 11
                                 {40, "GGGB"},                      // new
                                 {5, "GGBB"},                       // new
+                                {62, "sss"},                       // lane share, delta 0.1
+                                {61, "sss"},                       // lane share, delta 0.1
+                                {60, "WWW"},                       // lane share, delta -0.2
                                 {50, "LLLl"},                      // drifting, last ratio 0.69
                                 {51, "LLLL"},                      // drifting, 0.6
                                 {52, "HHHH"},                      // drifting, 1.4
@@ -203,7 +208,7 @@ TEST(HistoryReport, RepairListOrder) {
     std::vector<int> order;
     for (const DetectorSummary& s : r.repairList)
         order.push_back(s.det);
-    EXPECT_EQ(order, (std::vector<int>{-2, 20, 30, 12, 11, 13, 5, 40, 51, 50, 52}));
+    EXPECT_EQ(order, (std::vector<int>{-2, 20, 30, 12, 11, 13, 5, 40, 60, 61, 62, 51, 50, 52}));
 }
 
 TEST(HistoryReport, PrintedAndCsv) {
