@@ -63,7 +63,9 @@ std::vector<LaneShareResult> LaneShare::addDay(int day, const std::vector<Statio
 
         // The reference days: the days of the span on which every lane has a volume.
         at.assign(lanes.size(), 0);
-        shares.assign(lanes.size(), {});
+        if (shares.size() < lanes.size()) shares.resize(lanes.size());
+        for (std::vector<double>& s : shares)
+            s.clear();
         volumesOn.resize(lanes.size());
         const std::vector<PastVolume>& first = past_[slotOf(lanes[0])];
         for (const PastVolume& p : first) {
