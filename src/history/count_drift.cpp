@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "history/archive_date.h"
+#include "history/lane_share.h"
 
 namespace sorvane::history {
 
@@ -75,6 +76,10 @@ std::vector<DetectorRatio> CountDrift::addDay(int day, const std::vector<Detecto
     return raw;
 }
 
+CellRatios::CellRatios(Sink sink) : sink_(std::move(sink)), share_(std::make_unique<LaneShare>()) {}
+
+CellRatios::~CellRatios() = default;
+
 void CellRatios::add(const LedgerCell& cell) {
     if (!day_.empty() && day_.back().date != cell.date) finish();
     day_.push_back(cell);
@@ -91,13 +96,31 @@ void CellRatios::finish() {
         }
     }
     std::vector<std::optional<double>> ratios(day_.size());
-    std::vector<DetectorRatio> found = drift_.addDay(dayNumber(day_.front().date), volumes);
+    int day = dayNumber(day_.front().date);
+    std::vector<DetectorRatio> found = drift_.addDay(day, volumes);
     size_t next = 0;
     for (size_t v = 0; v < volumes.size() && next < found.size(); ++v) {
         if (volumes[v].det == found[next].det) ratios[cellOf[v]] = found[next++].ratio;
     }
+    std::vector<std::optional<CellShare>> shares(day_.size());
+    const InventoryVersion* version = versions_ ? versions_->versionOn(day_.front().date) : nullptr;
+    if (version) {
+        auto stations = stations_.find(version);
+        if (stations == stations_.end())
+            stations = stations_.emplace(version, shareStations(version->inventory)).first;
+        for (const LaneShareResult& r : share_->addDay(day, stations->second, volumes)) {
+            // Cells come in detector order within a date.
+            auto cell =
+                std::lower_bound(day_.begin(), day_.end(), r.det,
+                                 [](const LedgerCell& c, int16_t det) { return c.det < det; });
+            if (cell != day_.end() && cell->det == r.det)
+                shares[static_cast<size_t>(cell - day_.begin())] = CellShare{r.delta, r.shareDay};
+        }
+    } else if (versions_ && !versions_->empty()) {
+        share_->addDay(day, {}, volumes);  // later dates' references need this date's volumes
+    }
     for (size_t i = 0; i < day_.size(); ++i)
-        sink_(day_[i], ratios[i]);
+        sink_(day_[i], ratios[i], shares[i]);
     day_.clear();
 }
 

@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "history/inventory_versions.h"
 #include "history/ledger_store.h"
 
 namespace sorvane::history {
@@ -57,19 +60,36 @@ class CountDrift {
     std::vector<std::vector<PastVolume>> past_;
 };
 
-// Hands the ledger's cells on, each with its ratio when it has one. Cells come in date order
-// (as LedgerStore::eachCell gives them), and a date's cells go on once the next date begins or
-// at finish(). A ratio needs the 56 days before: read them too.
+// A lane's share of its station against its reference share (lane_share.h).
+struct CellShare {
+    double delta = 0.0;  // share minus reference share
+    bool shareDay = false;
+};
+
+class LaneShare;
+
+// Hands the ledger's cells on, each with its ratio when it has one and, under an inventory, its
+// lane share check when it has one. Cells come in date order (as LedgerStore::eachCell gives
+// them), and a date's cells go on once the next date begins or at finish(). A ratio or a share
+// check needs the 56 days before: read them too.
 class CellRatios {
   public:
-    using Sink = std::function<void(const LedgerCell& cell, std::optional<double> ratio)>;
-    explicit CellRatios(Sink sink) : sink_(std::move(sink)) {}
+    using Sink = std::function<void(const LedgerCell& cell, std::optional<double> ratio,
+                                    std::optional<CellShare> share)>;
+    explicit CellRatios(Sink sink);
+    ~CellRatios();
+    // Checks lane shares by the stations of the version in force on each date; `versions` must
+    // outlive the cells.
+    void useInventory(const InventoryVersions* versions) { versions_ = versions; }
     void add(const LedgerCell& cell);
     void finish();
 
   private:
     Sink sink_;
     CountDrift drift_;
+    std::unique_ptr<LaneShare> share_;
+    const InventoryVersions* versions_ = nullptr;
+    std::map<const InventoryVersion*, std::vector<std::vector<int16_t>>> stations_;
     std::vector<LedgerCell> day_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "history/archive_date.h"
 #include "history/count_drift.h"
+#include "history/lane_share.h"
 #include "history/parameter_sets.h"
 
 namespace sorvane::history {
@@ -22,6 +23,10 @@ bool repairsFirst(const DetectorSummary& a, const DetectorSummary& b) {
         case DetectorLabel::Flapping:
             if (a.recentSwitches != b.recentSwitches) return a.recentSwitches > b.recentSwitches;
             break;
+        case DetectorLabel::LaneShare:
+            if (std::abs(*a.lastShareDelta) != std::abs(*b.lastShareDelta))
+                return std::abs(*a.lastShareDelta) > std::abs(*b.lastShareDelta);
+            break;
         case DetectorLabel::Drifting:
             if (*a.lastRatio != *b.lastRatio) return *a.lastRatio < *b.lastRatio;
             break;
@@ -33,7 +38,8 @@ bool repairsFirst(const DetectorSummary& a, const DetectorSummary& b) {
 
 bool isRepaired(DetectorLabel label) {
     return label == DetectorLabel::Chronic || label == DetectorLabel::Flapping ||
-           label == DetectorLabel::New || label == DetectorLabel::Drifting;
+           label == DetectorLabel::New || label == DetectorLabel::LaneShare ||
+           label == DetectorLabel::Drifting;
 }
 
 // Narrows the report to the network: the detectors the filter matches, the abandoned ones out of
@@ -75,13 +81,14 @@ bool isBad(const LedgerCell& cell) {
 
 std::string_view detectorLabelName(DetectorLabel label) {
     static constexpr std::array<std::string_view, kDetectorLabelCount> kNames = {
-        "chronic", "flapping", "new", "drifting", "recovered", "healthy"};
+        "chronic", "flapping", "new", "lane share", "drifting", "recovered", "healthy"};
     return kNames[static_cast<size_t>(label)];
 }
 
 SummaryBuilder::SummaryBuilder() : indexOf_(65536, -1) {}
 
-void SummaryBuilder::add(const LedgerCell& cell, std::optional<double> ratio) {
+void SummaryBuilder::add(const LedgerCell& cell, std::optional<double> ratio,
+                         std::optional<CellShare> share) {
     if (!isCounted(cell)) return;
     if (dates_.empty() || dates_.back() != cell.date) dates_.push_back(cell.date);
     int32_t& index = indexOf_[static_cast<size_t>(cell.det + 32768)];
@@ -89,9 +96,10 @@ void SummaryBuilder::add(const LedgerCell& cell, std::optional<double> ratio) {
         index = static_cast<int32_t>(found_.size());
         found_.emplace_back();
     }
-    found_[static_cast<size_t>(index)].push_back({ratio.value_or(std::nan("")),
-                                                  static_cast<int32_t>(dates_.size() - 1),
-                                                  isBad(cell), static_cast<uint8_t>(cell.step)});
+    found_[static_cast<size_t>(index)].push_back(
+        {ratio.value_or(std::nan("")), share ? share->delta : std::nan(""),
+         static_cast<int32_t>(dates_.size() - 1), isBad(cell), static_cast<uint8_t>(cell.step),
+         share && share->shareDay});
 }
 
 DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<CountedDay>& days,
@@ -123,6 +131,10 @@ DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<Counted
             s.lastRatio = d.ratio;
             if (isDriftRatio(d.ratio)) ++s.driftDays;
         }
+        if (!std::isnan(d.shareDelta)) {
+            s.lastShareDelta = d.shareDelta;
+            if (d.shareDay) ++s.shareDays;
+        }
     }
     s.streak = run;
     s.lastStep = static_cast<modBaddet::DecisionStep>(days.back().step);
@@ -131,6 +143,8 @@ DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<Counted
     // The label looks at the recent days only: over months, old faults must not decide it.
     size_t first = days.size() - std::min(days.size(), static_cast<size_t>(thresholds.recentDays));
     int recent = static_cast<int>(days.size() - first), recentBad = 0, recentDrift = 0;
+    int recentShare = 0;
+    bool lastRecentShareDay = false;  // of the last recent day with a reference share
     std::optional<double> lastRecentRatio;
     for (size_t i = first; i < days.size(); ++i) {
         if (i > first && days[i].bad != days[i - 1].bad) ++s.recentSwitches;
@@ -138,6 +152,10 @@ DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<Counted
         if (!std::isnan(days[i].ratio)) {
             lastRecentRatio = days[i].ratio;
             recentDrift += isDriftRatio(days[i].ratio) ? 1 : 0;
+        }
+        if (!std::isnan(days[i].shareDelta)) {
+            lastRecentShareDay = days[i].shareDay;
+            recentShare += days[i].shareDay ? 1 : 0;
         }
     }
     bool badNow = days.back().bad;
@@ -147,6 +165,8 @@ DetectorSummary SummaryBuilder::summaryOf(int16_t det, const std::vector<Counted
         s.label = DetectorLabel::Flapping;
     } else if (badNow) {
         s.label = DetectorLabel::New;
+    } else if (recentShare >= kShareDaysForLabel && lastRecentShareDay) {
+        s.label = DetectorLabel::LaneShare;
     } else if (recentDrift >= kDriftDaysForLabel && isDriftRatio(*lastRecentRatio)) {
         s.label = DetectorLabel::Drifting;
     } else if (recentBad > 0) {
@@ -192,18 +212,20 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
         report.dates = ledger.dates(window);
         if (also) also->dates(report.dates);
         // The ratios of the window's first days need the dates before it.
-        CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
+        versions = ledger.inventoryVersions();
+        CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio,
+                              std::optional<CellShare> share) {
             if (!window.from.empty() && cell.date < window.from) return;
             inArchive[static_cast<size_t>(cell.det + 32768)] = true;
-            builder.add(cell, ratio);
+            builder.add(cell, ratio, share);
             if (also) also->cell(cell);
         });
+        if (!versions.empty()) ratios.useInventory(&versions);
         ledger.eachCell({firstDateForRatios(window.from), window.to},
                         [&](const LedgerCell& cell) { ratios.add(cell); });
         ratios.finish();
         report.outages = ledger.outages(window);
         allDays = ledger.days({});
-        versions = ledger.inventoryVersions();
     });
     report.window = window;
     if (!report.dates.empty()) {
@@ -228,9 +250,10 @@ HistoryReport readReport(LedgerStore& ledger, const DateWindow& window,
 std::map<std::string, double> readDetectorRatios(LedgerStore& ledger, int16_t det,
                                                  const std::string& from) {
     std::map<std::string, double> found;
-    CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
-        if (cell.det == det && ratio) found.emplace(cell.date, *ratio);
-    });
+    CellRatios ratios(
+        [&](const LedgerCell& cell, std::optional<double> ratio, std::optional<CellShare>) {
+            if (cell.det == det && ratio) found.emplace(cell.date, *ratio);
+        });
     ledger.readConsistently([&] {
         ledger.eachCell({firstDateForRatios(from), ""},
                         [&](const LedgerCell& cell) { ratios.add(cell); });

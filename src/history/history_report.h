@@ -7,17 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "history/count_drift.h"
 #include "history/ledger_store.h"
 
 namespace sorvane::history {
 
 // What a detector's recent days say, the first that holds: mostly bad and bad now (send a
-// crew), switching between good and bad, just gone bad, counting far from its usual day, bad
-// lately but good now, good.
-enum class DetectorLabel { Chronic, Flapping, New, Drifting, Recovered, Healthy };
-constexpr int kDetectorLabelCount = 6;
+// crew), switching between good and bad, just gone bad, counting off against the lanes beside
+// it, counting far from its usual day, bad lately but good now, good.
+enum class DetectorLabel { Chronic, Flapping, New, LaneShare, Drifting, Recovered, Healthy };
+constexpr int kDetectorLabelCount = 7;
 
-// "chronic", "flapping", "new", "drifting", "recovered", "healthy".
+// "chronic", "flapping", "new", "lane share", "drifting", "recovered", "healthy".
 std::string_view detectorLabelName(DetectorLabel label);
 
 struct LabelThresholds {
@@ -49,7 +50,9 @@ struct DetectorSummary {
     std::string lastChange;  // the last day whose good/bad differs from the day before it
     int recentSwitches = 0;  // switches among the recent days
     int driftDays = 0;
-    std::optional<double> lastRatio;  // of the last day that has a ratio
+    std::optional<double> lastRatio;       // of the last day that has a ratio
+    int shareDays = 0;                     // days whose lane share is off its reference
+    std::optional<double> lastShareDelta;  // share minus reference, its last day with one
 
     double productivity() const { return static_cast<double>(days - badDays) / days; }
 };
@@ -78,19 +81,24 @@ struct HistoryReport {
 class SummaryBuilder {
   public:
     SummaryBuilder();
-    // `ratio` is the cell's count ratio against its own usual day, when it has one.
-    void add(const LedgerCell& cell, std::optional<double> ratio = std::nullopt);
+    // `ratio` is the cell's count ratio against its own usual day, `share` its lane share check,
+    // when it has them.
+    void add(const LedgerCell& cell, std::optional<double> ratio = std::nullopt,
+             std::optional<CellShare> share = std::nullopt);
     // The summaries, ascending by detector, and their repair list: chronic by streak (longest
-    // first), then flapping by recent switches (most first), then new, then drifting by the
-    // lowest last ratio; ties by detector number.
+    // first), then flapping by recent switches (most first), then new, then lane share by the
+    // largest last share delta (absolute), then drifting by the lowest last ratio; ties by
+    // detector number.
     void finish(const LabelThresholds& thresholds, HistoryReport& report);
 
   private:
-    struct CountedDay {  // 16 bytes: a year of 5000 detectors keeps 1.8 million of them
-        double ratio;    // NaN when none
-        int32_t date;    // into dates_
+    struct CountedDay {     // 24 bytes: a year of 5000 detectors keeps 1.8 million of them
+        double ratio;       // NaN when none
+        double shareDelta;  // NaN when none
+        int32_t date;       // into dates_
         bool bad;
         uint8_t step;  // a modBaddet::DecisionStep
+        bool shareDay;
     };
 
     DetectorSummary summaryOf(int16_t det, const std::vector<CountedDay>& days,

@@ -48,6 +48,9 @@ std::string reportText(const HistoryReport& report) {
     out += "Days: " + std::to_string(report.dates.size()) + "\n";
     out += "Detectors: " + std::to_string(report.detectors.size()) + "\n";
     for (int i = 0; i < kDetectorLabelCount; ++i) {
+        // Without an inventory no lane is checked against its station: the lines stay as before.
+        if (static_cast<DetectorLabel>(i) == DetectorLabel::LaneShare && !report.hasInventory)
+            continue;
         out += std::string(detectorLabelName(static_cast<DetectorLabel>(i))) + ": " +
                std::to_string(perLabel[static_cast<size_t>(i)]) + "\n";
     }
@@ -89,7 +92,9 @@ std::string reportCsv(const HistoryReport& report) {
             (s.meanRepairDays ? formatNumber(*s.meanRepairDays, NumberPattern::OneDecimal) : "") +
             "," + s.lastChange + "," + std::to_string(s.recentSwitches) + "," +
             std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "," +
-            networkColumns(report.inventory(), s.det) + ",,\r\n";
+            networkColumns(report.inventory(), s.det) + "," +
+            (report.hasInventory ? std::to_string(s.shareDays) : "") + "," +
+            ratioText(s.lastShareDelta) + "\r\n";
     }
     return out;
 }

@@ -396,7 +396,7 @@ TEST(HistoryCommand, AnInventoryVersionedByDateTestsEachDayWithItsLaneTypes) {
         << r.out;
     EXPECT_EQ(r.out.find("\n4, "), std::string::npos) << "abandoned, out of the repair list";
     std::string csv = test::readFile(dir.file("report.csv"));
-    EXPECT_NE(csv.find(",S1,1,queue,\"US 10, E\",,\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",S1,1,queue,\"US 10, E\",0,\r\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find("\r\n5,1,"), std::string::npos);
     r = history(dir, "report --lane-type Queue");
     EXPECT_NE(r.out.find("\nDetectors: 1\n"), std::string::npos) << r.out;

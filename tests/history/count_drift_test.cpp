@@ -123,9 +123,10 @@ TEST(CountDrift, WhichDaysServeAsABaseline) {
 TEST(CountDrift, CellsGetTheRatiosOfTheirDates) {
     // Detector 3 counts 60 % from the fourth week on; detector 4 is suspicious that day.
     std::vector<std::pair<std::string, std::optional<double>>> seen;
-    CellRatios ratios([&](const LedgerCell& cell, std::optional<double> ratio) {
-        if (cell.det == 3 || cell.det == 4) seen.push_back({cell.date, ratio});
-    });
+    CellRatios ratios(
+        [&](const LedgerCell& cell, std::optional<double> ratio, std::optional<CellShare>) {
+            if (cell.det == 3 || cell.det == 4) seen.push_back({cell.date, ratio});
+        });
     for (int week = 0; week < 4; ++week) {
         for (int det = 3; det <= 4; ++det) {
             LedgerCell cell;

@@ -29,16 +29,29 @@ std::optional<double> ratioOf(char letter) {
         case 'H':
             return 1.4;
         case 'g':
+        case 'q':
+        case 's':
+        case 'W':
             return 1.0;
+        case 'D':
+            return 0.6;
         default:
             return std::nullopt;
     }
 }
 
+// s, W (delta -0.2) and D a share day, q a day with a reference share that is no share day.
+std::optional<CellShare> shareOf(char letter) {
+    if (letter == 's' || letter == 'D') return CellShare{0.1, true};
+    if (letter == 'q') return CellShare{0.01, false};
+    if (letter == 'W') return CellShare{-0.2, true};
+    return std::nullopt;
+}
+
 // Each detector's days as letters, one per day from 2024-03-01: B highly suspicious (missing
 // data), S suspicious (lock-on), G healthy, M marginal, O a verdict owed to a feed outage, X
-// excluded, '.' no record; L l k g h H healthy with a count ratio (ratioOf). The cells go to the
-// builder in date order, as the ledger gives them.
+// excluded, '.' no record; L l k g h H healthy with a count ratio (ratioOf); s q D with a lane
+// share check (shareOf). The cells go to the builder in date order, as the ledger gives them.
 HistoryReport reportOf(const std::vector<std::pair<int16_t, std::string>>& histories,
                        LabelThresholds thresholds = {}) {
     SummaryBuilder builder;
@@ -75,7 +88,7 @@ HistoryReport reportOf(const std::vector<std::pair<int16_t, std::string>>& histo
                 default:
                     break;
             }
-            builder.add(c, ratioOf(letters[d]));
+            builder.add(c, ratioOf(letters[d]), shareOf(letters[d]));
         }
     }
     HistoryReport report;
@@ -125,6 +138,11 @@ TEST(HistoryReport, EachLabelAtItsThreshold) {
         {"LLLB", "new", 1, 1, 1},       // after new
         {"ggggLLL", "drifting", 0, 0, 0, {3, 3}},
         {"LLLL", "healthy", 0, 0, 0, {2, 3}},  // 2 drift days among the recent
+        {"ssgs", "lane share", 0, 0, 0},
+        {"sssq", "healthy", 0, 0, 0},    // the last day with a reference is no share day
+        {"sqs", "healthy", 0, 0, 0},     // 2 share days
+        {"DDD", "lane share", 0, 0, 0},  // before drifting
+        {"sssB", "new", 1, 1, 1},        // after new
     };
     for (const Case& c : cases) {
         HistoryReport r = reportOf({{7, c.days}}, c.thresholds);
@@ -179,6 +197,9 @@ TEST(HistoryReport, RepairListOrder) {
                                 {13, "BGBGBG" + repeat('G', 10)},  // 5, 3 of them recent: after 11
                                 {40, "GGGB"},                      // new
                                 {5, "GGBB"},                       // new
+                                {62, "sss"},                       // lane share, delta 0.1
+                                {61, "sss"},                       // lane share, delta 0.1
+                                {60, "WWW"},                       // lane share, delta -0.2
                                 {50, "LLLl"},                      // drifting, last ratio 0.69
                                 {51, "LLLL"},                      // drifting, 0.6
                                 {52, "HHHH"},                      // drifting, 1.4
@@ -187,7 +208,7 @@ TEST(HistoryReport, RepairListOrder) {
     std::vector<int> order;
     for (const DetectorSummary& s : r.repairList)
         order.push_back(s.det);
-    EXPECT_EQ(order, (std::vector<int>{-2, 20, 30, 12, 11, 13, 5, 40, 51, 50, 52}));
+    EXPECT_EQ(order, (std::vector<int>{-2, 20, 30, 12, 11, 13, 5, 40, 60, 61, 62, 51, 50, 52}));
 }
 
 TEST(HistoryReport, PrintedAndCsv) {

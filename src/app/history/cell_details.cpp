@@ -74,8 +74,10 @@ QString reportSummary(const history::HistoryReport& report) {
                    QStringLiteral("    Days: ") + QString::number(report.dates.size()) +
                    QStringLiteral("    Detectors: ") + QString::number(report.detectors.size());
     for (int i = 0; i < history::kDetectorLabelCount; ++i) {
-        text += QStringLiteral("    ") +
-                toQString(history::detectorLabelName(static_cast<history::DetectorLabel>(i))) +
+        // Without an inventory no lane is checked against its station, as in the text report.
+        auto label = static_cast<history::DetectorLabel>(i);
+        if (label == history::DetectorLabel::LaneShare && !report.hasInventory) continue;
+        text += QStringLiteral("    ") + toQString(history::detectorLabelName(label)) +
                 QStringLiteral(": ") + QString::number(perLabel[static_cast<size_t>(i)]);
     }
     return text;
