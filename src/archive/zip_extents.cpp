@@ -1,15 +1,11 @@
 #include "archive/zip_extents.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <numeric>
 #include <string_view>
 
+#include "archive/zip_directory.h"
 #include "common/error.h"
 #include "common/message_text.h"
 
@@ -17,17 +13,10 @@ namespace sorvane {
 
 namespace {
 
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kZip64EndSignature = 0x06064b50;
-constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
 constexpr uint32_t kCentralSignature = 0x02014b50;
 constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr size_t kEndBytes = 22;
-constexpr size_t kZip64LocatorBytes = 20;
-constexpr size_t kZip64EndBytes = 56;
 constexpr size_t kCentralBytes = 46;
 constexpr size_t kLocalBytes = 30;
-constexpr size_t kMaxCommentBytes = 65535;
 constexpr uint16_t kZip64ExtraId = 1;
 constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
 
@@ -35,95 +24,27 @@ constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
     throw SorvaneError(kErrArchiveInconsistent, what);
 }
 
-uint64_t littleEndian(const unsigned char* p, int width) {
-    uint64_t value = 0;
-    for (int i = width; i-- > 0;)
-        value = value << 8 | p[i];
-    return value;
-}
-
 uint64_t saturatingAdd(uint64_t a, uint64_t b) {
     return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
 
-// The archive file, read at given positions.
-class ArchiveFile {
-  public:
-    explicit ArchiveFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        struct stat st {};
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-            inconsistent(std::string("The archive cannot be read again: ") + std::strerror(errno));
-        }
-        size_ = static_cast<uint64_t>(st.st_size);
+// Where the central directory lies and how many records it holds; with more than one end
+// record, other readers may take another directory than this one.
+ZipDirectory directoryOf(const PositionalFile& file) {
+    const ZipDirectory directory = findDirectory(file);
+    if (directory.fault == DirectoryFault::moreThanOneEnd) {
+        inconsistent("The archive has more than one end record");
     }
-    ~ArchiveFile() { ::close(fd_); }
-    ArchiveFile(const ArchiveFile&) = delete;
-    ArchiveFile& operator=(const ArchiveFile&) = delete;
-
-    uint64_t size() const { return size_; }
-
-    // The `length` bytes at `offset`; empty when the file does not hold them all.
-    std::vector<unsigned char> read(uint64_t offset, uint64_t length) const {
-        if (offset > size_ || length > size_ - offset) return {};
-        std::vector<unsigned char> bytes(length);
-        size_t got = 0;
-        while (got < length) {
-            ssize_t n =
-                ::pread(fd_, bytes.data() + got, length - got, static_cast<off_t>(offset + got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return {};
-            got += static_cast<size_t>(n);
-        }
-        return bytes;
-    }
-
-  private:
-    int fd_;
-    uint64_t size_ = 0;
-};
-
-// Where the central directory lies and how many records it holds.
-struct Directory {
-    uint64_t offset = 0;
-    uint64_t size = 0;
-    uint64_t entries = 0;
-};
-
-// The one end record of the file's last 64 KB whose comment fits the file; with more than one,
-// other readers may take another directory than this one.
-Directory findDirectory(const ArchiveFile& file) {
-    const uint64_t tailLength =
-        std::min<uint64_t>(file.size(), kEndBytes + kMaxCommentBytes + kZip64LocatorBytes);
-    const uint64_t tailStart = file.size() - tailLength;
-    const std::vector<unsigned char> tail = file.read(tailStart, tailLength);
-    std::optional<size_t> end;
-    for (size_t i = 0; i + kEndBytes <= tail.size(); ++i) {
-        if (littleEndian(&tail[i], 4) != kEndSignature) continue;
-        if (i + kEndBytes + littleEndian(&tail[i + 20], 2) > tail.size()) continue;
-        if (end) inconsistent("The archive has more than one end record");
-        end = i;
-    }
-    if (!end) inconsistent("The archive has no end record");
-    const unsigned char* record = &tail[*end];
-    const uint64_t endOffset = tailStart + *end;
-    Directory directory{littleEndian(record + 16, 4), littleEndian(record + 12, 4),
-                        littleEndian(record + 10, 2)};
+    if (directory.fault == DirectoryFault::noEnd) inconsistent("The archive has no end record");
     // Archives on one disk only: the members on this disk are all of them.
-    if (littleEndian(record + 8, 2) != directory.entries) {
+    if (!directory.entryCountsAgree) {
         inconsistent("The archive's end record counts its members in two ways");
     }
-    if (*end >= kZip64LocatorBytes &&
-        littleEndian(record - kZip64LocatorBytes, 4) == kZip64LocatorSignature) {
-        const uint64_t zip64EndOffset = littleEndian(record - kZip64LocatorBytes + 8, 8);
-        const std::vector<unsigned char> zip64End = file.read(zip64EndOffset, kZip64EndBytes);
-        if (zip64End.empty() || littleEndian(zip64End.data(), 4) != kZip64EndSignature) {
-            inconsistent("The archive's ZIP64 end record cannot be read");
-        }
-        directory = {littleEndian(&zip64End[48], 8), littleEndian(&zip64End[40], 8),
-                     littleEndian(&zip64End[32], 8)};
+    if (directory.fault == DirectoryFault::zip64EndUnreadable) {
+        inconsistent("The archive's ZIP64 end record cannot be read");
     }
-    if (directory.offset > endOffset || directory.size > endOffset - directory.offset) {
+    if (directory.offset > directory.endOffset ||
+        directory.size > directory.endOffset - directory.offset) {
         inconsistent("The archive's directory does not fit the file");
     }
     return directory;
@@ -188,7 +109,7 @@ CentralRecord readCentralRecord(std::string_view rest) {
 }
 
 // The member's data starts after its local header's name and extra field.
-uint64_t dataStart(const ArchiveFile& file, uint64_t offset) {
+uint64_t dataStart(const PositionalFile& file, uint64_t offset) {
     const std::vector<unsigned char> local = file.read(offset, kLocalBytes);
     uint64_t start = saturatingAdd(offset, kLocalBytes);
     if (local.empty() || littleEndian(local.data(), 4) != kLocalSignature) return start;
@@ -198,8 +119,12 @@ uint64_t dataStart(const ArchiveFile& file, uint64_t offset) {
 }  // namespace
 
 ZipExtents readZipExtents(const std::string& path) {
-    const ArchiveFile file(path);
-    const Directory directory = findDirectory(file);
+    const PositionalFile file(path);
+    if (file.error() != 0) {
+        inconsistent(std::string("The archive cannot be read again: ") +
+                     std::strerror(file.error()));
+    }
+    const ZipDirectory directory = directoryOf(file);
     const std::vector<unsigned char> bytes = file.read(directory.offset, directory.size);
     if (bytes.size() != directory.size) inconsistent("The archive's directory cannot be read");
     std::string_view rest(reinterpret_cast<const char*>(bytes.data()), bytes.size());
