@@ -14,6 +14,7 @@
 #include "common/program_folder.h"
 #include "health/parameter_sources.h"
 #include "health/settings_file.h"
+#include "history/archive_date.h"
 
 namespace sorvane::cli {
 
@@ -114,6 +115,13 @@ HealthParameterTexts parameterTextsOf(const ParameterArgs& args) {
         return resolved.texts;
     } catch (const SorvaneError& e) {
         throw CommandFailure{exitCodeOf(e), e.description()};
+    }
+}
+
+void checkDateOption(const std::string& option, const std::string& date) {
+    if (!history::isLedgerDate(date)) {
+        throw CommandFailure{kExitRefused,
+                             option + " needs a date YYYY-MM-DD, not \"" + date + "\""};
     }
 }
 

@@ -69,6 +69,9 @@ HealthParameterTexts parameterTextsOf(const ParameterArgs& args);
 // factory sections when no file is read). Throws CommandFailure.
 LaneSections laneSectionsOf(const ParameterArgs& args);
 
+// Refuses (exit 2) a text that is not a ledger date YYYY-MM-DD, naming the option or command.
+void checkDateOption(const std::string& option, const std::string& date);
+
 // Refuses, before anything runs, a lane type's text that the test cannot use: CommandFailure
 // (status 2) naming the key and the section.
 void checkLaneSections(const HealthParameterTexts& texts, const LaneSections& sections);

@@ -31,10 +31,7 @@ std::vector<DayToAdd> daysOf(const AddArgs& args) {
     if (args.date) {
         if (args.archives.size() != 1)
             throw CommandFailure{kExitRefused, "--date goes with one archive only"};
-        if (!isLedgerDate(*args.date)) {
-            throw CommandFailure{kExitRefused,
-                                 "--date needs a date YYYY-MM-DD, not \"" + *args.date + "\""};
-        }
+        checkDateOption("--date", *args.date);
         return {{args.archives.front(), *args.date}};
     }
     std::vector<DayToAdd> days;

@@ -39,15 +39,10 @@ struct DayArgs {
     std::optional<std::string> csv;
 };
 
-void checkDateArg(const std::string& what, const std::string& date) {
-    if (!isLedgerDate(date))
-        throw CommandFailure{kExitRefused, what + " needs a date YYYY-MM-DD, not \"" + date + "\""};
-}
-
 int runDays(const DaysArgs& args) {
     for (const auto& [option, date] :
          {std::pair("--from", args.window.from), std::pair("--to", args.window.to)}) {
-        if (!date.empty()) checkDateArg(option, date);
+        if (!date.empty()) checkDateOption(option, date);
     }
     const NetworkFilter filter = networkFilterOf(args.network);
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
@@ -75,7 +70,7 @@ int runDays(const DaysArgs& args) {
 
 int runRemove(const RemoveArgs& args) {
     for (const std::string& date : args.dates)
-        checkDateArg("history remove", date);
+        checkDateOption("history remove", date);
     LedgerStore ledger(args.db, LedgerStore::Access::Add);
     std::vector<std::string> notHeld = ledger.removeDays(args.dates);
     if (!notHeld.empty()) {
@@ -113,7 +108,7 @@ int runCheck(const CheckArgs& args) {
 }
 
 int runDay(const DayArgs& args) {
-    checkDateArg("history day", args.date);
+    checkDateOption("history day", args.date);
     if (args.csv) {
         std::vector<OutputOption> outputs{{"--csv", *args.csv}};
         std::vector<RunInput> inputs{{"the ledger this run reads", args.db}};

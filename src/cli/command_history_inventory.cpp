@@ -27,13 +27,6 @@ struct ShowArgs {
     std::optional<std::string> csv;
 };
 
-void checkDateOption(const std::string& option, const std::string& date) {
-    if (!isLedgerDate(date)) {
-        throw CommandFailure{kExitRefused,
-                             option + " needs a date YYYY-MM-DD, not \"" + date + "\""};
-    }
-}
-
 std::string detectorsText(size_t count) {
     return std::to_string(count) + (count == 1 ? " detector" : " detectors");
 }

@@ -31,16 +31,9 @@ struct DetectorArgs {
     std::string db = std::string(kDefaultLedgerFile);
 };
 
-void checkDate(const std::string& option, const std::string& date) {
-    if (!date.empty() && !isLedgerDate(date)) {
-        throw CommandFailure{kExitRefused,
-                             option + " needs a date YYYY-MM-DD, not \"" + date + "\""};
-    }
-}
-
 int runReport(const ReportArgs& args) {
-    checkDate("--from", args.window.from);
-    checkDate("--to", args.window.to);
+    if (!args.window.from.empty()) checkDateOption("--from", args.window.from);
+    if (!args.window.to.empty()) checkDateOption("--to", args.window.to);
     if (!args.window.from.empty() && !args.window.to.empty() && args.window.from > args.window.to) {
         throw CommandFailure{kExitRefused,
                              "--from " + args.window.from + " lies after --to " + args.window.to};
