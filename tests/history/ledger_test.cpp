@@ -9,6 +9,7 @@
 #include "health/health_outcome_text.h"
 #include "history/add_days.h"
 #include "history/ledger_grid.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
 #include "history/sqlite_db.h"
@@ -221,6 +222,33 @@ TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
     EXPECT_EQ(report.otherParameterDays, 1);
     report = readReport(ledger, {"", "2024-03-18"}, {});
     EXPECT_EQ(std::pair(report.missingDates, report.otherParameterDays), std::pair(0, 0));
+}
+
+TEST(LedgerLocation, ServerUrisLoseTheirPasswordWhereverTheyAreShown) {
+    struct Case {
+        const char* location;
+        bool server;
+        const char* shown;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"/data/sorvane-history.sqlite", false, "/data/sorvane-history.sqlite",
+         "sorvane-history.sqlite"},
+        {"postgresql://sorvane@dbhost/traffic", true, "postgresql://sorvane@dbhost/traffic",
+         "dbhost/traffic"},
+        {"postgres://night:s3cr@t@dbhost:5433/traffic?password=x&sslmode=require", true,
+         "postgres://night@dbhost:5433/traffic?sslmode=require", "dbhost/traffic"},
+        {"postgresql://u:pw@[::1]:5432/db?password=x", true, "postgresql://u@[::1]:5432/db",
+         "[::1]/db"},
+        {"postgresql:///traffic?host=/run/pg", true, "postgresql:///traffic?host=/run/pg",
+         "/traffic"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.location);
+        EXPECT_EQ(isServerLedger(c.location), c.server);
+        EXPECT_EQ(shownLocation(c.location), c.shown);
+        EXPECT_EQ(ledgerCaption(c.location), c.caption);
+    }
 }
 
 }  // namespace
