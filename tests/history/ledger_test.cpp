@@ -224,6 +224,22 @@ TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
     EXPECT_EQ(std::pair(report.missingDates, report.otherParameterDays), std::pair(0, 0));
 }
 
+TEST(LedgerGrid, AVerdictOwedToAnOutageIsDrawnAsThatOutage) {
+    using enum Attribution;
+    const std::pair<Attribution, CellVerdict> cases[] = {
+        {None, CellVerdict::High},
+        {Detector, CellVerdict::High},
+        {FeedOutage, CellVerdict::FeedOutage},
+        {ControllerOutage, CellVerdict::UnitOutage},
+        {StationOutage, CellVerdict::UnitOutage}};
+    for (auto [attribution, verdict] : cases) {
+        LedgerCell cell;
+        cell.healthClass = modBaddet::HealthClass::High;
+        cell.attribution = attribution;
+        EXPECT_EQ(verdictOf(cell), verdict) << attributionName(attribution);
+    }
+}
+
 TEST(LedgerLocation, ServerUrisLoseTheirPasswordWhereverTheyAreShown) {
     struct Case {
         const char* location;
