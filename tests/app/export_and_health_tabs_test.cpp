@@ -27,9 +27,8 @@ namespace {
 struct DayFixture : WindowFixture {
     explicit DayFixture(int tab) : archive(data().file("synthetic.traffic")) {
         // Numbers 100 to 139, half of them with faults.
-        synth::DayOptions day{.detectors = 40, .seed = 11, .faultShare = 0.5};
-        synth::writeArchive(
-            archive, synth::archiveMembers(synth::makeDay(day), synth::MemberOrder::Grouped));
+        synth::writeArchive(archive,
+                            generatedDay({.detectors = 40, .seed = 11, .faultShare = 0.5}));
         w().openArchive(QString::fromStdString(archive));
         waitForJobs(w());
         openTab(w(), kTabHealthParam);
