@@ -1,5 +1,5 @@
 // The tabs that write the files sorvane-cli writes, byte for byte. "Export ": the CSV file, the
-// detector-list file, the destination dialog and the inputs refused before an export starts.
+// detector-list file and the destination dialog (refused inputs: the window's hardening test).
 // "Det Health Test": runs over all detectors and one, with their progress, lists and buttons,
 // the reports, refused runs and the plots of listed lines. Both jobs: the window answers while
 // they run, and closing it mid-job ends them.
@@ -84,20 +84,6 @@ const WriteCase kWrites[] = {
     {"1 hour, volumes, -1, lines", "105,\n102.5, 104,999", 9, true, true},
 };
 
-struct Refusal {
-    const char* name;
-    const char* ids;
-    const char* title;
-    const char* message;
-};
-
-const Refusal kRefusals[] = {
-    {"no IDs", "", "Sorvane Warning!!!", "You must enter one or more detector IDs"},
-    {"empty ID", "100,,300", "Sorvane",
-     "Input Error at  2-th item : The entry \"\" is not a number.\r\nRe-enter the detector IDs or "
-     "reload them from a file."},
-};
-
 // The tab's summary of a run of 40 detectors with `excluded` of them excluded, from the counts
 // of its report.
 QString countsIn(const std::string& report, int excluded) {
@@ -166,19 +152,6 @@ class ExportAndHealthTabsTest : public QObject {
         // The export's lines go to the window's log, and so to Log.txt.
         QVERIFY(f.w().state().log().logText().find("The csv file can be found in " +
                                                    f.file("window.csv")) != std::string::npos);
-    }
-
-    void refusedExportGetsAMessageAndWritesNothing_data() { addRows(kRefusals); }
-
-    void refusedExportGetsAMessageAndWritesNothing() {
-        const Refusal& c = currentRow(kRefusals);
-        DayFixture f(kTabExport);
-        typeInto(f.w(), "txtDetIDs", c.ids);
-        click(f.w(), "cmdExport");
-        QCOMPARE(f.dialogs.messages.size(), size_t{1});
-        QCOMPARE(f.dialogs.messages[0].title, QString(c.title));
-        QCOMPARE(f.dialogs.messages[0].text, QString(c.message));
-        QVERIFY(!QFile::exists(f.qfile("window.csv")));
     }
 
     void detectorListFileAndDestinationDialogs() {
