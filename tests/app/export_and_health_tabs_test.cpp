@@ -99,20 +99,6 @@ QString countsIn(const std::string& report, int excluded) {
              count("healthy detectors:"), QString::number(excluded));
 }
 
-// A single test's outcome beside "Processing Done": the detector typed, the excluded range.
-struct SingleCase {
-    const char* name;
-    const char* det;
-    const char* shown;  // "listed": the detector's list line from the run over all detectors
-};
-
-const SingleCase kSingles[] = {
-    {"listed", "", "listed"},
-    {"good", "", "%1: Good Detector"},
-    {"excluded", "101", "101: Excluded from testing (100 <= Detector # <= 101)"},
-    {"not in the archive", "9999", "9999, (no occ data)"},
-};
-
 // Records the files the window asks the desktop to open.
 class OpenedFiles : public QObject {
     Q_OBJECT
@@ -261,35 +247,35 @@ class ExportAndHealthTabsTest : public QObject {
         QCOMPARE(linesOf(w, "lstBaddetect"), listed);
     }
 
-    void singleTestShowsTheOutcome_data() { addRows(kSingles); }
-
+    // A single test's outcome beside "Processing Done", with 100 to 101 excluded: a listed
+    // detector's list line, a good detector, an excluded one and one the archive lacks. A run
+    // over all detectors counts the excluded ones too.
     void singleTestShowsTheOutcome() {
-        const SingleCase& c = currentRow(kSingles);
         DayFixture f(kTabHealthTest);
         frmTrafficExtrac& w = f.w();
         click(w, "cmdHealth");
-        QString det = QString::fromUtf8(c.det);
-        QString shown = QString::fromUtf8(c.shown);
-        QStringList listed = linesOf(w, "lstBaddetect") + linesOf(w, "lstSuspdetect");
-        if (shown == QStringLiteral("listed")) {
-            shown = listed.back();  // outside the excluded range
-            det = shown.section(QLatin1Char(','), 0, 0);
-        } else if (det.isEmpty()) {  // the first tested detector no list names
-            for (int n = 102; det.isEmpty(); ++n) {
-                if (listed.filter(QRegularExpression(QStringLiteral("^%1,").arg(n))).isEmpty())
-                    det = QString::number(n);
-            }
-            shown = shown.arg(det);
+        const QStringList listed = linesOf(w, "lstBaddetect") + linesOf(w, "lstSuspdetect");
+        QString good;  // the first tested detector that no list names
+        for (int n = 102; good.isEmpty(); ++n) {
+            if (listed.filter(QRegularExpression(QStringLiteral("^%1,").arg(n))).isEmpty())
+                good = QString::number(n);
         }
         openTab(w, kTabHealthParam);
         typeInto(w, "txtDetNoFrom", QStringLiteral("100"));
         typeInto(w, "txtDetNoTo", QStringLiteral("101"));
         openTab(w, kTabHealthTest);
-        typeInto(w, "txtChkdetector", det);
-        click(w, "cmdTestSingledet");
-        QCOMPARE(textOf(w, "lblCounter"), QStringLiteral("Processing Done"));
-        QCOMPARE(textOf(w, "lblOutcome"), shown);
-        // A run over all detectors counts the excluded ones too.
+        const std::pair<QString, QString> singles[] = {
+            {listed.back().section(QLatin1Char(','), 0, 0), listed.back()},  // outside the range
+            {good, good + QStringLiteral(": Good Detector")},
+            {"101", "101: Excluded from testing (100 <= Detector # <= 101)"},
+            {"9999", "9999, (no occ data)"},
+        };
+        for (const auto& [det, shown] : singles) {
+            typeInto(w, "txtChkdetector", det);
+            click(w, "cmdTestSingledet");
+            QCOMPARE(textOf(w, "lblCounter"), QStringLiteral("Processing Done"));
+            QCOMPARE(textOf(w, "lblOutcome"), shown);
+        }
         click(w, "cmdHealth");
         QCOMPARE(textOf(w, "lblOutcome"), countsIn(readFile(f.file("Diagnostic_Report.txt")), 2));
     }
