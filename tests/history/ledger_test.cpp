@@ -257,7 +257,9 @@ TEST(LedgerLocation, ServerUrisLoseTheirPasswordWhereverTheyAreShown) {
         {"postgresql://u:pw@[::1]:5432/db?password=x", true, "postgresql://u@[::1]:5432/db",
          "[::1]/db"},
         {"postgresql:///traffic?host=/run/pg", true, "postgresql:///traffic?host=/run/pg",
-         "/traffic"},
+         "/run/pg/traffic"},
+        {"postgresql://u@?host=db1&dbname=traffic", true, "postgresql://u@?host=db1&dbname=traffic",
+         "db1/traffic"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location);
