@@ -1,6 +1,7 @@
 #include "app/history/grid_header.h"
 
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
@@ -29,6 +30,16 @@ void GridHeader::setLabels(QStringList labels) {
 
 void GridHeader::setMarked(std::vector<bool> marked) {
     marked_ = std::move(marked);
+    update();
+}
+
+void GridHeader::setShaded(std::vector<bool> shaded) {
+    shaded_ = std::move(shaded);
+    update();
+}
+
+void GridHeader::setDimmed(std::vector<bool> dimmed) {
+    dimmed_ = std::move(dimmed);
     update();
 }
 
@@ -77,7 +88,15 @@ void GridHeader::paintEvent(QPaintEvent*) {
     const int textHeight = fontMetrics().height();
     for (int i = first; i <= last; ++i) {
         int start = i * cellSize_ - offset_;
-        bool marked = static_cast<size_t>(i) < marked_.size() && marked_[static_cast<size_t>(i)];
+        auto flag = [i](const std::vector<bool>& flags) {
+            return static_cast<size_t>(i) < flags.size() && flags[static_cast<size_t>(i)];
+        };
+        bool marked = flag(marked_);
+        if (flag(shaded_)) {
+            QRect cell =
+                across ? QRect(start, 0, cellSize_, height()) : QRect(0, start, width(), cellSize_);
+            painter.fillRect(cell, QColor(kWeekendColor));
+        }
         if (across && marked) {
             painter.fillRect(start, height() - kMarkThickness, cellSize_, kMarkThickness,
                              QColor(kOutageMarkColor));
@@ -88,8 +107,10 @@ void GridHeader::paintEvent(QPaintEvent*) {
         // The label is centred on its cell, or on the first cell where cells are small.
         int centre = start + cellSize_ / 2;
         painter.setPen(marked ? QColor(kOutageMarkColor)
-                              : palette().color(i == highlighted_ ? QPalette::HighlightedText
-                                                                  : QPalette::ButtonText));
+                       : flag(dimmed_)
+                           ? palette().color(QPalette::Disabled, QPalette::ButtonText)
+                           : palette().color(i == highlighted_ ? QPalette::HighlightedText
+                                                               : QPalette::ButtonText));
         if (across) {
             painter.save();
             painter.translate(centre + textHeight / 2 - fontMetrics().descent(),
@@ -102,6 +123,18 @@ void GridHeader::paintEvent(QPaintEvent*) {
             painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, labels_[i]);
         }
     }
+}
+
+void GridHeader::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton ? indexAt(event->pos()) : -1;
+}
+
+// A click is a press and a release on the same label.
+void GridHeader::mouseReleaseEvent(QMouseEvent* event) {
+    int released = indexAt(event->pos());
+    if (event->button() == Qt::LeftButton && released >= 0 && released == pressed_)
+        emit clicked(released);
+    pressed_ = -1;
 }
 
 bool GridHeader::event(QEvent* event) {

@@ -10,7 +10,8 @@ namespace sorvane::app {
 // The dates above the grid (Qt::Horizontal, written upwards) or the detector numbers beside it
 // (Qt::Vertical). It scrolls with the grid but stays in view; where the cells are smaller than
 // the text only every few labels are written. Marked dates are underlined in the outage
-// colour; a highlighted row is shaded.
+// colour, shaded ones (weekends) have a background of their own, dimmed ones (dates the ledger
+// lacks) are written grey; a highlighted row is shaded. A click on a label is `clicked`.
 class GridHeader : public QWidget {
     Q_OBJECT
   public:
@@ -18,6 +19,8 @@ class GridHeader : public QWidget {
 
     void setLabels(QStringList labels);
     void setMarked(std::vector<bool> marked);
+    void setShaded(std::vector<bool> shaded);
+    void setDimmed(std::vector<bool> dimmed);
     void setHighlighted(int index);
     void setCellSize(int pixels);
     // The grid's scroll position along the header, in pixels.
@@ -31,8 +34,13 @@ class GridHeader : public QWidget {
     // The room the widest label needs across the header.
     int thickness() const;
 
+  signals:
+    void clicked(int index);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
 
   private:
@@ -41,6 +49,9 @@ class GridHeader : public QWidget {
     Qt::Orientation orientation_;
     QStringList labels_;
     std::vector<bool> marked_;
+    std::vector<bool> shaded_;
+    std::vector<bool> dimmed_;
+    int pressed_ = -1;
     int highlighted_ = -1;
     int cellSize_ = 12;
     int offset_ = 0;
