@@ -1,0 +1,58 @@
+// The history window's day panel: a click on a date opens its verdict beside the picture, read
+// through the window's runner; a click on one of its faults marks the detector's row and opens
+// its day chart. (The window itself is in history_window.cpp.)
+#include <QSplitter>
+#include <memory>
+
+#include "app/history/day_panel.h"
+#include "app/history/history_window.h"
+#include "app/qt_text.h"
+
+namespace sorvane::app {
+
+void HistoryWindow::layOutDayPanel(QSplitter* splitter) {
+    dayPanel_ = new DayPanel(this);
+    splitter->addWidget(dayPanel_);
+    splitter->setStretchFactor(splitter->indexOf(dayPanel_), 1);
+    dayPanel_->hide();
+    connect(historyGrid_, &HistoryGridView::dateClicked, this, &HistoryWindow::openDayPanel);
+    connect(dayPanel_, &DayPanel::detectorChosen, this, &HistoryWindow::dayFaultChosen);
+}
+
+void HistoryWindow::openDayPanel(int column) {
+    const history::Calendar& calendar = historyGrid_->calendar();
+    if (column < 0 || static_cast<size_t>(column) >= calendar.dates.size()) return;
+    const std::string date = calendar.dates[static_cast<size_t>(column)];
+    const int read = ++dayReads_;
+    if (historyGrid_->gridColumnOf(column) < 0) {
+        dayPanel_->showNothing(date, QStringLiteral("Not in the ledger."));
+        return;
+    }
+    dayPanel_->showReading(date);
+    using Verdict = std::shared_ptr<const std::optional<history::DayVerdict>>;
+    jobs_.start(
+        "the day's verdict",
+        [ledger = toNativePath(ledger_), date](const JobControl&) -> Verdict {
+            history::LedgerStore store(ledger, history::LedgerStore::Access::Read);
+            return std::make_shared<const std::optional<history::DayVerdict>>(
+                history::readDayVerdict(store, date));
+        },
+        [this, read, date](const Verdict& verdict) {
+            if (read != dayReads_) return;  // another date was asked for since
+            if (*verdict) {
+                dayPanel_->showVerdict(**verdict);
+            } else {
+                dayPanel_->showNothing(date, QStringLiteral("Not in the ledger."));
+            }
+        },
+        [this, read, date](const Failure& failure) {
+            if (read == dayReads_) dayPanel_->showNothing(date, toQString(failure.description));
+        });
+}
+
+void HistoryWindow::dayFaultChosen(int16_t det) {
+    historyGrid_->showDetector(det);
+    openDayChartOn(det, dayPanel_->date());
+}
+
+}  // namespace sorvane::app
