@@ -13,6 +13,7 @@
 
 #include "app/qt_text.h"
 #include "app/widget_factory.h"
+#include "history/report_text.h"
 
 namespace sorvane::app {
 
@@ -47,6 +48,8 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     bold.setBold(true);
     titleLabel_->setFont(bold);
     closeButton_ = makeButton(this, "closeDayPanelButton", QStringLiteral("Close"));
+    outagesLabel_ = makeLabel(this, "dayOutagesLabel", QString());
+    outagesLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     countsLabel_ = makeLabel(this, "dayCountsLabel", QString());
     faultsList_ = makeControl<QTreeWidget>(this, "dayFaultsList");
     faultsList_->setAccessibleName(QStringLiteral("The day's own faults"));
@@ -69,6 +72,7 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
+    layout->addWidget(outagesLabel_);
     layout->addWidget(countsLabel_);
     layout->addWidget(makeLabel(this, "dayFaultsLabel",
                                 QStringLiteral("The detectors' own faults:"), faultsList_));
@@ -76,7 +80,6 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(
         makeLabel(this, "dayVerdictLabel", QStringLiteral("history day:"), verdictText_));
     layout->addWidget(verdictText_, 3);
-    setReadingOrder({faultsList_, verdictText_, closeButton_});
 
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
     connect(faultsList_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
@@ -90,6 +93,7 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
 void DayPanel::showReading(const std::string& date) {
     date_ = date;
     titleLabel_->setText(titleOf(date));
+    outagesLabel_->clear();
     countsLabel_->setText(QStringLiteral("Reading the day..."));
     faultsList_->clear();
     verdictText_->clear();
@@ -104,6 +108,20 @@ void DayPanel::showNothing(const std::string& date, const QString& why) {
 void DayPanel::showVerdict(const history::DayVerdict& v) {
     showReading(v.day.date);
     const bool network = v.network.has_value() || !v.unitOutages.empty() || !v.owedToUnits.empty();
+    QString outages = QStringLiteral("Feed outages:");
+    for (const history::FeedOutage& o : v.outages)
+        outages += QLatin1Char(' ') + toQString(history::outageTimes(o));
+    if (v.outages.empty()) outages += QStringLiteral(" none");
+    if (network) {
+        outages += QStringLiteral("\nStation and controller outages:");
+        for (const history::UnitOutage& o : v.unitOutages) {
+            outages += QLatin1Char(' ') + toQString(history::unitKindName(o.kind)) +
+                       QLatin1Char(' ') + toQString(o.unit) + QLatin1Char(' ') +
+                       toQString(history::slotTimes(o.firstSlot, o.lastSlot));
+        }
+        if (v.unitOutages.empty()) outages += QStringLiteral(" none");
+    }
+    outagesLabel_->setText(outages);
     QString counts = QStringLiteral("Owed to feed outages: ") + QString::number(v.owed.size());
     if (network) {
         counts += QStringLiteral("\nOwed to station and controller outages: ") +

@@ -37,6 +37,7 @@ class DayPanel : public QWidget {
     std::string date_;
     QLabel* titleLabel_;
     QPushButton* closeButton_;
+    QLabel* outagesLabel_;
     QLabel* countsLabel_;
     QTreeWidget* faultsList_;
     QPlainTextEdit* verdictText_;

@@ -32,6 +32,7 @@ void HistoryWindow::layOutDatePresets(QHBoxLayout* commands) {
     datePreset_->setEnabled(false);
     commands->addWidget(makeLabel(this, "datePresetLabel", QStringLiteral("Dates:"), datePreset_));
     commands->addWidget(datePreset_);
+    QWidget::setTabOrder(toDate_, datePreset_);
     connect(datePreset_, &QComboBox::activated, this, &HistoryWindow::presetChosen);
 }
 
@@ -96,6 +97,8 @@ void HistoryWindow::layOutNetworkRows(QHBoxLayout* rows) {
         w->setEnabled(false);
         rows->addWidget(w);
     }
+    QWidget::setTabOrder(numberOrderOption_, networkOrderOption_);
+    QWidget::setTabOrder(networkOrderOption_, abandonedCheck_);
     connect(networkOrderOption_, &QRadioButton::toggled, this, &HistoryWindow::showRows);
     connect(abandonedCheck_, &QCheckBox::toggled, this, &HistoryWindow::showRows);
 }

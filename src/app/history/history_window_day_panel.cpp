@@ -6,7 +6,9 @@
 
 #include "app/history/day_panel.h"
 #include "app/history/history_window.h"
+#include "app/history/repair_list_panel.h"
 #include "app/qt_text.h"
+#include "app/widget_factory.h"
 
 namespace sorvane::app {
 
@@ -15,6 +17,11 @@ void HistoryWindow::layOutDayPanel(QSplitter* splitter) {
     splitter->addWidget(dayPanel_);
     splitter->setStretchFactor(splitter->indexOf(dayPanel_), 1);
     dayPanel_->hide();
+    // After the repair list in the tab order: the faults, the verdict's text, Close.
+    QList<QWidget*> order{repairList_};
+    for (const char* name : {"dayFaultsList", "dayVerdictText", "closeDayPanelButton"})
+        order.append(dayPanel_->findChild<QWidget*>(QLatin1String(name)));
+    setReadingOrder(order);
     connect(historyGrid_, &HistoryGridView::dateClicked, this, &HistoryWindow::openDayPanel);
     connect(dayPanel_, &DayPanel::detectorChosen, this, &HistoryWindow::dayFaultChosen);
 }
