@@ -30,20 +30,29 @@ void addNetworkRows(const history::LedgerGrid& grid, const history::Inventory& i
     const auto mileposts = stationMileposts(inventory);
     struct Placed {
         const history::InventoryRow* where;  // null: not in the inventory
+        double milepost;
         int row;
     };
     std::vector<Placed> placed;
-    for (int row : kept)
-        placed.push_back({inventory.find(grid.detectors[static_cast<size_t>(row)]), row});
-    auto key = [&](const Placed& p) {
-        if (p.where == nullptr)
-            return std::make_tuple(1, std::string(), 0.0, std::string(), 0, p.row);
-        const history::InventoryRow& r = *p.where;
-        return std::make_tuple(0, r.corridor, mileposts.at({r.corridor, r.station}), r.station,
-                               r.lane.value_or(std::numeric_limits<int32_t>::max()), p.row);
+    placed.reserve(kept.size());
+    for (int row : kept) {
+        const history::InventoryRow* r = inventory.find(grid.detectors[static_cast<size_t>(row)]);
+        placed.push_back({r, r ? mileposts.at({r->corridor, r->station}) : 0.0, row});
+    }
+    auto before = [](const Placed& a, const Placed& b) {
+        if ((a.where == nullptr) != (b.where == nullptr)) return b.where == nullptr;
+        if (a.where == nullptr) return a.row < b.row;
+        const history::InventoryRow& x = *a.where;
+        const history::InventoryRow& y = *b.where;
+        constexpr int32_t kNoLane = std::numeric_limits<int32_t>::max();
+        return std::tie(x.corridor, a.milepost, x.station) <
+                   std::tie(y.corridor, b.milepost, y.station) ||
+               (std::tie(x.corridor, a.milepost, x.station) ==
+                    std::tie(y.corridor, b.milepost, y.station) &&
+                std::make_pair(x.lane.value_or(kNoLane), a.row) <
+                    std::make_pair(y.lane.value_or(kNoLane), b.row));
     };
-    std::stable_sort(placed.begin(), placed.end(),
-                     [&](const Placed& a, const Placed& b) { return key(a) < key(b); });
+    std::sort(placed.begin(), placed.end(), before);
     auto heading = [&out](QString text, int level) {
         out.headings.push_back({std::move(text), level});
         out.rows.push_back(-static_cast<int>(out.headings.size()));
@@ -63,7 +72,7 @@ void addNetworkRows(const history::LedgerGrid& grid, const history::Inventory& i
             if (group == nullptr || r->corridor != group->corridor ||
                 r->station != group->station) {
                 QString text = QStringLiteral("Station ") + toQString(r->station);
-                double at = mileposts.at({r->corridor, r->station});
+                double at = p.milepost;
                 if (at != std::numeric_limits<double>::infinity())
                     text += QStringLiteral(", milepost ") + QString::number(at);
                 heading(text, 1);
