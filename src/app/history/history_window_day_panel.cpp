@@ -31,6 +31,15 @@ void HistoryWindow::openDayPanel(int column) {
     if (column < 0 || static_cast<size_t>(column) >= calendar.dates.size()) return;
     const std::string date = calendar.dates[static_cast<size_t>(column)];
     const int read = ++dayReads_;
+    if (dayPanel_->isHidden()) {
+        // The panel opens with some three tenths of the width; the repair list keeps what it
+        // needs.
+        auto* splitter = static_cast<QSplitter*>(dayPanel_->parentWidget());
+        QList<int> sizes = splitter->sizes();
+        int total = sizes[0] + sizes[1];
+        dayPanel_->show();
+        splitter->setSizes({total * 45 / 100, total * 25 / 100, total * 30 / 100});
+    }
     if (historyGrid_->gridColumnOf(column) < 0) {
         dayPanel_->showNothing(date, QStringLiteral("Not in the ledger."));
         return;
