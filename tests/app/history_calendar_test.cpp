@@ -178,6 +178,8 @@ class HistoryCalendarTest : public QObject {
         QTest::mouseClick(test::control<QWidget>(h, "datesHeader"), Qt::LeftButton, {},
                           dateLabel(view, 12));  // 2024-03-03, a gap
         QTRY_COMPARE(test::textOf(h, "dayCountsLabel"), QStringLiteral("Not in the ledger."));
+        test::click(h, "closeDayPanelButton");
+        QVERIFY(panel.isHidden());
     }
 
     void rowsByCorridorAndStationWithoutTheAbandoned() {

@@ -81,7 +81,10 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
         makeLabel(this, "dayVerdictLabel", QStringLiteral("history day:"), verdictText_));
     layout->addWidget(verdictText_, 3);
 
-    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(closeButton_, &QPushButton::clicked, this, [this] {
+        hide();
+        emit closed();
+    });
     connect(faultsList_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         emit detectorChosen(static_cast<int16_t>(item->data(kDet, Qt::UserRole).toInt()));
     });

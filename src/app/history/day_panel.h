@@ -32,6 +32,8 @@ class DayPanel : public QWidget {
     void detectorChosen(int16_t det);
     // A verdict is shown.
     void verdictShown();
+    // "Close" hid the panel.
+    void closed();
 
   private:
     std::string date_;

@@ -27,6 +27,8 @@ HistoryGridView::HistoryGridView(QWidget* parent)
     setObjectName(QStringLiteral("historyGrid"));
     dates_->setObjectName(QStringLiteral("datesHeader"));
     detectors_->setObjectName(QStringLiteral("detectorsHeader"));
+    dates_->setAccessibleName(QStringLiteral("Dates; a click opens the date's verdict"));
+    detectors_->setAccessibleName(QStringLiteral("Detectors"));
     dates_->toolTipOf = [this](int column) {
         return dateToolTip ? dateToolTip(column) : QString();
     };

@@ -170,6 +170,7 @@ void HistoryWindow::openLedger(const QString& path) {
     wholeLedger_ = true;
     historyGrid_->setGrid(std::make_shared<history::LedgerGrid>(), {}, {});
     dayPanel_->hide();
+    ++dayReads_;  // a day of the ledger before is not shown
     repairList_->clear();
     summaryLabel_->clear();
     exportCsvButton_->setEnabled(false);
@@ -193,9 +194,9 @@ void HistoryWindow::showRead(std::shared_ptr<const LedgerRead> read) {
     showDateRange(shown_->ledgerDates);
     markLedgerDates(shown_->ledgerDates);
     showPreset();
-    networkOrderOption_->setEnabled(shown_->window.report.inventory() != nullptr);
-    abandonedCheck_->setEnabled(shown_->window.report.inventory() != nullptr);
+    showNetworkChoices();
     showRows();
+    refreshDayPanel();
     repairList_->showReport(shown_->window.report);
     summaryLabel_->setText(reportSummary(shown_->window.report));
     exportCsvButton_->setEnabled(true);

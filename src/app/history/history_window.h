@@ -67,9 +67,11 @@ class HistoryWindow : public QWidget {
     // The day panel: a date's verdict, read through the window's runner.
     void layOutDayPanel(QSplitter* splitter);
     void openDayPanel(int column);
+    void refreshDayPanel();
     void dayFaultChosen(int16_t det);
     // The rows by corridor and station, and the abandoned detectors.
     void layOutNetworkRows(QHBoxLayout* rows);
+    void showNetworkChoices();
     void openLedger(const QString& path);
     void remember(const QString& path);
     void refresh();

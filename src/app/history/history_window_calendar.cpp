@@ -103,4 +103,13 @@ void HistoryWindow::layOutNetworkRows(QHBoxLayout* rows) {
     connect(abandonedCheck_, &QCheckBox::toggled, this, &HistoryWindow::showRows);
 }
 
+// The network's choices need an inventory in force on the window's last date.
+void HistoryWindow::showNetworkChoices() {
+    const bool network = shown_ && shown_->window.report.inventory() != nullptr;
+    QSignalBlocker blocker(repairOrderOption_);  // the caller shows the rows
+    if (!network && networkOrderOption_->isChecked()) repairOrderOption_->setChecked(true);
+    networkOrderOption_->setEnabled(network);
+    abandonedCheck_->setEnabled(network);
+}
+
 }  // namespace sorvane::app

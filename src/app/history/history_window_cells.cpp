@@ -33,13 +33,14 @@ QString HistoryWindow::cellToolTip(const HistoryGridView::Cell& cell) {
     history::LedgerStore* ledger = lookups();
     if (grid == nullptr || ledger == nullptr) return {};
     const std::string& date = historyGrid_->calendar().dates[static_cast<size_t>(cell.column)];
-    QString network =
-        shown_ ? networkDetails(shown_->inventories.inForce(date), cell.det) : QString();
-    if (!network.isEmpty()) network.prepend(QLatin1Char('\n'));
     if (historyGrid_->gridColumnOf(cell.column) < 0) {
         return QStringLiteral("Date: ") + toQString(date) + QStringLiteral("\nDetector: ") +
                QString::number(cell.det) + QStringLiteral("\nnot in the ledger");
     }
+    // Where the detector sits, after its record, by the inventory in force that day.
+    QString network =
+        shown_ ? networkDetails(shown_->inventories.inForce(date), cell.det) : QString();
+    if (!network.isEmpty()) network.prepend(QLatin1Char('\n'));
     try {
         if (std::optional<history::DetectorDayRecord> record = ledger->detectorDay(date, cell.det))
             return cellDetails(*record) + network;

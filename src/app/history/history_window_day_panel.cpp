@@ -2,6 +2,7 @@
 // through the window's runner; a click on one of its faults marks the detector's row and opens
 // its day chart. (The window itself is in history_window.cpp.)
 #include <QSplitter>
+#include <algorithm>
 #include <memory>
 
 #include "app/history/day_panel.h"
@@ -24,6 +25,8 @@ void HistoryWindow::layOutDayPanel(QSplitter* splitter) {
     setReadingOrder(order);
     connect(historyGrid_, &HistoryGridView::dateClicked, this, &HistoryWindow::openDayPanel);
     connect(dayPanel_, &DayPanel::detectorChosen, this, &HistoryWindow::dayFaultChosen);
+    // What is read for a closed panel is not shown.
+    connect(dayPanel_, &DayPanel::closed, this, [this] { ++dayReads_; });
 }
 
 void HistoryWindow::openDayPanel(int column) {
@@ -64,6 +67,15 @@ void HistoryWindow::openDayPanel(int column) {
         [this, read, date](const Failure& failure) {
             if (read == dayReads_) dayPanel_->showNothing(date, toQString(failure.description));
         });
+}
+
+// A new read of the ledger (days added, another window) reads the open panel's date again.
+void HistoryWindow::refreshDayPanel() {
+    if (dayPanel_->isHidden()) return;
+    const std::vector<std::string>& dates = historyGrid_->calendar().dates;
+    auto at = std::lower_bound(dates.begin(), dates.end(), dayPanel_->date());
+    if (at != dates.end() && *at == dayPanel_->date())
+        openDayPanel(static_cast<int>(at - dates.begin()));
 }
 
 void HistoryWindow::dayFaultChosen(int16_t det) {
