@@ -180,6 +180,13 @@ class HistoryCalendarTest : public QObject {
         QTRY_COMPARE(test::textOf(h, "dayCountsLabel"), QStringLiteral("Not in the ledger."));
         test::click(h, "closeDayPanelButton");
         QVERIFY(panel.isHidden());
+        // The keyboard: End, three Lefts and Enter open 2024-03-02 again.
+        auto* dates = test::control<QWidget>(h, "datesHeader");
+        dates->setFocus();
+        for (int key : {Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return})
+            QTest::keyClick(dates, static_cast<Qt::Key>(key));
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(panel.date(), std::string("2024-03-02"));
     }
 
     void rowsByCorridorAndStationWithoutTheAbandoned() {

@@ -1,6 +1,7 @@
 #include "app/history/grid_header.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -21,10 +22,12 @@ GridHeader::GridHeader(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), orientation_(orientation) {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    if (orientation == Qt::Horizontal) setFocusPolicy(Qt::StrongFocus);
 }
 
 void GridHeader::setLabels(QStringList labels) {
     labels_ = std::move(labels);
+    current_ = std::clamp(current_, 0, std::max(0, static_cast<int>(labels_.size()) - 1));
     update();
 }
 
@@ -103,7 +106,11 @@ void GridHeader::paintEvent(QPaintEvent*) {
         }
         if (!across && i == highlighted_)
             painter.fillRect(0, start, width(), cellSize_, palette().highlight());
-        if (i % step != 0 && i != highlighted_ && !marked) continue;
+        if (across && i == current_ && hasFocus()) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            painter.drawRect(QRect(start + 1, 1, cellSize_ - 2, height() - 2));
+        }
+        if (i % step != 0 && i != highlighted_ && !marked && !(across && i == current_)) continue;
         // The label is centred on its cell, or on the first cell where cells are small.
         int centre = start + cellSize_ / 2;
         painter.setPen(marked ? QColor(kOutageMarkColor)
@@ -127,6 +134,7 @@ void GridHeader::paintEvent(QPaintEvent*) {
 
 void GridHeader::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton ? indexAt(event->pos()) : -1;
+    if (pressed_ >= 0) current_ = pressed_;
 }
 
 // A click is a press and a release on the same label.
@@ -135,6 +143,47 @@ void GridHeader::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && released >= 0 && released == pressed_)
         emit clicked(released);
     pressed_ = -1;
+}
+
+void GridHeader::keyPressEvent(QKeyEvent* event) {
+    const int last = static_cast<int>(labels_.size()) - 1;
+    int moved = current_;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            moved = current_ - 1;
+            break;
+        case Qt::Key_Right:
+            moved = current_ + 1;
+            break;
+        case Qt::Key_Home:
+            moved = 0;
+            break;
+        case Qt::Key_End:
+            moved = last;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (last >= 0) emit clicked(current_);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    if (last < 0) return;
+    current_ = std::clamp(moved, 0, last);
+    emit currentMoved(current_);
+    update();
+}
+
+void GridHeader::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void GridHeader::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 bool GridHeader::event(QEvent* event) {

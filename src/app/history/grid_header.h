@@ -11,7 +11,9 @@ namespace sorvane::app {
 // (Qt::Vertical). It scrolls with the grid but stays in view; where the cells are smaller than
 // the text only every few labels are written. Marked dates are underlined in the outage
 // colour, shaded ones (weekends) have a background of their own, dimmed ones (dates the ledger
-// lacks) are written grey; a highlighted row is shaded. A click on a label is `clicked`.
+// lacks) are written grey; a highlighted row is shaded. A click on a label is `clicked`. The
+// dates take the keyboard: the arrows, Home and End move a current date, Enter or Space
+// clicks it.
 class GridHeader : public QWidget {
     Q_OBJECT
   public:
@@ -36,11 +38,16 @@ class GridHeader : public QWidget {
 
   signals:
     void clicked(int index);
+    // The current label moved by a key, to be scrolled into view.
+    void currentMoved(int index);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
 
   private:
@@ -52,6 +59,7 @@ class GridHeader : public QWidget {
     std::vector<bool> shaded_;
     std::vector<bool> dimmed_;
     int pressed_ = -1;
+    int current_ = 0;
     int highlighted_ = -1;
     int cellSize_ = 12;
     int offset_ = 0;

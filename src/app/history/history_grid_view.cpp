@@ -34,6 +34,13 @@ HistoryGridView::HistoryGridView(QWidget* parent)
     };
     dates_->setCursor(Qt::PointingHandCursor);  // a date opens its verdict
     connect(dates_, &GridHeader::clicked, this, &HistoryGridView::dateClicked);
+    connect(dates_, &GridHeader::currentMoved, this, [this](int column) {
+        QScrollBar* bar = horizontalScrollBar();
+        int left = column * cellSize();
+        if (left < bar->value()) bar->setValue(left);
+        if (left + cellSize() > bar->value() + viewport()->width())
+            bar->setValue(left + cellSize() - viewport()->width());
+    });
     setViewportMargins(detectors_->thickness(), dates_->thickness(), 0, 0);
     viewport()->setMouseTracking(true);
     setCellSize(kStartCellSize);
