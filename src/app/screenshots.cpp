@@ -131,7 +131,7 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
 
 // The history window's calendar gaps and a date's verdict in the day panel: the picture's rows
 // by corridor and station where the ledger has an inventory, and the panel opened on the date
-// with the most faults of the detectors' own, its first fault chosen.
+// with the most High and Susp verdicts (a feed outage's day), its first fault chosen.
 bool saveHistoryCalendar(HistoryWindow& history, const QDir& folder) {
     auto& view = control<HistoryGridView>(history, "historyGrid");
     auto& network = control<QRadioButton>(history, "networkOrderOption");
@@ -146,7 +146,8 @@ bool saveHistoryCalendar(HistoryWindow& history, const QDir& folder) {
         int faults = 0;
         for (size_t row = 0; row < grid->detectors.size(); ++row) {
             history::CellVerdict v = grid->at(row, static_cast<size_t>(gridColumn));
-            faults += v == history::CellVerdict::High || v == history::CellVerdict::Susp;
+            faults += v == history::CellVerdict::High || v == history::CellVerdict::Susp ||
+                      v == history::CellVerdict::FeedOutage;
         }
         if (faults > most) {
             most = faults;

@@ -160,6 +160,8 @@ class HistoryCalendarTest : public QObject {
             test::runCommand({SORVANE_CLI, "history", "day", "--db", f.ledger, "2024-03-02"}).out;
         QCOMPARE(test::control<QPlainTextEdit>(h, "dayVerdictText")->toPlainText().toStdString(),
                  cli);
+        QCOMPARE(test::textOf(h, "dayOutagesLabel"),
+                 QStringLiteral("No feed outage\nNo station or controller outage"));
         QCOMPARE(test::textOf(h, "dayCountsLabel"),
                  QStringLiteral("Owed to feed outages: 0\nOwed to station and controller "
                                 "outages: 0\nOwed to the detectors: 3"));

@@ -19,6 +19,8 @@ namespace sorvane::app {
 
 namespace {
 
+constexpr qsizetype kOutageLines = 6;
+
 enum Column { kDet, kClass, kStep, kSince, kStation, kLane, kLaneType, kCorridor, kLabel, kCount };
 
 QString titleOf(const std::string& date) {
@@ -111,20 +113,29 @@ void DayPanel::showNothing(const std::string& date, const QString& why) {
 void DayPanel::showVerdict(const history::DayVerdict& v) {
     showReading(v.day.date);
     const bool network = v.network.has_value() || !v.unitOutages.empty() || !v.owedToUnits.empty();
-    QString outages = QStringLiteral("Feed outages:");
+    // One outage a line, a few at most: the text below has them all.
+    QStringList outages;
     for (const history::FeedOutage& o : v.outages)
-        outages += QLatin1Char(' ') + toQString(history::outageTimes(o));
-    if (v.outages.empty()) outages += QStringLiteral(" none");
+        outages.append(QStringLiteral("Feed outage ") + toQString(history::outageTimes(o)));
+    if (v.outages.empty()) outages.append(QStringLiteral("No feed outage"));
     if (network) {
-        outages += QStringLiteral("\nStation and controller outages:");
         for (const history::UnitOutage& o : v.unitOutages) {
-            outages += QLatin1Char(' ') + toQString(history::unitKindName(o.kind)) +
-                       QLatin1Char(' ') + toQString(o.unit) + QLatin1Char(' ') +
-                       toQString(history::slotTimes(o.firstSlot, o.lastSlot));
+            QString kind = toQString(history::unitKindName(o.kind));
+            kind[0] = kind[0].toUpper();
+            outages.append(kind + QStringLiteral(" outage ") + toQString(o.unit) +
+                           QLatin1Char(' ') +
+                           toQString(history::slotTimes(o.firstSlot, o.lastSlot)));
         }
-        if (v.unitOutages.empty()) outages += QStringLiteral(" none");
+        if (v.unitOutages.empty())
+            outages.append(QStringLiteral("No station or controller outage"));
     }
-    outagesLabel_->setText(outages);
+    if (outages.size() > kOutageLines) {
+        qsizetype more = outages.size() - (kOutageLines - 1);
+        outages.resize(kOutageLines - 1);
+        outages.append(QStringLiteral("and ") + QString::number(more) +
+                       QStringLiteral(" more below"));
+    }
+    outagesLabel_->setText(outages.join(QLatin1Char('\n')));
     QString counts = QStringLiteral("Owed to feed outages: ") + QString::number(v.owed.size());
     if (network) {
         counts += QStringLiteral("\nOwed to station and controller outages: ") +
