@@ -106,11 +106,12 @@ void GridHeader::paintEvent(QPaintEvent*) {
         }
         if (!across && i == highlighted_)
             painter.fillRect(0, start, width(), cellSize_, palette().highlight());
-        if (across && i == current_ && hasFocus()) {
+        const bool current = across && i == current_ && hasFocus();
+        if (current) {
             painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
             painter.drawRect(QRect(start + 1, 1, cellSize_ - 2, height() - 2));
         }
-        if (i % step != 0 && i != highlighted_ && !marked && !(across && i == current_)) continue;
+        if (i % step != 0 && i != highlighted_ && !marked && !current) continue;
         // The label is centred on its cell, or on the first cell where cells are small.
         int centre = start + cellSize_ / 2;
         painter.setPen(marked ? QColor(kOutageMarkColor)
