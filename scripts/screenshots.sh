@@ -35,6 +35,10 @@ ledger=$stage/history.sqlite
   --faults 0.3 --seed 7
 ./build/src/cli/sorvane-cli history add "$stage"/days/*.traffic --db "$ledger" \
   --set MissingPercent=10 --set MargTh=6 --set DetNoFrom=100 --set DetNoTo=104 >/dev/null
+# The calendar's gaps: a weekend whose archives never came; the generated network's inventory.
+./build/src/cli/sorvane-cli history remove 2024-11-23 2024-11-24 --db "$ledger" >/dev/null
+./build/src/cli/sorvane-cli history inventory import "$stage/days/inventory.csv" --db "$ledger" \
+  >/dev/null
 printf '[History]\r\nDatabase=%s\r\n' "$ledger" >>"$stage/program/ParamSettings.ini"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" "$stage/program/sorvane" --screenshots "$out" "$archive"

@@ -17,8 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "app/history/day_panel.h"
 #include "app/history/history_grid_view.h"
+#include "app/history/ledger_worker.h"
 #include "app/history/repair_list_panel.h"
+#include "app/history/row_order.h"
+#include "history/calendar.h"
 #include "history/ledger_grid.h"
 #include "history/ledger_store.h"
 
@@ -107,6 +111,90 @@ void print(const char* what, const Times& t) {
     std::printf("%-44s median %7.2f ms   worst %7.2f ms\n", what, t.median, t.worst);
 }
 
+// An inventory of the bench's detectors: four lanes a station, 50 stations a corridor, one in
+// 100 abandoned.
+void writeInventory(const std::string& path, int detectors) {
+    history::Inventory inventory;
+    for (int det = 100; det < 100 + detectors; ++det) {
+        history::InventoryRow r;
+        r.det = static_cast<int16_t>(det);
+        int station = (det - 100) / 4;
+        r.station = "S" + std::to_string(station);
+        r.lane = (det - 100) % 4 + 1;
+        r.corridor = "C" + std::to_string(station / 50);
+        r.milepost = (station * 37) % 50 * 0.5;  // stations not in number order along the road
+        r.abandoned = det % 100 == 0;
+        inventory.rows.push_back(r);
+    }
+    history::LedgerStore ledger(path, history::LedgerStore::Access::Add);
+    ledger.writeInventory("0001-01-01", inventory);
+}
+
+// Opening the window: the worker's read (report, grid, ledger dates, inventory versions), then on
+// the window's thread the rows, the calendar, the repair list and the first paint. Then the day
+// panel: a date's verdict read and shown.
+void benchOpeningAndDayPanel(const std::string& path, int detectors) {
+    writeInventory(path, detectors);
+    for (app::RowOrder order : {app::RowOrder::RepairList, app::RowOrder::Network}) {
+        std::vector<double> reads;
+        std::vector<double> shows;
+        for (int i = 0; i < 3; ++i) {
+            app::HistoryGridView view;
+            view.resize(1600, 1000);
+            view.show();
+            QApplication::processEvents();
+            app::RepairListPanel repairList;
+            QImage screen(view.size(), QImage::Format_ARGB32_Premultiplied);
+            auto read = std::make_shared<app::LedgerRead>();
+            reads.push_back(millisecondsOf([&] {
+                history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+                read->window = history::readLedgerWindow(ledger, {}, {});
+                read->ledgerDates = ledger.dates({});
+                read->inventories = ledger.inventoryVersions();
+            }));
+            shows.push_back(millisecondsOf([&] {
+                app::GridRows rows = app::gridRows(*read, order, false);
+                history::Calendar calendar =
+                    history::calendarOf(read->window.grid.dates, read->window.report.window);
+                repairList.showReport(read->window.report);
+                view.setGrid(std::shared_ptr<const history::LedgerGrid>(read, &read->window.grid),
+                             std::move(rows.rows), {}, std::move(calendar),
+                             std::move(rows.headings));
+                view.render(&screen);
+            }));
+        }
+        bool network = order == app::RowOrder::Network;
+        print(network ? "open, by network: read (worker)" : "open: read with inventory (worker)",
+              timesOf(reads));
+        print(network ? "open, by network: rows, calendar, lists, paint"
+                      : "open: rows, calendar, lists, first paint",
+              timesOf(shows));
+    }
+    app::DayPanel panel;
+    panel.resize(500, 900);
+    panel.show();
+    std::vector<std::string> dates;
+    {
+        history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+        dates = ledger.dates({});
+    }
+    std::vector<double> days;
+    for (size_t i = 0; i < dates.size(); i += std::max<size_t>(1, dates.size() / 8)) {
+        days.push_back(millisecondsOf([&] {
+            history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+            std::optional<history::DayVerdict> verdict = history::readDayVerdict(ledger, dates[i]);
+            panel.showVerdict(*verdict);
+            QApplication::processEvents();
+        }));
+    }
+    days.push_back(millisecondsOf([&] {
+        history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+        panel.showVerdict(*history::readDayVerdict(ledger, dates.back()));
+        QApplication::processEvents();
+    }));
+    print("a day panel (read and shown)", timesOf(days));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -179,6 +267,7 @@ int main(int argc, char** argv) {
         }));
     }
     print("zoom a step, repaint (tiles made anew)", timesOf(zooms));
+    benchOpeningAndDayPanel(path, detectors);
     std::filesystem::remove_all(folder);
     return 0;
 }

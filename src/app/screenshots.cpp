@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <array>
 #include <functional>
 #include <iostream>
@@ -22,6 +23,8 @@
 #include "app/frm_log.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
+#include "app/history/day_panel.h"
+#include "app/history/history_grid_view.h"
 #include "app/history/history_window.h"
 
 namespace sorvane::app {
@@ -126,6 +129,45 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
     return saveNegativesChart(window, folder) && saved;
 }
 
+// The history window's calendar gaps and a date's verdict in the day panel: the picture's rows
+// by corridor and station where the ledger has an inventory, and the panel opened on the date
+// with the most High and Susp verdicts (a feed outage's day), its first fault chosen.
+bool saveHistoryCalendar(HistoryWindow& history, const QDir& folder) {
+    auto& view = control<HistoryGridView>(history, "historyGrid");
+    auto& network = control<QRadioButton>(history, "networkOrderOption");
+    if (network.isEnabled()) network.click();
+    bool saved = savePicture(history, folder, "history-calendar.png");
+    const history::LedgerGrid* grid = view.grid();
+    int busiest = -1;
+    int most = -1;
+    for (size_t column = 0; column < view.calendar().dates.size(); ++column) {
+        int gridColumn = view.calendar().gridColumns[column];
+        if (gridColumn < 0) continue;
+        int faults = 0;
+        for (size_t row = 0; row < grid->detectors.size(); ++row) {
+            history::CellVerdict v = grid->at(row, static_cast<size_t>(gridColumn));
+            faults += v == history::CellVerdict::High || v == history::CellVerdict::Susp ||
+                      v == history::CellVerdict::FeedOutage;
+        }
+        if (faults > most) {
+            most = faults;
+            busiest = static_cast<int>(column);
+        }
+    }
+    if (busiest < 0) return saved;
+    history.resize(1600, 900);
+    auto& panel = control<DayPanel>(history, "dayPanel");
+    bool shown = false;
+    QObject::connect(&panel, &DayPanel::verdictShown, &panel, [&shown] { shown = true; });
+    emit view.dateClicked(busiest);
+    settle([&shown] { return shown; });
+    auto& faults = control<QTreeWidget>(panel, "dayFaultsList");
+    if (faults.topLevelItemCount() > 0) faults.setCurrentItem(faults.topLevelItem(0));
+    if (faults.topLevelItemCount() > 0)
+        view.showDetector(static_cast<int16_t>(faults.topLevelItem(0)->text(0).toInt()));
+    return savePicture(history, folder, "history-day-panel.png") && saved;
+}
+
 // The history window on the ledger the settings remember, once its first read is shown. Nothing
 // when there is no ledger to show.
 bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
@@ -142,7 +184,8 @@ bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
         std::cerr << "sorvane: the history window showed nothing\n";
         return false;
     }
-    return savePicture(history, folder, "history-window.png");
+    return savePicture(history, folder, "history-window.png") &&
+           saveHistoryCalendar(history, folder);
 }
 
 // Every picture, after a list to export and a finished health test.

@@ -1,6 +1,8 @@
 #include "app/history/grid_header.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
@@ -20,15 +22,27 @@ GridHeader::GridHeader(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), orientation_(orientation) {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    if (orientation == Qt::Horizontal) setFocusPolicy(Qt::StrongFocus);
 }
 
 void GridHeader::setLabels(QStringList labels) {
     labels_ = std::move(labels);
+    current_ = std::clamp(current_, 0, std::max(0, static_cast<int>(labels_.size()) - 1));
     update();
 }
 
 void GridHeader::setMarked(std::vector<bool> marked) {
     marked_ = std::move(marked);
+    update();
+}
+
+void GridHeader::setShaded(std::vector<bool> shaded) {
+    shaded_ = std::move(shaded);
+    update();
+}
+
+void GridHeader::setDimmed(std::vector<bool> dimmed) {
+    dimmed_ = std::move(dimmed);
     update();
 }
 
@@ -77,19 +91,34 @@ void GridHeader::paintEvent(QPaintEvent*) {
     const int textHeight = fontMetrics().height();
     for (int i = first; i <= last; ++i) {
         int start = i * cellSize_ - offset_;
-        bool marked = static_cast<size_t>(i) < marked_.size() && marked_[static_cast<size_t>(i)];
+        auto flag = [i](const std::vector<bool>& flags) {
+            return static_cast<size_t>(i) < flags.size() && flags[static_cast<size_t>(i)];
+        };
+        bool marked = flag(marked_);
+        if (flag(shaded_)) {
+            QRect cell =
+                across ? QRect(start, 0, cellSize_, height()) : QRect(0, start, width(), cellSize_);
+            painter.fillRect(cell, QColor(kWeekendColor));
+        }
         if (across && marked) {
             painter.fillRect(start, height() - kMarkThickness, cellSize_, kMarkThickness,
                              QColor(kOutageMarkColor));
         }
         if (!across && i == highlighted_)
             painter.fillRect(0, start, width(), cellSize_, palette().highlight());
-        if (i % step != 0 && i != highlighted_ && !marked) continue;
+        const bool current = across && i == current_ && hasFocus();
+        if (current) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            painter.drawRect(QRect(start + 1, 1, cellSize_ - 2, height() - 2));
+        }
+        if (i % step != 0 && i != highlighted_ && !marked && !current) continue;
         // The label is centred on its cell, or on the first cell where cells are small.
         int centre = start + cellSize_ / 2;
         painter.setPen(marked ? QColor(kOutageMarkColor)
-                              : palette().color(i == highlighted_ ? QPalette::HighlightedText
-                                                                  : QPalette::ButtonText));
+                       : flag(dimmed_)
+                           ? palette().color(QPalette::Disabled, QPalette::ButtonText)
+                           : palette().color(i == highlighted_ ? QPalette::HighlightedText
+                                                               : QPalette::ButtonText));
         if (across) {
             painter.save();
             painter.translate(centre + textHeight / 2 - fontMetrics().descent(),
@@ -102,6 +131,60 @@ void GridHeader::paintEvent(QPaintEvent*) {
             painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, labels_[i]);
         }
     }
+}
+
+void GridHeader::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton ? indexAt(event->pos()) : -1;
+    if (pressed_ >= 0) current_ = pressed_;
+}
+
+// A click is a press and a release on the same label.
+void GridHeader::mouseReleaseEvent(QMouseEvent* event) {
+    int released = indexAt(event->pos());
+    if (event->button() == Qt::LeftButton && released >= 0 && released == pressed_)
+        emit clicked(released);
+    pressed_ = -1;
+}
+
+void GridHeader::keyPressEvent(QKeyEvent* event) {
+    const int last = static_cast<int>(labels_.size()) - 1;
+    int moved = current_;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            moved = current_ - 1;
+            break;
+        case Qt::Key_Right:
+            moved = current_ + 1;
+            break;
+        case Qt::Key_Home:
+            moved = 0;
+            break;
+        case Qt::Key_End:
+            moved = last;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (last >= 0) emit clicked(current_);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    if (last < 0) return;
+    current_ = std::clamp(moved, 0, last);
+    emit currentMoved(current_);
+    update();
+}
+
+void GridHeader::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void GridHeader::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 bool GridHeader::event(QEvent* event) {

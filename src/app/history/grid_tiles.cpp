@@ -11,15 +11,22 @@ namespace {
 constexpr int kTilePixels = 256;
 constexpr int kCacheKilobytes = 64 * 1024;  // some 250 tiles: several screens full
 constexpr int kSmallestCellWithLines = 4;   // below this a line would hide the cell
+constexpr int kHatchSpacing = 4;            // pixels between the stripes of a missing date
 
 }  // namespace
 
 GridTiles::GridTiles() : cache_(kCacheKilobytes) {}
 
-void GridTiles::setGrid(std::shared_ptr<const history::LedgerGrid> grid,
-                        std::vector<int> rowOrder) {
+void GridTiles::setGrid(std::shared_ptr<const history::LedgerGrid> grid, std::vector<int> rowOrder,
+                        std::vector<int> columns) {
     grid_ = std::move(grid);
     rowOrder_ = std::move(rowOrder);
+    columns_ = std::move(columns);
+    if (columns_.empty() && grid_) {
+        columns_.resize(grid_->dates.size());
+        for (size_t i = 0; i < columns_.size(); ++i)
+            columns_[i] = static_cast<int>(i);
+    }
     cache_.clear();
 }
 
@@ -27,10 +34,6 @@ void GridTiles::setCellSize(int pixels) {
     cellSize_ = std::max(1, pixels);
     cellsPerTile_ = std::max(1, kTilePixels / cellSize_);
     cache_.clear();
-}
-
-int GridTiles::columns() const {
-    return grid_ ? static_cast<int>(grid_->dates.size()) : 0;
 }
 
 const QImage& GridTiles::tile(int tileRow, int tileColumn) {
@@ -45,7 +48,8 @@ const QImage& GridTiles::tile(int tileRow, int tileColumn) {
 }
 
 // Writes the pixels line by line: each cell a square of its colour, with a line of the grid's
-// colour along its right and bottom edges once cells are large enough to spare it.
+// colour along its right and bottom edges once cells are large enough to spare it. A date the
+// ledger lacks is hatched, the stripes running on from cell to cell; a heading row is a band.
 QImage GridTiles::render(int tileRow, int tileColumn) const {
     int firstRow = tileRow * cellsPerTile_;
     int firstColumn = tileColumn * cellsPerTile_;
@@ -55,21 +59,41 @@ QImage GridTiles::render(int tileRow, int tileColumn) const {
                  QImage::Format_RGB32);
     image.fill(QColor(verdictColor(history::CellVerdict::NoRecord)));
     const int line = cellSize_ >= kSmallestCellWithLines ? 1 : 0;
+    std::vector<int> missing;  // tile columns of dates the ledger lacks
+    for (int c = 0; c < columnCount; ++c) {
+        if (columns_[static_cast<size_t>(firstColumn + c)] < 0) missing.push_back(c);
+    }
+    const int x0 = firstColumn * cellSize_;
     std::vector<QRgb> pixels(static_cast<size_t>(image.width()));
     for (int r = 0; r < rowCount; ++r) {
-        size_t gridRow = static_cast<size_t>(rowOrder_[static_cast<size_t>(firstRow + r)]);
-        for (int c = 0; c < columnCount; ++c) {
-            QRgb color = verdictColor(grid_->at(gridRow, static_cast<size_t>(firstColumn + c)));
-            auto cell = pixels.begin() + c * cellSize_;
-            std::fill(cell, cell + cellSize_ - line, color);
-            std::fill(cell + cellSize_ - line, cell + cellSize_, kGridLineColor);
+        int gridRow = rowOrder_[static_cast<size_t>(firstRow + r)];
+        if (gridRow < 0) {
+            std::fill(pixels.begin(), pixels.end(), kHeadingRowColor);
+        } else {
+            for (int c = 0; c < columnCount; ++c) {
+                int gridColumn = columns_[static_cast<size_t>(firstColumn + c)];
+                QRgb color = gridColumn < 0
+                                 ? kMissingDateColor
+                                 : verdictColor(grid_->at(static_cast<size_t>(gridRow),
+                                                          static_cast<size_t>(gridColumn)));
+                auto cell = pixels.begin() + c * cellSize_;
+                std::fill(cell, cell + cellSize_ - line, color);
+                std::fill(cell + cellSize_ - line, cell + cellSize_, kGridLineColor);
+            }
         }
+        const int y0 = (firstRow + r) * cellSize_;
         for (int y = 0; y < cellSize_; ++y) {
             auto* scanLine = reinterpret_cast<QRgb*>(image.scanLine(r * cellSize_ + y));
             if (y >= cellSize_ - line) {
                 std::fill(scanLine, scanLine + image.width(), kGridLineColor);
-            } else {
-                std::copy(pixels.begin(), pixels.end(), scanLine);
+                continue;
+            }
+            std::copy(pixels.begin(), pixels.end(), scanLine);
+            if (gridRow < 0) continue;
+            for (int c : missing) {
+                for (int x = c * cellSize_; x < (c + 1) * cellSize_ - line; ++x) {
+                    if ((x0 + x + y0 + y) % kHatchSpacing == 0) scanLine[x] = kHatchColor;
+                }
             }
         }
     }

@@ -16,15 +16,18 @@ class GridTiles {
   public:
     GridTiles();
 
-    // `rowOrder` lists the grid's rows from top to bottom.
-    void setGrid(std::shared_ptr<const history::LedgerGrid> grid, std::vector<int> rowOrder);
+    // `rowOrder` lists the grid's rows from top to bottom, a negative entry being a heading row
+    // (a band of its own colour). `columns` lists the grid's columns from left to right, -1
+    // being a date the ledger lacks (hatched); empty, the grid's columns as they are.
+    void setGrid(std::shared_ptr<const history::LedgerGrid> grid, std::vector<int> rowOrder,
+                 std::vector<int> columns = {});
     // Pixels per cell, lines between cells included.
     void setCellSize(int pixels);
 
     int cellSize() const { return cellSize_; }
     int cellsPerTile() const { return cellsPerTile_; }
     int rows() const { return static_cast<int>(rowOrder_.size()); }
-    int columns() const;
+    int columns() const { return static_cast<int>(columns_.size()); }
 
     // The tile of cells [tileRow × cellsPerTile, ...) by [tileColumn × cellsPerTile, ...); tiles
     // at the right and bottom edges hold only the cells there are. Valid until the next call.
@@ -35,6 +38,7 @@ class GridTiles {
 
     std::shared_ptr<const history::LedgerGrid> grid_;
     std::vector<int> rowOrder_;
+    std::vector<int> columns_;
     int cellSize_ = 12;
     int cellsPerTile_ = 21;
     QCache<quint64, QImage> cache_;

@@ -27,32 +27,66 @@ HistoryGridView::HistoryGridView(QWidget* parent)
     setObjectName(QStringLiteral("historyGrid"));
     dates_->setObjectName(QStringLiteral("datesHeader"));
     detectors_->setObjectName(QStringLiteral("detectorsHeader"));
+    dates_->setAccessibleName(QStringLiteral("Dates; a click opens the date's verdict"));
+    detectors_->setAccessibleName(QStringLiteral("Detectors"));
     dates_->toolTipOf = [this](int column) {
         return dateToolTip ? dateToolTip(column) : QString();
     };
+    dates_->setCursor(Qt::PointingHandCursor);  // a date opens its verdict
+    connect(dates_, &GridHeader::clicked, this, &HistoryGridView::dateClicked);
+    connect(dates_, &GridHeader::currentMoved, this, [this](int column) {
+        QScrollBar* bar = horizontalScrollBar();
+        int left = column * cellSize();
+        if (left < bar->value()) bar->setValue(left);
+        if (left + cellSize() > bar->value() + viewport()->width())
+            bar->setValue(left + cellSize() - viewport()->width());
+    });
     setViewportMargins(detectors_->thickness(), dates_->thickness(), 0, 0);
     viewport()->setMouseTracking(true);
     setCellSize(kStartCellSize);
 }
 
 void HistoryGridView::setGrid(std::shared_ptr<const history::LedgerGrid> grid,
-                              std::vector<int> rowOrder, std::vector<bool> outageDates) {
+                              std::vector<int> rowOrder, std::vector<bool> outageDates,
+                              history::Calendar calendar, std::vector<RowHeading> headings) {
     grid_ = std::move(grid);
     rowOrder_ = std::move(rowOrder);
-    tiles_.setGrid(grid_, rowOrder_);
+    headings_ = std::move(headings);
+    calendar_ = std::move(calendar);
+    if (calendar_.dates.empty()) {
+        calendar_.dates = grid_->dates;
+        calendar_.gridColumns.resize(grid_->dates.size());
+        for (size_t i = 0; i < grid_->dates.size(); ++i)
+            calendar_.gridColumns[i] = static_cast<int>(i);
+    }
+    tiles_.setGrid(grid_, rowOrder_, calendar_.gridColumns);
     QStringList numbers;
     numbers.reserve(static_cast<qsizetype>(rowOrder_.size()));
-    for (int row : rowOrder_)
-        numbers.append(QString::number(grid_->detectors[static_cast<size_t>(row)]));
+    for (int row : rowOrder_) {
+        numbers.append(row < 0 ? QString()
+                               : QString::number(grid_->detectors[static_cast<size_t>(row)]));
+    }
     QStringList dates;
-    for (const std::string& date : grid_->dates)
-        dates.append(QString::fromStdString(date));
+    std::vector<bool> weekends;
+    std::vector<bool> missing;
+    for (size_t i = 0; i < calendar_.dates.size(); ++i) {
+        dates.append(QString::fromStdString(calendar_.dates[i]));
+        weekends.push_back(history::isWeekend(calendar_.dates[i]));
+        missing.push_back(calendar_.gridColumns[i] < 0);
+    }
     detectors_->setLabels(numbers);
     dates_->setLabels(dates);
     dates_->setMarked(std::move(outageDates));
+    dates_->setShaded(std::move(weekends));
+    dates_->setDimmed(std::move(missing));
     detectors_->setHighlighted(marked_ ? displayRowOf(*marked_) : -1);
     updateScrollRanges();
     viewport()->update();
+}
+
+int HistoryGridView::gridColumnOf(int column) const {
+    if (column < 0 || static_cast<size_t>(column) >= calendar_.gridColumns.size()) return -1;
+    return calendar_.gridColumns[static_cast<size_t>(column)];
 }
 
 void HistoryGridView::setCellSize(int pixels) {
@@ -81,7 +115,8 @@ void HistoryGridView::zoom(int steps, QPoint anchor) {
 int HistoryGridView::displayRowOf(int16_t det) const {
     if (!grid_) return -1;
     for (size_t i = 0; i < rowOrder_.size(); ++i) {
-        if (grid_->detectors[static_cast<size_t>(rowOrder_[i])] == det) return static_cast<int>(i);
+        if (rowOrder_[i] >= 0 && grid_->detectors[static_cast<size_t>(rowOrder_[i])] == det)
+            return static_cast<int>(i);
     }
     return -1;
 }
@@ -103,7 +138,9 @@ std::optional<HistoryGridView::Cell> HistoryGridView::cellAt(QPoint point) const
     int column = (point.x() + horizontalScrollBar()->value()) / cellSize();
     int row = (point.y() + verticalScrollBar()->value()) / cellSize();
     if (column >= tiles_.columns() || row >= tiles_.rows()) return std::nullopt;
-    return Cell{grid_->detectors[static_cast<size_t>(rowOrder_[static_cast<size_t>(row)])], column};
+    int gridRow = rowOrder_[static_cast<size_t>(row)];
+    if (gridRow < 0) return std::nullopt;  // a heading
+    return Cell{grid_->detectors[static_cast<size_t>(gridRow)], column};
 }
 
 QRect HistoryGridView::cellRect(int16_t det, int column) const {
@@ -150,6 +187,7 @@ void HistoryGridView::paintEvent(QPaintEvent* event) {
             painter.drawImage(tc * tilePixels - x0, tr * tilePixels - y0, tiles_.tile(tr, tc));
         }
     }
+    paintHeadings(painter, x0, y0);
     if (marked_) {
         int row = displayRowOf(*marked_);
         if (row >= 0) {
@@ -158,6 +196,26 @@ void HistoryGridView::paintEvent(QPaintEvent* event) {
                 QRect(-x0, row * cellSize() - y0, tiles_.columns() * cellSize(), cellSize()));
         }
     }
+}
+
+// A heading's text stays at the left of the view while the picture scrolls sideways; it is
+// written only where the rows are tall enough for it.
+void HistoryGridView::paintHeadings(QPainter& painter, int, int y0) {
+    if (headings_.empty() || cellSize() < fontMetrics().height() - 4) return;
+    const int first = std::max(0, y0 / cellSize());
+    const int last = std::min(tiles_.rows() - 1, (y0 + viewport()->height()) / cellSize());
+    QFont bold = font();
+    bold.setBold(true);
+    for (int i = first; i <= last; ++i) {
+        int row = rowOrder_[static_cast<size_t>(i)];
+        if (row >= 0) continue;
+        const RowHeading& heading = headings_[static_cast<size_t>(-1 - row)];
+        painter.setFont(heading.level == 0 ? bold : font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        QRect box(4 + heading.level * 12, i * cellSize() - y0, viewport()->width(), cellSize());
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, heading.text);
+    }
+    painter.setFont(font());
 }
 
 void HistoryGridView::resizeEvent(QResizeEvent* event) {

@@ -8,31 +8,44 @@
 #include <vector>
 
 #include "app/history/grid_tiles.h"
+#include "history/calendar.h"
 #include "history/ledger_grid.h"
 
 namespace sorvane::app {
 
 class GridHeader;
 
-// The detectors-by-day picture: one row per detector, one column per date, each cell in the
-// colour of its verdict. Cells are painted from cached tiles; the dates above and the detector
+// The detectors-by-day picture: one row per detector, one column per date of the calendar, each
+// cell in the colour of its verdict, dates the ledger lacks hatched; heading rows may group the
+// detectors. Cells are painted from cached tiles; the dates above and the detector
 // numbers beside stay in view while it scrolls; Ctrl+wheel zooms about the pointer.
 class HistoryGridView : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    // A cell of the picture: the detector of its row and the index of its date.
+    // A cell of the picture: the detector of its row and the index of its date in the calendar.
     struct Cell {
         int16_t det;
         int column;
     };
+    // A row that heads a group of detectors, its text written across the picture; level 0
+    // heads the groups of level 1.
+    struct RowHeading {
+        QString text;
+        int level = 0;
+    };
 
     explicit HistoryGridView(QWidget* parent = nullptr);
 
-    // `rowOrder` lists the grid's rows from top to bottom; `outageDates` marks the columns of
+    // `rowOrder` lists the grid's rows from top to bottom, -1 - h standing for `headings[h]`;
+    // `calendar` gives the columns (empty: the grid's dates); `outageDates` marks the columns of
     // dates with a feed outage. The scroll position stays where it was.
     void setGrid(std::shared_ptr<const history::LedgerGrid> grid, std::vector<int> rowOrder,
-                 std::vector<bool> outageDates);
+                 std::vector<bool> outageDates, history::Calendar calendar = {},
+                 std::vector<RowHeading> headings = {});
     const history::LedgerGrid* grid() const { return grid_.get(); }
+    const history::Calendar& calendar() const { return calendar_; }
+    // The grid's column of a calendar column, -1 for a date the ledger lacks.
+    int gridColumnOf(int column) const;
 
     // Pixels per cell; zooming keeps the cell under `anchor` (a viewport point) in its place.
     int cellSize() const { return tiles_.cellSize(); }
@@ -54,6 +67,7 @@ class HistoryGridView : public QAbstractScrollArea {
 
   signals:
     void cellClicked(int16_t det, int column);
+    void dateClicked(int column);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,12 +83,15 @@ class HistoryGridView : public QAbstractScrollArea {
     void updateScrollRanges();
     void placeHeaders();
     int displayRowOf(int16_t det) const;
+    void paintHeadings(QPainter& painter, int x0, int y0);
 
     GridTiles tiles_;
     GridHeader* dates_;
     GridHeader* detectors_;
     std::shared_ptr<const history::LedgerGrid> grid_;
     std::vector<int> rowOrder_;
+    history::Calendar calendar_;
+    std::vector<RowHeading> headings_;
     std::optional<int16_t> marked_;
     std::optional<Cell> pressed_;
 };

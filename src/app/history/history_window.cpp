@@ -14,10 +14,12 @@
 #include "app/app_state.h"
 #include "app/error_messages.h"
 #include "app/history/cell_details.h"
+#include "app/history/day_panel.h"
 #include "app/history/history_legend.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/remembered_ledger.h"
 #include "app/history/repair_list_panel.h"
+#include "app/history/row_order.h"
 #include "app/qt_text.h"
 #include "app/widget_factory.h"
 #include "common/error.h"
@@ -32,28 +34,6 @@ QDate dateOf(const std::string& text) {
 
 std::string textOf(const QDate& date) {
     return date.toString(Qt::ISODate).toStdString();
-}
-
-// The grid's rows from top to bottom: the repair list's detectors in its order, then the rest
-// by number; or all by number.
-std::vector<int> rowOrder(const LedgerRead& read, bool repairOrder) {
-    const std::vector<int16_t>& detectors = read.window.grid.detectors;
-    std::vector<int> order;
-    order.reserve(detectors.size());
-    std::vector<bool> placed(detectors.size(), false);
-    if (repairOrder) {
-        for (const history::DetectorSummary& s : read.window.report.repairList) {
-            auto at = std::lower_bound(detectors.begin(), detectors.end(), s.det);
-            if (at == detectors.end() || *at != s.det) continue;
-            auto row = static_cast<size_t>(at - detectors.begin());
-            order.push_back(static_cast<int>(row));
-            placed[row] = true;
-        }
-    }
-    for (size_t row = 0; row < detectors.size(); ++row) {
-        if (!placed[row]) order.push_back(static_cast<int>(row));
-    }
-    return order;
 }
 
 }  // namespace
@@ -143,11 +123,13 @@ void HistoryWindow::layOut() {
     commands->addWidget(fromDate_);
     commands->addWidget(makeLabel(this, "toLabel", QStringLiteral("To:"), toDate_));
     commands->addWidget(toDate_);
+    layOutDatePresets(commands);
 
     auto* rows = new QHBoxLayout;
     rows->addWidget(makeLabel(this, "rowsLabel", QStringLiteral("Rows:")));
     rows->addWidget(repairOrderOption_);
     rows->addWidget(numberOrderOption_);
+    layOutNetworkRows(rows);
     rows->addSpacing(24);
     rows->addWidget(progressLabel_);
     rows->addWidget(daysProgress_, 1);
@@ -165,6 +147,7 @@ void HistoryWindow::layOut() {
     splitter->addWidget(repair);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    layOutDayPanel(splitter);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(commands);
@@ -186,6 +169,8 @@ void HistoryWindow::openLedger(const QString& path) {
     shown_.reset();
     wholeLedger_ = true;
     historyGrid_->setGrid(std::make_shared<history::LedgerGrid>(), {}, {});
+    dayPanel_->hide();
+    ++dayReads_;  // a day of the ledger before is not shown
     repairList_->clear();
     summaryLabel_->clear();
     exportCsvButton_->setEnabled(false);
@@ -207,7 +192,11 @@ history::DateWindow HistoryWindow::chosenWindow() const {
 void HistoryWindow::showRead(std::shared_ptr<const LedgerRead> read) {
     shown_ = std::move(read);
     showDateRange(shown_->ledgerDates);
+    markLedgerDates(shown_->ledgerDates);
+    showPreset();
+    showNetworkChoices();
     showRows();
+    refreshDayPanel();
     repairList_->showReport(shown_->window.report);
     summaryLabel_->setText(reportSummary(shown_->window.report));
     exportCsvButton_->setEnabled(true);
@@ -244,21 +233,28 @@ void HistoryWindow::datesChosen() {
     }
     wholeLedger_ =
         fromDate_->date() == fromDate_->minimumDate() && toDate_->date() == toDate_->maximumDate();
+    showPreset();
     refresh();
 }
 
+// The picture's columns are the window's calendar, so that the dates the ledger lacks are seen.
 void HistoryWindow::showRows() {
     if (!shown_) return;
     const history::LedgerWindow& window = shown_->window;
-    std::vector<bool> outageDates(window.grid.dates.size(), false);
+    history::Calendar calendar = history::calendarOf(window.grid.dates, window.report.window);
+    std::vector<bool> outageDates(calendar.dates.size(), false);
     for (const history::DatedOutage& o : window.report.outages) {
-        auto at = std::lower_bound(window.grid.dates.begin(), window.grid.dates.end(), o.date);
-        if (at != window.grid.dates.end() && *at == o.date)
-            outageDates[static_cast<size_t>(at - window.grid.dates.begin())] = true;
+        auto at = std::lower_bound(calendar.dates.begin(), calendar.dates.end(), o.date);
+        if (at != calendar.dates.end() && *at == o.date)
+            outageDates[static_cast<size_t>(at - calendar.dates.begin())] = true;
     }
+    RowOrder order = repairOrderOption_->isChecked()    ? RowOrder::RepairList
+                     : networkOrderOption_->isChecked() ? RowOrder::Network
+                                                        : RowOrder::Number;
+    GridRows rows = gridRows(*shown_, order, abandonedCheck_->isChecked());
     historyGrid_->setGrid(std::shared_ptr<const history::LedgerGrid>(shown_, &window.grid),
-                          rowOrder(*shown_, repairOrderOption_->isChecked()),
-                          std::move(outageDates));
+                          std::move(rows.rows), std::move(outageDates), std::move(calendar),
+                          std::move(rows.headings));
 }
 
 void HistoryWindow::closeEvent(QCloseEvent* event) {

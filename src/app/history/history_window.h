@@ -9,15 +9,20 @@
 #include "health/health_parameters.h"
 #include "history/ledger_store.h"
 
+class QCheckBox;
+class QComboBox;
 class QDateEdit;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 
 namespace sorvane::app {
 
 class AppState;
+class DayPanel;
 class Dialogs;
 class LedgerWorker;
 class RepairListPanel;
@@ -54,6 +59,19 @@ class HistoryWindow : public QWidget {
 
   private:
     void layOut();
+    // The From/To presets and the marks of the ledger's dates in their calendars.
+    void layOutDatePresets(QHBoxLayout* commands);
+    void presetChosen(int preset);
+    void showPreset();
+    void markLedgerDates(const std::vector<std::string>& ledgerDates);
+    // The day panel: a date's verdict, read through the window's runner.
+    void layOutDayPanel(QSplitter* splitter);
+    void openDayPanel(int column);
+    void refreshDayPanel();
+    void dayFaultChosen(int16_t det);
+    // The rows by corridor and station, and the abandoned detectors.
+    void layOutNetworkRows(QHBoxLayout* rows);
+    void showNetworkChoices();
     void openLedger(const QString& path);
     void remember(const QString& path);
     void refresh();
@@ -68,6 +86,7 @@ class HistoryWindow : public QWidget {
     QString cellToolTip(const HistoryGridView::Cell& cell);
     QString dateToolTip(int column) const;
     void openDayChart(int16_t det, int column);
+    void openDayChartOn(int16_t det, const std::string& date);
     // The window's own connection for a cell's record and a day's archive; nullptr while the
     // ledger is not there or cannot be opened.
     history::LedgerStore* lookups();
@@ -83,6 +102,7 @@ class HistoryWindow : public QWidget {
     std::unique_ptr<history::LedgerStore> lookups_;
     bool wholeLedger_ = true;  // From and To follow the ledger's first and last dates
     QStringList refusedBeforeAdding_;
+    int dayReads_ = 0;  // the day panel shows only the last read asked for
 
     QPushButton* openLedgerButton_;
     QPushButton* newLedgerButton_;
@@ -90,13 +110,17 @@ class HistoryWindow : public QWidget {
     QPushButton* exportCsvButton_;
     QDateEdit* fromDate_;
     QDateEdit* toDate_;
+    QComboBox* datePreset_;
     QRadioButton* repairOrderOption_;
     QRadioButton* numberOrderOption_;
+    QRadioButton* networkOrderOption_;
+    QCheckBox* abandonedCheck_;
     QLabel* progressLabel_;
     QProgressBar* daysProgress_;
     QLabel* summaryLabel_;
     HistoryGridView* historyGrid_;
     RepairListPanel* repairList_;
+    DayPanel* dayPanel_;
 };
 
 }  // namespace sorvane::app

@@ -8,6 +8,7 @@
 #include "app/dialogs.h"
 #include "app/history/cell_details.h"
 #include "app/history/day_chart.h"
+#include "app/history/day_panel.h"
 #include "app/history/history_window.h"
 #include "app/history/ledger_worker.h"
 #include "app/qt_text.h"
@@ -31,31 +32,47 @@ QString HistoryWindow::cellToolTip(const HistoryGridView::Cell& cell) {
     const history::LedgerGrid* grid = historyGrid_->grid();
     history::LedgerStore* ledger = lookups();
     if (grid == nullptr || ledger == nullptr) return {};
-    const std::string& date = grid->dates[static_cast<size_t>(cell.column)];
+    const std::string& date = historyGrid_->calendar().dates[static_cast<size_t>(cell.column)];
+    if (historyGrid_->gridColumnOf(cell.column) < 0) {
+        return QStringLiteral("Date: ") + toQString(date) + QStringLiteral("\nDetector: ") +
+               QString::number(cell.det) + QStringLiteral("\nnot in the ledger");
+    }
+    // Where the detector sits, after its record, by the inventory in force that day.
+    QString network =
+        shown_ ? networkDetails(shown_->inventories.inForce(date), cell.det) : QString();
+    if (!network.isEmpty()) network.prepend(QLatin1Char('\n'));
     try {
         if (std::optional<history::DetectorDayRecord> record = ledger->detectorDay(date, cell.det))
-            return cellDetails(*record);
+            return cellDetails(*record) + network;
     } catch (const SorvaneError& e) {
         return toQString(e.description());
     }
     return QStringLiteral("Date: ") + toQString(date) + QStringLiteral("\nDetector: ") +
-           QString::number(cell.det) + QStringLiteral("\nNo record that day");
+           QString::number(cell.det) + QStringLiteral("\nNo record that day") + network;
 }
 
 QString HistoryWindow::dateToolTip(int column) const {
     if (!shown_) return {};
-    const history::LedgerWindow& window = shown_->window;
-    return dateDetails(window.grid.dates[static_cast<size_t>(column)], window.report.outages);
+    const std::string& date = historyGrid_->calendar().dates[static_cast<size_t>(column)];
+    if (historyGrid_->gridColumnOf(column) < 0)
+        return toQString(date) + QStringLiteral("\nnot in the ledger");
+    return dateDetails(date, shown_->window.report.outages);
 }
 
 void HistoryWindow::openDayChart(int16_t det, int column) {
     const history::LedgerGrid* grid = historyGrid_->grid();
-    history::LedgerStore* ledger = lookups();
-    if (grid == nullptr || ledger == nullptr) return;
+    const int gridColumn = historyGrid_->gridColumnOf(column);
+    if (grid == nullptr || gridColumn < 0) return;
     auto row = std::lower_bound(grid->detectors.begin(), grid->detectors.end(), det);
     size_t rowIndex = static_cast<size_t>(row - grid->detectors.begin());
-    if (grid->at(rowIndex, static_cast<size_t>(column)) == history::CellVerdict::NoRecord) return;
-    const std::string& date = grid->dates[static_cast<size_t>(column)];
+    if (grid->at(rowIndex, static_cast<size_t>(gridColumn)) == history::CellVerdict::NoRecord)
+        return;
+    openDayChartOn(det, grid->dates[static_cast<size_t>(gridColumn)]);
+}
+
+void HistoryWindow::openDayChartOn(int16_t det, const std::string& date) {
+    history::LedgerStore* ledger = lookups();
+    if (ledger == nullptr) return;
     std::optional<std::string> archive;
     try {
         archive = ledger->archiveOf(date);

@@ -60,6 +60,7 @@ void LedgerWorker::launchRead() {
                 throw JobCancelled{};
             }
             read->ledgerDates = store.dates({});
+            read->inventories = store.inventoryVersions();
             return read;
         },
         [this](std::shared_ptr<const LedgerRead> read) { readFinished(std::move(read), {}); },

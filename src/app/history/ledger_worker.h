@@ -13,11 +13,12 @@
 
 namespace sorvane::app {
 
-// What a read of the ledger brings back: the window's report and grid, and every date of the
-// ledger (the range the From/To selectors offer).
+// What a read of the ledger brings back: the window's report and grid, every date of the
+// ledger (the range the From/To selectors offer) and its inventory versions.
 struct LedgerRead {
     history::LedgerWindow window;
     std::vector<std::string> ledgerDates;
+    history::InventoryVersions inventories;
 };
 
 // What adding days brought: each day's result, or why none could be added at all.

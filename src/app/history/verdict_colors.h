@@ -18,5 +18,10 @@ QString verdictName(history::CellVerdict verdict);
 // The lines between cells, and the mark of a feed outage in the date header.
 inline constexpr QRgb kGridLineColor = qRgb(214, 214, 214);
 inline constexpr QRgb kOutageMarkColor = qRgb(40, 90, 200);
+// A date the ledger lacks: hatched grey. A weekend's date in the header; a group's heading row.
+inline constexpr QRgb kMissingDateColor = qRgb(244, 244, 244);
+inline constexpr QRgb kHatchColor = qRgb(170, 170, 170);
+inline constexpr QRgb kWeekendColor = qRgb(255, 236, 200);
+inline constexpr QRgb kHeadingRowColor = qRgb(200, 208, 222);
 
 }  // namespace sorvane::app
