@@ -95,13 +95,11 @@ HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices
     };
     historyGrid_->dateToolTip = [this](int column) { return dateToolTip(column); };
     connect(historyGrid_, &HistoryGridView::cellClicked, this, &HistoryWindow::openDayChart);
-    connect(repairList_, &RepairListPanel::detectorChosen, historyGrid_,
-            &HistoryGridView::showDetector);
+    connectRepairList();
     const std::pair<QPushButton*, void (HistoryWindow::*)()> handlers[] = {
         {openLedgerButton_, &HistoryWindow::openLedger},
         {newLedgerButton_, &HistoryWindow::newLedger},
         {addArchivesButton_, &HistoryWindow::addArchives},
-        {exportCsvButton_, &HistoryWindow::exportCsv},
     };
     for (auto [button, handler] : handlers) {
         connect(button, &QPushButton::clicked, this, [this, handler = handler] {
@@ -156,8 +154,6 @@ void HistoryWindow::layOut() {
     auto* repair = new QWidget(this);
     auto* repairLayout = new QVBoxLayout(repair);
     repairLayout->setContentsMargins(0, 0, 0, 0);
-    repairLayout->addWidget(
-        makeLabel(repair, "repairLabel", QStringLiteral("Repair list"), repairList_));
     repairLayout->addWidget(repairList_);
 
     auto* splitter = new QSplitter(this);
@@ -186,7 +182,7 @@ void HistoryWindow::openLedger(const QString& path) {
     shown_.reset();
     wholeLedger_ = true;
     historyGrid_->setGrid(std::make_shared<history::LedgerGrid>(), {}, {});
-    repairList_->clear();
+    repairList_->showReport(nullptr);
     summaryLabel_->clear();
     exportCsvButton_->setEnabled(false);
     for (QDateEdit* edit : {fromDate_, toDate_})
@@ -208,7 +204,8 @@ void HistoryWindow::showRead(std::shared_ptr<const LedgerRead> read) {
     shown_ = std::move(read);
     showDateRange(shown_->ledgerDates);
     showRows();
-    repairList_->showReport(shown_->window.report);
+    repairList_->showReport(
+        std::shared_ptr<const history::HistoryReport>(shown_, &shown_->window.report));
     summaryLabel_->setText(reportSummary(shown_->window.report));
     exportCsvButton_->setEnabled(true);
     emit refreshed();

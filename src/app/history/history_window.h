@@ -18,6 +18,7 @@ class QRadioButton;
 namespace sorvane::app {
 
 class AppState;
+class DetectorDaysWindow;
 class Dialogs;
 class LedgerWorker;
 class RepairListPanel;
@@ -43,7 +44,12 @@ class HistoryWindow : public QWidget {
     void openLedger();
     void newLedger();
     void addArchives();
+    // The report of every detector, as `sorvane-cli history report --csv` writes it.
     void exportCsv();
+    // The repair list's rows as shown, in their order, in the same format.
+    void exportRepairList();
+    // The days chart of a detector over the window's dates (history_window_repairs.cpp).
+    DetectorDaysWindow* openDetectorDays(int16_t det);
 
   signals:
     // A read of the ledger is shown.
@@ -68,6 +74,12 @@ class HistoryWindow : public QWidget {
     QString cellToolTip(const HistoryGridView::Cell& cell);
     QString dateToolTip(int column) const;
     void openDayChart(int16_t det, int column);
+    // The repair list at work (history_window_repairs.cpp).
+    void connectRepairList();
+    std::pair<std::string, std::string> shownDates() const;
+    void openLastBadDay(int16_t det);
+    void openDayChartOn(int16_t det, const std::string& date);
+    void openStrip(int16_t det, const QStringList& dates, bool fiveMinutes);
     // The window's own connection for a cell's record and a day's archive; nullptr while the
     // ledger is not there or cannot be opened.
     history::LedgerStore* lookups();

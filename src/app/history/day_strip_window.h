@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/charts/chart_window.h"
+
+namespace sorvane::app {
+
+// One day of a strip: its date and its detector's volume and occupancy over the time of day
+// (a line plot request).
+struct StripDay {
+    std::string date;
+    PlotRequest line;
+};
+
+// A detector's chosen days one above the other on one time axis, each row its volume and
+// occupancy on the scales of the whole strip, so that a fault's shape on each day is seen at
+// once.
+class DayStripWindow : public ChartWindow {
+    Q_OBJECT
+  public:
+    DayStripWindow(int16_t det, std::vector<StripDay> days, bool fiveMinutes, ChartContext context);
+};
+
+}  // namespace sorvane::app
