@@ -35,6 +35,8 @@ ledger=$stage/history.sqlite
   --faults 0.3 --seed 7
 ./build/src/cli/sorvane-cli history add "$stage"/days/*.traffic --db "$ledger" \
   --set MissingPercent=10 --set MargTh=6 --set DetNoFrom=100 --set DetNoTo=104 >/dev/null
+./build/src/cli/sorvane-cli history inventory import "$stage/days/inventory.csv" --db "$ledger" \
+  --from 2024-11-01 >/dev/null
 printf '[History]\r\nDatabase=%s\r\n' "$ledger" >>"$stage/program/ParamSettings.ini"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" "$stage/program/sorvane" --screenshots "$out" "$archive"

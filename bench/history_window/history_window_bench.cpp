@@ -7,8 +7,11 @@
 //
 // Usage: bench_history_window [DETECTORS [DAYS]]   (default 5000 detectors by 365 days)
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QTableView>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,10 +20,18 @@
 #include <string>
 #include <vector>
 
+#include "app/dialogs.h"
+#include "app/history/day_strip_window.h"
+#include "app/history/detector_days_window.h"
 #include "app/history/history_grid_view.h"
 #include "app/history/repair_list_panel.h"
+#include "app/recent_folders.h"
+#include "common/log.h"
+#include "history/detector_days.h"
 #include "history/ledger_grid.h"
 #include "history/ledger_store.h"
+#include "mkarchive/archive_writer.h"
+#include "mkarchive/synthetic_day.h"
 
 namespace {
 
@@ -65,6 +76,9 @@ history::DetectorDayRecord dayOf(int det, int day) {
     r.outageMissing = 0;
     r.status = DailyStatus::Good;
     unsigned hash = static_cast<unsigned>(det) * 2654435761u ^ static_cast<unsigned>(day) * 40503u;
+    // A daytime volume as a real ledger keeps it, so that the days have baselines and ratios.
+    r.daytimeVolume = static_cast<int32_t>(4000 + det % 700 + hash % 400);
+    r.daytimeValid = 2040;
     if (det % 40 == 0 || (det % 50 == 0 && day > det % 300) || (det % 60 == 0 && hash % 2 == 0)) {
         set(HealthClass::High, DecisionStep::Missing, Attribution::Detector);
     } else if (day % 30 == 15 && hash % 20 != 0) {
@@ -107,6 +121,105 @@ void print(const char* what, const Times& t) {
     std::printf("%-44s median %7.2f ms   worst %7.2f ms\n", what, t.median, t.worst);
 }
 
+// Dialogs that never block; a message during the run spoils the figures, so it is printed.
+class SilentDialogs : public app::Dialogs {
+  public:
+    void message(app::MessageIcon, const QString&, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+    }
+    std::optional<QString> openFile(const app::FileDialogRequest&) override { return {}; }
+    std::optional<QStringList> openFiles(const app::FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(const app::FileDialogRequest&) override { return {}; }
+    std::optional<QColor> chooseColor(QWidget*, const QColor&, const QString&) override {
+        return {};
+    }
+};
+
+// The repair list's sorting and filtering, a detector's days chart and a strip of 14 days, each
+// as the user waits for it: the table laid out again, the chart window made and painted.
+void benchRepairsAndDays(const std::string& folder, const std::string& path,
+                         const std::shared_ptr<history::LedgerWindow>& window, int detectors) {
+    app::RepairListPanel panel;
+    panel.resize(900, 700);
+    panel.show();
+    panel.showReport(std::shared_ptr<const history::HistoryReport>(window, &window->report));
+    QApplication::processEvents();
+    QTableView* table = panel.table();
+    QImage shot(panel.size(), QImage::Format_ARGB32_Premultiplied);
+    auto laidOut = [&](const std::function<void()>& change) {
+        return millisecondsOf([&] {
+            change();
+            panel.render(&shot);
+        });
+    };
+    std::vector<double> sorts;
+    for (int column = 0; column < 12; ++column) {
+        sorts.push_back(laidOut([&] { table->sortByColumn(column, Qt::AscendingOrder); }));
+        sorts.push_back(laidOut([&] { table->sortByColumn(column, Qt::DescendingOrder); }));
+    }
+    print("sort the repair list by a column, repaint", timesOf(sorts));
+    auto* label = panel.findChild<QComboBox*>(QStringLiteral("labelFilter"));
+    auto* search = panel.findChild<QLineEdit*>(QStringLiteral("detectorSearch"));
+    std::vector<double> filters;
+    for (int i = 1; i < label->count(); ++i) {
+        filters.push_back(laidOut([&] { label->setCurrentIndex(i); }));
+        filters.push_back(laidOut([&] { label->setCurrentIndex(0); }));
+    }
+    for (const char* text : {"1", "12", "123", "12", "1", ""})
+        filters.push_back(laidOut([&] { search->setText(QString::fromLatin1(text)); }));
+    print("filter the repair list (label, search), repaint", timesOf(filters));
+
+    SilentDialogs dialogs;
+    app::RecentFolders folders;
+    history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+    const std::vector<std::string>& dates = window->report.dates;
+    std::vector<double> charts;
+    for (int det = 100; det < 100 + detectors; det += detectors / 10) {
+        charts.push_back(millisecondsOf([&] {
+            std::vector<history::DetectorDayPoint> days;
+            ledger.readConsistently([&] {
+                days = history::readDetectorDays(ledger, static_cast<int16_t>(det), dates.front(),
+                                                 dates.back());
+            });
+            app::DetectorDaysWindow chart(static_cast<int16_t>(det), dates.front(), dates.back(),
+                                          std::move(days), {dialogs, folders, nullptr});
+            chart.show();
+            QImage picture(chart.size(), QImage::Format_ARGB32_Premultiplied);
+            chart.render(&picture);
+        }));
+    }
+    print("days chart of a detector (read, open, paint)", timesOf(charts));
+
+    // One archive of the ledger's detectors, read as 14 days' archives.
+    std::string archive = folder + "/day.traffic";
+    synth::DayOptions options;
+    options.detectors = detectors;
+    synth::writeArchive(
+        archive, synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped));
+    std::vector<std::pair<std::string, std::string>> archives;
+    for (int i = 0; i < 14; ++i)
+        archives.emplace_back(dates[dates.size() - 14 + static_cast<size_t>(i)], archive);
+    Log log;
+    for (bool fiveMinutes : {false, true}) {
+        std::vector<double> strips;
+        for (int i = 0; i < 3; ++i) {
+            strips.push_back(millisecondsOf([&] {
+                std::vector<std::string> gone;
+                auto days = app::readStripDays(
+                    archives, 150, fiveMinutes, log, [] {}, gone);
+                app::DayStripWindow strip(150, std::move(days), fiveMinutes,
+                                          {dialogs, folders, nullptr});
+                strip.show();
+                QImage picture(strip.size(), QImage::Format_ARGB32_Premultiplied);
+                strip.render(&picture);
+            }));
+        }
+        print(fiveMinutes ? "strip of 14 days, 5 min (read, open, paint)"
+                          : "strip of 14 days, 30 s (read, open, paint)",
+              timesOf(strips));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,8 +248,10 @@ int main(int argc, char** argv) {
     print("read report and grid (worker thread)", timesOf(reads));
 
     app::RepairListPanel repairList;
-    print("fill the repair list",
-          timesOf({millisecondsOf([&] { repairList.showReport(window->report); })}));
+    print("fill the repair list", timesOf({millisecondsOf([&] {
+              repairList.showReport(
+                  std::shared_ptr<const history::HistoryReport>(window, &window->report));
+          })}));
     std::printf("(%zu detectors on the repair list)\n", window->report.repairList.size());
 
     app::HistoryGridView view;
@@ -179,6 +294,7 @@ int main(int argc, char** argv) {
         }));
     }
     print("zoom a step, repaint (tiles made anew)", timesOf(zooms));
+    benchRepairsAndDays(folder, path, window, detectors);
     std::filesystem::remove_all(folder);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/screenshots.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -22,7 +24,10 @@
 #include "app/frm_log.h"
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
+#include "app/history/day_strip_window.h"
+#include "app/history/detector_days_window.h"
 #include "app/history/history_window.h"
+#include "app/history/repair_list_panel.h"
 
 namespace sorvane::app {
 
@@ -126,6 +131,34 @@ bool saveCharts(frmTrafficExtrac& window, const QDir& folder) {
     return saveNegativesChart(window, folder) && saved;
 }
 
+// The repair list narrowed to its chronic detectors, the first one's days chart and its strip of
+// days.
+bool saveRepairsAndDays(HistoryWindow& history, const QDir& folder) {
+    auto& label = control<QComboBox>(history, "labelFilter");
+    label.setCurrentIndex(std::max(1, label.findText(QStringLiteral("chronic"))));
+    auto& table = control<QTableView>(history, "repairList");
+    if (table.model()->rowCount() == 0) return true;
+    table.setCurrentIndex(table.model()->index(0, 0));
+    table.setFocus();
+    bool saved = savePicture(history, folder, "history-repair-list.png");
+    auto det = static_cast<int16_t>(table.model()->index(0, 0).data().toInt());
+    DetectorDaysWindow* days = history.openDetectorDays(det);
+    if (days == nullptr) return false;
+    saved = savePicture(*days, folder, "history-detector-days.png") && saved;
+    control<QPushButton>(*days, "showStripButton").click();
+    DayStripWindow* strip = nullptr;
+    settle([&strip] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* s = qobject_cast<DayStripWindow*>(w); s && s->isVisible()) strip = s;
+        return strip != nullptr;
+    });
+    if (strip == nullptr) return false;
+    saved = savePicture(*strip, folder, "history-day-strip.png") && saved;
+    strip->close();
+    days->close();
+    return saved;
+}
+
 // The history window on the ledger the settings remember, once its first read is shown. Nothing
 // when there is no ledger to show.
 bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
@@ -142,7 +175,8 @@ bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
         std::cerr << "sorvane: the history window showed nothing\n";
         return false;
     }
-    return savePicture(history, folder, "history-window.png");
+    bool saved = savePicture(history, folder, "history-window.png");
+    return saveRepairsAndDays(history, folder) && saved;
 }
 
 // Every picture, after a list to export and a finished health test.

@@ -1,5 +1,7 @@
 #include "app/history/day_strip_window.h"
 
+#include <sys/stat.h>
+
 #include <QCategoryAxis>
 #include <QDate>
 #include <QLegendMarker>
@@ -7,7 +9,9 @@
 #include <algorithm>
 
 #include "app/qt_text.h"
+#include "archive/unzip.h"
 #include "common/intervals.h"
+#include "plot/detector_plots.h"
 
 namespace sorvane::app {
 
@@ -34,6 +38,26 @@ double highest(const std::vector<PlotPoint>& points) {
 }
 
 }  // namespace
+
+std::vector<StripDay> readStripDays(
+    const std::vector<std::pair<std::string, std::string>>& archives, int16_t det, bool fiveMinutes,
+    Log& log, const std::function<void()>& checkStop, std::vector<std::string>& gone) {
+    std::vector<StripDay> days;
+    for (const auto& [date, archive] : archives) {
+        checkStop();
+        struct stat info {};
+        if (::stat(archive.c_str(), &info) != 0) {
+            gone.push_back(date);
+            continue;
+        }
+        Unzip reader(log);
+        reader.ZipFileName(archive);
+        reader.zipList();
+        days.push_back({date, fiveMinutes ? PlotDetectorLine5Min(reader, det)
+                                          : PlotDetectorLine30Sec(reader, det)});
+    }
+    return days;
+}
 
 DayStripWindow::DayStripWindow(int16_t det, std::vector<StripDay> days, bool fiveMinutes,
                                ChartContext context)

@@ -1,7 +1,6 @@
 // The history window's repair list at work: the picture follows its selection, Enter opens a
 // detector's last bad day, its days open side by side with a strip of chosen days, and the list
 // as shown or every detector goes into a CSV file.
-#include <sys/stat.h>
 
 #include <QAction>
 #include <QMenu>
@@ -17,14 +16,12 @@
 #include "app/history/ledger_worker.h"
 #include "app/history/repair_list_panel.h"
 #include "app/qt_text.h"
-#include "archive/unzip.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "common/output_destination.h"
 #include "common/text_file.h"
 #include "history/detector_days.h"
 #include "history/repair_list.h"
-#include "plot/detector_plots.h"
 
 namespace sorvane::app {
 
@@ -139,25 +136,14 @@ void HistoryWindow::openStrip(int16_t det, const QStringList& dates, bool fiveMi
     jobs_.start(
         "the strip",
         [archives, det, fiveMinutes, &log = state_.log()](const JobControl& control) {
-            std::pair<std::vector<StripDay>, QStringList> read;  // the days, those not there
-            for (const auto& [date, archive] : archives) {
-                control.throwIfCancelled();
-                struct stat info {};
-                if (::stat(archive.c_str(), &info) != 0) {
-                    read.second.append(toQString(date));
-                    continue;
-                }
-                Unzip reader(log);
-                reader.ZipFileName(archive);
-                reader.zipList();
-                read.first.push_back({date, fiveMinutes ? PlotDetectorLine5Min(reader, det)
-                                                        : PlotDetectorLine30Sec(reader, det)});
-            }
+            std::pair<std::vector<StripDay>, std::vector<std::string>> read;  // and those gone
+            read.first = readStripDays(
+                archives, det, fiveMinutes, log, [&] { control.throwIfCancelled(); }, read.second);
             return read;
         },
         [det, fiveMinutes, context,
-         unrecorded](std::pair<std::vector<StripDay>, QStringList> read) {
-            QStringList missing = unrecorded + read.second;
+         unrecorded](std::pair<std::vector<StripDay>, std::vector<std::string>> read) {
+            QStringList missing = unrecorded + toQStringList(read.second);
             if (!missing.isEmpty()) {
                 context.dialogs.message(
                     MessageIcon::Exclamation, kAppTitle,
