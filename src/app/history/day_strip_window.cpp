@@ -7,10 +7,12 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <algorithm>
+#include <optional>
 
 #include "app/qt_text.h"
 #include "archive/unzip.h"
 #include "common/intervals.h"
+#include "common/ordered_workers.h"
 #include "plot/detector_plots.h"
 
 namespace sorvane::app {
@@ -20,6 +22,7 @@ namespace {
 constexpr QSize kStripSize(900, 720);
 constexpr double kRowHeight = 0.9;  // of a day's row, the rest is the gap to the next
 constexpr double kSecondsPerDay = 86400.0;
+constexpr int kReadingWorkers = 2;
 
 PlotRequest requestFor(int16_t det, size_t days, bool fiveMinutes) {
     PlotRequest request;
@@ -42,20 +45,29 @@ double highest(const std::vector<PlotPoint>& points) {
 std::vector<StripDay> readStripDays(
     const std::vector<std::pair<std::string, std::string>>& archives, int16_t det, bool fiveMinutes,
     Log& log, const std::function<void()>& checkStop, std::vector<std::string>& gone) {
-    std::vector<StripDay> days;
-    for (const auto& [date, archive] : archives) {
+    // Two archives at a time, each by a reader of its own; none when it is no longer there.
+    ItemMaker<std::optional<StripDay>> read = [&](size_t i) -> std::optional<StripDay> {
         checkStop();
+        const auto& [date, archive] = archives[i];
         struct stat info {};
-        if (::stat(archive.c_str(), &info) != 0) {
-            gone.push_back(date);
-            continue;
-        }
+        if (::stat(archive.c_str(), &info) != 0) return std::nullopt;
         Unzip reader(log);
         reader.ZipFileName(archive);
         reader.zipList();
-        days.push_back({date, fiveMinutes ? PlotDetectorLine5Min(reader, det)
-                                          : PlotDetectorLine30Sec(reader, det)});
-    }
+        return StripDay{date, fiveMinutes ? PlotDetectorLine5Min(reader, det)
+                                          : PlotDetectorLine30Sec(reader, det)};
+    };
+    std::vector<StripDay> days;
+    runInOrder<std::optional<StripDay>>(
+        archives.size(), kReadingWorkers, archives.size(), [&] { return read; }, read,
+        [&](size_t i, std::optional<StripDay>& day) {
+            checkStop();
+            if (day) {
+                days.push_back(std::move(*day));
+            } else {
+                gone.push_back(archives[i].first);
+            }
+        });
     return days;
 }
 
