@@ -141,6 +141,13 @@ bool saveRepairsAndDays(HistoryWindow& history, const QDir& folder) {
     table.setCurrentIndex(table.model()->index(0, 0));
     table.setFocus();
     bool saved = savePicture(history, folder, "history-repair-list.png");
+    // The days of a detector gone bad lately: its good days give it a baseline.
+    for (const char* kind : {"new", "flapping"}) {
+        if (int at = label.findText(QString::fromLatin1(kind)); at > 0) {
+            label.setCurrentIndex(at);
+            break;
+        }
+    }
     auto det = static_cast<int16_t>(table.model()->index(0, 0).data().toInt());
     DetectorDaysWindow* days = history.openDetectorDays(det);
     if (days == nullptr) return false;

@@ -196,8 +196,8 @@ class HistoryRepairsTest : public QObject {
         QCOMPARE(baseline.size(), 7);
         QCOMPARE(baseline.first(), QPointF(history::dayNumber("2024-03-22"), 1000.0));
         QCOMPARE(baseline.last(), QPointF(history::dayNumber("2024-03-29"), 1000.0));
-        QCOMPARE(series(QStringLiteral("Daytime volume")).last().y(), 200.0);
-        QCOMPARE(series(QStringLiteral("High (detector)")).size(), 5);
+        QCOMPARE(series(QStringLiteral("Volume")).last().y(), 200.0);
+        QCOMPARE(series(QStringLiteral("High")).size(), 5);
         QCOMPARE(series(QStringLiteral("Outage")),
                  QList<QPointF>{QPointF(history::dayNumber("2024-03-10"), 1000.0)});
 

@@ -33,6 +33,19 @@ PlotRequest requestFor(int16_t det, size_t days, bool fiveMinutes) {
     return request;
 }
 
+// A day's line in its row from `base` up: a slot the cleaning judged missing (-1) just below
+// the row's zero, as the day chart draws it below zero.
+QList<QPointF> rowPoints(const std::vector<PlotPoint>& points, double base, double top) {
+    constexpr double kMissingDepth = 0.04;
+    QList<QPointF> row;
+    row.reserve(static_cast<qsizetype>(points.size()));
+    for (const PlotPoint& p : points) {
+        double y = p.y < 0.0 ? base - kMissingDepth : base + kRowHeight * p.y / top;
+        row.append({timeAxisValue(p.x), y});
+    }
+    return row;
+}
+
 double highest(const std::vector<PlotPoint>& points) {
     double top = 0.0;
     for (const PlotPoint& p : points)
@@ -89,9 +102,10 @@ DayStripWindow::DayStripWindow(int16_t det, std::vector<StripDay> days, bool fiv
                           .arg(volumeTop)
                           .arg(occupancyTop));
 
-    // The first day on top. A slot the cleaning judged missing (-1) is left out of its line.
+    // The first day on top.
     auto* rows = new QCategoryAxis;
     rows->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    rows->setGridLineVisible(false);
     auto* time = new QCategoryAxis;
     markTimeAxis(time);
     std::vector<QLineSeries*> lines;
@@ -106,28 +120,21 @@ DayStripWindow::DayStripWindow(int16_t det, std::vector<StripDay> days, bool fiv
         volPen.setWidthF(1.5);
         vol->setPen(volPen);
         occ->setPen(QPen(QColor(0, 128, 0), 1));
-        QList<QPointF> points;
-        for (const PlotPoint& p : days[i].line.series0) {
-            if (p.y >= 0.0)
-                points.append({timeAxisValue(p.x), base + kRowHeight * p.y / volumeTop});
-        }
-        vol->replace(points);
-        points.clear();
-        for (const PlotPoint& p : days[i].line.series1) {
-            if (p.y >= 0.0)
-                points.append({timeAxisValue(p.x), base + kRowHeight * p.y / occupancyTop});
-        }
-        occ->replace(points);
+        vol->replace(rowPoints(days[i].line.series0, base, volumeTop));
+        occ->replace(rowPoints(days[i].line.series1, base, occupancyTop));
         chart()->addSeries(vol);
         chart()->addSeries(occ);
         lines.push_back(vol);
         lines.push_back(occ);
+    }
+    // Categories go bottom up: the last day first.
+    rows->setStartValue(0.0);
+    for (size_t i = days.size(); i-- > 0;) {
         QDate date = QDate::fromString(toQString(days[i].date), Qt::ISODate);
         rows->append(toQString(days[i].date) + QLatin1Char(' ') +
                          QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat),
-                     base + 1.0);
+                     n - static_cast<double>(i));
     }
-    rows->setStartValue(0.0);
     addAxis(time, Qt::AlignBottom, lines.front(), QStringLiteral("Time"), timeAxisValue(0.0),
             timeAxisValue(kSecondsPerDay), AxisFit::Exact);
     addAxis(rows, Qt::AlignLeft, lines.front(), QString(), 0.0, n, AxisFit::Exact);

@@ -76,15 +76,13 @@ DetectorDaysWindow::DetectorDaysWindow(int16_t det, const std::string& from, con
 }
 
 void DetectorDaysWindow::drawDays() {
-    auto* volume = line(QStringLiteral("Daytime volume"), QColor(70, 70, 70), 1.5, Qt::SolidLine);
+    auto* volume = line(QStringLiteral("Volume"), QColor(70, 70, 70), 1.5, Qt::SolidLine);
     auto* baseline = line(QStringLiteral("Baseline"), QColor(20, 20, 20), 2, Qt::DashLine);
     auto* low =
         line(QStringLiteral("0.7 and 1.3 of the baseline"), QColor(130, 130, 130), 1, Qt::DotLine);
     auto* high = line(QString(), QColor(130, 130, 130), 1, Qt::DotLine);
-    auto* high_ = marks(verdictName(history::CellVerdict::High),
-                        QColor(verdictColor(history::CellVerdict::High)));
-    auto* susp = marks(verdictName(history::CellVerdict::Susp),
-                       QColor(verdictColor(history::CellVerdict::Susp)));
+    auto* high_ = marks(QStringLiteral("High"), QColor(verdictColor(history::CellVerdict::High)));
+    auto* susp = marks(QStringLiteral("Susp"), QColor(verdictColor(history::CellVerdict::Susp)));
     auto* outage = marks(QStringLiteral("Outage"), QColor(kOutageMarkColor));
     double top = 0.0;
     for (const history::DetectorDayPoint& d : days_) {

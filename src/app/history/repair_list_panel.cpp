@@ -198,6 +198,15 @@ void RepairListPanel::fitColumns() {
             width = std::max(width, metrics.horizontalAdvance(model_->text(row, c)));
         repairList_->setColumnWidth(c, width + padding);
     }
+    updateGeometry();
+}
+
+QSize RepairListPanel::sizeHint() const {
+    int width =
+        2 * repairList_->frameWidth() + repairList_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < RepairListModel::kColumnCount; ++c)
+        width += repairList_->columnWidth(c);
+    return {std::max(width, QWidget::sizeHint().width()), QWidget::sizeHint().height()};
 }
 
 int RepairListPanel::detectorAt(int shownRow) const {

@@ -32,6 +32,8 @@ class RepairListPanel : public QWidget {
     // The detectors of the rows shown, top to bottom.
     std::vector<int16_t> shownDetectors() const;
     QTableView* table() const { return repairList_; }
+    // As wide as the table's columns, so that a window with room shows them all.
+    QSize sizeHint() const override;
 
   signals:
     void detectorChosen(int16_t det);
