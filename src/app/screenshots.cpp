@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -140,7 +141,15 @@ bool saveRepairsAndDays(HistoryWindow& history, const QDir& folder) {
     if (table.model()->rowCount() == 0) return true;
     table.setCurrentIndex(table.model()->index(0, 0));
     table.setFocus();
+    // Wide enough for the picture and every column of the table.
+    QSize size = history.size();
+    history.resize(1640, size.height());
+    if (auto* splitter = history.findChild<QSplitter*>()) splitter->setSizes({560, 1060});
     bool saved = savePicture(history, folder, "history-repair-list.png");
+    // At its smallest the list's filters, headings and figures are whole (the table scrolls).
+    history.resize(history.minimumSizeHint().expandedTo(history.minimumSize()));
+    saved = savePicture(history, folder, "history-repair-list-smallest.png") && saved;
+    history.resize(size);
     // The days of a detector gone bad lately: its good days give it a baseline.
     for (const char* kind : {"new", "flapping"}) {
         if (int at = label.findText(QString::fromLatin1(kind)); at > 0) {

@@ -188,15 +188,19 @@ void RepairListPanel::showCount() {
 // itself would measure only some of them).
 void RepairListPanel::fitColumns() {
     const QFontMetrics metrics = repairList_->fontMetrics();
-    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
-    const int sortMark = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, this) + 8;
+    const QFontMetrics headerMetrics = repairList_->horizontalHeader()->fontMetrics();
+    const int cellPadding =
+        2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    // A heading leaves room for the sort mark.
+    const int headerPadding = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, this) +
+                              3 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
     for (int c = 0; c < RepairListModel::kColumnCount; ++c) {
-        int width = repairList_->horizontalHeader()->fontMetrics().horizontalAdvance(
-                        model_->headerData(c, Qt::Horizontal).toString()) +
-                    sortMark;
+        int cells = 0;
         for (int row = 0; row < model_->rowCount(); ++row)
-            width = std::max(width, metrics.horizontalAdvance(model_->text(row, c)));
-        repairList_->setColumnWidth(c, width + padding);
+            cells = std::max(cells, metrics.horizontalAdvance(model_->text(row, c)));
+        int heading =
+            headerMetrics.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
+        repairList_->setColumnWidth(c, std::max(cells + cellPadding, heading + headerPadding));
     }
     updateGeometry();
 }
