@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "app/charts/chart_editor.h"
 #include "app/history/day_strip_window.h"
 #include "app/history/detector_days_window.h"
 #include "app/history/history_window.h"
@@ -183,7 +184,13 @@ class HistoryRepairsTest : public QObject {
     void aDetectorsDaysSideBySide() {
         RepairsFixture f;
         HistoryWindow& h = f.openHistory();
-        DetectorDaysWindow* days = h.openDetectorDays(201);
+        // A double click on a detector number (a click, then the double click) opens its days.
+        auto* table = test::control<QTableView>(h, "repairList");
+        QRect number = table->visualRect(
+            table->model()->index(static_cast<int>(column(table, 0).indexOf("201")), 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, number.center());
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, number.center());
+        auto* days = openedWindow<DetectorDaysWindow>("DetectorDaysWindow");
         QVERIFY(days != nullptr);
         auto series = [&](const QString& name) {
             for (QAbstractSeries* s : days->chart()->series())
@@ -213,6 +220,14 @@ class HistoryRepairsTest : public QObject {
                  QStringList{QStringLiteral("The archives of these days are no longer there: "
                                             "2024-03-25, 2024-03-26, 2024-03-27")});
         strip->close();
+
+        // No more than 14 days are taken; the chart has the chart windows' editor.
+        auto* list = test::control<QListWidget>(*days, "stripDays");
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setCheckState(Qt::Checked);
+        QCOMPARE(days->stripDays().size(), DetectorDaysWindow::kMaxStripDays);
+        days->openEditor();
+        QVERIFY(days->findChild<ChartEditor*>() != nullptr);
         days->close();
     }
 };

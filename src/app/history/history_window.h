@@ -87,7 +87,8 @@ class HistoryWindow : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     const TabChoices& choices_;
-    // The window's long work: the ledger's adding and reading, the day charts' archive reads.
+    // The window's long work: the ledger's adding and reading, the day charts' and strips'
+    // archive reads.
     JobRunner jobs_;
     LedgerWorker* worker_;
     QString ledger_;
