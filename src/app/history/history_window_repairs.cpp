@@ -79,10 +79,14 @@ void HistoryWindow::exportRepairList() {
 void HistoryWindow::openLastBadDay(int16_t det) {
     if (!shown_) return;
     for (const history::DetectorSummary& s : shown_->window.report.repairList) {
-        if (s.det == det && !s.lastBad.empty()) {
+        if (s.det != det) continue;
+        if (s.lastBad.empty()) {  // drifting or off its lane share, never bad
+            dialogs_.message(MessageIcon::Information, kAppTitle,
+                             QStringLiteral("Detector %1 has no bad day in the window.").arg(det));
+        } else {
             openDayChartOn(det, s.lastBad);
-            return;
         }
+        return;
     }
 }
 
