@@ -63,6 +63,7 @@ class GridBuilder : public CellReader {
 
 CellVerdict verdictOf(const LedgerCell& cell) {
     if (cell.attribution == Attribution::FeedOutage) return CellVerdict::FeedOutage;
+    if (isOwedToOutage(cell.attribution)) return CellVerdict::UnitOutage;
     switch (cell.healthClass) {
         case HealthClass::High:
             return CellVerdict::High;

@@ -12,8 +12,19 @@ namespace sorvane::history {
 
 // What a detector-day shows at a glance: the class of a verdict owed to the detector, a verdict
 // owed to a feed outage, excluded, or no record that day.
-enum class CellVerdict : uint8_t { NoRecord, High, Susp, Marg, Hlth, FeedOutage, Excluded };
-constexpr int kCellVerdictCount = 7;
+// A cell as the picture draws it. A High or Susp verdict owed to an outage is drawn as the
+// outage: the feed's, or a station's or controller's (UnitOutage).
+enum class CellVerdict : uint8_t {
+    NoRecord,
+    High,
+    Susp,
+    Marg,
+    Hlth,
+    FeedOutage,
+    Excluded,
+    UnitOutage
+};
+constexpr int kCellVerdictCount = 8;
 
 CellVerdict verdictOf(const LedgerCell& cell);
 

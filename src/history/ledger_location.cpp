@@ -51,6 +51,20 @@ std::string queryWithoutPassword(std::string_view query) {
     return kept;
 }
 
+// The value of a `name=` parameter of the query, empty when it has none.
+std::string_view parameter(std::string_view query, std::string_view name) {
+    while (!query.empty()) {
+        size_t amp = query.find('&');
+        std::string_view param = query.substr(0, amp);
+        if (param.size() > name.size() && param.substr(0, name.size()) == name &&
+            param[name.size()] == '=') {
+            return param.substr(name.size() + 1);
+        }
+        query = amp == std::string_view::npos ? std::string_view{} : query.substr(amp + 1);
+    }
+    return {};
+}
+
 }  // namespace
 
 bool isServerLedger(std::string_view location) {
@@ -83,8 +97,14 @@ std::string ledgerCaption(std::string_view location) {
         host = host.substr(0, host.find(':'));
     else
         host = host.substr(0, host.find(']') + (host.empty() ? 0 : 1));
-    std::string_view db = parts.rest.substr(0, parts.rest.find('?'));
+    size_t question = parts.rest.find('?');
+    std::string_view db = parts.rest.substr(0, question);
     if (!db.empty()) db.remove_prefix(1);
+    // A socket folder or a database may be named as parameters instead.
+    std::string_view query =
+        question == std::string_view::npos ? std::string_view{} : parts.rest.substr(question + 1);
+    if (host.empty()) host = parameter(query, "host");
+    if (db.empty()) db = parameter(query, "dbname");
     return std::string(host) + "/" + std::string(db);
 }
 

@@ -1,5 +1,5 @@
 // The tabs that write the files sorvane-cli writes, byte for byte. "Export ": the CSV file, the
-// detector-list file, the destination dialog and the inputs refused before an export starts.
+// detector-list file and the destination dialog (refused inputs: the window's hardening test).
 // "Det Health Test": runs over all detectors and one, with their progress, lists and buttons,
 // the reports, refused runs and the plots of listed lines. Both jobs: the window answers while
 // they run, and closing it mid-job ends them.
@@ -27,9 +27,8 @@ namespace {
 struct DayFixture : WindowFixture {
     explicit DayFixture(int tab) : archive(data().file("synthetic.traffic")) {
         // Numbers 100 to 139, half of them with faults.
-        synth::DayOptions day{.detectors = 40, .seed = 11, .faultShare = 0.5};
-        synth::writeArchive(
-            archive, synth::archiveMembers(synth::makeDay(day), synth::MemberOrder::Grouped));
+        synth::writeArchive(archive,
+                            generatedDay({.detectors = 40, .seed = 11, .faultShare = 0.5}));
         w().openArchive(QString::fromStdString(archive));
         waitForJobs(w());
         openTab(w(), kTabHealthParam);
@@ -85,20 +84,6 @@ const WriteCase kWrites[] = {
     {"1 hour, volumes, -1, lines", "105,\n102.5, 104,999", 9, true, true},
 };
 
-struct Refusal {
-    const char* name;
-    const char* ids;
-    const char* title;
-    const char* message;
-};
-
-const Refusal kRefusals[] = {
-    {"no IDs", "", "Sorvane Warning!!!", "You must enter one or more detector IDs"},
-    {"empty ID", "100,,300", "Sorvane",
-     "Input Error at  2-th item : The entry \"\" is not a number.\r\nRe-enter the detector IDs or "
-     "reload them from a file."},
-};
-
 // The tab's summary of a run of 40 detectors with `excluded` of them excluded, from the counts
 // of its report.
 QString countsIn(const std::string& report, int excluded) {
@@ -113,20 +98,6 @@ QString countsIn(const std::string& report, int excluded) {
              count("Total number of suspicious detectors: "), count("marginal detectors: "),
              count("healthy detectors:"), QString::number(excluded));
 }
-
-// A single test's outcome beside "Processing Done": the detector typed, the excluded range.
-struct SingleCase {
-    const char* name;
-    const char* det;
-    const char* shown;  // "listed": the detector's list line from the run over all detectors
-};
-
-const SingleCase kSingles[] = {
-    {"listed", "", "listed"},
-    {"good", "", "%1: Good Detector"},
-    {"excluded", "101", "101: Excluded from testing (100 <= Detector # <= 101)"},
-    {"not in the archive", "9999", "9999, (no occ data)"},
-};
 
 // Records the files the window asks the desktop to open.
 class OpenedFiles : public QObject {
@@ -167,19 +138,6 @@ class ExportAndHealthTabsTest : public QObject {
         // The export's lines go to the window's log, and so to Log.txt.
         QVERIFY(f.w().state().log().logText().find("The csv file can be found in " +
                                                    f.file("window.csv")) != std::string::npos);
-    }
-
-    void refusedExportGetsAMessageAndWritesNothing_data() { addRows(kRefusals); }
-
-    void refusedExportGetsAMessageAndWritesNothing() {
-        const Refusal& c = currentRow(kRefusals);
-        DayFixture f(kTabExport);
-        typeInto(f.w(), "txtDetIDs", c.ids);
-        click(f.w(), "cmdExport");
-        QCOMPARE(f.dialogs.messages.size(), size_t{1});
-        QCOMPARE(f.dialogs.messages[0].title, QString(c.title));
-        QCOMPARE(f.dialogs.messages[0].text, QString(c.message));
-        QVERIFY(!QFile::exists(f.qfile("window.csv")));
     }
 
     void detectorListFileAndDestinationDialogs() {
@@ -289,35 +247,35 @@ class ExportAndHealthTabsTest : public QObject {
         QCOMPARE(linesOf(w, "lstBaddetect"), listed);
     }
 
-    void singleTestShowsTheOutcome_data() { addRows(kSingles); }
-
+    // A single test's outcome beside "Processing Done", with 100 to 101 excluded: a listed
+    // detector's list line, a good detector, an excluded one and one the archive lacks. A run
+    // over all detectors counts the excluded ones too.
     void singleTestShowsTheOutcome() {
-        const SingleCase& c = currentRow(kSingles);
         DayFixture f(kTabHealthTest);
         frmTrafficExtrac& w = f.w();
         click(w, "cmdHealth");
-        QString det = QString::fromUtf8(c.det);
-        QString shown = QString::fromUtf8(c.shown);
-        QStringList listed = linesOf(w, "lstBaddetect") + linesOf(w, "lstSuspdetect");
-        if (shown == QStringLiteral("listed")) {
-            shown = listed.back();  // outside the excluded range
-            det = shown.section(QLatin1Char(','), 0, 0);
-        } else if (det.isEmpty()) {  // the first tested detector no list names
-            for (int n = 102; det.isEmpty(); ++n) {
-                if (listed.filter(QRegularExpression(QStringLiteral("^%1,").arg(n))).isEmpty())
-                    det = QString::number(n);
-            }
-            shown = shown.arg(det);
+        const QStringList listed = linesOf(w, "lstBaddetect") + linesOf(w, "lstSuspdetect");
+        QString good;  // the first tested detector that no list names
+        for (int n = 102; good.isEmpty(); ++n) {
+            if (listed.filter(QRegularExpression(QStringLiteral("^%1,").arg(n))).isEmpty())
+                good = QString::number(n);
         }
         openTab(w, kTabHealthParam);
         typeInto(w, "txtDetNoFrom", QStringLiteral("100"));
         typeInto(w, "txtDetNoTo", QStringLiteral("101"));
         openTab(w, kTabHealthTest);
-        typeInto(w, "txtChkdetector", det);
-        click(w, "cmdTestSingledet");
-        QCOMPARE(textOf(w, "lblCounter"), QStringLiteral("Processing Done"));
-        QCOMPARE(textOf(w, "lblOutcome"), shown);
-        // A run over all detectors counts the excluded ones too.
+        const std::pair<QString, QString> singles[] = {
+            {listed.back().section(QLatin1Char(','), 0, 0), listed.back()},  // outside the range
+            {good, good + QStringLiteral(": Good Detector")},
+            {"101", "101: Excluded from testing (100 <= Detector # <= 101)"},
+            {"9999", "9999, (no occ data)"},
+        };
+        for (const auto& [det, shown] : singles) {
+            typeInto(w, "txtChkdetector", det);
+            click(w, "cmdTestSingledet");
+            QCOMPARE(textOf(w, "lblCounter"), QStringLiteral("Processing Done"));
+            QCOMPARE(textOf(w, "lblOutcome"), shown);
+        }
         click(w, "cmdHealth");
         QCOMPARE(textOf(w, "lblOutcome"), countsIn(readFile(f.file("Diagnostic_Report.txt")), 2));
     }

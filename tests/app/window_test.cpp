@@ -293,7 +293,6 @@ class WindowTest : public QObject {
             folders.append(request.folder);
         QCOMPARE(folders, (QStringList{QDir::homePath(), archiveFolder,
                                        QFileInfo(elsewhere).absolutePath(), archiveFolder}));
-        f.dialogs.messages.clear();
     }
 
     void failedLoadKeepsWhatWasLoaded_data() { addRows(kFailures); }

@@ -21,13 +21,11 @@ class ExportWorkers : public ::testing::Test {
   protected:
     // A generated day of 200 detectors (100..299), a third faulty, one occupancy member left out.
     void SetUp() override {
-        synth::DayOptions options;
-        options.detectors = 200;
-        options.seed = 11;
-        options.faultShare = 0.3;
-        options.occupancy = synth::OccEncoding::Mixed;
         std::vector<synth::ArchiveMember> members =
-            synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped);
+            test::generatedDay({.detectors = 200,
+                                .seed = 11,
+                                .faultShare = 0.3,
+                                .occupancy = synth::OccEncoding::Mixed});
         members.erase(members.begin() + 21);  // 110.o30
         archive = test::makeArchive(dir, "day.traffic", members);
         // Every detector, then repeats and detectors the archive does not hold.

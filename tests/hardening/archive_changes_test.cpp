@@ -27,10 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<synth::ArchiveMember> generatedDay(uint64_t seed, int detectors = 200) {
-    synth::DayOptions options;
-    options.detectors = detectors;
-    options.seed = seed;
-    return synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped);
+    return test::generatedDay({.detectors = detectors, .seed = seed});
 }
 
 // A listed archive whose file was last written long ago, so that a write during the test

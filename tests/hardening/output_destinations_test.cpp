@@ -218,22 +218,6 @@ TEST_F(OutputDestinations, CommandLineReportsAStdoutItCannotWrite) {
     }
 }
 
-// The log texts keep their bytes; on stderr each ends a line of its own.
-TEST_F(OutputDestinations, CommandLineLogTextsAreLinesOnStderr) {
-    test::TempDir dir;
-    test::CommandResult r = test::runCommand(
-        {SORVANE_CLI_PATH, "export", archive, "--ids", "100,5", "-o", dir.file("out.csv")});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err.rfind("Traffic file: " + archive +
-                              "\nDetector file 5 does not exits!!!\n"
-                              "Number of 30sec slots that had invalid or missing data: \n100 :  ",
-                          0),
-              0u)
-        << r.err;
-    const std::string last = "The csv file can be found in " + dir.file("out.csv") + "\n";
-    EXPECT_EQ(r.err.substr(r.err.size() - last.size()), last) << r.err;
-}
-
 // Memory that runs out ends a command with a message and exit status 1, not an abort. The
 // limit lets the program start but not read a 60 MB file whole.
 TEST_F(OutputDestinations, CommandLineSaysWhenMemoryRunsOut) {

@@ -42,13 +42,18 @@ struct RefusedExport {
     const char* name;
     const char* ids;
     const char* destination;  // inside the test's data folder
-    const char* named;        // what the message names
+    const char* title;
+    const char* named;  // what the message names
 };
 
 const RefusedExport kRefusedExports[] = {
-    {"folder missing", "100", "gone/out.csv", "gone/out.csv"},
-    {"destination a folder", "100", "folder.csv", "folder.csv"},
-    {"ID beyond 32 bits", "100,99999999999", "out.csv", "99999999999"},
+    {"no IDs", "", "out.csv", "Sorvane Warning!!!", "You must enter one or more detector IDs"},
+    {"empty ID", "100,,300", "out.csv", "Sorvane",
+     "Input Error at  2-th item : The entry \"\" is not a number.\r\nRe-enter the detector IDs or "
+     "reload them from a file."},
+    {"folder missing", "100", "gone/out.csv", "Sorvane", "gone/out.csv"},
+    {"destination a folder", "100", "folder.csv", "Sorvane", "folder.csv"},
+    {"ID beyond 32 bits", "100,99999999999", "out.csv", "Sorvane", "99999999999"},
 };
 
 // A file the window writes in the program folder, made a link to the loaded archive, and the
@@ -137,6 +142,7 @@ class WindowInputsTest : public QObject {
         typeInto(w, "txtDestFile", QString::fromStdString(destination));
         click(w, "cmdExport");
         QCOMPARE(f.dialogs.messages.size(), size_t{1});
+        QCOMPARE(f.dialogs.messages[0].title, QString::fromLatin1(c.title));
         QVERIFY2(f.dialogs.messages[0].text.contains(QString::fromLatin1(c.named)),
                  qPrintable(f.dialogs.messages[0].text));
         QVERIFY(!std::filesystem::is_regular_file(destination));

@@ -14,13 +14,11 @@ namespace {
 // A generated day of 300 detectors, a third of them faulty, occupancies of both encodings and
 // members grouped; one volume member stored rather than deflated, one occupancy member left out.
 std::vector<synth::ArchiveMember> generatedDay(uint64_t seed) {
-    synth::DayOptions options;
-    options.detectors = 300;
-    options.seed = seed;
-    options.faultShare = 0.3;
-    options.occupancy = synth::OccEncoding::Mixed;
     std::vector<synth::ArchiveMember> members =
-        synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped);
+        test::generatedDay({.detectors = 300,
+                            .seed = seed,
+                            .faultShare = 0.3,
+                            .occupancy = synth::OccEncoding::Mixed});
     members[10].stored = true;            // 105.v30
     members.erase(members.begin() + 21);  // 110.o30
     return members;

@@ -6,55 +6,23 @@
 #include "history/archive_date.h"
 #include "history/ledger_days_text.h"
 #include "history/ledger_store.h"
+#include "letter_days.h"
 #include "support/test_support.h"
 
 namespace sorvane::history {
 namespace {
 
-using modBaddet::DecisionStep;
-using modBaddet::HealthClass;
+using test::dateOf;
 
-std::string dateOf(size_t day) {
-    return dateOfDay(dayNumber("2024-03-01") + static_cast<int>(day));
-}
-
-// Each detector's days as letters from 2024-03-01: B highly suspicious (missing data), S
-// suspicious (lock-on), G healthy, O a verdict owed to a feed outage, X excluded, '.' no record.
-void writeHistories(LedgerStore& ledger,
-                    const std::vector<std::pair<int16_t, std::string>>& histories) {
-    size_t days = 0;
-    for (const auto& h : histories)
-        days = std::max(days, h.second.size());
-    for (size_t d = 0; d < days; ++d) {
+// Writes the detectors' days as letters (letter_days.h), one day at a time.
+void writeHistories(LedgerStore& ledger, const test::Histories& histories) {
+    for (size_t d = 0; d < test::daysOf(histories); ++d) {
         DayRecord day{dateOf(d),   "/data/" + dateOf(d) + ".traffic", 9,
                       "MargTh=10", dateOf(d) + "T02:00:00Z",          {},
                       {}};
         for (const auto& [det, letters] : histories) {
-            if (d >= letters.size() || letters[d] == '.') continue;
-            DetectorDayRecord r;
-            r.det = det;
-            switch (letters[d]) {
-                case 'B':
-                case 'O':
-                    r.healthClass = HealthClass::High;
-                    r.step = DecisionStep::Missing;
-                    r.attribution =
-                        letters[d] == 'O' ? Attribution::FeedOutage : Attribution::Detector;
-                    r.status = DailyStatus::Good;
-                    break;
-                case 'S':
-                    r.healthClass = HealthClass::Susp;
-                    r.step = DecisionStep::LockOn;
-                    r.attribution = Attribution::Detector;
-                    break;
-                case 'X':
-                    r.healthClass = HealthClass::Excluded;
-                    r.step = DecisionStep::Excluded;
-                    break;
-                default:
-                    break;
-            }
-            day.rows.push_back(r);
+            if (test::letterOn(letters, d) == '.') continue;
+            day.rows.push_back(test::verdictOf<DetectorDayRecord>(det, test::letterOn(letters, d)));
         }
         ledger.writeDay(day);
     }

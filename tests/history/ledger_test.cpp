@@ -224,6 +224,22 @@ TEST_F(Ledger, AWindowsGridAndADetectorsDay) {
     EXPECT_EQ(std::pair(report.missingDates, report.otherParameterDays), std::pair(0, 0));
 }
 
+TEST(LedgerGrid, AVerdictOwedToAnOutageIsDrawnAsThatOutage) {
+    using enum Attribution;
+    const std::pair<Attribution, CellVerdict> cases[] = {
+        {None, CellVerdict::High},
+        {Detector, CellVerdict::High},
+        {FeedOutage, CellVerdict::FeedOutage},
+        {ControllerOutage, CellVerdict::UnitOutage},
+        {StationOutage, CellVerdict::UnitOutage}};
+    for (auto [attribution, verdict] : cases) {
+        LedgerCell cell;
+        cell.healthClass = modBaddet::HealthClass::High;
+        cell.attribution = attribution;
+        EXPECT_EQ(verdictOf(cell), verdict) << attributionName(attribution);
+    }
+}
+
 TEST(LedgerLocation, ServerUrisLoseTheirPasswordWhereverTheyAreShown) {
     struct Case {
         const char* location;
@@ -241,7 +257,9 @@ TEST(LedgerLocation, ServerUrisLoseTheirPasswordWhereverTheyAreShown) {
         {"postgresql://u:pw@[::1]:5432/db?password=x", true, "postgresql://u@[::1]:5432/db",
          "[::1]/db"},
         {"postgresql:///traffic?host=/run/pg", true, "postgresql:///traffic?host=/run/pg",
-         "/traffic"},
+         "/run/pg/traffic"},
+        {"postgresql://u@?host=db1&dbname=traffic", true, "postgresql://u@?host=db1&dbname=traffic",
+         "db1/traffic"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location);

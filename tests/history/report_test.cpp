@@ -4,16 +4,12 @@
 #include "history/history_report.h"
 #include "history/parameter_sets.h"
 #include "history/report_text.h"
+#include "letter_days.h"
 
 namespace sorvane::history {
 namespace {
 
-using modBaddet::DecisionStep;
-using modBaddet::HealthClass;
-
-std::string dateOf(size_t day) {
-    return dateOfDay(dayNumber("2024-03-01") + static_cast<int>(day));
-}
+using test::dateOf;
 
 // The count ratio of a healthy day's letter, if it has one.
 std::optional<double> ratioOf(char letter) {
@@ -48,47 +44,18 @@ std::optional<CellShare> shareOf(char letter) {
     return std::nullopt;
 }
 
-// Each detector's days as letters, one per day from 2024-03-01: B highly suspicious (missing
-// data), S suspicious (lock-on), G healthy, M marginal, O a verdict owed to a feed outage, X
-// excluded, '.' no record; L l k g h H healthy with a count ratio (ratioOf); s q D with a lane
-// share check (shareOf). The cells go to the builder in date order, as the ledger gives them.
-HistoryReport reportOf(const std::vector<std::pair<int16_t, std::string>>& histories,
-                       LabelThresholds thresholds = {}) {
+// The report of detectors' days as letters (letter_days.h; here also L l k g h H healthy with a
+// count ratio, ratioOf, and s q D W with a lane share check, shareOf), the cells going to the
+// builder in date order, as the ledger gives them.
+HistoryReport reportOf(const test::Histories& histories, LabelThresholds thresholds = {}) {
     SummaryBuilder builder;
-    size_t days = 0;
-    for (const auto& h : histories)
-        days = std::max(days, h.second.size());
-    for (size_t d = 0; d < days; ++d) {
+    for (size_t d = 0; d < test::daysOf(histories); ++d) {
         for (const auto& [det, letters] : histories) {
-            if (d >= letters.size() || letters[d] == '.') continue;
-            LedgerCell c;
+            const char letter = test::letterOn(letters, d);
+            if (letter == '.') continue;
+            LedgerCell c = test::verdictOf<LedgerCell>(det, letter);
             c.date = dateOf(d);
-            c.det = det;
-            switch (letters[d]) {
-                case 'B':
-                case 'O':
-                    c.healthClass = HealthClass::High;
-                    c.step = DecisionStep::Missing;
-                    c.attribution =
-                        letters[d] == 'O' ? Attribution::FeedOutage : Attribution::Detector;
-                    break;
-                case 'S':
-                    c.healthClass = HealthClass::Susp;
-                    c.step = DecisionStep::LockOn;
-                    c.attribution = Attribution::Detector;
-                    break;
-                case 'M':
-                    c.healthClass = HealthClass::Marg;
-                    c.step = DecisionStep::MidDevIndex;
-                    break;
-                case 'X':
-                    c.healthClass = HealthClass::Excluded;
-                    c.step = DecisionStep::Excluded;
-                    break;
-                default:
-                    break;
-            }
-            builder.add(c, ratioOf(letters[d]), shareOf(letters[d]));
+            builder.add(c, ratioOf(letter), shareOf(letter));
         }
     }
     HistoryReport report;

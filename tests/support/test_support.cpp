@@ -40,6 +40,10 @@ std::vector<uint8_t> occupancyBytes(int16_t raw, size_t length) {
     return bytes;
 }
 
+std::vector<synth::ArchiveMember> generatedDay(const synth::DayOptions& options) {
+    return synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped);
+}
+
 std::string makeArchive(const TempDir& dir, const std::string& name,
                         const std::vector<synth::ArchiveMember>& members) {
     std::string path = dir.file(name);

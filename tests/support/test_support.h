@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mkarchive/archive_writer.h"
+#include "mkarchive/synthetic_day.h"
 
 namespace sorvane::test {
 
@@ -28,6 +29,9 @@ class TempDir {
 // Member contents for archives built in tests.
 std::vector<uint8_t> volumeBytes(uint8_t value, size_t length = 2880);
 std::vector<uint8_t> occupancyBytes(int16_t raw, size_t length = 5760);
+
+// The members of a generated day, each detector's together, as sorvane-mkarchive writes them.
+std::vector<synth::ArchiveMember> generatedDay(const synth::DayOptions& options);
 
 // Writes an archive with the members in order and returns its path inside `dir`.
 std::string makeArchive(const TempDir& dir, const std::string& name,

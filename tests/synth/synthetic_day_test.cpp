@@ -14,8 +14,7 @@ TEST(SyntheticDay, SameSeedSameBytes) {
     DayOptions options{.detectors = 30, .occupancy = OccEncoding::Mixed};
     test::TempDir dir;
     auto bytes = [&](const char* name) {
-        return test::readFile(
-            test::makeArchive(dir, name, archiveMembers(makeDay(options), MemberOrder::Grouped)));
+        return test::readFile(test::makeArchive(dir, name, test::generatedDay(options)));
     };
     const std::string first = bytes("a.traffic");
     EXPECT_EQ(bytes("b.traffic"), first);

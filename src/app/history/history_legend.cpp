@@ -15,8 +15,8 @@ using history::CellVerdict;
 
 // The legend's order: worst first, no record last.
 constexpr CellVerdict kOrder[] = {
-    CellVerdict::High,       CellVerdict::Susp,     CellVerdict::Marg,    CellVerdict::Hlth,
-    CellVerdict::FeedOutage, CellVerdict::Excluded, CellVerdict::NoRecord};
+    CellVerdict::High,       CellVerdict::Susp,       CellVerdict::Marg,     CellVerdict::Hlth,
+    CellVerdict::FeedOutage, CellVerdict::UnitOutage, CellVerdict::Excluded, CellVerdict::NoRecord};
 
 QPixmap swatch(QRgb color, int size) {
     QPixmap pixmap(size, size);

@@ -20,6 +20,7 @@ constexpr std::array<VerdictLook, history::kCellVerdictCount> kLooks{{
     {qRgb(60, 165, 75), "Hlth"},
     {qRgb(60, 120, 230), "Feed outage"},
     {qRgb(150, 150, 150), "Excluded"},
+    {qRgb(140, 200, 245), "Station or controller outage"},
 }};
 
 }  // namespace
