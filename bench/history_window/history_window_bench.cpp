@@ -7,8 +7,11 @@
 //
 // Usage: bench_history_window [DETECTORS [DAYS]]   (default 5000 detectors by 365 days)
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QTableView>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,14 +20,22 @@
 #include <string>
 #include <vector>
 
+#include "app/dialogs.h"
 #include "app/history/day_panel.h"
+#include "app/history/day_strip_window.h"
+#include "app/history/detector_days_window.h"
 #include "app/history/history_grid_view.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/repair_list_panel.h"
 #include "app/history/row_order.h"
+#include "app/recent_folders.h"
+#include "common/log.h"
 #include "history/calendar.h"
+#include "history/detector_days.h"
 #include "history/ledger_grid.h"
 #include "history/ledger_store.h"
+#include "mkarchive/archive_writer.h"
+#include "mkarchive/synthetic_day.h"
 
 namespace {
 
@@ -69,6 +80,11 @@ history::DetectorDayRecord dayOf(int det, int day) {
     r.outageMissing = 0;
     r.status = DailyStatus::Good;
     unsigned hash = static_cast<unsigned>(det) * 2654435761u ^ static_cast<unsigned>(day) * 40503u;
+    // The detectors whose days chart is timed keep a daytime volume, as a real ledger does.
+    if (det % 500 == 100) {
+        r.daytimeVolume = static_cast<int32_t>(4000 + hash % 400);
+        r.daytimeValid = 2040;
+    }
     if (det % 40 == 0 || (det % 50 == 0 && day > det % 300) || (det % 60 == 0 && hash % 2 == 0)) {
         set(HealthClass::High, DecisionStep::Missing, Attribution::Detector);
     } else if (day % 30 == 15 && hash % 20 != 0) {
@@ -156,7 +172,8 @@ void benchOpeningAndDayPanel(const std::string& path, int detectors) {
                 app::GridRows rows = app::gridRows(*read, order, false);
                 history::Calendar calendar =
                     history::calendarOf(read->window.grid.dates, read->window.report.window);
-                repairList.showReport(read->window.report);
+                repairList.showReport(
+                    std::shared_ptr<const history::HistoryReport>(read, &read->window.report));
                 view.setGrid(std::shared_ptr<const history::LedgerGrid>(read, &read->window.grid),
                              std::move(rows.rows), {}, std::move(calendar),
                              std::move(rows.headings));
@@ -195,6 +212,119 @@ void benchOpeningAndDayPanel(const std::string& path, int detectors) {
     print("a day panel (read and shown)", timesOf(days));
 }
 
+// Dialogs that never block; a message during the run spoils the figures, so it is printed.
+class SilentDialogs : public app::Dialogs {
+  public:
+    void message(app::MessageIcon, const QString&, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+    }
+    std::optional<QString> openFile(const app::FileDialogRequest&) override { return {}; }
+    std::optional<QStringList> openFiles(const app::FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(const app::FileDialogRequest&) override { return {}; }
+    std::optional<QColor> chooseColor(QWidget*, const QColor&, const QString&) override {
+        return {};
+    }
+};
+
+// Sorting and filtering the repair list, each as the user waits for it: the table laid out
+// again and painted.
+void benchRepairList(std::shared_ptr<const history::HistoryReport> report) {
+    app::RepairListPanel panel;
+    panel.resize(900, 700);
+    panel.show();
+    print("fill the repair list table",
+          timesOf({millisecondsOf([&] { panel.showReport(report); })}));
+    QApplication::processEvents();
+    QTableView* table = panel.table();
+    QImage shot(panel.size(), QImage::Format_ARGB32_Premultiplied);
+    auto laidOut = [&](const std::function<void()>& change) {
+        return millisecondsOf([&] {
+            change();
+            panel.render(&shot);
+        });
+    };
+    std::vector<double> sorts;
+    for (int column = 0; column < 12; ++column) {
+        sorts.push_back(laidOut([&] { table->sortByColumn(column, Qt::AscendingOrder); }));
+        sorts.push_back(laidOut([&] { table->sortByColumn(column, Qt::DescendingOrder); }));
+    }
+    print("sort the repair list by a column, repaint", timesOf(sorts));
+    auto* label = panel.findChild<QComboBox*>(QStringLiteral("labelFilter"));
+    auto* search = panel.findChild<QLineEdit*>(QStringLiteral("detectorSearch"));
+    std::vector<double> filters;
+    for (int i = 1; i < label->count(); ++i) {
+        filters.push_back(laidOut([&] { label->setCurrentIndex(i); }));
+        filters.push_back(laidOut([&] { label->setCurrentIndex(0); }));
+    }
+    for (const char* text : {"1", "12", "123", "12", "1", ""})
+        filters.push_back(laidOut([&] { search->setText(QString::fromLatin1(text)); }));
+    print("filter the repair list (label, search), repaint", timesOf(filters));
+}
+
+// The repair list (the report's and one of every detector), a detector's days chart and a strip
+// of 14 days, each as the user waits for it: the chart window made and painted.
+void benchRepairsAndDays(const std::string& folder, const std::string& path,
+                         const std::shared_ptr<history::LedgerWindow>& window, int detectors) {
+    // The report's repair list, and every detector on it: the worst a list can be.
+    auto everyDetector = std::make_shared<history::HistoryReport>(window->report);
+    everyDetector->repairList = everyDetector->detectors;
+    for (auto report : {std::shared_ptr<const history::HistoryReport>(window, &window->report),
+                        std::shared_ptr<const history::HistoryReport>(everyDetector)}) {
+        std::printf("(a repair list of %zu detectors)\n", report->repairList.size());
+        benchRepairList(report);
+    }
+
+    SilentDialogs dialogs;
+    app::RecentFolders folders;
+    history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
+    const std::vector<std::string>& dates = window->report.dates;
+    std::vector<double> charts;
+    for (int det = 100; det < 100 + detectors; det += 500) {
+        charts.push_back(millisecondsOf([&] {
+            std::vector<history::DetectorDayPoint> days;
+            ledger.readConsistently([&] {
+                days = history::readDetectorDays(ledger, static_cast<int16_t>(det), dates.front(),
+                                                 dates.back());
+            });
+            app::DetectorDaysWindow chart(static_cast<int16_t>(det), dates.front(), dates.back(),
+                                          std::move(days), {dialogs, folders, nullptr});
+            chart.show();
+            QImage picture(chart.size(), QImage::Format_ARGB32_Premultiplied);
+            chart.render(&picture);
+        }));
+    }
+    print("days chart of a detector (read, open, paint)", timesOf(charts));
+
+    // One archive of the ledger's detectors, read as 14 days' archives.
+    std::string archive = folder + "/day.traffic";
+    synth::DayOptions options;
+    options.detectors = detectors;
+    synth::writeArchive(
+        archive, synth::archiveMembers(synth::makeDay(options), synth::MemberOrder::Grouped));
+    std::vector<std::pair<std::string, std::string>> archives;
+    for (int i = 0; i < 14; ++i)
+        archives.emplace_back(dates[dates.size() - 14 + static_cast<size_t>(i)], archive);
+    Log log;
+    for (bool fiveMinutes : {false, true}) {
+        std::vector<double> strips;
+        for (int i = 0; i < 3; ++i) {
+            strips.push_back(millisecondsOf([&] {
+                std::vector<std::string> gone;
+                auto days = app::readStripDays(
+                    archives, 150, fiveMinutes, log, [] {}, gone);
+                app::DayStripWindow strip(150, std::move(days), fiveMinutes,
+                                          {dialogs, folders, nullptr});
+                strip.show();
+                QImage picture(strip.size(), QImage::Format_ARGB32_Premultiplied);
+                strip.render(&picture);
+            }));
+        }
+        print(fiveMinutes ? "strip of 14 days, 5 min (read, open, paint)"
+                          : "strip of 14 days, 30 s (read, open, paint)",
+              timesOf(strips));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,7 +333,10 @@ int main(int argc, char** argv) {
     int detectors = argc > 1 ? std::atoi(argv[1]) : 5000;
     int days = argc > 2 ? std::atoi(argv[2]) : 365;
 
-    std::string folder = std::filesystem::temp_directory_path() / "sorvane-bench-history-window";
+    // A folder of this run's own: two runs at once must not remove each other's files.
+    std::string folder =
+        std::filesystem::temp_directory_path() /
+        ("sorvane-bench-history-window-" + std::to_string(QCoreApplication::applicationPid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     std::string path = folder + "/ledger.sqlite";
@@ -223,8 +356,10 @@ int main(int argc, char** argv) {
     print("read report and grid (worker thread)", timesOf(reads));
 
     app::RepairListPanel repairList;
-    print("fill the repair list",
-          timesOf({millisecondsOf([&] { repairList.showReport(window->report); })}));
+    print("fill the repair list", timesOf({millisecondsOf([&] {
+              repairList.showReport(
+                  std::shared_ptr<const history::HistoryReport>(window, &window->report));
+          })}));
     std::printf("(%zu detectors on the repair list)\n", window->report.repairList.size());
 
     app::HistoryGridView view;
@@ -268,6 +403,7 @@ int main(int argc, char** argv) {
     }
     print("zoom a step, repaint (tiles made anew)", timesOf(zooms));
     benchOpeningAndDayPanel(path, detectors);
+    benchRepairsAndDays(folder, path, window, detectors);
     std::filesystem::remove_all(folder);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/screenshots.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -10,7 +11,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
 #include <array>
@@ -24,8 +27,11 @@
 #include "app/frm_splash.h"
 #include "app/frm_traffic_extrac.h"
 #include "app/history/day_panel.h"
+#include "app/history/day_strip_window.h"
+#include "app/history/detector_days_window.h"
 #include "app/history/history_grid_view.h"
 #include "app/history/history_window.h"
+#include "app/history/repair_list_panel.h"
 
 namespace sorvane::app {
 
@@ -168,6 +174,49 @@ bool saveHistoryCalendar(HistoryWindow& history, const QDir& folder) {
     return savePicture(history, folder, "history-day-panel.png") && saved;
 }
 
+// The repair list narrowed to its chronic detectors, the first one's days chart and its strip of
+// days.
+bool saveRepairsAndDays(HistoryWindow& history, const QDir& folder) {
+    auto& label = control<QComboBox>(history, "labelFilter");
+    label.setCurrentIndex(std::max(1, label.findText(QStringLiteral("chronic"))));
+    auto& table = control<QTableView>(history, "repairList");
+    if (table.model()->rowCount() == 0) return true;
+    table.setCurrentIndex(table.model()->index(0, 0));
+    table.setFocus();
+    // Wide enough for the picture and every column of the table.
+    QSize size = history.size();
+    history.resize(1640, size.height());
+    if (auto* splitter = history.findChild<QSplitter*>()) splitter->setSizes({560, 1060});
+    bool saved = savePicture(history, folder, "history-repair-list.png");
+    // At its smallest the list's filters, headings and figures are whole (the table scrolls).
+    history.resize(history.minimumSizeHint().expandedTo(history.minimumSize()));
+    saved = savePicture(history, folder, "history-repair-list-smallest.png") && saved;
+    history.resize(size);
+    // The days of a detector gone bad lately: its good days give it a baseline.
+    for (const char* kind : {"new", "flapping"}) {
+        if (int at = label.findText(QString::fromLatin1(kind)); at > 0) {
+            label.setCurrentIndex(at);
+            break;
+        }
+    }
+    auto det = static_cast<int16_t>(table.model()->index(0, 0).data().toInt());
+    DetectorDaysWindow* days = history.openDetectorDays(det);
+    if (days == nullptr) return false;
+    saved = savePicture(*days, folder, "history-detector-days.png") && saved;
+    control<QPushButton>(*days, "showStripButton").click();
+    DayStripWindow* strip = nullptr;
+    settle([&strip] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* s = qobject_cast<DayStripWindow*>(w); s && s->isVisible()) strip = s;
+        return strip != nullptr;
+    });
+    if (strip == nullptr) return false;
+    saved = savePicture(*strip, folder, "history-day-strip.png") && saved;
+    strip->close();
+    days->close();
+    return saved;
+}
+
 // The history window on the ledger the settings remember, once its first read is shown. Nothing
 // when there is no ledger to show.
 bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
@@ -184,8 +233,9 @@ bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
         std::cerr << "sorvane: the history window showed nothing\n";
         return false;
     }
-    return savePicture(history, folder, "history-window.png") &&
-           saveHistoryCalendar(history, folder);
+    bool saved = savePicture(history, folder, "history-window.png");
+    saved = saveRepairsAndDays(history, folder) && saved;
+    return saveHistoryCalendar(history, folder) && saved;
 }
 
 // Every picture, after a list to export and a finished health test.

@@ -18,14 +18,18 @@ constexpr size_t kMinDetectorsForNetwork = 10;
 
 }  // namespace
 
+std::optional<double> daytimeVolume(const LedgerCell& cell) {
+    if (!cell.daytimeVolume || !cell.daytimeValid || *cell.daytimeValid <= 0) return std::nullopt;
+    return static_cast<double>(*cell.daytimeVolume) * kSpanSlots / *cell.daytimeValid;
+}
+
 std::optional<double> baselineVolume(const LedgerCell& cell) {
     using modBaddet::HealthClass;
     if (cell.attribution == Attribution::FeedOutage) return std::nullopt;
     if (cell.healthClass != HealthClass::Hlth && cell.healthClass != HealthClass::Marg)
         return std::nullopt;
-    if (!cell.daytimeVolume || !cell.daytimeValid || *cell.daytimeValid < kMinValidSlots)
-        return std::nullopt;
-    return static_cast<double>(*cell.daytimeVolume) * kSpanSlots / *cell.daytimeValid;
+    if (!cell.daytimeValid || *cell.daytimeValid < kMinValidSlots) return std::nullopt;
+    return daytimeVolume(cell);
 }
 
 double median(std::vector<double>& values) {
@@ -40,23 +44,27 @@ double median(std::vector<double>& values) {
 
 CountDrift::CountDrift() : past_(65536) {}
 
+std::optional<double> CountDrift::baseline(int16_t det, int day) {
+    std::vector<PastVolume>& past = past_[static_cast<size_t>(det + 32768)];
+    // Days older than the span can serve no later date either.
+    auto stale = std::find_if(past.begin(), past.end(), [&](const PastVolume& p) {
+        return p.day >= day - kReferenceSpanDays;
+    });
+    past.erase(past.begin(), stale);
+    reference_.clear();
+    for (const PastVolume& p : past) {
+        if (p.day < day && (day - p.day) % kDaysPerWeek == 0) reference_.push_back(p.volume);
+    }
+    if (reference_.size() < kMinReferenceDays) return std::nullopt;
+    double b = median(reference_);
+    if (!(b > 0.0)) return std::nullopt;
+    return b;
+}
+
 std::vector<DetectorRatio> CountDrift::addDay(int day, const std::vector<DetectorVolume>& volumes) {
     std::vector<DetectorRatio> raw;
-    std::vector<double> reference;
     for (const DetectorVolume& v : volumes) {
-        std::vector<PastVolume>& past = past_[static_cast<size_t>(v.det + 32768)];
-        // Days older than the span can serve no later date either.
-        auto stale = std::find_if(past.begin(), past.end(), [&](const PastVolume& p) {
-            return p.day >= day - kReferenceSpanDays;
-        });
-        past.erase(past.begin(), stale);
-        reference.clear();
-        for (const PastVolume& p : past) {
-            if (p.day < day && (day - p.day) % kDaysPerWeek == 0) reference.push_back(p.volume);
-        }
-        if (reference.size() < kMinReferenceDays) continue;
-        double baseline = median(reference);
-        if (baseline > 0.0) raw.push_back({v.det, v.volume / baseline});
+        if (std::optional<double> b = baseline(v.det, day)) raw.push_back({v.det, v.volume / *b});
     }
     for (const DetectorVolume& v : volumes)
         past_[static_cast<size_t>(v.det + 32768)].push_back({day, v.volume});

@@ -25,6 +25,10 @@ inline bool isDriftRatio(double ratio) {
     return ratio < kDriftLow || ratio > kDriftHigh;
 }
 
+// The daytime volume of a detector-day scaled to the whole span (slots 600 to 2639), when it has
+// valid daytime slots: what the baseline is compared with.
+std::optional<double> daytimeVolume(const LedgerCell& cell);
+
 // The daytime volume of a detector-day scaled to the whole span (slots 600 to 2639), when the
 // day can serve as a baseline: counted, Hlth or Marg, and at least 1224 valid daytime slots.
 std::optional<double> baselineVolume(const LedgerCell& cell);
@@ -51,6 +55,10 @@ class CountDrift {
     // of the detectors that have one, in the order of `volumes`.
     std::vector<DetectorRatio> addDay(int day, const std::vector<DetectorVolume>& volumes);
 
+    // The detector's baseline on `day` (a dayNumber after every day added so far): the median
+    // of its volumes on the reference days; none with too few of them or a median of 0.
+    std::optional<double> baseline(int16_t det, int day);
+
   private:
     struct PastVolume {
         int day;
@@ -58,6 +66,7 @@ class CountDrift {
     };
     // Per detector number + 32768: its baseline volumes of the last 56 days, oldest first.
     std::vector<std::vector<PastVolume>> past_;
+    std::vector<double> reference_;  // reused: the median reorders it
 };
 
 // A lane's share of its station against its reference share (lane_share.h).

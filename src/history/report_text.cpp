@@ -75,27 +75,32 @@ std::string reportText(const HistoryReport& report) {
     return out;
 }
 
+std::string reportCsvHeader() {
+    return "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
+           "last_step,label,bad_runs,repaired_runs,mean_repair_days,last_change,recent_switches,"
+           "drift_days,last_ratio,station,lane,lane_type,corridor,share_days,last_share_delta\r\n";
+}
+
+std::string reportCsvRow(const HistoryReport& report, const DetectorSummary& s) {
+    return std::to_string(s.det) + "," + std::to_string(s.days) + "," + std::to_string(s.badDays) +
+           "," + formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
+           std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
+           std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
+           std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
+           std::string(detectorLabelName(s.label)) + "," + std::to_string(s.badRuns) + "," +
+           std::to_string(s.repairedRuns) + "," +
+           (s.meanRepairDays ? formatNumber(*s.meanRepairDays, NumberPattern::OneDecimal) : "") +
+           "," + s.lastChange + "," + std::to_string(s.recentSwitches) + "," +
+           std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "," +
+           networkColumns(report.inventory(), s.det) + "," +
+           (report.hasInventory ? std::to_string(s.shareDays) : "") + "," +
+           ratioText(s.lastShareDelta) + "\r\n";
+}
+
 std::string reportCsv(const HistoryReport& report) {
-    std::string out =
-        "det,days,bad_days,productivity,switches,streak,longest_bad_run,first_bad,last_bad,"
-        "last_step,label,bad_runs,repaired_runs,mean_repair_days,last_change,recent_switches,"
-        "drift_days,last_ratio,station,lane,lane_type,corridor,share_days,last_share_delta\r\n";
-    for (const DetectorSummary& s : report.detectors) {
-        out +=
-            std::to_string(s.det) + "," + std::to_string(s.days) + "," + std::to_string(s.badDays) +
-            "," + formatNumber(s.productivity(), NumberPattern::ThreeDecimals) + "," +
-            std::to_string(s.switches) + "," + std::to_string(s.streak) + "," +
-            std::to_string(s.longestBadRun) + "," + s.firstBad + "," + s.lastBad + "," +
-            std::string(modBaddet::decisionStepName(s.lastStep)) + "," +
-            std::string(detectorLabelName(s.label)) + "," + std::to_string(s.badRuns) + "," +
-            std::to_string(s.repairedRuns) + "," +
-            (s.meanRepairDays ? formatNumber(*s.meanRepairDays, NumberPattern::OneDecimal) : "") +
-            "," + s.lastChange + "," + std::to_string(s.recentSwitches) + "," +
-            std::to_string(s.driftDays) + "," + ratioText(s.lastRatio) + "," +
-            networkColumns(report.inventory(), s.det) + "," +
-            (report.hasInventory ? std::to_string(s.shareDays) : "") + "," +
-            ratioText(s.lastShareDelta) + "\r\n";
-    }
+    std::string out = reportCsvHeader();
+    for (const DetectorSummary& s : report.detectors)
+        out += reportCsvRow(report, s);
     return out;
 }
 

@@ -22,6 +22,9 @@ std::string reportText(const HistoryReport& report);
 // inventory in force on the window's last date, empty without one; the share columns empty).
 // CR LF line ends.
 std::string reportCsv(const HistoryReport& report);
+// The header line of reportCsv, and the line of one of its detectors.
+std::string reportCsvHeader();
+std::string reportCsvRow(const HistoryReport& report, const DetectorSummary& summary);
 
 // An outage's first and last slot's time and its share: "10:00:00-12:59:30 (95.6 %)".
 std::string outageTimes(const FeedOutage& outage);

@@ -56,4 +56,16 @@ PlotRequest PlotDetectorLine30Sec(Unzip& reader, int16_t det) {
     return request;
 }
 
+PlotRequest PlotDetectorLine5Min(Unzip& reader, int16_t det) {
+    PlotRequest request = requestFor(PlotKind::Line, det, "Vol/Occ Line Graph: 5 min Data");
+    IntervalData data = aggregateDay(cleanedDay(reader, det), intervalAt(kFiveMinutePosition),
+                                     MissingOption::SetToZero);
+    for (size_t i = 0; i < data.values.size(); ++i) {
+        auto time = static_cast<double>(data.startSeconds[i]);
+        request.series0.push_back({time, static_cast<double>(data.values[i].vol)});
+        request.series1.push_back({time, data.values[i].occ});
+    }
+    return request;
+}
+
 }  // namespace sorvane

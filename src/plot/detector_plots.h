@@ -20,4 +20,8 @@ PlotRequest PlotDetectorScatter5Min(Unzip& reader, int16_t det);
 // day; -1 marks what the cleaning judged missing.
 PlotRequest PlotDetectorLine30Sec(Unzip& reader, int16_t det);
 
+// Volume (series 0) and occupancy (series 1) of the 288 five-minute intervals over the time of
+// day, missing slots adding nothing (as the scatter has them).
+PlotRequest PlotDetectorLine5Min(Unzip& reader, int16_t det);
+
 }  // namespace sorvane

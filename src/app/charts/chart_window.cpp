@@ -131,7 +131,8 @@ void ChartWindow::addAxis(QAbstractAxis* axis, Qt::Alignment side, QAbstractSeri
             values->setRange(values->min() - margin, values->max() + margin);
         }
     }
-    if (auto* ticked = qobject_cast<QCategoryAxis*>(axis)) {
+    // An axis that its caller labelled (dates, days) keeps its labels.
+    if (auto* ticked = qobject_cast<QCategoryAxis*>(axis); ticked && ticked->count() == 0) {
         keepRoundTicks(ticked, isTimeAxis(axis) ? TickScale::TimeOfDay : TickScale::Number,
                        isTimeAxis(axis) ? kTimeIntervals : kValueIntervals);
     }

@@ -66,6 +66,8 @@ class ChartWindow : public QWidget {
     void alignZeros(QValueAxis* left, QValueAxis* right);
     // A vertical gradient from white at the top to `end` at the bottom.
     void setGradientBackground(const QColor& end);
+    // The file name "Save image..." suggests, for a chart that is not one plot request's.
+    void setImageName(const QString& name) { imageName_ = name; }
 
   private:
     void showMenu(const QPoint& globalPosition);

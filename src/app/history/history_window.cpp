@@ -75,13 +75,11 @@ HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices
     };
     historyGrid_->dateToolTip = [this](int column) { return dateToolTip(column); };
     connect(historyGrid_, &HistoryGridView::cellClicked, this, &HistoryWindow::openDayChart);
-    connect(repairList_, &RepairListPanel::detectorChosen, historyGrid_,
-            &HistoryGridView::showDetector);
+    connectRepairList();
     const std::pair<QPushButton*, void (HistoryWindow::*)()> handlers[] = {
         {openLedgerButton_, &HistoryWindow::openLedger},
         {newLedgerButton_, &HistoryWindow::newLedger},
         {addArchivesButton_, &HistoryWindow::addArchives},
-        {exportCsvButton_, &HistoryWindow::exportCsv},
     };
     for (auto [button, handler] : handlers) {
         connect(button, &QPushButton::clicked, this, [this, handler = handler] {
@@ -138,8 +136,6 @@ void HistoryWindow::layOut() {
     auto* repair = new QWidget(this);
     auto* repairLayout = new QVBoxLayout(repair);
     repairLayout->setContentsMargins(0, 0, 0, 0);
-    repairLayout->addWidget(
-        makeLabel(repair, "repairLabel", QStringLiteral("Repair list"), repairList_));
     repairLayout->addWidget(repairList_);
 
     auto* splitter = new QSplitter(this);
@@ -171,7 +167,7 @@ void HistoryWindow::openLedger(const QString& path) {
     historyGrid_->setGrid(std::make_shared<history::LedgerGrid>(), {}, {});
     dayPanel_->hide();
     ++dayReads_;  // a day of the ledger before is not shown
-    repairList_->clear();
+    repairList_->showReport(nullptr);
     summaryLabel_->clear();
     exportCsvButton_->setEnabled(false);
     for (QDateEdit* edit : {fromDate_, toDate_})
@@ -197,7 +193,8 @@ void HistoryWindow::showRead(std::shared_ptr<const LedgerRead> read) {
     showNetworkChoices();
     showRows();
     refreshDayPanel();
-    repairList_->showReport(shown_->window.report);
+    repairList_->showReport(
+        std::shared_ptr<const history::HistoryReport>(shown_, &shown_->window.report));
     summaryLabel_->setText(reportSummary(shown_->window.report));
     exportCsvButton_->setEnabled(true);
     emit refreshed();

@@ -23,6 +23,7 @@ namespace sorvane::app {
 
 class AppState;
 class DayPanel;
+class DetectorDaysWindow;
 class Dialogs;
 class LedgerWorker;
 class RepairListPanel;
@@ -48,7 +49,12 @@ class HistoryWindow : public QWidget {
     void openLedger();
     void newLedger();
     void addArchives();
+    // The report of every detector, as `sorvane-cli history report --csv` writes it.
     void exportCsv();
+    // The repair list's rows as shown, in their order, in the same format.
+    void exportRepairList();
+    // The days chart of a detector over the window's dates (history_window_repairs.cpp).
+    DetectorDaysWindow* openDetectorDays(int16_t det);
 
   signals:
     // A read of the ledger is shown.
@@ -87,6 +93,11 @@ class HistoryWindow : public QWidget {
     QString dateToolTip(int column) const;
     void openDayChart(int16_t det, int column);
     void openDayChartOn(int16_t det, const std::string& date);
+    // The repair list at work (history_window_repairs.cpp).
+    void connectRepairList();
+    std::pair<std::string, std::string> shownDates() const;
+    void openLastBadDay(int16_t det);
+    void openStrip(int16_t det, const QStringList& dates, bool fiveMinutes);
     // The window's own connection for a cell's record and a day's archive; nullptr while the
     // ledger is not there or cannot be opened.
     history::LedgerStore* lookups();
@@ -94,7 +105,8 @@ class HistoryWindow : public QWidget {
     AppState& state_;
     Dialogs& dialogs_;
     const TabChoices& choices_;
-    // The window's long work: the ledger's adding and reading, the day charts' archive reads.
+    // The window's long work: the ledger's adding and reading, the day charts' and strips'
+    // archive reads.
     JobRunner jobs_;
     LedgerWorker* worker_;
     QString ledger_;
