@@ -5,9 +5,13 @@
 // with the default jobs and at least 1.7 times faster than with one; the report in at most
 // 0.5 s; the ledger at most 40 MB; under 64 MiB of memory per job.
 //
-// Then a year: the run's days copied in four-week steps (weekdays kept) into a ledger of 365
-// days, timed with `history report` (counts, labels and ratios; target 2 s and 256 MiB) and
-// `history day` (target 0.2 s).
+// With the run's inventory.csv imported first, the days are added again with the default jobs,
+// in turns with adds without it (best of two each; target: at most 1.15 times the time without).
+//
+// Then a year: the run's days, added with the inventory, copied in four-week steps (weekdays
+// kept) into a ledger of 365 days, timed with `history report` (counts, labels, ratios and the
+// lane shares; target 2.5 s) and, once the inventory is deleted from it, without the lane
+// shares (target 2 s and 256 MiB), and `history day` (target 0.2 s).
 //
 // Usage: bench_history [DAYS [DETECTORS [FOLDER]]]   (default 30 days of 5000 detectors)
 // The days are written into FOLDER (default: a temporary folder, removed at the end) unless it
@@ -48,12 +52,27 @@ std::vector<std::string> archivesIn(const fs::path& folder) {
     return archives;
 }
 
-Run addAll(const std::vector<std::string>& archives, const std::string& db, const char* jobs) {
+// Adds the days to a fresh ledger; with `inventory`, that file is imported first (not timed).
+Run addAll(const std::vector<std::string>& archives, const std::string& db, const char* jobs,
+           const std::string& inventory = "") {
     fs::remove(db);
+    if (!inventory.empty())
+        run({SORVANE_CLI, "history", "inventory", "import", inventory, "--db", db});
     std::vector<std::string> args{SORVANE_CLI, "history", "add", "--db", db};
     if (jobs) args.insert(args.end(), {"--jobs", jobs});
     args.insert(args.end(), archives.begin(), archives.end());
     return run(args);
+}
+
+// Runs SQL on a ledger; exits the benchmark when it fails.
+void execute(const std::string& ledger, const char* sql) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(ledger.c_str(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", ledger.c_str(), sqlite3_errmsg(db));
+        std::exit(1);
+    }
+    sqlite3_close(db);
 }
 
 // A ledger of 365 days from the run's ledger: its days copied forward in steps of 28 days, so
@@ -61,7 +80,6 @@ Run addAll(const std::vector<std::string>& archives, const std::string& db, cons
 void writeYear(const std::string& from, const std::string& year) {
     fs::remove(year);
     fs::copy_file(from, year);
-    sqlite3* db = nullptr;
     const char* sql = R"(
 PRAGMA journal_mode=DELETE;
 BEGIN;
@@ -78,21 +96,17 @@ DELETE FROM days WHERE date > date((SELECT min(date) FROM days), '+364 days');
 DELETE FROM detector_days WHERE date > date((SELECT min(date) FROM days), '+364 days');
 COMMIT;
 )";
-    if (sqlite3_open(year.c_str(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "the year's ledger: %s\n", sqlite3_errmsg(db));
-        std::exit(1);
-    }
-    sqlite3_close(db);
+    execute(year, sql);
 }
 
 // The best time and the highest peak of `runs` runs.
 Run best(const std::vector<std::string>& args, int runs) {
-    Run result{1e300, 0.0};
+    Run result{1e300, 0.0, 1e300};
     for (int i = 0; i < runs; ++i) {
         Run r = run(args);
         result.seconds = std::min(result.seconds, r.seconds);
         result.peakMiB = std::max(result.peakMiB, r.peakMiB);
+        result.cpuSeconds = std::min(result.cpuSeconds, r.cpuSeconds);
     }
     return result;
 }
@@ -121,8 +135,21 @@ int main(int argc, char** argv) {
     Run all = addAll(archives, db, nullptr);
     double megabytes = static_cast<double>(fs::file_size(db)) / 1e6;
     Run report = best({SORVANE_CLI, "history", "report", "--db", db}, 5);
+    // Without and with the inventory in turns, so that both see the same load.
+    std::string inventory = (folder / "inventory.csv").string();
+    Run withInventory = addAll(archives, db, nullptr, inventory);
+    Run plain = addAll(archives, db, nullptr);
+    Run again = addAll(archives, db, nullptr, inventory);  // the year below reads this ledger
+    plain.seconds = std::min(plain.seconds, all.seconds);
+    plain.cpuSeconds = std::min(plain.cpuSeconds, all.cpuSeconds);
+    withInventory.seconds = std::min(withInventory.seconds, again.seconds);
+    withInventory.cpuSeconds = std::min(withInventory.cpuSeconds, again.cpuSeconds);
+    withInventory.peakMiB = std::max(withInventory.peakMiB, again.peakMiB);
     std::string year = (folder / "bench-year.sqlite").string();
     writeYear(db, year);
+    ::sync();  // the year's writing must not spill into the timings below
+    Run yearShares = best({SORVANE_CLI, "history", "report", "--db", year}, 3);
+    execute(year, "DELETE FROM inventory");
     Run yearReport = best({SORVANE_CLI, "history", "report", "--db", year}, 3);
     Run yearDay = best({SORVANE_CLI, "history", "day", "2024-09-02", "--db", year}, 5);
 
@@ -135,9 +162,24 @@ int main(int argc, char** argv) {
     std::printf("history report:             %6.3f s   peak %6.1f MiB (best of 5)\n",
                 report.seconds, report.peakMiB);
     std::printf("ledger:                     %6.1f MB\n", megabytes);
+    std::printf("history add (%u jobs) without the inventory: %6.2f s, %6.2f s of processor\n",
+                cores, plain.seconds, plain.cpuSeconds);
     std::printf(
-        "365 days: history report:   %6.3f s   peak %6.1f MiB (best of 3; target 2 s, 256 MiB)\n",
-        yearReport.seconds, yearReport.peakMiB);
+        "history add (%u jobs) with the inventory:    %6.2f s, %6.2f s of processor, "
+        "peak %6.1f MiB\n",
+        cores, withInventory.seconds, withInventory.cpuSeconds, withInventory.peakMiB);
+    std::printf(
+        "with / without the inventory: %6.3f x (processor %5.3f x; best of 2 each; target "
+        "at most 1.15)\n",
+        withInventory.seconds / plain.seconds, withInventory.cpuSeconds / plain.cpuSeconds);
+    std::printf(
+        "365 days: history report with the lane shares: %6.3f s, %6.3f s of processor, "
+        "peak %6.1f MiB (best of 3; target 2.5 s)\n",
+        yearShares.seconds, yearShares.cpuSeconds, yearShares.peakMiB);
+    std::printf(
+        "365 days: history report without them:        %6.3f s, %6.3f s of processor, "
+        "peak %6.1f MiB (best of 3; target 2 s, 256 MiB)\n",
+        yearReport.seconds, yearReport.cpuSeconds, yearReport.peakMiB);
     std::printf("365 days: history day:      %6.3f s   peak %6.1f MiB (best of 5; target 0.2 s)\n",
                 yearDay.seconds, yearDay.peakMiB);
     std::printf("365 days: ledger:           %6.1f MB\n",

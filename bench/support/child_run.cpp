@@ -30,7 +30,9 @@ ChildRun runChild(std::vector<std::string> args) {
     wait4(pid, &status, 0, &usage);
     const ChildRun run{
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-        static_cast<double>(usage.ru_maxrss) / 1024.0};
+        static_cast<double>(usage.ru_maxrss) / 1024.0,
+        static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6};
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", argv[0]);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -46,9 +48,21 @@ class LaneShare {
         int day;
         double volume;
     };
+    // A station's reference days, kept from one check to the next: each date is taken in once
+    // and leaves once, and the medians are read from the lanes' sorted shares.
+    struct Window {
+        int through = 0;  // the dates before this are taken in
+        bool started = false;
+        std::deque<int> days;                     // the reference days held, oldest first
+        std::deque<double> shares;                // their shares, lane by lane, day by day
+        std::vector<std::vector<double>> sorted;  // per lane: its shares held, ascending
+    };
+    void slide(Window& window, const StationLanes& lanes, int day);
+
     // Per detector number + 32768: its baseline volumes of the last 56 days, oldest first.
     std::vector<std::vector<PastVolume>> past_;
     std::vector<double> today_;  // per detector number + 32768; NaN when it does not qualify
+    std::map<StationLanes, Window> windows_;
 };
 
 }  // namespace sorvane::history

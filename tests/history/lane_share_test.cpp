@@ -51,6 +51,10 @@ TEST(LaneShare, EachLaneAgainstItsStation) {
     std::vector<PastDay> sixDays = evenDays(3, 50, 50, 10);
     for (const PastDay& p : evenDays(3, 40, 60))
         sixDays.push_back(p);
+    // Checked every day for four months: only the last 56 days' shares are references.
+    std::vector<PastDay> months = evenDays(120, 70, 30, 57);
+    for (const PastDay& p : evenDays(6, 50, 50, 51))
+        months.push_back(p);
     const Case cases[] = {
         {"four reference days are too few", evenDays(4, 50, 50), {{1, 70}, {2, 30}}, {}, false},
         {"five are enough", evenDays(5, 50, 50), {{1, 70}, {2, 30}}, 0.2, true},
@@ -63,6 +67,7 @@ TEST(LaneShare, EachLaneAgainstItsStation) {
         {"even count: the mean of the middle two", sixDays, {{1, 45}, {2, 55}}, 0.0, false},
         {"56 days back is in", evenDays(5, 50, 50, 52), {{1, 70}, {2, 30}}, 0.2, true},
         {"57 days back is out", evenDays(5, 50, 50, 53), {{1, 70}, {2, 30}}, {}, false},
+        {"older references leave as the days go on", months, {{1, 50}, {2, 50}}, 0.0, false},
     };
     for (const Case& c : cases) {
         std::optional<Check> found = laneOneAfter(c.past, c.today);
