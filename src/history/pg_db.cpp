@@ -29,13 +29,27 @@ std::string dollarPlaceholders(const char* sql) {
     return out;
 }
 
-std::string oneLine(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    for (char& c : text) {
-        if (c == '\n') c = ' ';
+// libpq's words on one line, without the full stop that the message puts after them.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        bool blank = c == '\n' || c == '\t' || c == ' ';
+        if (!blank) {
+            line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+            line += ' ';
+        }
     }
-    return text;
+    while (!line.empty() && (line.back() == ' ' || line.back() == '.'))
+        line.pop_back();
+    return line;
+}
+
+// What the server said of a failed statement: its primary message, or libpq's own words when
+// the server said nothing (a lost connection).
+std::string reasonOf(const PGresult* r) {
+    const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    return primary ? primary : r ? PQresultErrorMessage(r) : "";
 }
 
 std::string numberText(double value) {
@@ -149,7 +163,7 @@ class PgStatement final : public StatementCore {
                                    nullptr, values.data(), nullptr, nullptr, 0);
         ExecStatusType status = PQresultStatus(r);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-            std::string reason = PQresultErrorMessage(r);
+            std::string reason = reasonOf(r);
             PQclear(r);
             db_.fail(reason);
         }
@@ -243,7 +257,7 @@ class PgCopy final : public StatementCore {
         PGconn* conn = db_.handle();
         PGresult* r = PQexec(conn, sql_.c_str());
         bool copying = PQresultStatus(r) == PGRES_COPY_IN;
-        std::string reason = PQresultErrorMessage(r);
+        std::string reason = reasonOf(r);
         PQclear(r);
         if (!copying) db_.fail(reason);
         if (PQputCopyData(conn, lines_.data(), static_cast<int>(lines_.size())) != 1 ||
@@ -255,7 +269,7 @@ class PgCopy final : public StatementCore {
         while (PGresult* end = PQgetResult(conn)) {
             if (PQresultStatus(end) != PGRES_COMMAND_OK) {
                 done = false;
-                reason = PQresultErrorMessage(end);
+                reason = reasonOf(end);
             }
             PQclear(end);
         }
@@ -311,7 +325,7 @@ PgConnection::~PgConnection() {
 void PgConnection::exec(const char* sql) {
     PGresult* r = PQexec(conn_, sql);
     ExecStatusType status = PQresultStatus(r);
-    std::string reason = PQresultErrorMessage(r);
+    std::string reason = reasonOf(r);
     PQclear(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(reason);
 }
@@ -430,11 +444,13 @@ void PgConnection::fail() const {
 }
 
 void PgConnection::fail(const std::string& reason) const {
+    // (No reason given: libpq's own words.)
+    std::string words = oneLine(reason.empty() && conn_ ? PQerrorMessage(conn_) : reason);
     if (PQstatus(conn_) != CONNECTION_OK) {
-        throw SorvaneError(
-            kErrLedger, "The connection to the ledger " + shown_ + " was lost: " + oneLine(reason));
+        throw SorvaneError(kErrLedger,
+                           "The connection to the ledger " + shown_ + " was lost: " + words);
     }
-    throw SorvaneError(kErrLedger, "The ledger " + shown_ + " failed: " + oneLine(reason));
+    throw SorvaneError(kErrLedger, "The ledger " + shown_ + " failed: " + words);
 }
 
 }  // namespace sorvane::history::sql
