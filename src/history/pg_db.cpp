@@ -16,7 +16,8 @@ namespace {
 // Result types (pg_type OIDs) read as integers and as numbers.
 constexpr Oid kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701, kNumeric = 1700;
 // Rows fetched at a time from a read transaction's cursor.
-constexpr const char* kFetch = "FETCH 10000 FROM ";
+constexpr int kBatch = 20000;
+constexpr const char* kFetch = "FETCH 20000 FROM ";
 // The advisory locks' first key: "Sor" and the space.
 constexpr int32_t kLockClass = 0x536F7200;
 
@@ -90,6 +91,7 @@ class PgStatement final : public StatementCore {
     ~PgStatement() override {
         closeCursor();
         PQclear(result_);
+        PQclear(next_);
     }
 
     void bind(int index, int64_t value) override { set(index, std::to_string(value)); }
@@ -154,6 +156,7 @@ class PgStatement final : public StatementCore {
     }
 
     PGresult* run(const std::string& sql, bool withParams) {
+        db_.settle();
         std::vector<const char*> values;
         if (withParams) {
             for (const auto& p : params_)
@@ -177,22 +180,61 @@ class PgStatement final : public StatementCore {
             PQclear(run("DECLARE " + cursor + " NO SCROLL CURSOR FOR " + sql_, true));
             cursor_ = cursor;
             result_ = run(kFetch + cursor_, false);
-            if (PQntuples(result_) == 0) closeCursor();
+            afterBatch();
             return;
         }
         result_ = run(sql_, true);
     }
 
+    // A full batch: the next is asked for at once, so that the server reads it while this one
+    // is taken apart. A short one is the last.
+    void afterBatch() {
+        if (PQntuples(result_) < kBatch) {
+            closeCursor();
+            return;
+        }
+        if (PQsendQuery(db_.handle(), (kFetch + cursor_).c_str()) != 1) db_.fail();
+        inFlight_ = true;
+        db_.setPending([this] { collect(); });
+    }
+
+    // Takes the batch asked for (the connection wants it before anything else).
+    void collect() {
+        inFlight_ = false;
+        std::string reason;
+        bool ok = true;
+        while (PGresult* r = PQgetResult(db_.handle())) {
+            if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+                ok = false;
+                reason = reasonOf(r);
+                PQclear(r);
+            } else {
+                PQclear(next_);
+                next_ = r;
+            }
+        }
+        if (!ok || next_ == nullptr) db_.fail(reason);
+    }
+
     void fetch() {
         PQclear(result_);
         result_ = nullptr;
-        result_ = run(kFetch + cursor_, false);
-        if (PQntuples(result_) == 0) closeCursor();
+        if (inFlight_) db_.settle();
+        result_ = next_;
+        next_ = nullptr;
+        afterBatch();
     }
 
     void closeCursor() noexcept {
         if (cursor_.empty()) return;
-        PQclear(PQexec(db_.handle(), ("CLOSE " + cursor_).c_str()));
+        try {
+            if (inFlight_) db_.settle();
+        } catch (const SorvaneError&) {  // the connection failed: nothing to close
+        }
+        PQclear(next_);
+        next_ = nullptr;
+        if (PQstatus(db_.handle()) == CONNECTION_OK)
+            PQclear(PQexec(db_.handle(), ("CLOSE " + cursor_).c_str()));
         cursor_.clear();
     }
 
@@ -200,6 +242,8 @@ class PgStatement final : public StatementCore {
     std::string sql_;
     std::vector<std::optional<std::string>> params_;
     PGresult* result_ = nullptr;
+    PGresult* next_ = nullptr;  // the batch asked for ahead
+    bool inFlight_ = false;
     std::string cursor_;
     bool started_ = false;
     int row_ = -1;
@@ -254,6 +298,7 @@ class PgCopy final : public StatementCore {
 
     void finish() override {
         if (lines_.empty()) return;
+        db_.settle();
         PGconn* conn = db_.handle();
         PGresult* r = PQexec(conn, sql_.c_str());
         bool copying = PQresultStatus(r) == PGRES_COPY_IN;
@@ -312,7 +357,8 @@ PgConnection::PgConnection(const std::string& uri, std::chrono::milliseconds loc
     PQsetNoticeProcessor(
         conn_, [](void*, const char*) {}, nullptr);
     // Floats as they were written, texts as UTF-8, lock waits bounded.
-    exec(("SET client_encoding = 'UTF8'; SET extra_float_digits = 3; SET lock_timeout = " +
+    exec(("SET client_encoding = 'UTF8'; SET extra_float_digits = 3; SET cursor_tuple_fraction = "
+          "1; SET lock_timeout = " +
           std::to_string(lockTimeout.count()))
              .c_str());
     if (uri.find("search_path") == std::string::npos) exec("SET search_path = sorvane");
@@ -322,7 +368,15 @@ PgConnection::~PgConnection() {
     PQfinish(conn_);
 }
 
+void PgConnection::settle() {
+    if (!pending_) return;
+    std::function<void()> collect = std::move(pending_);
+    pending_ = nullptr;
+    collect();
+}
+
 void PgConnection::exec(const char* sql) {
+    settle();
     PGresult* r = PQexec(conn_, sql);
     ExecStatusType status = PQresultStatus(r);
     std::string reason = reasonOf(r);
@@ -355,6 +409,10 @@ void PgConnection::commit() {
 
 void PgConnection::rollback() noexcept {
     reading_ = false;
+    try {
+        settle();
+    } catch (const SorvaneError&) {  // the connection failed: nothing to roll back
+    }
     if (PQstatus(conn_) == CONNECTION_OK) PQclear(PQexec(conn_, "ROLLBACK"));
 }
 

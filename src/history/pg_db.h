@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "history/sql_connection.h"
@@ -44,6 +45,10 @@ class PgConnection final : public Connection {
     pg_conn* handle() const { return conn_; }
     // True inside a read transaction, where long queries are read through a cursor.
     bool reading() const { return reading_; }
+    // A query sent ahead whose result the connection must take before it sends anything else:
+    // `collect` takes it. settle() runs it, if there is one.
+    void setPending(std::function<void()> collect) { pending_ = std::move(collect); }
+    void settle();
     // A name for the next cursor of this connection.
     std::string nextCursor() { return "sorvane_rows_" + std::to_string(++cursors_); }
 
@@ -52,6 +57,7 @@ class PgConnection final : public Connection {
     pg_conn* conn_ = nullptr;
     bool reading_ = false;
     long cursors_ = 0;
+    std::function<void()> pending_;
 };
 
 }  // namespace sorvane::history::sql

@@ -33,7 +33,7 @@ std::string serverBin() {
 
 }  // namespace
 
-PgTestServer::PgTestServer() {
+PgTestServer::PgTestServer(bool durable) : durable_(durable) {
     bin_ = serverBin();
     if (bin_.empty()) {
         unavailable_ =
@@ -71,11 +71,10 @@ PgTestServer::~PgTestServer() {
 
 void PgTestServer::start() {
     // Durability is not tested here: without fsync the server starts and writes quickly.
+    std::string options = "-k " + folder_ + " -c listen_addresses=";
+    if (!durable_) options += " -c fsync=off -c full_page_writes=off";
     running_ = run("pg_ctl", {"-D", folder_ + "/data", "-l", folder_ + "/server.log", "-w", "-o",
-                              "-k " + folder_ +
-                                  " -c listen_addresses= -c fsync=off "
-                                  "-c full_page_writes=off",
-                              "start"});
+                              options, "start"});
 }
 
 void PgTestServer::stop() {

@@ -8,10 +8,10 @@ namespace sorvane::test {
 // A PostgreSQL server of the tests' own (Debian's postgresql package): a cluster made with initdb
 // in a temporary folder, listening only on a Unix socket there, trusting local connections. Run
 // as user nobody when the tests run as root (the server refuses root). Stopped and removed when
-// destroyed.
+// destroyed. Without fsync unless `durable` (as a benchmark measures a server).
 class PgTestServer {
   public:
-    PgTestServer();
+    explicit PgTestServer(bool durable = false);
     ~PgTestServer();
     PgTestServer(const PgTestServer&) = delete;
     PgTestServer& operator=(const PgTestServer&) = delete;
@@ -35,6 +35,7 @@ class PgTestServer {
     std::string unavailable_;
     int databases_ = 0;
     bool running_ = false;
+    bool durable_ = false;
 };
 
 }  // namespace sorvane::test
