@@ -56,7 +56,9 @@ PRAGMA user_version = 3;
 
 // The same tables on a PostgreSQL server, in the schema the connection's search path names:
 // reals as double precision (the file's REAL is eight bytes), sizes as bigint, and the texts
-// that are ordered and compared ordered by their bytes, as in the file.
+// that are ordered and compared ordered by their bytes, as in the file. The primary key of
+// detector_days carries what the reports read of each cell, so that they read the key alone
+// rather than the wide rows.
 constexpr const char* kCreateServerTables = R"(
 CREATE TABLE days(date text COLLATE "C" PRIMARY KEY, archive text, detectors integer,
     parameters text, tested_at text, archive_size bigint, archive_fingerprint text,
@@ -67,7 +69,8 @@ CREATE TABLE detector_days(date text COLLATE "C", det integer, class text, step 
     dev_index double precision, vol_high_occ double precision, max_vol5 integer,
     overcount_slots integer, valid_vol_slots integer, outage_missing integer,
     attribution text, status text, daytime_volume integer, daytime_valid integer,
-    PRIMARY KEY (date, det));
+    PRIMARY KEY (date, det) INCLUDE (class, step, attribution, status, daytime_volume,
+    daytime_valid));
 CREATE TABLE feed_outages(date text COLLATE "C", first_slot integer, last_slot integer,
     share double precision);
 CREATE INDEX detector_days_by_det ON detector_days(det, date);
