@@ -611,7 +611,7 @@ void LedgerStore::writeDay(const DayRecord& day) {
 // Runs a query whose ?1 and ?2 are the window's ends and hands each row to `row`.
 template <typename Row>
 void eachInWindow(sql::Connection& db, const char* query, const DateWindow& window, Row row) {
-    sql::Statement s(db, query);
+    sql::Statement s(db, query, sql::Statement::Rows::Many);
     s.bind(1, fromOf(window)).bind(2, toOf(window));
     while (s.step())
         row(s);

@@ -83,11 +83,13 @@ std::string withoutSecrets(std::string message, const std::string& uri) {
     return message;
 }
 
-// A statement sent with its parameters as text. Inside a read transaction a query is read
-// through a cursor, a batch at a time, so that a report over years holds no more than a batch.
+// A statement sent with its parameters as text. Inside a read transaction a query of many rows
+// is read through a cursor, a batch at a time, so that a report over years holds no more than a
+// batch; a query of few rows is one round trip.
 class PgStatement final : public StatementCore {
   public:
-    PgStatement(PgConnection& db, const char* sql) : db_(db), sql_(dollarPlaceholders(sql)) {}
+    PgStatement(PgConnection& db, const char* sql, bool manyRows)
+        : db_(db), sql_(dollarPlaceholders(sql)), manyRows_(manyRows) {}
     ~PgStatement() override {
         closeCursor();
         PQclear(result_);
@@ -175,7 +177,7 @@ class PgStatement final : public StatementCore {
 
     void start() {
         row_ = -1;
-        if (db_.reading() && sql_.rfind("SELECT", 0) == 0) {
+        if (manyRows_ && db_.reading()) {
             std::string cursor = db_.nextCursor();
             PQclear(run("DECLARE " + cursor + " NO SCROLL CURSOR FOR " + sql_, true));
             cursor_ = cursor;
@@ -240,6 +242,7 @@ class PgStatement final : public StatementCore {
 
     PgConnection& db_;
     std::string sql_;
+    bool manyRows_ = false;
     std::vector<std::optional<std::string>> params_;
     PGresult* result_ = nullptr;
     PGresult* next_ = nullptr;  // the batch asked for ahead
@@ -392,8 +395,8 @@ void PgConnection::exec(const char* sql) {
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(reason);
 }
 
-std::unique_ptr<StatementCore> PgConnection::prepare(const char* sql) {
-    return std::make_unique<PgStatement>(*this, sql);
+std::unique_ptr<StatementCore> PgConnection::prepare(const char* sql, bool manyRows) {
+    return std::make_unique<PgStatement>(*this, sql, manyRows);
 }
 
 std::unique_ptr<StatementCore> PgConnection::bulkInsert(const char* table, const char* columns,

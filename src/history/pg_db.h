@@ -24,7 +24,7 @@ class PgConnection final : public Connection {
     const std::string& name() const override { return shown_; }
     bool isServer() const override { return true; }
     void exec(const char* sql) override;
-    std::unique_ptr<StatementCore> prepare(const char* sql) override;
+    std::unique_ptr<StatementCore> prepare(const char* sql, bool manyRows) override;
     std::unique_ptr<StatementCore> bulkInsert(const char* table, const char* columns,
                                               int count) override;
     void begin() override;

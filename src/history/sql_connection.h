@@ -44,8 +44,10 @@ class Connection {
 
     // Runs statements that return no rows.
     virtual void exec(const char* sql) = 0;
-    // A statement whose parameters are written ?1, ?2, ...
-    virtual std::unique_ptr<StatementCore> prepare(const char* sql) = 0;
+    // A statement whose parameters are written ?1, ?2, ...; one that may return many rows (a
+    // window of days) is read a batch at a time where the database would otherwise hand them
+    // over at once.
+    virtual std::unique_ptr<StatementCore> prepare(const char* sql, bool manyRows) = 0;
     // Rows for a table, bound and stepped one by one and sent by finish: on a server in one
     // round trip.
     virtual std::unique_ptr<StatementCore> bulkInsert(const char* table, const char* columns,
@@ -79,7 +81,9 @@ class Connection {
 // A prepared statement of either kind of connection.
 class Statement {
   public:
-    Statement(Connection& db, const char* sql) : core_(db.prepare(sql)) {}
+    enum class Rows { Few, Many };
+    Statement(Connection& db, const char* sql, Rows rows = Rows::Few)
+        : core_(db.prepare(sql, rows == Rows::Many)) {}
     explicit Statement(std::unique_ptr<StatementCore> core) : core_(std::move(core)) {}
     // Rows for a table (see Connection::bulkInsert): bind, step each; then finish.
     static Statement bulkInsert(Connection& db, const char* table, const char* columns, int count) {

@@ -144,7 +144,7 @@ class SqliteStatement final : public StatementCore {
 
 }  // namespace
 
-std::unique_ptr<StatementCore> Database::prepare(const char* sql) {
+std::unique_ptr<StatementCore> Database::prepare(const char* sql, bool /*manyRows*/) {
     return std::make_unique<SqliteStatement>(*this, sql);
 }
 
@@ -154,7 +154,7 @@ std::unique_ptr<StatementCore> Database::bulkInsert(const char* table, const cha
     std::string sql = std::string("INSERT INTO ") + table + " (" + columns + ") VALUES (";
     for (int i = 1; i <= count; ++i)
         sql += (i > 1 ? ", ?" : "?") + std::to_string(i);
-    return prepare((sql + ")").c_str());
+    return prepare((sql + ")").c_str(), false);
 }
 
 void Database::begin() {

@@ -44,7 +44,7 @@ class Database final : public Connection {
 
     const std::string& name() const override { return path_; }
     bool isServer() const override { return false; }
-    std::unique_ptr<StatementCore> prepare(const char* sql) override;
+    std::unique_ptr<StatementCore> prepare(const char* sql, bool manyRows) override;
     std::unique_ptr<StatementCore> bulkInsert(const char* table, const char* columns,
                                               int count) override;
     void begin() override;
