@@ -217,6 +217,39 @@ TEST_P(BothLedgers, NewerSchemaVersionRefused) {
     }
 }
 
+TEST_P(BothLedgers, ReadsMoreCellsThanABatchWithQueriesBetween) {
+    test::TempDir dir;
+    const std::string db = freshLedger(dir);
+    constexpr int kMany = 12000;  // two days: more cells than a server sends at once
+    {
+        LedgerStore ledger(db, LedgerStore::Access::Add);
+        for (const char* date : {"2024-03-04", "2024-03-05"}) {
+            DayRecord day{date, "/archives/day.traffic", kMany, "p", "2024-03-06T00:00:00Z", {},
+                          {}};
+            for (int det = kMany; det >= 1; --det) {
+                DetectorDayRecord row;
+                row.date = date;
+                row.det = static_cast<int16_t>(det);
+                day.rows.push_back(row);
+            }
+            ledger.writeDay(day);
+        }
+    }
+    LedgerStore ledger(db, LedgerStore::Access::Read);
+    std::vector<std::string> order;
+    size_t cells = 0, daysBetween = 0;
+    ledger.readConsistently([&] {
+        ledger.eachCell({}, [&](const LedgerCell& cell) {
+            if (++cells % 5000 == 0) daysBetween += ledger.days({}).size();
+            if (cell.det == 1 || cell.det == kMany) order.push_back(cell.date);
+        });
+    });
+    EXPECT_EQ(cells, 2u * kMany);
+    EXPECT_EQ(daysBetween, 2u * (2 * kMany / 5000));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"2024-03-04", "2024-03-04", "2024-03-05", "2024-03-05"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(, BothLedgers, ::testing::Values(Backend::File, Backend::Server),
                          [](const auto& info) {
                              return info.param == Backend::File ? "File" : "Server";
