@@ -143,7 +143,9 @@ void addHistoryAddCommand(CLI::App& history, int& exitCode) {
     cmd->add_option("ARCHIVE", args->archives,
                     "*.traffic archives, each named by its date (20240315.traffic)")
         ->required();
-    cmd->add_option("--db", args->db, "the ledger (created when missing)")->capture_default_str();
+    cmd->add_option("--db", args->db,
+                    "the ledger: a file (created when missing) or a postgresql:// URI")
+        ->capture_default_str();
     addParameterOptions(*cmd, args->parameters);
     cmd->add_option("--jobs", args->jobs, "days tested at once (default: one per core)")
         ->check(CLI::Range(1, 1024));

@@ -128,7 +128,8 @@ void addHistoryDaysCommand(CLI::App& history, int& exitCode) {
     auto* cmd = history.add_subcommand(
         "days", "One line per day of the ledger with its counts, then the dates it lacks");
     auto args = std::make_shared<DaysArgs>();
-    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--db", args->db, "the ledger: a file or a postgresql:// URI")
+        ->capture_default_str();
     cmd->add_option("--from", args->window.from, "first date YYYY-MM-DD (default: the first day)");
     cmd->add_option("--to", args->window.to, "last date YYYY-MM-DD (default: the last day)");
     addNetworkOptions(*cmd, args->network);
@@ -140,7 +141,8 @@ void addHistoryRemoveCommand(CLI::App& history, int& exitCode) {
         "remove", "Remove days whole from the ledger, all of them or, when one is not there, none");
     auto args = std::make_shared<RemoveArgs>();
     cmd->add_option("DATE", args->dates, "dates YYYY-MM-DD")->required();
-    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--db", args->db, "the ledger: a file or a postgresql:// URI")
+        ->capture_default_str();
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runRemove(*args); }); });
 }
 
@@ -151,7 +153,8 @@ void addHistoryCheckCommand(CLI::App& history, int& exitCode) {
         "(ok, missing, changed; unknown for days recorded without them); exit status 1 when one "
         "is not ok");
     auto args = std::make_shared<CheckArgs>();
-    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--db", args->db, "the ledger: a file or a postgresql:// URI")
+        ->capture_default_str();
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runCheck(*args); }); });
 }
 
@@ -162,7 +165,8 @@ void addHistoryDayCommand(CLI::App& history, int& exitCode) {
         "detectors' own");
     auto args = std::make_shared<DayArgs>();
     cmd->add_option("DATE", args->date, "the date YYYY-MM-DD")->required();
-    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--db", args->db, "the ledger: a file or a postgresql:// URI")
+        ->capture_default_str();
     cmd->add_option("--csv", args->csv,
                     "also write one row per High or Susp detector of the day to this CSV file");
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runDay(*args); }); });

@@ -7,6 +7,7 @@
 #include "history/inventory.h"
 #include "history/inventory_versions.h"
 #include "history/ledger_file.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 
 namespace sorvane::cli {
@@ -68,7 +69,7 @@ int runShow(const ShowArgs& args) {
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     InventoryVersions versions = ledger.inventoryVersions();
     if (versions.empty()) {
-        throw CommandFailure{kExitRefused, "The ledger " + args.db +
+        throw CommandFailure{kExitRefused, "The ledger " + shownLocation(args.db) +
                                                " holds no inventory: import one with history "
                                                "inventory import FILE"};
     }
@@ -103,7 +104,9 @@ void addHistoryInventoryCommand(CLI::App& history, int& exitCode) {
         "(a version of the same date is replaced)");
     auto importArgs = std::make_shared<ImportArgs>();
     import->add_option("FILE", importArgs->file, "the inventory CSV or network XML")->required();
-    import->add_option("--db", importArgs->db, "the ledger (created when missing)")
+    import
+        ->add_option("--db", importArgs->db,
+                     "the ledger: a file (created when missing) or a postgresql:// URI")
         ->capture_default_str();
     import->add_option("--from", importArgs->from,
                        "YYYY-MM-DD: the first date it is in force (default: every date)");
@@ -116,7 +119,8 @@ void addHistoryInventoryCommand(CLI::App& history, int& exitCode) {
 auto* show = inventory->add_subcommand(
     "show", "The inventory versions, and the detectors of the one in force on a date");
 auto showArgs = std::make_shared<ShowArgs>();
-show->add_option("--db", showArgs->db, "the ledger")->capture_default_str();
+show->add_option("--db", showArgs->db, "the ledger: a file or a postgresql:// URI")
+    ->capture_default_str();
 show->add_option("--date", showArgs->date,
                  "YYYY-MM-DD: show the version in force on this date (default: the latest)");
 show->add_option("--csv", showArgs->csv, "also write that version as an inventory CSV file");

@@ -9,6 +9,7 @@
 #include "history/archive_date.h"
 #include "history/history_report.h"
 #include "history/ledger_file.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
 
@@ -49,7 +50,8 @@ int runReport(const ReportArgs& args) {
     HistoryReport report = readReport(ledger, args.window, args.thresholds, nullptr, filter);
     // A window without a day is no report of zeros.
     if (report.dates.empty() && args.window.from.empty() && args.window.to.empty())
-        throw CommandFailure{kExitRefused, "The ledger " + args.db + " holds no days yet"};
+        throw CommandFailure{kExitRefused,
+                             "The ledger " + shownLocation(args.db) + " holds no days yet"};
     if (report.dates.empty()) {
         throw CommandFailure{
             kExitRefused, "The ledger holds no date from " +
@@ -83,7 +85,8 @@ void addHistoryReportCommand(CLI::App& history, int& exitCode) {
         "Label every detector over the ledger's days: chronic, flapping, new, drifting, "
         "recovered, healthy");
     auto args = std::make_shared<ReportArgs>();
-    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--db", args->db, "the ledger: a file or a postgresql:// URI")
+        ->capture_default_str();
     cmd->add_option("--from", args->window.from, "first date YYYY-MM-DD (default: the first day)");
     cmd->add_option("--to", args->window.to, "last date YYYY-MM-DD (default: the last day)");
     cmd->add_option("--csv", args->csv, "also write one row per detector to this CSV file");
@@ -104,7 +107,8 @@ void addHistoryDetectorCommand(CLI::App& history, int& exitCode) {
     auto* cmd = history.add_subcommand("detector", "Every recorded day of one detector");
     auto args = std::make_shared<DetectorArgs>();
     cmd->add_option("DET", args->det, "detector number")->required();
-    cmd->add_option("--db", args->db, "the ledger")->capture_default_str();
+    cmd->add_option("--db", args->db, "the ledger: a file or a postgresql:// URI")
+        ->capture_default_str();
     cmd->callback([args, &exitCode] { exitCode = guarded([&] { return runDetector(*args); }); });
 }
 
