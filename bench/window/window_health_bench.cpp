@@ -39,6 +39,14 @@ class SilentDialogs : public sorvane::app::Dialogs {
     void message(sorvane::app::MessageIcon, const QString&, const QString& text) override {
         std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
     }
+    int ask(sorvane::app::MessageIcon, const QString&, const QString& text,
+            const QStringList& choices) override {
+        std::fprintf(stderr, "question: %s\n", text.toLocal8Bit().constData());
+        return static_cast<int>(choices.size()) - 1;
+    }
+    std::optional<QDate> askDate(const QString&, const QString&, const QDate&) override {
+        return std::nullopt;
+    }
     std::optional<QString> openFile(const sorvane::app::FileDialogRequest&) override {
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include "app/job_runner.h"
 #include "app/tab_choices.h"
 #include "health/health_parameters.h"
+#include "history/add_days.h"
 #include "history/ledger_store.h"
 
 class QDateEdit;
@@ -19,8 +20,10 @@ namespace sorvane::app {
 
 class AppState;
 class Dialogs;
+class LedgerDaysDialog;
 class LedgerWorker;
 class RepairListPanel;
+class ServerLedgerDialog;
 struct AddRun;
 struct LedgerRead;
 
@@ -35,6 +38,7 @@ class HistoryWindow : public QWidget {
     HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices& choices, QWidget* owner);
     ~HistoryWindow() override;
 
+    // The ledger shown: a file's absolute path or a server's connection URI.
     const QString& ledger() const { return ledger_; }
     bool adding() const;
     // What the window shows, nullptr before a read of the ledger.
@@ -44,6 +48,12 @@ class HistoryWindow : public QWidget {
     void newLedger();
     void addArchives();
     void exportCsv();
+    // "Days...": the list of the ledger's days.
+    void openDays();
+    // "Server Ledger...": a ledger on a PostgreSQL server.
+    void openServerLedger();
+    // The program ends: an add stops without asking, and nothing more is shown.
+    void stopForShutdown();
 
   signals:
     // A read of the ledger is shown.
@@ -56,6 +66,13 @@ class HistoryWindow : public QWidget {
     void layOut();
     void openLedger(const QString& path);
     void remember(const QString& path);
+    // The ledger as the core takes it: a file's native path or the server's URI.
+    std::string location() const;
+    bool ledgerExists() const;
+    void layOutLedgerDays();
+    std::vector<history::DayToAdd> datedDays(const QStringList& paths);
+    bool settleHeldDates(std::vector<history::DayToAdd>& days, bool& replace);
+    bool mayCloseWhileAdding();
     void refresh();
     history::DateWindow chosenWindow() const;
     void showRead(std::shared_ptr<const LedgerRead> read);
@@ -83,8 +100,13 @@ class HistoryWindow : public QWidget {
     std::unique_ptr<history::LedgerStore> lookups_;
     bool wholeLedger_ = true;  // From and To follow the ledger's first and last dates
     QStringList refusedBeforeAdding_;
+    bool shuttingDown_ = false;
+    LedgerDaysDialog* daysDialog_ = nullptr;
+    ServerLedgerDialog* serverDialog_ = nullptr;
 
     QPushButton* openLedgerButton_;
+    QPushButton* serverLedgerButton_;
+    QPushButton* ledgerDaysButton_;
     QPushButton* newLedgerButton_;
     QPushButton* addArchivesButton_;
     QPushButton* exportCsvButton_;

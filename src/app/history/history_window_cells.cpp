@@ -16,9 +16,9 @@
 namespace sorvane::app {
 
 history::LedgerStore* HistoryWindow::lookups() {
-    if (!lookups_ && QFileInfo::exists(ledger_)) {
+    if (!lookups_ && ledgerExists()) {
         try {
-            lookups_ = std::make_unique<history::LedgerStore>(toNativePath(ledger_),
+            lookups_ = std::make_unique<history::LedgerStore>(location(),
                                                               history::LedgerStore::Access::Read);
         } catch (const SorvaneError&) {
             return nullptr;  // the read of the window says why
