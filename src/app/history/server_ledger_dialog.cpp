@@ -98,8 +98,8 @@ void ServerLedgerDialog::tryConnection(bool thenOpen) {
         return;
     }
     QString shown = toQString(history::shownLocation(location));
-    connectionStatusLabel_->setText(QStringLiteral("Connecting to ") + shown +
-                                    QStringLiteral("..."));
+    status_ = QStringLiteral("Connecting to ") + shown + QStringLiteral("...");
+    connectionStatusLabel_->setText(status_);
     setTrying(true);
     attempt_ = jobs_.start(
         "the server ledger",
@@ -114,10 +114,12 @@ void ServerLedgerDialog::tryConnection(bool thenOpen) {
                                 holdings(dates) + QStringLiteral("."));
         },
         [this, uri, shown](const Failure& failure) {
+            // The reason may quote the URI: never with the password typed into it.
+            QString reason = toQString(failure.description);
+            reason.replace(uri, shown);
             connectionTried(uri, false, false,
                             QStringLiteral("The server ledger ") + shown +
-                                QStringLiteral(" could not be opened: ") +
-                                toQString(failure.description));
+                                QStringLiteral(" could not be opened: ") + reason);
         });
 }
 
