@@ -141,6 +141,18 @@ class HistoryDaysTest : public QObject {
         QVERIFY(f.dialogs.texts().last().contains(f.archives[1] +
                                                   QStringLiteral(": the ledger holds 2024-03-03 "
                                                                  "already (")));
+
+        // "Replace" replaces it.
+        test::TempDir elsewhere;
+        QString other = test::makeDetectorArchive(elsewhere, "20240303.traffic", {201, 202, 203});
+        f.dialogs.fileLists.push_back(QStringList{other});
+        f.dialogs.choices.push_back(0);
+        test::click(h, "addArchivesButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!h.adding(), 30000);
+        history::LedgerStore store(f.ledger, history::LedgerStore::Access::Read);
+        std::vector<history::LedgerDay> replaced = store.days({"2024-03-03", "2024-03-03"});
+        QCOMPARE(replaced.at(0).archive, other.toStdString());
+        QCOMPARE(replaced.at(0).detectors, 3);
     }
 
     void closingWhileAddingAsksAndNamesWhatWasNotAdded() {

@@ -71,10 +71,10 @@ HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices
     openLedgerButton_ = makeButton(this, "openLedgerButton", QStringLiteral("Open Database..."));
     serverLedgerButton_ =
         makeButton(this, "serverLedgerButton", QStringLiteral("Server Ledger..."));
-    ledgerDaysButton_ = makeButton(this, "ledgerDaysButton", QStringLiteral("Days..."));
-    ledgerDaysButton_->setEnabled(false);
     newLedgerButton_ = makeButton(this, "newLedgerButton", QStringLiteral("New Database..."));
     addArchivesButton_ = makeButton(this, "addArchivesButton", QStringLiteral("Add Archives..."));
+    ledgerDaysButton_ = makeButton(this, "ledgerDaysButton", QStringLiteral("Days..."));
+    ledgerDaysButton_->setEnabled(false);
     exportCsvButton_ = makeButton(this, "exportCsvButton", QStringLiteral("Export CSV..."));
     fromDate_ = makeControl<QDateEdit>(this, "fromDate");
     toDate_ = makeControl<QDateEdit>(this, "toDate");
