@@ -33,6 +33,7 @@ const char* const kColumns[] = {"Date",
                                 "Archive",
                                 "Parameters that differ",
                                 "Archive check"};
+constexpr int kArchiveColumn = 11;
 constexpr int kCheckColumn = 13;
 constexpr int kFirstNumber = 1;
 constexpr int kLastNumber = 9;
@@ -54,11 +55,18 @@ LedgerDaysDialog::LedgerDaysDialog(JobRunner& jobs, Dialogs& dialogs, QWidget* p
     daysTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     daysTable_->setAlternatingRowColors(true);
     daysTable_->setWordWrap(false);
-    daysTable_->horizontalHeader()->setStretchLastSection(true);
+    daysTable_->verticalHeader()->setDefaultSectionSize(daysTable_->fontMetrics().height() + 6);
+    // Shown with the archive's check beside the date it was tested and the long path last; the
+    // columns keep the order of the command line's fields.
+    QHeaderView* header = daysTable_->horizontalHeader();
+    header->moveSection(kCheckColumn, kArchiveColumn);
+    header->moveSection(kArchiveColumn + 1, kCheckColumn);
+    header->setStretchLastSection(true);
     auto* daysLabel =
         makeLabel(this, "daysLabel", QStringLiteral("Days of the ledger"), daysTable_);
     missingDatesLabel_ = makeWrappedLabel(this, "missingDatesLabel", QString());
     daysStatusLabel_ = makeWrappedLabel(this, "daysStatusLabel", QString());
+    daysStatusLabel_->hide();
     removeDaysButton_ = makeButton(this, "removeDaysButton", QStringLiteral("Remove..."));
     checkArchivesButton_ =
         makeButton(this, "checkArchivesButton", QStringLiteral("Check archives"));
@@ -89,7 +97,7 @@ void LedgerDaysDialog::showLedger(const std::string& location, const QString& ca
     if (location != location_) {
         daysTable_->setRowCount(0);
         missingDatesLabel_->clear();
-        daysStatusLabel_->clear();
+        setStatus({});
     }
     location_ = location;
     setWindowTitle(QStringLiteral("Days of the ledger - ") + caption);
@@ -148,6 +156,7 @@ void LedgerDaysDialog::showList(const history::LedgerDaysList& list) {
         missing.append(toQString(line));
     missingDatesLabel_->setText(list.days.empty() ? QStringLiteral("The ledger holds no days.")
                                                   : missing.join(QLatin1Char('\n')));
+    missingDatesLabel_->setVisible(!missingDatesLabel_->text().isEmpty());
     emit updated();
 }
 
@@ -185,8 +194,7 @@ void LedgerDaysDialog::removeChosen() {
         [this, shown](const std::vector<std::string>& notHeld) {
             removeDaysButton_->setEnabled(true);
             if (notHeld.empty()) {
-                daysStatusLabel_->setText(QStringLiteral("Removed: ") +
-                                          shown.join(QStringLiteral(", ")));
+                setStatus(QStringLiteral("Removed: ") + shown.join(QStringLiteral(", ")));
             } else {
                 QStringList list;
                 for (const std::string& date : notHeld)
@@ -210,7 +218,7 @@ void LedgerDaysDialog::removeChosen() {
 
 void LedgerDaysDialog::checkArchives() {
     checkArchivesButton_->setEnabled(false);
-    daysStatusLabel_->setText(QStringLiteral("Checking the archives..."));
+    setStatus(QStringLiteral("Checking the archives..."));
     jobs_.start(
         "checking the archives",
         [location = location_](const JobControl&) {
@@ -236,14 +244,18 @@ void LedgerDaysDialog::showChecks(const std::vector<history::ArchiveCheck>& chec
         daysTable_->item(row, kCheckColumn)->setText(it == stateOf.end() ? QString() : it->second);
     }
     daysTable_->resizeColumnToContents(kCheckColumn);
-    daysStatusLabel_->setText(QStringLiteral("Archives: ") +
-                              toQString(history::archiveCheckSummary(checks)));
+    setStatus(QStringLiteral("Archives: ") + toQString(history::archiveCheckSummary(checks)));
     emit updated();
 }
 
+void LedgerDaysDialog::setStatus(const QString& text) {
+    daysStatusLabel_->setText(text);
+    daysStatusLabel_->setVisible(!text.isEmpty());
+}
+
 void LedgerDaysDialog::showFailure(const QString& what, const Failure& failure) {
-    daysStatusLabel_->setText(QStringLiteral("The ledger could not be ") + what +
-                              QStringLiteral(": ") + toQString(failure.description));
+    setStatus(QStringLiteral("The ledger could not be ") + what + QStringLiteral(": ") +
+              toQString(failure.description));
     emit updated();
 }
 

@@ -44,6 +44,7 @@ class LedgerDaysDialog : public QDialog {
     void checkArchives();
     void showChecks(const std::vector<history::ArchiveCheck>& checks);
     void showFailure(const QString& what, const Failure& failure);
+    void setStatus(const QString& text);
 
     JobRunner& jobs_;
     Dialogs& dialogs_;
