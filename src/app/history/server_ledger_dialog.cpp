@@ -117,9 +117,10 @@ void ServerLedgerDialog::tryConnection(bool thenOpen) {
             // The reason may quote the URI: never with the password typed into it.
             QString reason = toQString(failure.description);
             reason.replace(uri, shown);
-            connectionTried(uri, false, false,
-                            QStringLiteral("The server ledger ") + shown +
-                                QStringLiteral(" could not be opened: ") + reason);
+            if (!reason.contains(shown))
+                reason = QStringLiteral("The server ledger ") + shown +
+                         QStringLiteral(" could not be opened: ") + reason;
+            connectionTried(uri, false, false, reason);
         });
 }
 
