@@ -12,11 +12,15 @@
 #include "app/history/ledger_worker.h"
 #include "app/qt_text.h"
 #include "common/error.h"
+#include "history/ledger_location.h"
 
 namespace sorvane::app {
 
 history::LedgerStore* HistoryWindow::lookups() {
-    if (!lookups_ && ledgerExists()) {
+    // A server is connected to from the window's thread only once a read has reached it: one
+    // that cannot be reached would hold the window up until the connection times out.
+    bool reachable = shown_ != nullptr || !history::isServerLedger(location());
+    if (!lookups_ && ledgerExists() && reachable) {
         try {
             lookups_ = std::make_unique<history::LedgerStore>(location(),
                                                               history::LedgerStore::Access::Read);
