@@ -49,8 +49,9 @@ class Dialogs {
     // A message box with the icon, the title, the text and an OK button. Texts may hold CR LF.
     virtual void message(MessageIcon icon, const QString& title, const QString& text) = 0;
 
-    // A question: the text with one button per choice, the first one the default. Returns the
-    // index of the choice made; closing the box (Escape) makes the last one.
+    // A question: the text with one button per choice. The last choice, the one that changes
+    // nothing, is the default and what closing the box (Escape) answers. Returns the index of the
+    // choice made.
     virtual int ask(MessageIcon icon, const QString& title, const QString& text,
                     const QStringList& choices) = 0;
     // A date chosen on a calendar, starting from `initial`, or nullopt when the user cancels.

@@ -84,7 +84,7 @@ int QtDialogs::ask(MessageIcon icon, const QString& title, const QString& text,
     for (const QString& choice : choices)
         buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
     if (buttons.empty()) return -1;
-    box.setDefaultButton(buttons.front());
+    box.setDefaultButton(buttons.back());
     box.setEscapeButton(buttons.back());
     box.exec();
     auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
