@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libzip-dev libdeflate-dev libsqlite3-dev nettle-dev libxml2-dev libcsv-dev
+  libzip-dev libdeflate-dev libsqlite3-dev nettle-dev libxml2-dev libcsv-dev libpq-dev
+  postgresql
   libcli11-dev
   libgtest-dev
   qt6-base-dev qt6-charts-dev libgl-dev

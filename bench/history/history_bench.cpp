@@ -9,6 +9,12 @@
 // days, timed with `history report` (counts, labels and ratios; target 2 s and 256 MiB) and
 // `history day` (target 0.2 s).
 //
+// Then the same on a PostgreSQL server that the benchmark starts on a Unix socket (Debian's
+// postgresql; fsync on, as a center's server): the 30 days added with the default jobs (target
+// at most 1.5 times the time into the file), their report, the year copied in with `history
+// copy` and reported (target at most 1.5 times the file's report) and the year's size on the
+// server. Skipped, saying so, where no server is installed.
+//
 // Usage: bench_history [DAYS [DETECTORS [FOLDER]]]   (default 30 days of 5000 detectors)
 // The days are written into FOLDER (default: a temporary folder, removed at the end) unless it
 // already holds them, so repeated runs can skip the generation.
@@ -16,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +32,9 @@
 #include <vector>
 
 #include "child_run.h"
+#include "history/pg_db.h"
+#include "history/sql_connection.h"
+#include "pg_test_server.h"
 
 namespace {
 
@@ -142,6 +152,51 @@ int main(int argc, char** argv) {
                 yearDay.seconds, yearDay.peakMiB);
     std::printf("365 days: ledger:           %6.1f MB\n",
                 static_cast<double>(fs::file_size(year)) / 1e6);
+
+    sorvane::test::PgTestServer server(true);
+    if (!server.unavailable().empty()) {
+        std::printf("PostgreSQL: skipped, %s\n", server.unavailable().c_str());
+    } else {
+        std::string uri = server.createDatabase();
+        std::vector<std::string> args{SORVANE_CLI, "history", "add", "--db", uri};
+        args.insert(args.end(), archives.begin(), archives.end());
+        Run serverAdd = run(args);
+        Run serverReport = best({SORVANE_CLI, "history", "report", "--db", uri}, 5);
+        std::string yearUri = server.createDatabase();
+        Run copy = run({SORVANE_CLI, "history", "copy", "--from", year, "--to", yearUri});
+        Run serverYearReport = best({SORVANE_CLI, "history", "report", "--db", yearUri}, 3);
+        Run serverYearDay = best({SORVANE_CLI, "history", "day", "2024-09-02", "--db", yearUri}, 5);
+        sorvane::history::sql::PgConnection sizes(yearUri, std::chrono::seconds(60));
+        sorvane::history::sql::Statement size(
+            sizes,
+            "SELECT pg_total_relation_size('detector_days'), "
+            "pg_total_relation_size('days') + pg_total_relation_size('feed_outages') + "
+            "pg_total_relation_size('unit_outages') + pg_total_relation_size('inventory'), "
+            "(SELECT count(*) FROM detector_days)");
+        size.step();
+        std::printf("PostgreSQL (fsync on, Unix socket):\n");
+        std::printf(
+            "history add (%u jobs):       %6.2f s   peak %6.1f MiB (%.2f x the file; "
+            "target at most 1.5)\n",
+            cores, serverAdd.seconds, serverAdd.peakMiB, serverAdd.seconds / all.seconds);
+        std::printf("history report:             %6.3f s   peak %6.1f MiB (best of 5)\n",
+                    serverReport.seconds, serverReport.peakMiB);
+        std::printf("365 days: history copy in:  %6.2f s   peak %6.1f MiB\n", copy.seconds,
+                    copy.peakMiB);
+        std::printf(
+            "365 days: history report:   %6.3f s   peak %6.1f MiB (best of 3; %.2f x the "
+            "file; target at most 1.5)\n",
+            serverYearReport.seconds, serverYearReport.peakMiB,
+            serverYearReport.seconds / yearReport.seconds);
+        std::printf("365 days: history day:      %6.3f s   peak %6.1f MiB (best of 5)\n",
+                    serverYearDay.seconds, serverYearDay.peakMiB);
+        std::printf(
+            "365 days: detector_days:    %6.1f MB for %lld detector-days (%.0f bytes "
+            "each); the other tables %.1f MB\n",
+            static_cast<double>(size.integer(0)) / 1e6, static_cast<long long>(size.integer(2)),
+            static_cast<double>(size.integer(0)) / static_cast<double>(size.integer(2)),
+            static_cast<double>(size.integer(1)) / 1e6);
+    }
     fs::remove(db);
     fs::remove(year);
     if (temporary) fs::remove_all(folder);

@@ -132,5 +132,6 @@ void addHistoryRemoveCommand(CLI::App& history, int& exitCode);
 void addHistoryDayCommand(CLI::App& history, int& exitCode);
 void addHistoryCheckCommand(CLI::App& history, int& exitCode);
 void addHistoryInventoryCommand(CLI::App& history, int& exitCode);
+void addHistoryCopyCommand(CLI::App& history, int& exitCode);
 
 }  // namespace sorvane::cli

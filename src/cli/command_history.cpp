@@ -17,6 +17,7 @@ void addHistoryCommand(CLI::App& app, int& exitCode) {
     addHistoryRemoveCommand(*history, exitCode);
     addHistoryCheckCommand(*history, exitCode);
     addHistoryInventoryCommand(*history, exitCode);
+    addHistoryCopyCommand(*history, exitCode);
 }
 
 }  // namespace sorvane::cli

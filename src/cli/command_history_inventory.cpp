@@ -7,6 +7,7 @@
 #include "history/inventory.h"
 #include "history/inventory_versions.h"
 #include "history/ledger_file.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 
 namespace sorvane::cli {
@@ -68,7 +69,7 @@ int runShow(const ShowArgs& args) {
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
     InventoryVersions versions = ledger.inventoryVersions();
     if (versions.empty()) {
-        throw CommandFailure{kExitRefused, "The ledger " + args.db +
+        throw CommandFailure{kExitRefused, "The ledger " + shownLocation(args.db) +
                                                " holds no inventory: import one with history "
                                                "inventory import FILE"};
     }

@@ -9,6 +9,7 @@
 #include "history/archive_date.h"
 #include "history/history_report.h"
 #include "history/ledger_file.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 #include "history/report_text.h"
 
@@ -49,7 +50,8 @@ int runReport(const ReportArgs& args) {
     HistoryReport report = readReport(ledger, args.window, args.thresholds, nullptr, filter);
     // A window without a day is no report of zeros.
     if (report.dates.empty() && args.window.from.empty() && args.window.to.empty())
-        throw CommandFailure{kExitRefused, "The ledger " + args.db + " holds no days yet"};
+        throw CommandFailure{kExitRefused,
+                             "The ledger " + shownLocation(args.db) + " holds no days yet"};
     if (report.dates.empty()) {
         throw CommandFailure{
             kExitRefused, "The ledger holds no date from " +

@@ -12,6 +12,7 @@
 #include "common/error.h"
 #include "common/output_destination.h"
 #include "common/text_file.h"
+#include "history/ledger_location.h"
 
 namespace sorvane::history {
 
@@ -129,6 +130,7 @@ LedgerToRead ledgerFileToRead(const std::string& db) {
 }
 
 void refuseOutputOverLedgerFiles(const std::string& output, const std::string& db) {
+    if (isServerLedger(db)) return;  // a server keeps no files beside an output
     std::string ledger;
     try {
         ledger = followLinks(db, [](const std::string& reason) {

@@ -15,6 +15,8 @@
 #include "history/archive_check.h"
 #include "history/archive_date.h"
 #include "history/ledger_file.h"
+#include "history/ledger_location.h"
+#include "history/pg_db.h"
 #include "history/sqlite_db.h"
 
 namespace sorvane::history {
@@ -51,6 +53,41 @@ CREATE TABLE IF NOT EXISTS unit_outages(date TEXT, kind TEXT, unit TEXT, first_s
 CREATE INDEX IF NOT EXISTS unit_outages_by_date ON unit_outages(date);
 PRAGMA user_version = 3;
 )";
+
+// The same tables on a PostgreSQL server, in the schema the connection's search path names:
+// reals as double precision (the file's REAL is eight bytes), sizes as bigint, and the texts
+// that are ordered and compared ordered by their bytes, as in the file.
+constexpr const char* kCreateServerTables = R"(
+CREATE TABLE days(date text COLLATE "C" PRIMARY KEY, archive text, detectors integer,
+    parameters text, tested_at text, archive_size bigint, archive_fingerprint text,
+    lane_parameters text);
+CREATE TABLE detector_days(date text COLLATE "C", det integer, class text, step text,
+    reason text, list_line text, missing integer, zero_run integer, lock_on integer,
+    corr_coef double precision, occ_spikes integer, vol_spikes integer,
+    dev_index double precision, vol_high_occ double precision, max_vol5 integer,
+    overcount_slots integer, valid_vol_slots integer, outage_missing integer,
+    attribution text, status text, daytime_volume integer, daytime_valid integer,
+    PRIMARY KEY (date, det));
+CREATE TABLE feed_outages(date text COLLATE "C", first_slot integer, last_slot integer,
+    share double precision);
+CREATE INDEX detector_days_by_det ON detector_days(det, date);
+CREATE INDEX feed_outages_by_date ON feed_outages(date);
+CREATE TABLE inventory(valid_from text COLLATE "C", det integer, station text, lane integer,
+    lane_type text, corridor text, milepost double precision, latitude double precision,
+    longitude double precision, label text, controller text, field_length double precision,
+    abandoned integer, PRIMARY KEY (valid_from, det));
+CREATE TABLE unit_outages(date text COLLATE "C", kind text COLLATE "C", unit text COLLATE "C",
+    first_slot integer, last_slot integer);
+CREATE INDEX unit_outages_by_date ON unit_outages(date);
+CREATE TABLE schema_version(version integer NOT NULL);
+INSERT INTO schema_version VALUES (3);
+)";
+
+// Writers of one date (or of one inventory version, or of the tables) wait for each other on a
+// server; an SQLite writer holds the whole file.
+constexpr int kLockDay = 1;
+constexpr int kLockInventory = 2;
+constexpr int kLockTables = 3;
 
 // What version 2 added to version 1. A version-1 ledger gains it, in one transaction, when it is
 // first opened for writing; its old days keep NULL there.
@@ -315,6 +352,15 @@ DetectorDayRecord recordAt(const sql::Statement& s) {
 LedgerStore::LedgerStore(const std::string& path, Access access,
                          std::chrono::milliseconds busyTimeout)
     : busyTimeout_(busyTimeout) {
+    if (isServerLedger(path)) {
+        // A server keeps its own files: none of a file's checks apply.
+        db_ = std::make_unique<sql::PgConnection>(path, busyTimeout_);
+        checkVersion();
+        if (access == Access::Add) createTablesIfEmpty();
+        checkTables();
+        if (access == Access::Add) migrate();
+        return;
+    }
     if (access == Access::Read) {
         LedgerToRead file = ledgerFileToRead(path);
         open(file.path, file.mode);
@@ -345,8 +391,10 @@ LedgerStore::LedgerStore(const std::string& path, Access access,
 
 void LedgerStore::open(const std::string& path, sql::Database::Mode mode) {
     db_.reset();
-    db_ = std::make_unique<sql::Database>(path, mode);
-    db_->setBusyTimeout(static_cast<int>(busyTimeout_.count()));
+    auto file = std::make_unique<sql::Database>(path, mode);
+    file->setBusyTimeout(static_cast<int>(busyTimeout_.count()));
+    file_ = file.get();
+    db_ = std::move(file);
 }
 
 void LedgerStore::switchToWal() {
@@ -357,16 +405,16 @@ void LedgerStore::switchToWal() {
     const Clock::time_point deadline = Clock::now() + busyTimeout_;
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        db_->setBusyTimeout(static_cast<int>(std::max<int64_t>(left.count(), 0)));
-        if (db_->tryExec("PRAGMA journal_mode=WAL")) break;
+        file_->setBusyTimeout(static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        if (file_->tryExec("PRAGMA journal_mode=WAL")) break;
         if (Clock::now() >= deadline) {
-            refuse("The ledger " + db_->path() + " is held by another program (waited " +
+            refuse("The ledger " + db_->name() + " is held by another program (waited " +
                    std::to_string((busyTimeout_.count() + 999) / 1000) +
                    " s for it): try again when that program has closed it");
         }
         std::this_thread::sleep_for(std::min<Clock::duration>(kWalRetry, deadline - Clock::now()));
     }
-    db_->setBusyTimeout(static_cast<int>(busyTimeout_.count()));
+    file_->setBusyTimeout(static_cast<int>(busyTimeout_.count()));
 }
 
 LedgerStore::~LedgerStore() = default;
@@ -374,29 +422,32 @@ LedgerStore::~LedgerStore() = default;
 void LedgerStore::createTablesIfEmpty() {
     // Reading the schema first refuses a file that is no database before anything is written,
     // and a database of other tables is left alone.
-    bool empty = false;
-    {
-        sql::Statement count(*db_, "SELECT count(*) FROM sqlite_master");
-        count.step();
-        empty = count.integer(0) == 0;
-    }
-    if (empty) {
-        sql::Transaction t(*db_);
-        db_->exec(kCreateTables);
+    if (!db_->holdsNoTables()) return;
+    sql::Transaction t(*db_);
+    if (db_->isServer()) {
+        // Two first adds at once: the second finds the tables the first made.
+        db_->lockKey(kLockTables, "tables");
+        if (db_->holdsNoTables()) {
+            db_->createPlaceForTables();
+            db_->exec(kCreateServerTables);
+        }
         t.commit();
+        checkVersion();
+        return;
     }
+    db_->exec(kCreateTables);
+    t.commit();
 }
 
 int LedgerStore::readVersion() {
-    sql::Statement version(*db_, "PRAGMA user_version");
-    return version.step() ? static_cast<int>(version.integer(0)) : 0;
+    return db_->schemaVersion();
 }
 
 void LedgerStore::checkVersion() {
     // Before anything else: a newer ledger is refused whatever its tables, and never written.
     version_ = readVersion();
     if (version_ > kSchemaVersion) {
-        refuse("The ledger " + db_->path() + " was written by a newer Sorvane (schema version " +
+        refuse("The ledger " + db_->name() + " was written by a newer Sorvane (schema version " +
                std::to_string(version_) + "); this Sorvane knows schema version " +
                std::to_string(kSchemaVersion) + " and leaves it as it is");
     }
@@ -404,6 +455,11 @@ void LedgerStore::checkVersion() {
 
 void LedgerStore::migrate() {
     if (version_ >= kSchemaVersion) return;
+    if (db_->isServer()) {
+        // Servers hold version 3 and later: an older one was not written by Sorvane.
+        refuse("The database " + db_->name() + " holds schema version " + std::to_string(version_) +
+               ", which Sorvane never wrote on a server");
+    }
     sql::Transaction t(*db_);
     // Another run may have migrated it while this one waited for the lock.
     int found = readVersion();
@@ -424,7 +480,8 @@ std::string LedgerStore::orNull3(const char* version3Column) const {
 
 void LedgerStore::checkTables() {
     auto noLedger = [&](const std::string& missing) {
-        refuse("The file " + db_->path() + " holds no Sorvane health ledger (" + missing + ")");
+        refuse((db_->isServer() ? "The database " : "The file ") + db_->name() +
+               " holds no Sorvane health ledger (" + missing + ")");
     };
     std::vector<TableColumns> tables(std::begin(kLedgerTables), std::end(kLedgerTables));
     if (version_ >= 2)
@@ -432,17 +489,8 @@ void LedgerStore::checkTables() {
     if (version_ >= 3)
         tables.insert(tables.end(), std::begin(kVersion3Columns), std::end(kVersion3Columns));
     for (const TableColumns& expected : tables) {
-        sql::Statement info(*db_, "SELECT name, pk FROM pragma_table_info(?1)");
-        info.bind(1, std::string_view(expected.table));
-        std::vector<std::string> have;
-        std::vector<std::string> key;
-        while (info.step()) {
-            have.push_back(info.text(0));
-            if (info.integer(1) > 0) {
-                key.resize(std::max(key.size(), static_cast<size_t>(info.integer(1))));
-                key[static_cast<size_t>(info.integer(1) - 1)] = info.text(0);
-            }
-        }
+        std::vector<std::string> have = db_->columnsOf(expected.table);
+        std::vector<std::string> key = db_->primaryKeyOf(expected.table);
         for (const std::string& column : expected.columns) {
             if (std::find(have.begin(), have.end(), column) == have.end()) {
                 noLedger(have.empty() ? "no table " + std::string(expected.table)
@@ -457,13 +505,7 @@ void LedgerStore::checkTables() {
             noLedger("no primary key (" + wanted + ") in table " + expected.table);
         }
         if (expected.indexed) {
-            sql::Statement index(
-                *db_,
-                "SELECT count(*) FROM pragma_index_list(?1) AS l, "
-                "pragma_index_info(l.name) AS i WHERE i.seqno = 0 AND i.name = ?2");
-            index.bind(1, std::string_view(expected.table))
-                .bind(2, std::string_view(expected.indexed));
-            if (!index.step() || index.integer(0) == 0) {
+            if (!db_->indexLeadsWith(expected.table, expected.indexed)) {
                 noLedger("no index on " + std::string(expected.indexed) + " in table " +
                          expected.table);
             }
@@ -474,6 +516,7 @@ void LedgerStore::checkTables() {
 void LedgerStore::writeDay(const DayRecord& day) {
     std::lock_guard lock(writing_);
     sql::Transaction t(*db_);
+    db_->lockKey(kLockDay, day.date);
     if (!replaceHeldDays_) {
         // Checked again here: another run may have added the date since it was asked.
         sql::Statement held(*db_, "SELECT archive, tested_at FROM days WHERE date = ?1");
@@ -485,13 +528,13 @@ void LedgerStore::writeDay(const DayRecord& day) {
     }
     for (const char* remove :
          {"DELETE FROM detector_days WHERE date = ?1", "DELETE FROM feed_outages WHERE date = ?1",
-          "DELETE FROM unit_outages WHERE date = ?1"}) {
+          "DELETE FROM unit_outages WHERE date = ?1", "DELETE FROM days WHERE date = ?1"}) {
         sql::Statement s(*db_, remove);
         s.bind(1, std::string_view(day.date));
         s.step();
     }
     sql::Statement dayRow(*db_,
-                          "INSERT OR REPLACE INTO days (date, archive, detectors, parameters, "
+                          "INSERT INTO days (date, archive, detectors, parameters, "
                           "tested_at, archive_size, archive_fingerprint, lane_parameters) "
                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     dayRow.bind(1, std::string_view(day.date))
@@ -508,13 +551,12 @@ void LedgerStore::writeDay(const DayRecord& day) {
     dayRow.bind(8, std::string_view(day.laneParameters));
     dayRow.step();
 
-    sql::Statement row(*db_,
-                       "INSERT INTO detector_days (date, det, class, step, reason, list_line, "
-                       "missing, zero_run, lock_on, corr_coef, occ_spikes, vol_spikes, dev_index, "
-                       "vol_high_occ, max_vol5, overcount_slots, valid_vol_slots, outage_missing, "
-                       "attribution, status, daytime_volume, daytime_valid) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, "
-                       "?16, ?17, ?18, ?19, ?20, ?21, ?22)");
+    sql::Statement row = sql::Statement::bulkInsert(
+        *db_, "detector_days",
+        "date, det, class, step, reason, list_line, missing, zero_run, lock_on, corr_coef, "
+        "occ_spikes, vol_spikes, dev_index, vol_high_occ, max_vol5, overcount_slots, "
+        "valid_vol_slots, outage_missing, attribution, status, daytime_volume, daytime_valid",
+        22);
     for (const DetectorDayRecord& r : day.rows) {
         row.bind(1, std::string_view(day.date))
             .bind(2, int64_t{r.det})
@@ -535,8 +577,10 @@ void LedgerStore::writeDay(const DayRecord& day) {
         row.step();
         row.reset();
     }
+    row.finish();
 
-    sql::Statement outage(*db_, "INSERT INTO feed_outages VALUES (?1, ?2, ?3, ?4)");
+    sql::Statement outage =
+        sql::Statement::bulkInsert(*db_, "feed_outages", "date, first_slot, last_slot, share", 4);
     for (const FeedOutage& o : day.outages) {
         outage.bind(1, std::string_view(day.date))
             .bind(2, int64_t{o.firstSlot})
@@ -545,7 +589,9 @@ void LedgerStore::writeDay(const DayRecord& day) {
         outage.step();
         outage.reset();
     }
-    sql::Statement unit(*db_, "INSERT INTO unit_outages VALUES (?1, ?2, ?3, ?4, ?5)");
+    outage.finish();
+    sql::Statement unit = sql::Statement::bulkInsert(*db_, "unit_outages",
+                                                     "date, kind, unit, first_slot, last_slot", 5);
     for (const UnitOutage& o : day.unitOutages) {
         unit.bind(1, std::string_view(day.date))
             .bind(2, unitKindName(o.kind))
@@ -555,12 +601,13 @@ void LedgerStore::writeDay(const DayRecord& day) {
         unit.step();
         unit.reset();
     }
+    unit.finish();
     t.commit();
 }
 
 // Runs a query whose ?1 and ?2 are the window's ends and hands each row to `row`.
 template <typename Row>
-void eachInWindow(sql::Database& db, const char* query, const DateWindow& window, Row row) {
+void eachInWindow(sql::Connection& db, const char* query, const DateWindow& window, Row row) {
     sql::Statement s(db, query);
     s.bind(1, fromOf(window)).bind(2, toOf(window));
     while (s.step())
@@ -623,6 +670,30 @@ std::optional<DetectorDayRecord> LedgerStore::detectorDay(const std::string& dat
     return recordAt(s);
 }
 
+std::optional<DayRecord> LedgerStore::dayRecord(const std::string& date) {
+    std::optional<DayRecord> record;
+    readConsistently([&] {
+        std::vector<LedgerDay> held = days({date, date});
+        if (held.empty()) return;
+        LedgerDay& d = held.front();
+        DayRecord r{d.date, d.archive, d.detectors, d.parameters, d.testedAt, {}, {}};
+        r.archiveSize = d.archiveSize;
+        r.archiveFingerprint = d.archiveFingerprint;
+        r.laneParameters = d.laneParameters.value_or("");
+        sql::Statement s(
+            *db_, (selectRecords(daytimeColumns()) + "WHERE date = ?1 ORDER BY det").c_str());
+        s.bind(1, std::string_view(date));
+        while (s.step())
+            r.rows.push_back(recordAt(s));
+        for (const DatedOutage& o : outages({date, date}))
+            r.outages.push_back(o.outage);
+        for (const DatedUnitOutage& o : unitOutages({date, date}))
+            r.unitOutages.push_back(o.outage);
+        record = std::move(r);
+    });
+    return record;
+}
+
 std::optional<std::string> LedgerStore::archiveOf(const std::string& date) {
     std::vector<LedgerDay> day = days({date, date});
     if (day.empty()) return std::nullopt;
@@ -664,7 +735,8 @@ std::map<std::string, DayTally> LedgerStore::dayTallies(const DateWindow& window
         tallies[date];
     eachInWindow(
         *db_,
-        "SELECT date, class, step = 'unreadable', attribution, count(*) FROM detector_days "
+        "SELECT date, class, CASE WHEN step = 'unreadable' THEN 1 ELSE 0 END, attribution, "
+        "count(*) FROM detector_days "
         "WHERE date >= ?1 AND date <= ?2 GROUP BY 1, 2, 3, 4",
         window, [&](const sql::Statement& s) {
             Row row{s, "detector_days"};
@@ -753,6 +825,8 @@ std::vector<std::string> LedgerStore::removeDays(const std::vector<std::string>&
     std::lock_guard lock(writing_);
     sql::Transaction t(*db_);
     std::vector<std::string> notHeld;
+    for (const std::string& date : dates)
+        db_->lockKey(kLockDay, date);
     for (const std::string& date : dates) {
         sql::Statement held(*db_, "SELECT 1 FROM days WHERE date = ?1");
         held.bind(1, std::string_view(date));
@@ -826,6 +900,7 @@ InventoryVersions LedgerStore::inventoryVersions() {
 bool LedgerStore::writeInventory(const std::string& validFrom, const Inventory& inventory) {
     std::lock_guard lock(writing_);
     sql::Transaction t(*db_);
+    db_->lockKey(kLockInventory, validFrom);
     bool replaced = false;
     {
         sql::Statement held(*db_, "SELECT 1 FROM inventory WHERE valid_from = ?1 LIMIT 1");
@@ -835,9 +910,11 @@ bool LedgerStore::writeInventory(const std::string& validFrom, const Inventory& 
     sql::Statement remove(*db_, "DELETE FROM inventory WHERE valid_from = ?1");
     remove.bind(1, std::string_view(validFrom));
     remove.step();
-    sql::Statement row(*db_,
-                       "INSERT INTO inventory VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
-                       "?11, ?12, ?13)");
+    sql::Statement row = sql::Statement::bulkInsert(
+        *db_, "inventory",
+        "valid_from, det, station, lane, lane_type, corridor, milepost, latitude, longitude, "
+        "label, controller, field_length, abandoned",
+        13);
     for (const InventoryRow& r : inventory.rows) {
         row.bind(1, std::string_view(validFrom))
             .bind(2, int64_t{r.det})
@@ -855,6 +932,7 @@ bool LedgerStore::writeInventory(const std::string& validFrom, const Inventory& 
         row.step();
         row.reset();
     }
+    row.finish();
     t.commit();
     return replaced;
 }

@@ -13,6 +13,7 @@
 
 #include "history/inventory_versions.h"
 #include "history/ledger_record.h"
+#include "history/sql_connection.h"
 #include "history/sqlite_db.h"
 
 namespace sorvane::history {
@@ -74,9 +75,11 @@ struct DatedUnitOutage {
     UnitOutage outage;
 };
 
-// The health ledger: an SQLite database of tested days (tables days, detector_days and
-// feed_outages). Failures throw SorvaneError (kErrLedger) naming the file; a file that is not
-// an SQLite database or holds no ledger is refused before anything is written to it. One
+// The health ledger: a database of tested days (tables days, detector_days and feed_outages),
+// an SQLite file or, for a location that is a postgresql:// URI, a database on a PostgreSQL
+// server. Failures throw SorvaneError (kErrLedger) naming the ledger (a server without its
+// password); a file that is not an SQLite database or holds no ledger is refused before anything
+// is written to it. One
 // connection: use it from one thread at a time, but for writeDay, which threads may share (a
 // window reads through a LedgerStore of its own while days are added).
 class LedgerStore {
@@ -124,6 +127,9 @@ class LedgerStore {
     std::vector<DetectorDayRecord> detectorDays(int16_t det);
     // One detector's record of one date, if the ledger holds it.
     std::optional<DetectorDayRecord> detectorDay(const std::string& date, int16_t det);
+    // The day whole, as writeDay took it, if the ledger holds the date (read in one read
+    // transaction: not within readConsistently).
+    std::optional<DayRecord> dayRecord(const std::string& date);
     // The archive recorded for a date (its absolute path), if the ledger holds the date. Throws
     // SorvaneError when a file is there but its size or fingerprint is not the one recorded: it
     // is not the archive tested that day.
@@ -161,7 +167,8 @@ class LedgerStore {
     void switchToWal();
 
     std::chrono::milliseconds busyTimeout_;
-    std::unique_ptr<sql::Database> db_;
+    std::unique_ptr<sql::Connection> db_;
+    sql::Database* file_ = nullptr;  // db_ when the ledger is a file
     int version_ = 0;
     std::mutex writing_;
     bool replaceHeldDays_ = true;

@@ -5,14 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "history/sql_connection.h"
+
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace sorvane::history::sql {
 
 // A thin owner of an SQLite connection. Failures throw SorvaneError (kErrLedger) with the
 // database's file name and SQLite's own words.
-class Database {
+class Database final : public Connection {
   public:
     enum class Mode {
         ReadOnly,
@@ -27,12 +28,12 @@ class Database {
     };
 
     Database(const std::string& path, Mode mode);
-    ~Database();
+    ~Database() override;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
     // Runs statements that return no rows.
-    void exec(const char* sql);
+    void exec(const char* sql) override;
     // The same, but false when another connection holds a lock that it needs.
     bool tryExec(const char* sql);
     // Waits up to this long for a lock that another connection holds (0: not at all).
@@ -41,76 +42,27 @@ class Database {
     sqlite3* handle() const { return db_; }
     const std::string& path() const { return path_; }
 
+    const std::string& name() const override { return path_; }
+    bool isServer() const override { return false; }
+    std::unique_ptr<StatementCore> prepare(const char* sql) override;
+    std::unique_ptr<StatementCore> bulkInsert(const char* table, const char* columns,
+                                              int count) override;
+    void begin() override;
+    void beginRead() override;
+    void commit() override;
+    void rollback() noexcept override;
+    int schemaVersion() override;
+    bool holdsNoTables() override;
+    std::vector<std::string> columnsOf(const std::string& table) override;
+    std::vector<std::string> primaryKeyOf(const std::string& table) override;
+    bool indexLeadsWith(const std::string& table, const std::string& column) override;
+
     // Throws SorvaneError describing the connection's last failure.
-    [[noreturn]] void fail() const;
+    [[noreturn]] void fail() const override;
 
   private:
     std::string path_;
     sqlite3* db_ = nullptr;
-};
-
-// A prepared statement: bind by position (from 1), step, read columns (from 0).
-class Statement {
-  public:
-    Statement(Database& db, const char* sql);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& bind(int index, int64_t value);
-    Statement& bind(int index, double value);
-    Statement& bind(int index, std::string_view text);
-    Statement& bindNull(int index);
-    template <typename T>
-    Statement& bind(int index, const std::optional<T>& value) {
-        return value ? bind(index, *value) : bindNull(index);
-    }
-
-    // True while a row is ready; false when done.
-    bool step();
-    // Ready for new values (the bindings are cleared).
-    void reset();
-
-    int columns() const;
-    bool isNull(int column) const;
-    bool isInteger(int column) const;
-    bool isNumber(int column) const;  // an integer or a real
-    int64_t integer(int column) const;
-    double real(int column) const;
-    std::string text(int column) const;
-
-  private:
-    Database& db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-// BEGIN IMMEDIATE: the write lock is taken at once (waiting out another writer), so the
-// transaction never fails halfway for want of it. Rolled back unless committed.
-class Transaction {
-  public:
-    explicit Transaction(Database& db);
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-    void commit();
-
-  private:
-    Database& db_;
-    bool open_ = true;
-};
-
-// BEGIN (deferred) for reading: the queries inside see one state of the database, whatever
-// other connections commit meanwhile. Ended when destroyed.
-class ReadSnapshot {
-  public:
-    explicit ReadSnapshot(Database& db);
-    ~ReadSnapshot();
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-  private:
-    Database& db_;
 };
 
 }  // namespace sorvane::history::sql
