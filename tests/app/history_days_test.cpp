@@ -1,6 +1,7 @@
 // The history window's list of days against `sorvane-cli history days` and `history check`,
-// removing days, the add that asks (a missing date, a held date, a ledger that cannot be
-// written, a close while adding), and the server ledger dialog.
+// removing days, on a file and on a server ledger opened through its dialog; the add that asks
+// (a missing date, a held date, a ledger that cannot be written, a close while adding); a server
+// that cannot be reached.
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -14,8 +15,10 @@
 #include "app/history/ledger_worker.h"
 #include "app/history/server_ledger_dialog.h"
 #include "app_test_support.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 #include "history/sqlite_db.h"
+#include "pg_test_server.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
@@ -23,9 +26,11 @@ using sorvane::test::WindowFixture;
 
 namespace {
 
-// A ledger of 2024-03-01 and 2024-03-03 in the program folder, added by sorvane-cli.
+// A ledger of 2024-03-01 and 2024-03-03, added by sorvane-cli: in the program folder, or at
+// `location` (a server's).
 struct DaysFixture : WindowFixture {
-    DaysFixture() : ledger(file("sorvane-history.sqlite")) {
+    explicit DaysFixture(const std::string& location = {})
+        : ledger(location.empty() ? file("sorvane-history.sqlite") : location) {
         loadArchive({100});
         test::openTab(window(), kTabHealthParam);
         test::click(window(), "cmdSetFactoryDefault");
@@ -45,6 +50,19 @@ struct DaysFixture : WindowFixture {
         HistoryWindow* history = window().historyWindow();
         if (history->shown() == nullptr) QSignalSpy(history, &HistoryWindow::refreshed).wait(10000);
         return *history;
+    }
+    // Opens the server ledger through its dialog, as a user does.
+    void openServer(HistoryWindow& h) {
+        test::click(h, "serverLedgerButton");
+        auto& server = *test::control<ServerLedgerDialog>(h, "ServerLedgerDialog");
+        test::typeInto(server, "serverUriEdit", QString::fromStdString(ledger));
+        QSignalSpy refreshed(&h, &HistoryWindow::refreshed);
+        test::click(server, "openServerButton");
+        QVERIFY2(refreshed.wait(20000), qPrintable(server.status()));
+        QCOMPARE(h.windowTitle(), QStringLiteral("Health History - ") +
+                                      QString::fromStdString(history::ledgerCaption(ledger)));
+        QVERIFY(test::readFile(file("ParamSettings.ini")).find("Database=" + ledger) !=
+                std::string::npos);
     }
     // Clicks `button` of the days dialog and waits for what it started.
     static void clickAndWait(LedgerDaysDialog& days, std::string_view button) {
@@ -80,9 +98,20 @@ QStringList rowsOf(const QTableWidget& table, int columns) {
 class HistoryDaysTest : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() { server_ = std::make_unique<test::PgTestServer>(); }
+    void cleanupTestCase() { server_.reset(); }
+
+    void theDaysListAgreesWithTheCommandLineAndRemovesDays_data() {
+        QTest::addColumn<bool>("onServer");
+        QTest::newRow("file") << false;
+        QTest::newRow("server") << true;
+    }
     void theDaysListAgreesWithTheCommandLineAndRemovesDays() {
-        DaysFixture f;
+        QFETCH(bool, onServer);
+        if (onServer && !server_->unavailable().empty()) QSKIP(server_->unavailable().c_str());
+        DaysFixture f(onServer ? server_->createDatabase() : std::string());
         HistoryWindow& h = f.openHistory();
+        if (onServer) f.openServer(h);
         test::click(h, "ledgerDaysButton");
         auto& days = *test::control<LedgerDaysDialog>(h, "LedgerDaysDialog");
         QTRY_COMPARE_WITH_TIMEOUT(days.listedDates().size(), size_t{2}, 10000);
@@ -216,6 +245,9 @@ class HistoryDaysTest : public QObject {
         test::click(server, "cancelServerButton");
         QVERIFY(!server.isVisible());
     }
+
+  private:
+    std::unique_ptr<test::PgTestServer> server_;
 };
 
 QTEST_MAIN(HistoryDaysTest)
