@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <map>
@@ -89,6 +90,10 @@ LedgerDaysDialog::LedgerDaysDialog(JobRunner& jobs, Dialogs& dialogs, QWidget* p
     resize(980, 420);
 
     connect(removeDaysButton_, &QPushButton::clicked, this, &LedgerDaysDialog::removeChosen);
+    // Delete in the list asks as "Remove..." does.
+    auto* removeKey = new QShortcut(QKeySequence::Delete, daysTable_);
+    removeKey->setContext(Qt::WidgetShortcut);
+    connect(removeKey, &QShortcut::activated, this, &LedgerDaysDialog::removeChosen);
     connect(checkArchivesButton_, &QPushButton::clicked, this, &LedgerDaysDialog::checkArchives);
     connect(closeDaysButton_, &QPushButton::clicked, this, &LedgerDaysDialog::close);
 }
