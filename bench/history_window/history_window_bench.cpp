@@ -36,6 +36,7 @@
 #include "history/ledger_store.h"
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
+#include "silent_dialogs.h"
 
 namespace {
 
@@ -212,20 +213,6 @@ void benchOpeningAndDayPanel(const std::string& path, int detectors) {
     print("a day panel (read and shown)", timesOf(days));
 }
 
-// Dialogs that never block; a message during the run spoils the figures, so it is printed.
-class SilentDialogs : public app::Dialogs {
-  public:
-    void message(app::MessageIcon, const QString&, const QString& text) override {
-        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
-    }
-    std::optional<QString> openFile(const app::FileDialogRequest&) override { return {}; }
-    std::optional<QStringList> openFiles(const app::FileDialogRequest&) override { return {}; }
-    std::optional<QString> saveFile(const app::FileDialogRequest&) override { return {}; }
-    std::optional<QColor> chooseColor(QWidget*, const QColor&, const QString&) override {
-        return {};
-    }
-};
-
 // Sorting and filtering the repair list, each as the user waits for it: the table laid out
 // again and painted.
 void benchRepairList(std::shared_ptr<const history::HistoryReport> report) {
@@ -274,7 +261,7 @@ void benchRepairsAndDays(const std::string& folder, const std::string& path,
         benchRepairList(report);
     }
 
-    SilentDialogs dialogs;
+    sorvane::bench::SilentDialogs dialogs;
     app::RecentFolders folders;
     history::LedgerStore ledger(path, history::LedgerStore::Access::Read);
     const std::vector<std::string>& dates = window->report.dates;

@@ -23,6 +23,7 @@
 #include "health/settings_file.h"
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
+#include "silent_dialogs.h"
 
 namespace {
 
@@ -32,26 +33,6 @@ using Clock = std::chrono::steady_clock;
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-
-// Dialogs that never block; a message during the run spoils the figures, so it is printed.
-class SilentDialogs : public sorvane::app::Dialogs {
-  public:
-    void message(sorvane::app::MessageIcon, const QString&, const QString& text) override {
-        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
-    }
-    std::optional<QString> openFile(const sorvane::app::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<QStringList> openFiles(const sorvane::app::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFile(const sorvane::app::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<QColor> chooseColor(QWidget*, const QColor&, const QString&) override {
-        return std::nullopt;
-    }
-};
 
 // (a) sorvane-cli health on the same archive and settings, as a process of its own.
 double commandLineRun(const std::string& archive, const std::string& settings,
@@ -102,7 +83,7 @@ int main(int argc, char** argv) {
                                   sorvane::factoryParameterTexts());
     std::printf("day: %d detectors\n", detectors);
 
-    SilentDialogs dialogs;
+    sorvane::bench::SilentDialogs dialogs;
     sorvane::app::frmTrafficExtrac window(QString::fromStdString((folder / "program").string()),
                                           dialogs);
     window.show();

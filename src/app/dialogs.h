@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -47,6 +48,15 @@ class Dialogs {
 
     // A message box with the icon, the title, the text and an OK button. Texts may hold CR LF.
     virtual void message(MessageIcon icon, const QString& title, const QString& text) = 0;
+
+    // A question: the text with one button per choice. The last choice, the one that changes
+    // nothing, is the default and what closing the box (Escape) answers. Returns the index of the
+    // choice made.
+    virtual int ask(MessageIcon icon, const QString& title, const QString& text,
+                    const QStringList& choices) = 0;
+    // A date chosen on a calendar, starting from `initial`, or nullopt when the user cancels.
+    virtual std::optional<QDate> askDate(const QString& title, const QString& text,
+                                         const QDate& initial) = 0;
 
     // The chosen path, or nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;

@@ -125,6 +125,7 @@ void frmTrafficExtrac::closeEvent(QCloseEvent* event) {
     // no thread of the window's is left when the log is written.
     testTab->stopRun();
     jobs_.stopAll();
+    if (history_ != nullptr) history_->stopForShutdown();
     Form_Unload();
     event->accept();
 }

@@ -2,11 +2,18 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 namespace sorvane::app {
 
@@ -65,6 +72,47 @@ void QtDialogs::message(MessageIcon icon, const QString& title, const QString& t
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(qtIcon(icon), title, shown, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+int QtDialogs::ask(MessageIcon icon, const QString& title, const QString& text,
+                   const QStringList& choices) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(qtIcon(icon), title, shown, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    std::vector<QPushButton*> buttons;
+    for (const QString& choice : choices)
+        buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
+    if (buttons.empty()) return -1;
+    box.setDefaultButton(buttons.back());
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return static_cast<int>(chosen == buttons.end() ? buttons.size() - 1
+                                                    : chosen - buttons.begin());
+}
+
+std::optional<QDate> QtDialogs::askDate(const QString& title, const QString& text,
+                                        const QDate& initial) {
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    auto* label = new QLabel(text, &dialog);
+    label->setWordWrap(true);
+    auto* date = new QDateEdit(initial, &dialog);
+    date->setObjectName(QStringLiteral("askedDate"));
+    date->setAccessibleName(QStringLiteral("Date"));
+    date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    date->setCalendarPopup(true);
+    label->setBuddy(date);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(label);
+    layout->addWidget(date);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return date->date();
 }
 
 std::optional<QString> QtDialogs::openFile(const FileDialogRequest& request) {

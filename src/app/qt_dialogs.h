@@ -11,6 +11,10 @@ namespace sorvane::app {
 class QtDialogs : public Dialogs {
   public:
     void message(MessageIcon icon, const QString& title, const QString& text) override;
+    int ask(MessageIcon icon, const QString& title, const QString& text,
+            const QStringList& choices) override;
+    std::optional<QDate> askDate(const QString& title, const QString& text,
+                                 const QDate& initial) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QStringList> openFiles(const FileDialogRequest& request) override;

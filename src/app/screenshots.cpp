@@ -31,7 +31,9 @@
 #include "app/history/detector_days_window.h"
 #include "app/history/history_grid_view.h"
 #include "app/history/history_window.h"
+#include "app/history/ledger_days_dialog.h"
 #include "app/history/repair_list_panel.h"
+#include "app/history/server_ledger_dialog.h"
 
 namespace sorvane::app {
 
@@ -238,6 +240,31 @@ bool saveHistory(frmTrafficExtrac& window, const QDir& folder) {
     return saveHistoryCalendar(history, folder) && saved;
 }
 
+// The history window's list of days with its archives checked, and the server ledger dialog.
+bool saveLedgerDialogs(frmTrafficExtrac& window, const QDir& folder) {
+    HistoryWindow* history = window.historyWindow();
+    if (history == nullptr || history->shown() == nullptr) return true;
+    bool updated = false;
+    control<QPushButton>(*history, "ledgerDaysButton").click();
+    auto& days = control<LedgerDaysDialog>(*history, "LedgerDaysDialog");
+    QObject::connect(&days, &LedgerDaysDialog::updated, [&updated] { updated = true; });
+    settle([&updated] { return updated; });
+    updated = false;
+    control<QPushButton>(days, "checkArchivesButton").click();
+    settle([&updated] { return updated; });
+    days.resize(1100, 460);
+    bool saved = savePicture(days, folder, "history-days.png");
+    days.close();
+
+    control<QPushButton>(*history, "serverLedgerButton").click();
+    auto& server = control<ServerLedgerDialog>(*history, "ServerLedgerDialog");
+    control<QLineEdit>(server, "serverUriEdit")
+        .setText(QStringLiteral("postgresql://sorvane@dbhost/traffic"));
+    saved = savePicture(server, folder, "history-server-ledger.png") && saved;
+    server.reject();
+    return saved;
+}
+
 // Every picture, after a list to export and a finished health test.
 bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
     auto jobsEnded = [&window] { return !window.busy(); };
@@ -270,7 +297,8 @@ bool savePictures(frmTrafficExtrac& window, const QDir& dir) {
     window.splashWindow()->close();
     if (control<QComboBox>(window, "cmbDetector").count() > 0)
         saved = saveCharts(window, dir) && saved;
-    return saveHistory(window, dir) && saved;
+    saved = saveHistory(window, dir) && saved;
+    return saveLedgerDialogs(window, dir) && saved;
 }
 
 }  // namespace

@@ -46,25 +46,7 @@ int runDays(const DaysArgs& args) {
     }
     const NetworkFilter filter = networkFilterOf(args.network);
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
-    std::vector<LedgerDay> days;
-    std::map<std::string, DayTally> tallies;
-    std::map<std::string, int> outages, unitOutages;
-    std::string common;
-    ledger.readConsistently([&] {
-        common = mostCommonParameters(ledger.days({}));
-        days = ledger.days(args.window);
-        tallies = ledger.dayTallies(args.window, filter);
-        for (const DatedOutage& o : ledger.outages(args.window))
-            ++outages[o.date];
-        for (const DatedUnitOutage& o : ledger.unitOutages(args.window))
-            ++unitOutages[o.date];
-    });
-    // Narrowed, a day counts the detectors recorded that the filter matches.
-    if (filter.any()) {
-        for (LedgerDay& day : days)
-            day.detectors = tallies[day.date].detectors;
-    }
-    return printOutput(ledgerDaysText(days, tallies, outages, unitOutages, common)) ? kExitDone
+    return printOutput(ledgerDaysText(readLedgerDays(ledger, args.window, filter))) ? kExitDone
                                                                                     : kExitFailed;
 }
 
@@ -88,23 +70,10 @@ int runRemove(const RemoveArgs& args) {
 
 int runCheck(const CheckArgs& args) {
     LedgerStore ledger(args.db, LedgerStore::Access::Read);
-    std::string out;
-    std::map<ArchiveState, int> count;
-    std::vector<LedgerDay> days = ledger.days({});
-    for (const LedgerDay& day : days) {
-        ArchiveState state = checkArchive(day);
-        ++count[state];
-        out += day.date + ", " + std::string(archiveStateName(state)) + ", " + day.archive + "\n";
-    }
-    std::string summary;
-    for (ArchiveState state :
-         {ArchiveState::Ok, ArchiveState::Missing, ArchiveState::Changed, ArchiveState::Unknown}) {
-        summary += (summary.empty() ? "" : ", ") + std::string(archiveStateName(state)) + ": " +
-                   std::to_string(count[state]);
-    }
-    out += summary + "\n";
-    bool allOk = count[ArchiveState::Ok] == static_cast<int>(days.size());
-    return printOutput(out) && allOk ? kExitDone : kExitFailed;
+    std::vector<ArchiveCheck> checks = checkArchives(ledger.days({}));
+    bool allOk = std::all_of(checks.begin(), checks.end(),
+                             [](const ArchiveCheck& c) { return c.state == ArchiveState::Ok; });
+    return printOutput(archiveCheckText(checks)) && allOk ? kExitDone : kExitFailed;
 }
 
 int runDay(const DayArgs& args) {

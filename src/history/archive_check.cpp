@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <map>
+
 #include "archive/archive_fingerprint.h"
 #include "common/error.h"
 
@@ -36,6 +38,34 @@ ArchiveState checkArchive(const LedgerDay& day) {
     } catch (const SorvaneError&) {
         return ArchiveState::Changed;  // no longer an archive, or no longer readable
     }
+}
+
+std::vector<ArchiveCheck> checkArchives(const std::vector<LedgerDay>& days) {
+    std::vector<ArchiveCheck> checks;
+    checks.reserve(days.size());
+    for (const LedgerDay& day : days)
+        checks.push_back({day.date, checkArchive(day), day.archive});
+    return checks;
+}
+
+std::string archiveCheckSummary(const std::vector<ArchiveCheck>& checks) {
+    std::map<ArchiveState, int> count;
+    for (const ArchiveCheck& c : checks)
+        ++count[c.state];
+    std::string summary;
+    for (ArchiveState state :
+         {ArchiveState::Ok, ArchiveState::Missing, ArchiveState::Changed, ArchiveState::Unknown}) {
+        summary += (summary.empty() ? "" : ", ") + std::string(archiveStateName(state)) + ": " +
+                   std::to_string(count[state]);
+    }
+    return summary;
+}
+
+std::string archiveCheckText(const std::vector<ArchiveCheck>& checks) {
+    std::string out;
+    for (const ArchiveCheck& c : checks)
+        out += c.date + ", " + std::string(archiveStateName(c.state)) + ", " + c.archive + "\n";
+    return out + archiveCheckSummary(checks) + "\n";
 }
 
 }  // namespace sorvane::history

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "history/ledger_store.h"
 
@@ -15,5 +17,18 @@ enum class ArchiveState { Ok, Missing, Changed, Unknown };
 std::string_view archiveStateName(ArchiveState state);
 
 ArchiveState checkArchive(const LedgerDay& day);
+
+struct ArchiveCheck {
+    std::string date;
+    ArchiveState state;
+    std::string archive;
+};
+
+std::vector<ArchiveCheck> checkArchives(const std::vector<LedgerDay>& days);
+
+// `history check`: "date, state, archive" per day, then the count of each state ("ok: 3,
+// missing: 1, changed: 0, unknown: 0"). "\n" line ends.
+std::string archiveCheckText(const std::vector<ArchiveCheck>& checks);
+std::string archiveCheckSummary(const std::vector<ArchiveCheck>& checks);
 
 }  // namespace sorvane::history

@@ -8,6 +8,29 @@
 
 namespace sorvane::history {
 
+// What `history days` lists: the days of a window with their tallies and outages per date, and
+// the parameter set most days of the whole ledger were tested with.
+struct LedgerDaysList {
+    std::vector<LedgerDay> days;
+    std::map<std::string, DayTally> tallies;
+    std::map<std::string, int> outagesPerDate;
+    std::map<std::string, int> unitOutagesPerDate;
+    std::string common;
+};
+
+// Read in one transaction. Narrowed by a filter, a day counts the recorded detectors it matches.
+LedgerDaysList readLedgerDays(LedgerStore& ledger, const DateWindow& window,
+                              const NetworkFilter& filter = {});
+
+// The fields of day `index`'s line below, in its order; the last is the parameters that differ
+// from the common ones ("Key=Value;...", empty when none do).
+std::vector<std::string> ledgerDayFields(const LedgerDaysList& list, size_t index);
+
+// The "missing: ..." lines below, without their line ends.
+std::vector<std::string> missingDateLines(const std::vector<LedgerDay>& days);
+
+std::string ledgerDaysText(const LedgerDaysList& list);
+
 // `history days`: one line per day, "date, detectors, High, Susp, Marg, Hlth, Excluded,
 // unreadable, outages, unit_outages, tested_at, archive", ending in ", parameters differ:
 // Key=Value;..." when its parameters differ from `common`; then one line per run of dates between

@@ -35,6 +35,20 @@ std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor&, cons
     return takeFront(colours);
 }
 
+int ScriptedDialogs::ask(app::MessageIcon, const QString&, const QString& text,
+                         const QStringList& offered) {
+    questions.append(text);
+    if (choices.empty()) return static_cast<int>(offered.size()) - 1;
+    int chosen = choices.front();
+    choices.pop_front();
+    return chosen;
+}
+
+std::optional<QDate> ScriptedDialogs::askDate(const QString&, const QString& text, const QDate&) {
+    questions.append(text);
+    return takeFront(dates);
+}
+
 std::optional<QStringList> ScriptedDialogs::openFiles(const app::FileDialogRequest& request) {
     requests.push_back(request);
     return takeFront(fileLists);

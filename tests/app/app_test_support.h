@@ -36,6 +36,12 @@ class ScriptedDialogs : public app::Dialogs {
     void message(app::MessageIcon icon, const QString& title, const QString& text) override {
         messages.push_back({icon, title, text});
     }
+    // A question's text is recorded in `questions`; its answer is the front of `choices`, the
+    // last choice (a close) when the queue is empty. A date comes from `dates`.
+    int ask(app::MessageIcon icon, const QString& title, const QString& text,
+            const QStringList& choices) override;
+    std::optional<QDate> askDate(const QString& title, const QString& text,
+                                 const QDate& initial) override;
     std::optional<QString> openFile(const app::FileDialogRequest& r) override { return answer(r); }
     std::optional<QString> saveFile(const app::FileDialogRequest& r) override { return answer(r); }
     std::optional<QStringList> openFiles(const app::FileDialogRequest& r) override;
@@ -49,6 +55,9 @@ class ScriptedDialogs : public app::Dialogs {
     std::deque<std::optional<QString>> answers;
     std::deque<std::optional<QColor>> colours;
     std::deque<std::optional<QStringList>> fileLists;
+    QStringList questions;
+    std::deque<int> choices;
+    std::deque<std::optional<QDate>> dates;
 
   private:
     std::optional<QString> answer(const app::FileDialogRequest& request);

@@ -322,7 +322,7 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(refused.size(), 3);
         QCOMPARE(refused[0], QStringLiteral("These archives were not added:"));
         QCOMPARE(refused[1], archives[3] + QStringLiteral(": the file name does not begin with a "
-                                                          "date YYYYMMDD"));
+                                                          "date YYYYMMDD and no date was given"));
         QVERIFY(refused[2].startsWith(archives[4] + QStringLiteral(": Error No: ")));
     }
 };

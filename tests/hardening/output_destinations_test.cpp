@@ -242,7 +242,7 @@ TEST_F(OutputDestinations, CommandLineSaysWhenMemoryRunsOut) {
          "not enough memory for the health test\n"},
     };
     for (const auto& c : cases) {
-        test::CommandResult r = test::runCommandWithLimit(RLIMIT_AS, size_t{48} << 20, c.args);
+        test::CommandResult r = test::runCommandWithLimit(RLIMIT_AS, size_t{80} << 20, c.args);
         EXPECT_EQ(r.exitCode, 1) << c.says << r.err;
         EXPECT_EQ(r.err, c.says);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // nothing written

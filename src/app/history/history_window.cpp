@@ -16,6 +16,7 @@
 #include "app/history/cell_details.h"
 #include "app/history/day_panel.h"
 #include "app/history/history_legend.h"
+#include "app/history/ledger_days_dialog.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/remembered_ledger.h"
 #include "app/history/repair_list_panel.h"
@@ -23,6 +24,7 @@
 #include "app/qt_text.h"
 #include "app/widget_factory.h"
 #include "common/error.h"
+#include "history/ledger_location.h"
 
 namespace sorvane::app {
 
@@ -47,8 +49,12 @@ HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices
       worker_(new LedgerWorker(jobs_, this)) {
     setObjectName(QStringLiteral("HistoryWindow"));
     openLedgerButton_ = makeButton(this, "openLedgerButton", QStringLiteral("Open Database..."));
+    serverLedgerButton_ =
+        makeButton(this, "serverLedgerButton", QStringLiteral("Server Ledger..."));
     newLedgerButton_ = makeButton(this, "newLedgerButton", QStringLiteral("New Database..."));
     addArchivesButton_ = makeButton(this, "addArchivesButton", QStringLiteral("Add Archives..."));
+    ledgerDaysButton_ = makeButton(this, "ledgerDaysButton", QStringLiteral("Days..."));
+    ledgerDaysButton_->setEnabled(false);
     exportCsvButton_ = makeButton(this, "exportCsvButton", QStringLiteral("Export CSV..."));
     fromDate_ = makeControl<QDateEdit>(this, "fromDate");
     toDate_ = makeControl<QDateEdit>(this, "toDate");
@@ -80,6 +86,8 @@ HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices
         {openLedgerButton_, &HistoryWindow::openLedger},
         {newLedgerButton_, &HistoryWindow::newLedger},
         {addArchivesButton_, &HistoryWindow::addArchives},
+        {serverLedgerButton_, &HistoryWindow::openServerLedger},
+        {ledgerDaysButton_, &HistoryWindow::openDays},
     };
     for (auto [button, handler] : handlers) {
         connect(button, &QPushButton::clicked, this, [this, handler = handler] {
@@ -101,7 +109,7 @@ HistoryWindow::HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices
     openLedger(rememberedLedger(state_));
     // A ledger the settings name but that is gone is said so; the program's own default ledger
     // is only made when days are first added.
-    if (hasRememberedLedger(state_) && !QFileInfo::exists(ledger_)) {
+    if (hasRememberedLedger(state_) && !ledgerExists()) {
         dialogs_.message(MessageIcon::Exclamation, kAppTitle,
                          QStringLiteral("The ledger ") + ledger_ +
                              QStringLiteral(" does not exist. Adding archives creates it."));
@@ -113,8 +121,9 @@ HistoryWindow::~HistoryWindow() = default;
 void HistoryWindow::layOut() {
     auto* commands = new QHBoxLayout;
     for (QWidget* w :
-         {static_cast<QWidget*>(openLedgerButton_), static_cast<QWidget*>(newLedgerButton_),
-          static_cast<QWidget*>(addArchivesButton_), static_cast<QWidget*>(exportCsvButton_)})
+         {static_cast<QWidget*>(openLedgerButton_), static_cast<QWidget*>(serverLedgerButton_),
+          static_cast<QWidget*>(newLedgerButton_), static_cast<QWidget*>(addArchivesButton_),
+          static_cast<QWidget*>(ledgerDaysButton_), static_cast<QWidget*>(exportCsvButton_)})
         commands->addWidget(w);
     commands->addStretch(1);
     commands->addWidget(makeLabel(this, "fromLabel", QStringLiteral("From:"), fromDate_));
@@ -159,8 +168,10 @@ bool HistoryWindow::adding() const {
 
 // Shows the ledger at `path` (empty while the file is not there) and reads it.
 void HistoryWindow::openLedger(const QString& path) {
-    ledger_ = QFileInfo(path).absoluteFilePath();
-    setWindowTitle(QStringLiteral("Health History - ") + QFileInfo(ledger_).fileName());
+    ledger_ =
+        history::isServerLedger(path.toStdString()) ? path : QFileInfo(path).absoluteFilePath();
+    setWindowTitle(QStringLiteral("Health History - ") +
+                   toQString(history::ledgerCaption(location())));
     lookups_.reset();
     shown_.reset();
     wholeLedger_ = true;
@@ -170,13 +181,15 @@ void HistoryWindow::openLedger(const QString& path) {
     repairList_->showReport(nullptr);
     summaryLabel_->clear();
     exportCsvButton_->setEnabled(false);
+    ledgerDaysButton_->setEnabled(false);
     for (QDateEdit* edit : {fromDate_, toDate_})
         edit->setEnabled(false);
+    if (daysDialog_ != nullptr) daysDialog_->close();
     refresh();
 }
 
 void HistoryWindow::refresh() {
-    if (QFileInfo::exists(ledger_)) worker_->startReading(toNativePath(ledger_), chosenWindow());
+    if (ledgerExists()) worker_->startReading(location(), chosenWindow());
 }
 
 // Open ends while From and To span the whole ledger, so that days added at either end show.
@@ -197,6 +210,8 @@ void HistoryWindow::showRead(std::shared_ptr<const LedgerRead> read) {
         std::shared_ptr<const history::HistoryReport>(shown_, &shown_->window.report));
     summaryLabel_->setText(reportSummary(shown_->window.report));
     exportCsvButton_->setEnabled(true);
+    ledgerDaysButton_->setEnabled(true);
+    if (daysDialog_ != nullptr && daysDialog_->isVisible()) daysDialog_->refresh();
     emit refreshed();
 }
 
@@ -255,9 +270,18 @@ void HistoryWindow::showRows() {
 }
 
 void HistoryWindow::closeEvent(QCloseEvent* event) {
+    if (!shuttingDown_ && !mayCloseWhileAdding()) {
+        event->ignore();
+        return;
+    }
     // The days in progress are finished whole; the others are left out.
     worker_->stopAdding();
     event->accept();
+}
+
+void HistoryWindow::stopForShutdown() {
+    shuttingDown_ = true;
+    worker_->stopAdding();
 }
 
 }  // namespace sorvane::app

@@ -7,6 +7,7 @@
 #include "app/job_runner.h"
 #include "app/tab_choices.h"
 #include "health/health_parameters.h"
+#include "history/add_days.h"
 #include "history/ledger_store.h"
 
 class QCheckBox;
@@ -25,8 +26,10 @@ class AppState;
 class DayPanel;
 class DetectorDaysWindow;
 class Dialogs;
+class LedgerDaysDialog;
 class LedgerWorker;
 class RepairListPanel;
+class ServerLedgerDialog;
 struct AddRun;
 struct LedgerRead;
 
@@ -41,6 +44,7 @@ class HistoryWindow : public QWidget {
     HistoryWindow(AppState& state, Dialogs& dialogs, const TabChoices& choices, QWidget* owner);
     ~HistoryWindow() override;
 
+    // The ledger shown: a file's absolute path or a server's connection URI.
     const QString& ledger() const { return ledger_; }
     bool adding() const;
     // What the window shows, nullptr before a read of the ledger.
@@ -55,6 +59,12 @@ class HistoryWindow : public QWidget {
     void exportRepairList();
     // The days chart of a detector over the window's dates (history_window_repairs.cpp).
     DetectorDaysWindow* openDetectorDays(int16_t det);
+    // "Days...": the list of the ledger's days.
+    void openDays();
+    // "Server Ledger...": a ledger on a PostgreSQL server.
+    void openServerLedger();
+    // The program ends: an add stops without asking, and nothing more is shown.
+    void stopForShutdown();
 
   signals:
     // A read of the ledger is shown.
@@ -80,6 +90,13 @@ class HistoryWindow : public QWidget {
     void showNetworkChoices();
     void openLedger(const QString& path);
     void remember(const QString& path);
+    // The ledger as the core takes it: a file's native path or the server's URI.
+    std::string location() const;
+    bool ledgerExists() const;
+    void layOutLedgerDays();
+    std::vector<history::DayToAdd> datedDays(const QStringList& paths);
+    bool settleHeldDates(std::vector<history::DayToAdd>& days, bool& replace);
+    bool mayCloseWhileAdding();
     void refresh();
     history::DateWindow chosenWindow() const;
     void showRead(std::shared_ptr<const LedgerRead> read);
@@ -115,8 +132,13 @@ class HistoryWindow : public QWidget {
     bool wholeLedger_ = true;  // From and To follow the ledger's first and last dates
     QStringList refusedBeforeAdding_;
     int dayReads_ = 0;  // the day panel shows only the last read asked for
+    bool shuttingDown_ = false;
+    LedgerDaysDialog* daysDialog_ = nullptr;
+    ServerLedgerDialog* serverDialog_ = nullptr;
 
     QPushButton* openLedgerButton_;
+    QPushButton* serverLedgerButton_;
+    QPushButton* ledgerDaysButton_;
     QPushButton* newLedgerButton_;
     QPushButton* addArchivesButton_;
     QPushButton* exportCsvButton_;

@@ -13,13 +13,17 @@
 #include "app/history/ledger_worker.h"
 #include "app/qt_text.h"
 #include "common/error.h"
+#include "history/ledger_location.h"
 
 namespace sorvane::app {
 
 history::LedgerStore* HistoryWindow::lookups() {
-    if (!lookups_ && QFileInfo::exists(ledger_)) {
+    // A server is connected to from the window's thread only once a read has reached it: one
+    // that cannot be reached would hold the window up until the connection times out.
+    bool reachable = shown_ != nullptr || !history::isServerLedger(location());
+    if (!lookups_ && ledgerExists() && reachable) {
         try {
-            lookups_ = std::make_unique<history::LedgerStore>(toNativePath(ledger_),
+            lookups_ = std::make_unique<history::LedgerStore>(location(),
                                                               history::LedgerStore::Access::Read);
         } catch (const SorvaneError&) {
             return nullptr;  // the read of the window says why

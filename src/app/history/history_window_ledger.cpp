@@ -1,16 +1,19 @@
-// The ledger behind the history window: opening one, making a new one, remembering it, and the
-// report of the window as CSV.
+// The ledger behind the history window: opening one (a file or a server's), making a new one,
+// remembering it, its list of days, and the report of the window as CSV.
 #include <QFileInfo>
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
 #include "app/error_messages.h"
 #include "app/history/history_window.h"
+#include "app/history/ledger_days_dialog.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/remembered_ledger.h"
+#include "app/history/server_ledger_dialog.h"
 #include "app/qt_text.h"
 #include "common/output_destination.h"
 #include "common/text_file.h"
+#include "history/ledger_location.h"
 #include "history/report_text.h"
 
 namespace sorvane::app {
@@ -21,12 +24,47 @@ namespace {
 FileDialogRequest ledgerRequest(const QString& title, const QString& ledger,
                                 const RecentFolders& folders) {
     FileDialogRequest request = fileRequestFor(title, QStringLiteral("sqlite"));
-    request.folder =
-        ledger.isEmpty() ? folders.folderFor(FileKind::Archive) : QFileInfo(ledger).absolutePath();
+    request.folder = ledger.isEmpty() || history::isServerLedger(ledger.toStdString())
+                         ? folders.folderFor(FileKind::Archive)
+                         : QFileInfo(ledger).absolutePath();
     return request;
 }
 
 }  // namespace
+
+std::string HistoryWindow::location() const {
+    return history::isServerLedger(ledger_.toStdString()) ? ledger_.toStdString()
+                                                          : toNativePath(ledger_);
+}
+
+// A server ledger is there as far as the window can tell; its read says otherwise.
+bool HistoryWindow::ledgerExists() const {
+    return history::isServerLedger(location()) || QFileInfo::exists(ledger_);
+}
+
+void HistoryWindow::openServerLedger() {
+    if (serverDialog_ == nullptr) {
+        serverDialog_ = new ServerLedgerDialog(jobs_, this);
+        connect(serverDialog_, &ServerLedgerDialog::chosen, this, [this](const QString& uri) {
+            openLedger(uri);
+            remember(ledger_);
+        });
+    }
+    QString last = history::isServerLedger(location()) ? ledger_ : rememberedLedger(state_);
+    serverDialog_->offer(history::isServerLedger(last.toStdString()) ? last : QString());
+}
+
+void HistoryWindow::openDays() {
+    if (!ledgerExists()) return;
+    if (daysDialog_ == nullptr) {
+        daysDialog_ = new LedgerDaysDialog(jobs_, dialogs_, this);
+        connect(daysDialog_, &LedgerDaysDialog::daysRemoved, this, &HistoryWindow::refresh);
+    }
+    daysDialog_->showLedger(location(), toQString(history::ledgerCaption(location())));
+    daysDialog_->show();
+    daysDialog_->raise();
+    daysDialog_->activateWindow();
+}
 
 void HistoryWindow::openLedger() {
     FileDialogRequest request =
@@ -78,7 +116,8 @@ void HistoryWindow::exportCsv() {
     if (!path) return;
     state_.folders.remember(FileKind::Csv, *path);
     std::string destination = toNativePath(*path);
-    refuseOutputOverInputs(destination, {{"the ledger", toNativePath(ledger_)}});
+    if (!history::isServerLedger(location()))
+        refuseOutputOverInputs(destination, {{"the ledger", location()}});
     writeWholeFile(destination, history::reportCsv(shown_->window.report));
     dialogs_.message(MessageIcon::Information, kAppTitle,
                      QStringLiteral("The report was saved in ") + *path);

@@ -8,7 +8,7 @@ namespace sorvane::app {
 LedgerWorker::LedgerWorker(JobRunner& jobs, QObject* parent) : QObject(parent), jobs_(jobs) {}
 
 void LedgerWorker::startAdding(const std::string& ledger, std::vector<history::DayToAdd> days,
-                               const history::AddOptions& options) {
+                               const history::AddOptions& options, bool replaceHeld) {
     adding_ = true;
     auto ended = [this](std::shared_ptr<AddRun> run) {
         adding_ = false;
@@ -16,9 +16,11 @@ void LedgerWorker::startAdding(const std::string& ledger, std::vector<history::D
     };
     addJob_ = jobs_.start(
         "the history",
-        [this, ledger, days = std::move(days), options](const JobControl& job) {
+        [this, ledger, days = std::move(days), options, replaceHeld](const JobControl& job) {
             auto run = std::make_shared<AddRun>();
             history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
+            // A date another program added meanwhile is refused unless replacing was chosen.
+            store.setReplaceHeldDays(replaceHeld);
             auto progress = [this, &job](const history::DayAddResult&, int done, int total) {
                 job.post([this, done, total] { emit dayAdded(done, total); });
             };

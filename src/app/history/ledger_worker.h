@@ -38,9 +38,10 @@ class LedgerWorker : public QObject {
     LedgerWorker(JobRunner& jobs, QObject* parent);
 
     // Adds the days to the ledger (created when it is not there) as `sorvane-cli history add`
-    // does: dayAdded after each day, addingFinished at the end.
+    // does, replacing days the ledger holds only with `replaceHeld`: dayAdded after each day,
+    // addingFinished at the end.
     void startAdding(const std::string& ledger, std::vector<history::DayToAdd> days,
-                     const history::AddOptions& options);
+                     const history::AddOptions& options, bool replaceHeld);
     bool adding() const { return adding_; }
     // Days not yet begun are left out; returns once the days in progress are in the ledger
     // and no job of the runner's is left running.

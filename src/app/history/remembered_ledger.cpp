@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/qt_text.h"
 #include "health/settings_file.h"
+#include "history/ledger_location.h"
 #include "history/ledger_store.h"
 
 namespace sorvane::app {
@@ -26,12 +27,17 @@ bool hasRememberedLedger(const AppState& state) {
 QString rememberedLedger(const AppState& state) {
     std::string path = remembered(state);
     if (path.empty()) path = state.programFile(history::kDefaultLedgerFile);
-    return fromNativePath(path);
+    return history::isServerLedger(path) ? toQString(path) : fromNativePath(path);
 }
 
 void rememberLedger(const AppState& state, const QString& path) {
     modUtility::SettingsFile settings(modUtility::SettingsFilePath(state.programFolder()));
-    settings.WriteSetting(kKey, toNativePath(path), kSection);
+    // A server's URI is kept without its password: libpq finds it again in its own sources.
+    std::string location = path.toStdString();
+    settings.WriteSetting(
+        kKey,
+        history::isServerLedger(location) ? history::shownLocation(location) : toNativePath(path),
+        kSection);
 }
 
 }  // namespace sorvane::app

@@ -11,8 +11,8 @@ class AppState;
 QString rememberedLedger(const AppState& state);
 bool hasRememberedLedger(const AppState& state);
 
-// Remembers the ledger for the next time. Throws SorvaneError naming the settings file and the
-// reason when it cannot be written.
+// Remembers the ledger for the next time, a server's URI without its password. Throws SorvaneError
+// naming the settings file and the reason when it cannot be written.
 void rememberLedger(const AppState& state, const QString& path);
 
 }  // namespace sorvane::app
