@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <thread>
 
 #include "common/error.h"
@@ -14,64 +13,56 @@
 #include "history/ledger_store.h"
 #include "history/report_text.h"
 #include "history/sqlite_db.h"
-#include "mkarchive/synthetic_run.h"
 #include "support/test_support.h"
 
 namespace sorvane::history {
 namespace {
 
 // Writes a run of generated days into the folder as YYYYMMDD.traffic; returns their paths.
-std::vector<std::string> writeDays(const test::TempDir& dir, int days, int detectors,
-                                   const std::string& start = "20240301") {
+std::vector<std::string> writeDays(const test::TempDir& dir, int days, int detectors) {
     synth::RunOptions run;
     run.day.detectors = detectors;
     run.day.faultShare = 0.3;
     run.days = days;
-    run.start = start;
+    run.start = "20240301";
+    return test::writeRun(dir, run);
+}
+
+// One day's archive of these members, copied under each date as DATE.traffic; their paths.
+std::vector<std::string> copies(const test::TempDir& dir,
+                                const std::vector<synth::ArchiveMember>& members,
+                                const std::vector<std::string>& dates) {
+    std::string day = test::makeArchive(dir, "day.traffic", members);
     std::vector<std::string> paths;
-    for (const synth::RunDay& day : synth::planRun(run)) {
-        paths.push_back(test::makeArchive(
-            dir, day.date + ".traffic",
-            synth::archiveMembers(synth::makeDay(day.options), synth::MemberOrder::Grouped)));
+    for (const std::string& date : dates) {
+        paths.push_back(dir.file(date + ".traffic"));
+        std::filesystem::copy_file(day, paths.back());
     }
     return paths;
 }
 
 // One plain day of `detectors` detectors (each a little different), copied under the dates
-// from 2024-03-01 on: quick to write, and every day has all of them.
+// from 2024-03-01 on (fewer than ten): quick to write, and every day has all of them.
 std::vector<std::string> copyDay(const test::TempDir& dir, int days, int detectors) {
     std::vector<synth::ArchiveMember> members;
     for (int det = 1; det <= detectors; ++det) {
         members.push_back({std::to_string(det) + ".v30", test::volumeBytes(det % 7)});
         members.push_back({std::to_string(det) + ".o30", test::occupancyBytes(det % 90)});
     }
-    std::string day = test::makeArchive(dir, "day.traffic", members);
-    std::vector<std::string> paths;
-    for (int d = 1; d <= days; ++d) {
-        paths.push_back(
-            dir.file("202403" + std::string(d < 10 ? "0" : "") + std::to_string(d) + ".traffic"));
-        std::filesystem::copy_file(day, paths.back());
-    }
-    return paths;
+    std::vector<std::string> dates;
+    for (int d = 1; d <= days; ++d)
+        dates.push_back("2024030" + std::to_string(d));
+    return copies(dir, members, dates);
 }
 
-// "sorvane-cli history ARGS", ARGS split at blanks.
-std::vector<std::string> historyArgs(const std::string& args) {
-    std::vector<std::string> argv{SORVANE_CLI, "history"};
-    std::istringstream in(args);
-    for (std::string w; in >> w;)
-        argv.push_back(w);
-    return argv;
-}
-
-// Runs "sorvane-cli history ARGS" in the folder.
+// Runs "sorvane-cli history ARGS" (split at blanks) in the folder.
 test::CommandResult history(const test::TempDir& dir, const std::string& args) {
-    return test::runCommand(historyArgs(args), dir.path());
+    return test::runCommand(test::withWords({SORVANE_CLI, "history"}, args), dir.path());
 }
 
 // Starts "sorvane-cli history ARGS" in the folder without waiting; its output is dropped.
 pid_t startHistory(const test::TempDir& dir, const std::string& args) {
-    return test::startCommand(historyArgs(args), dir.path());
+    return test::startCommand(test::withWords({SORVANE_CLI, "history"}, args), dir.path());
 }
 
 // Every day the ledger holds has all its detectors (the generated days list each once).
@@ -332,13 +323,7 @@ std::vector<std::string> networkDays(const test::TempDir& dir,
         members.push_back({std::to_string(det) + ".v30", vol});
         members.push_back({std::to_string(det) + ".o30", test::occupancyBytes(40 + det)});
     }
-    std::string day = test::makeArchive(dir, "day.traffic", members);
-    std::vector<std::string> paths;
-    for (const std::string& date : dates) {
-        paths.push_back(dir.file(date + ".traffic"));
-        std::filesystem::copy_file(day, paths.back());
-    }
-    return paths;
+    return copies(dir, members, dates);
 }
 
 TEST(HistoryCommand, AnInventoryVersionedByDateTestsEachDayWithItsLaneTypes) {

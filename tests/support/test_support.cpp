@@ -51,6 +51,20 @@ std::string makeArchive(const TempDir& dir, const std::string& name,
     return path;
 }
 
+std::vector<std::string> writeRun(const TempDir& dir, const synth::RunOptions& run) {
+    std::vector<std::string> paths;
+    for (const synth::RunDay& day : synth::planRun(run))
+        paths.push_back(makeArchive(dir, day.date + ".traffic", generatedDay(day.options)));
+    return paths;
+}
+
+std::vector<std::string> withWords(std::vector<std::string> argv, const std::string& words) {
+    std::istringstream in(words);
+    for (std::string w; in >> w;)
+        argv.push_back(w);
+    return argv;
+}
+
 pid_t startCommand(const std::vector<std::string>& args, const std::string& folder,
                    const std::string& stdoutTo, const std::string& stderrTo) {
     posix_spawn_file_actions_t actions;

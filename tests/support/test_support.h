@@ -8,6 +8,7 @@
 
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
+#include "mkarchive/synthetic_run.h"
 
 namespace sorvane::test {
 
@@ -36,6 +37,10 @@ std::vector<synth::ArchiveMember> generatedDay(const synth::DayOptions& options)
 // Writes an archive with the members in order and returns its path inside `dir`.
 std::string makeArchive(const TempDir& dir, const std::string& name,
                         const std::vector<synth::ArchiveMember>& members);
+// Writes the generated days of a run into `dir` as YYYYMMDD.traffic; returns their paths.
+std::vector<std::string> writeRun(const TempDir& dir, const synth::RunOptions& run);
+// `argv` with the words of `words` (split at blanks) after it.
+std::vector<std::string> withWords(std::vector<std::string> argv, const std::string& words);
 
 // What a program run by a test did: its exit status (-1 when it did not exit normally) and
 // everything it wrote.
