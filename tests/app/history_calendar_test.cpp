@@ -4,50 +4,38 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QHelpEvent>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include "app/history/day_panel.h"
 #include "app/history/history_grid_view.h"
-#include "app/history/history_window.h"
 #include "app/history/verdict_colors.h"
 #include "app_test_support.h"
-#include "history/ledger_store.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
-using history::Attribution;
-using modBaddet::DecisionStep;
-using modBaddet::HealthClass;
 
 namespace {
 
 // Four days with gaps between (2024-02-20, 03-01, 03-02 a Saturday, 03-05) of detectors 101 to
 // 106, and an inventory: 101 and 102 at station S1 (milepost 5), 103 and 104 (abandoned) at S2
 // (milepost 2) on "US 10 E", 105 on "MN 36 W"; 106 is not in it. The archive of 03-01 is there.
-struct CalendarFixture : test::WindowFixture {
-    CalendarFixture() : ledger(file("sorvane-history.sqlite")) {
-        loadArchive({100});
+struct CalendarFixture : test::HistoryFixture {
+    CalendarFixture() {
         std::string archive =
             makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
                 .toStdString();
         history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
-        for (const char* date : {"2024-02-20", "2024-03-01", "2024-03-02", "2024-03-05"}) {
+        for (std::string date : {"2024-02-20", "2024-03-01", "2024-03-02", "2024-03-05"}) {
             history::DayRecord day{date, archive, 6, "", "", {}, {}};
             for (int16_t det = 101; det <= 106; ++det) {
-                history::DetectorDayRecord r;
-                r.date = date;
-                r.det = det;
                 // 101 bad throughout, 103 bad from 03-02 on, 105 bad on 03-02 alone.
-                bool bad = det == 101 || (det == 103 && r.date >= "2024-03-02") ||
-                           (det == 105 && r.date == "2024-03-02");
-                r.healthClass = bad ? HealthClass::High : HealthClass::Hlth;
-                r.step = bad ? DecisionStep::Missing : DecisionStep::Healthy;
-                r.attribution = bad ? Attribution::Detector : Attribution::None;
+                history::DetectorDayRecord r =
+                    test::verdictRow(date, det,
+                                     det == 101 || (det == 103 && date >= "2024-03-02") ||
+                                         (det == 105 && date == "2024-03-02"));
                 r.measures = modBaddet::HealthMeasures{};
                 day.rows.push_back(r);
             }
@@ -63,23 +51,7 @@ struct CalendarFixture : test::WindowFixture {
                                                        "105,S9,1,merge,MN 36 W,,On,\n",
                                                        "inventory.csv"));
     }
-
-    HistoryWindow& openHistory() {
-        test::openTab(window(), kTabHealthTest);
-        test::click(window(), "cmdHistory");
-        HistoryWindow* history = window().historyWindow();
-        if (history->shown() == nullptr) QSignalSpy(history, &HistoryWindow::refreshed).wait(10000);
-        return *history;
-    }
-
-    std::string ledger;
 };
-
-QString toolTipAt(QWidget* widget, QPoint point) {
-    QHelpEvent event(QEvent::ToolTip, point, widget->mapToGlobal(point));
-    QApplication::sendEvent(widget, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
 
 QStringList linesOf(const QTreeWidget* list) {
     QStringList lines;
@@ -112,10 +84,10 @@ class HistoryCalendarTest : public QObject {
         QCOMPARE(view.gridColumnOf(11), 2);
         QCOMPARE(view.gridColumnOf(12), -1);
         QVERIFY(history::isWeekend("2024-03-02") && !history::isWeekend("2024-03-01"));
-        QCOMPARE(toolTipAt(view.viewport(), view.cellRect(101, 12).center()),
+        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(101, 12).center()),
                  QStringLiteral("Date: 2024-03-03\nDetector: 101\nnot in the ledger"));
         auto* dates = test::control<QWidget>(h, "datesHeader");
-        QCOMPARE(toolTipAt(dates, dateLabel(view, 13)),
+        QCOMPARE(test::toolTipAt(dates, dateLabel(view, 13)),
                  QStringLiteral("2024-03-04\nnot in the ledger"));
         // A gap's cells are hatched, never a verdict's colour.
         const QImage& tile = view.tiles().tile(0, 0);
@@ -156,10 +128,8 @@ class HistoryCalendarTest : public QObject {
                           dateLabel(view, 11));  // 2024-03-02
         QVERIFY(shown.wait(10000));
         QVERIFY(panel.isVisible());
-        std::string cli =
-            test::runCommand({SORVANE_CLI, "history", "day", "--db", f.ledger, "2024-03-02"}).out;
         QCOMPARE(test::control<QPlainTextEdit>(h, "dayVerdictText")->toPlainText().toStdString(),
-                 cli);
+                 f.cli({"day", "2024-03-02"}));
         QCOMPARE(test::textOf(h, "dayOutagesLabel"),
                  QStringLiteral("No feed outage\nNo station or controller outage"));
         QCOMPARE(test::textOf(h, "dayCountsLabel"),
@@ -205,7 +175,7 @@ class HistoryCalendarTest : public QObject {
         QCOMPARE(view.tiles().rows(), 11);
         test::click(h, "abandonedCheck");
         QCOMPARE(rowOf(104), 6);
-        QVERIFY(toolTipAt(view.viewport(), view.cellRect(105, 0).center())
+        QVERIFY(test::toolTipAt(view.viewport(), view.cellRect(105, 0).center())
                     .endsWith(QStringLiteral("\nStation: S9\nLane: 1\nLane type: merge\n"
                                              "Corridor: MN 36 W\nLabel: On")));
     }
