@@ -214,46 +214,12 @@ INSTANTIATE_TEST_SUITE_P(, BothLedgers, ::testing::Values(Backend::File, Backend
                              return info.param == Backend::File ? "File" : "Server";
                          });
 
-TEST_F(ServerLedger, AConnectionLostMidAddKeepsTheDaysWritten) {
+// A role that only reads, as the README grants it; then a connection lost mid-add and a server
+// that is not there.
+TEST_F(ServerLedger, ARoleThatOnlyReadsAndALostConnection) {
     std::string uri = server->createDatabase();
     const std::string database = databaseOf(uri);
     ASSERT_EQ(history("add " + days[0], uri).exitCode, 0);
-    // The server ends the connection while it writes the third date, inside its transaction.
-    server->exec(database, R"(
-        CREATE FUNCTION sorvane.cut() RETURNS trigger LANGUAGE plpgsql AS $$
-        BEGIN
-            IF NEW.date = '2024-03-06' THEN PERFORM pg_terminate_backend(pg_backend_pid()); END IF;
-            RETURN NEW;
-        END $$;
-        CREATE TRIGGER cut BEFORE INSERT ON sorvane.days FOR EACH ROW EXECUTE FUNCTION sorvane.cut();
-    )");
-    // The password in the URI is no part of any message.
-    std::string withPassword = "postgresql://postgres:s3cret@" + uri.substr(uri.find("@") + 1);
-    test::CommandResult r = history("add " + days[1] + " " + days[2] + " --jobs 1", withPassword);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.find("s3cret"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("The connection to the ledger " + uri + " was lost: "), std::string::npos)
-        << r.err;
-    EXPECT_EQ(r.out.rfind("2024-03-05: ", 0), 0u) << r.out;
-    server->exec(database, "DROP TRIGGER cut ON sorvane.days");
-    LedgerStore ledger(uri, LedgerStore::Access::Read);
-    EXPECT_EQ(ledger.dates({}), (std::vector<std::string>{"2024-03-04", "2024-03-05"}));
-    EXPECT_EQ(ledger.cells({}).size(), 2u * kDetectors);
-
-    // A server that is not there: the message names it, without the password.
-    server->stop();
-    r = history("days", withPassword);
-    server->start();
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.rfind("The ledger " + uri + " cannot be opened: ", 0), 0u) << r.err;
-    EXPECT_EQ(r.err.find("s3cret"), std::string::npos) << r.err;
-}
-
-TEST_F(ServerLedger, ARoleThatOnlyReads) {
-    std::string uri = server->createDatabase();
-    const std::string database = databaseOf(uri);
-    ASSERT_EQ(history("add " + days[0], uri).exitCode, 0);
-    // The README's grants for engineers who only read.
     server->exec(database,
                  "DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
                  "'reader') THEN CREATE ROLE reader LOGIN; END IF; END $$; "
@@ -276,6 +242,36 @@ TEST_F(ServerLedger, ARoleThatOnlyReads) {
     r = history("remove 2024-03-04", reader);
     EXPECT_NE(r.exitCode, 0);
     EXPECT_EQ(LedgerStore(uri, LedgerStore::Access::Read).dates({}).size(), 1u);
+
+    // The server ends the connection while it writes the third date, inside its transaction.
+    server->exec(database, R"(
+        CREATE FUNCTION sorvane.cut() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN
+            IF NEW.date = '2024-03-06' THEN PERFORM pg_terminate_backend(pg_backend_pid()); END IF;
+            RETURN NEW;
+        END $$;
+        CREATE TRIGGER cut BEFORE INSERT ON sorvane.days FOR EACH ROW EXECUTE FUNCTION sorvane.cut();
+    )");
+    // The password in the URI is no part of any message.
+    std::string withPassword = "postgresql://postgres:s3cret@" + uri.substr(uri.find("@") + 1);
+    r = history("add " + days[1] + " " + days[2] + " --jobs 1", withPassword);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.find("s3cret"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("The connection to the ledger " + uri + " was lost: "), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out.rfind("2024-03-05: ", 0), 0u) << r.out;
+    server->exec(database, "DROP TRIGGER cut ON sorvane.days");
+    LedgerStore ledger(uri, LedgerStore::Access::Read);
+    EXPECT_EQ(ledger.dates({}), (std::vector<std::string>{"2024-03-04", "2024-03-05"}));
+    EXPECT_EQ(ledger.cells({}).size(), 2u * kDetectors);
+
+    // A server that is not there: the message names it, without the password.
+    server->stop();
+    r = history("days", withPassword);
+    server->start();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.rfind("The ledger " + uri + " cannot be opened: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find("s3cret"), std::string::npos) << r.err;
 }
 
 }  // namespace
