@@ -75,9 +75,6 @@ struct LedgerFixture : test::HistoryFixture {
             {});
     }
 
-    static HistoryGridView& grid(HistoryWindow& h) {
-        return *test::control<HistoryGridView>(h, "historyGrid");
-    }
     std::string missingArchive = data().file("20240302.traffic");
 };
 
@@ -114,12 +111,26 @@ QStringList repairLinesOf(const std::string& report) {
 class HistoryWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void cellsShowTheirVerdictsColours() {
+    void cellsShowTheirVerdictsColoursAndTooltips() {
         LedgerFixture f;
         HistoryWindow& h = f.openHistory();
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - sorvane-history.sqlite"));
         test::click(h, "numberOrderOption");
-        HistoryGridView& view = LedgerFixture::grid(h);
+        HistoryGridView& view = *test::control<HistoryGridView>(h, "historyGrid");
+        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(101, 0).center()),
+                 QStringLiteral("Date: 2024-03-01\nDetector: 101\nClass: High\n"
+                                "Reason: Reason of 101\nDaily status: Insufficient Data\n"
+                                "Attribution: detector\nmissing: 700\nzero_run: 3\nlock_on: 0\n"
+                                "corr_coef: 0.8123\nocc_spikes: 2\nvol_spikes: 1\n"
+                                "dev_index: 4.5\nvol_high_occ: 12.3\nmax_vol5: 40\n"
+                                "overcount_slots: 5\nvalid_vol_slots: 2180"));
+        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
+                 QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
+        auto* dates = test::control<QWidget>(h, "datesHeader");
+        QPoint first(view.cellSize() / 2, dates->height() / 2);
+        QCOMPARE(test::toolTipAt(dates, first),
+                 QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
+
         QImage tile = view.tiles().tile(0, 0).copy();
         const int size = view.cellSize();
         struct Cell {
@@ -156,29 +167,10 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(view.tiles().tile(0, 0).width(), 2 * view.cellSize());
     }
 
-    void toolTipsOfACellAndAnOutageDate() {
-        LedgerFixture f;
-        HistoryWindow& h = f.openHistory();
-        HistoryGridView& view = LedgerFixture::grid(h);
-        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(101, 0).center()),
-                 QStringLiteral("Date: 2024-03-01\nDetector: 101\nClass: High\n"
-                                "Reason: Reason of 101\nDaily status: Insufficient Data\n"
-                                "Attribution: detector\nmissing: 700\nzero_run: 3\nlock_on: 0\n"
-                                "corr_coef: 0.8123\nocc_spikes: 2\nvol_spikes: 1\n"
-                                "dev_index: 4.5\nvol_high_occ: 12.3\nmax_vol5: 40\n"
-                                "overcount_slots: 5\nvalid_vol_slots: 2180"));
-        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
-                 QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
-        auto* dates = test::control<QWidget>(h, "datesHeader");
-        QPoint first(view.cellSize() / 2, dates->height() / 2);
-        QCOMPARE(test::toolTipAt(dates, first),
-                 QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
-    }
-
     void aCellClickOpensItsDaysChartOrNamesTheMissingArchive() {
         LedgerFixture f;
         HistoryWindow& h = f.openHistory();
-        HistoryGridView& view = LedgerFixture::grid(h);
+        HistoryGridView& view = *test::control<HistoryGridView>(h, "historyGrid");
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(104, 0).center());
         QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
         QList<ChartWindow*> charts = test::chartsOf(f.window());
