@@ -75,7 +75,7 @@ QPoint dateLabel(HistoryGridView& view, int column) {
 class HistoryCalendarTest : public QObject {
     Q_OBJECT
   private slots:
-    void datesTheLedgerLacksAreHatchedColumns() {
+    void datesTheLedgerLacksAreHatchedColumnsAndRowsFollowTheNetwork() {
         CalendarFixture f;
         HistoryWindow& h = f.openHistory();
         auto& view = *test::control<HistoryGridView>(h, "historyGrid");
@@ -115,6 +115,21 @@ class HistoryCalendarTest : public QObject {
             QCOMPARE(view.calendar().dates.size(), p.columns);
             QCOMPARE(test::control<QComboBox>(h, "datePreset")->currentIndex(), p.index);
         }
+
+        // Rows by corridor and station; the abandoned hidden until asked for.
+        QVERIFY(view.cellRect(104, 0).isEmpty());  // abandoned: hidden in every order
+        test::click(h, "networkOrderOption");
+        // MN 36 W, S9: 105; US 10 E, S2 (milepost 2): 103, S1 (milepost 5): 101, 102; then 106,
+        // not in the inventory; each group under its heading.
+        auto rowOf = [&](int16_t det) { return view.cellRect(det, 0).top() / view.cellSize(); };
+        QCOMPARE((QList<int>{rowOf(105), rowOf(103), rowOf(101), rowOf(102), rowOf(106)}),
+                 (QList<int>{2, 5, 7, 8, 10}));
+        QCOMPARE(view.tiles().rows(), 11);
+        test::click(h, "abandonedCheck");
+        QCOMPARE(rowOf(104), 6);
+        QVERIFY(test::toolTipAt(view.viewport(), view.cellRect(105, 0).center())
+                    .endsWith(QStringLiteral("\nStation: S9\nLane: 1\nLane type: merge\n"
+                                             "Corridor: MN 36 W\nLabel: On")));
     }
 
     void aDatesVerdictIsTheCommandLinesAndItsFaultsOpenTheirCharts() {
@@ -159,25 +174,6 @@ class HistoryCalendarTest : public QObject {
             QTest::keyClick(dates, static_cast<Qt::Key>(key));
         QVERIFY(shown.wait(10000));
         QCOMPARE(panel.date(), std::string("2024-03-02"));
-    }
-
-    void rowsByCorridorAndStationWithoutTheAbandoned() {
-        CalendarFixture f;
-        HistoryWindow& h = f.openHistory();
-        auto& view = *test::control<HistoryGridView>(h, "historyGrid");
-        QVERIFY(view.cellRect(104, 0).isEmpty());  // abandoned: hidden in every order
-        test::click(h, "networkOrderOption");
-        // MN 36 W, S9: 105; US 10 E, S2 (milepost 2): 103, S1 (milepost 5): 101, 102; then 106,
-        // not in the inventory; each group under its heading.
-        auto rowOf = [&](int16_t det) { return view.cellRect(det, 0).top() / view.cellSize(); };
-        QCOMPARE((QList<int>{rowOf(105), rowOf(103), rowOf(101), rowOf(102), rowOf(106)}),
-                 (QList<int>{2, 5, 7, 8, 10}));
-        QCOMPARE(view.tiles().rows(), 11);
-        test::click(h, "abandonedCheck");
-        QCOMPARE(rowOf(104), 6);
-        QVERIFY(test::toolTipAt(view.viewport(), view.cellRect(105, 0).center())
-                    .endsWith(QStringLiteral("\nStation: S9\nLane: 1\nLane type: merge\n"
-                                             "Corridor: MN 36 W\nLabel: On")));
     }
 };
 
