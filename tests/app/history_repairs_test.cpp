@@ -4,9 +4,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QListWidget>
-#include <QXYSeries>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QXYSeries>
 #include <QtTest>
 
 #include "app/charts/chart_editor.h"
@@ -53,10 +53,6 @@ struct RepairsFixture : test::HistoryFixture {
                                                "inventory.csv"));
     }
 
-    std::string cliCsv() {
-        cli({"report", "--csv", data().file("cli.csv")});
-        return test::readFile(data().file("cli.csv"));
-    }
     // The line of `det` in a report CSV.
     static std::string lineOf(const std::string& csv, int det) {
         size_t at = csv.find("\r\n" + std::to_string(det) + ",") + 2;
@@ -76,7 +72,7 @@ QStringList column(const QAbstractItemView* table, int c) {
 class HistoryRepairsTest : public QObject {
     Q_OBJECT
   private slots:
-    void theRepairListIsAWorkOrder() {
+    void theRepairListIsAWorkOrderAndADetectorsDaysSideBySide() {
         RepairsFixture f;
         HistoryWindow& h = f.openHistory();
         auto* table = test::control<QTableView>(h, "repairList");
@@ -97,7 +93,8 @@ class HistoryRepairsTest : public QObject {
         QCOMPARE(column(table, 0), (QStringList{"201", "204"}));
 
         // The list as shown, in its order, and every detector, as the command line writes them.
-        std::string cli = f.cliCsv();
+        f.cli({"report", "--csv", f.data().file("cli.csv")});
+        std::string cli = test::readFile(f.data().file("cli.csv"));
         auto exported = [&](const char* action, const char* name) {
             f.dialogs.answers.push_back(f.qfile(name));
             h.findChild<QAction*>(QString::fromLatin1(action))->trigger();
@@ -130,13 +127,9 @@ class HistoryRepairsTest : public QObject {
         QVERIFY(chart != nullptr);
         QVERIFY(chart->windowTitle().endsWith(QStringLiteral("2024-03-28")));
         chart->close();
-    }
 
-    void aDetectorsDaysSideBySide() {
-        RepairsFixture f;
-        HistoryWindow& h = f.openHistory();
+        // A detector's days side by side.
         // A double click on a detector number (a click, then the double click) opens its days.
-        auto* table = test::control<QTableView>(h, "repairList");
         QRect number = table->visualRect(
             table->model()->index(static_cast<int>(column(table, 0).indexOf("201")), 0));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, number.center());
