@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "health/daily_status.h"
 #include "health/lane_parameters.h"
@@ -30,10 +29,7 @@ class HealthCommand : public ::testing::Test {
     test::CommandResult run(const std::string& args,
                             std::vector<std::string> argv = {SORVANE_CLI}) const {
         argv.insert(argv.end(), {"health", "day.traffic"});
-        std::istringstream words(args);
-        for (std::string word; words >> word;)
-            argv.push_back(word);
-        return test::runCommand(argv, day.dir.path());
+        return test::runCommand(test::withWords(argv, args), day.dir.path());
     }
     std::string file(const std::string& name) const { return test::readFile(day.dir.file(name)); }
 
