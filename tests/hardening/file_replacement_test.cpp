@@ -38,16 +38,6 @@ size_t entriesIn(const std::string& folder) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
 
-// The message of the SorvaneError that `work` throws, or "" when it throws none.
-std::string refusal(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const SorvaneError& e) {
-        return e.description();
-    }
-    return "";
-}
-
 // An archive whose detector 101 has a volume member with a damaged deflate stream.
 std::string archiveWithDamagedMember(const test::TempDir& dir) {
     std::string path =
@@ -100,7 +90,9 @@ TEST_F(FileReplacement, InPlaceDestinationIsTouchedOnlyByACompleteOutput) {
     auto exportTwice = [&](const std::string& to, const std::function<std::string()>& content) {
         settings.destination = to;
         std::string before = content();
-        std::string message = refusal([&] { ExportCsv({"100", "101"}, reader, settings, log); });
+        std::string message = test::refusal([&] {
+            ExportCsv({"100", "101"}, reader, settings, log);
+        });
         if (message.find("101.v30") == std::string::npos) return 1;
         if (content() != before) return 2;
         ExportCsv({"100"}, reader, settings, log);
@@ -172,7 +164,7 @@ TEST_F(FileReplacement, ReplacementKeepsModeAndOwner) {
             ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
         }
 
-        std::string message = refusal([&] { writeWholeFile(path, "new\r\n"); });
+        std::string message = test::refusal([&] { writeWholeFile(path, "new\r\n"); });
         EXPECT_EQ(message,
                   c.refused ? "The file " + path + " cannot be written: Permission denied" : "")
             << c.what;
@@ -226,7 +218,7 @@ TEST_F(FileReplacement, LinksInSharedFoldersAreFollowedOnlyWhenTrusted) {
             ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
         }
 
-        std::string message = refusal([&] { writeWholeFile(link, "new\r\n"); });
+        std::string message = test::refusal([&] { writeWholeFile(link, "new\r\n"); });
         if (c.refusedBecause == nullptr) {
             EXPECT_EQ(message, "") << c.what;
         } else {

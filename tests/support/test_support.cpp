@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "common/error.h"
+
 namespace sorvane::test {
 
 TempDir::TempDir() {
@@ -97,6 +99,15 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::string
     if (stdoutTo.empty()) result.out = readFile(out);
     result.err = readFile(dir.file("err"));
     return result;
+}
+
+std::string refusal(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const SorvaneError& e) {
+        return e.description();
+    }
+    return "";
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

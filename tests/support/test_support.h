@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ pid_t startCommand(const std::vector<std::string>& args, const std::string& fold
                    const std::string& stdoutTo = "/dev/null",
                    const std::string& stderrTo = "/dev/null");
 int exitCodeOf(pid_t pid);
+
+// The description of the SorvaneError that `work` throws, or "" when it throws none.
+std::string refusal(const std::function<void()>& work);
 
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);
