@@ -100,12 +100,9 @@ TEST(LedgerMigration, AMigrationThatFailsLeavesTheFileAsItWas) {
         std::function<int(const std::string&)> fail;
     };
     auto refusedAdd = [](const std::string& path) {
-        try {
-            LedgerStore ledger(path, LedgerStore::Access::Add);
-            return 1;
-        } catch (const SorvaneError&) {
-            return 0;
-        }
+        return test::refusal([&] { LedgerStore ledger(path, LedgerStore::Access::Add); }).empty()
+                   ? 1
+                   : 0;
     };
     const Case cases[] = {
         {"a read-only file",
