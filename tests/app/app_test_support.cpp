@@ -254,6 +254,20 @@ QStringList linesOf(QWidget& root, std::string_view list) {
     return texts;
 }
 
+QStringList rowsOf(const QAbstractItemView* view, const QList<int>& columns) {
+    const QAbstractItemModel* model = view->model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (columns.isEmpty() || columns.contains(c))
+                cells.append(model->index(row, c).data().toString());
+        }
+        rows.append(cells.join(QStringLiteral(", ")));
+    }
+    return rows;
+}
+
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {
     QList<app::ChartWindow*> open;
     for (app::ChartWindow* chart : window.findChildren<app::ChartWindow*>()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QListWidget>
 #include <QObject>
@@ -155,6 +156,10 @@ bool isEnabled(QWidget& root, std::string_view name);  // the control can be use
 // Texts of a selector's entries and of a list's lines.
 QStringList entriesOf(QWidget& root, std::string_view selector);
 QStringList linesOf(QWidget& root, std::string_view list);
+
+// The rows of a table or tree, each its cells' texts (of every column, or of those given, in
+// order) joined by ", ".
+QStringList rowsOf(const QAbstractItemView* view, const QList<int>& columns = {});
 
 // The chart windows the window has open, oldest first.
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);
