@@ -53,17 +53,6 @@ struct CalendarFixture : test::HistoryFixture {
     }
 };
 
-QStringList linesOf(const QTreeWidget* list) {
-    QStringList lines;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QStringList fields;
-        for (int c = 0; c < list->columnCount(); ++c)
-            fields.append(list->topLevelItem(i)->text(c));
-        lines.append(fields.join(QStringLiteral(", ")));
-    }
-    return lines;
-}
-
 // The middle of a date's label in the header above the picture.
 QPoint dateLabel(HistoryGridView& view, int column) {
     return {column * view.cellSize() + view.cellSize() / 2,
@@ -75,7 +64,7 @@ QPoint dateLabel(HistoryGridView& view, int column) {
 class HistoryCalendarTest : public QObject {
     Q_OBJECT
   private slots:
-    void datesTheLedgerLacksAreHatchedColumnsAndRowsFollowTheNetwork() {
+    void theCalendarTheNetworkAndADatesVerdict() {
         CalendarFixture f;
         HistoryWindow& h = f.openHistory();
         auto& view = *test::control<HistoryGridView>(h, "historyGrid");
@@ -130,17 +119,12 @@ class HistoryCalendarTest : public QObject {
         QVERIFY(test::toolTipAt(view.viewport(), view.cellRect(105, 0).center())
                     .endsWith(QStringLiteral("\nStation: S9\nLane: 1\nLane type: merge\n"
                                              "Corridor: MN 36 W\nLabel: On")));
-    }
 
-    void aDatesVerdictIsTheCommandLinesAndItsFaultsOpenTheirCharts() {
-        CalendarFixture f;
-        HistoryWindow& h = f.openHistory();
-        auto& view = *test::control<HistoryGridView>(h, "historyGrid");
+        // A date's verdict, as the command line gives it; its faults open their charts.
         auto& panel = *test::control<DayPanel>(h, "dayPanel");
         QVERIFY(panel.isHidden());
         QSignalSpy shown(&panel, &DayPanel::verdictShown);
-        QTest::mouseClick(test::control<QWidget>(h, "datesHeader"), Qt::LeftButton, {},
-                          dateLabel(view, 11));  // 2024-03-02
+        QTest::mouseClick(dates, Qt::LeftButton, {}, dateLabel(view, 11));  // 2024-03-02
         QVERIFY(shown.wait(10000));
         QVERIFY(panel.isVisible());
         QCOMPARE(test::control<QPlainTextEdit>(h, "dayVerdictText")->toPlainText().toStdString(),
@@ -152,7 +136,7 @@ class HistoryCalendarTest : public QObject {
                                 "outages: 0\nOwed to the detectors: 3"));
         // New today first; each with its place in the network.
         auto* faults = test::control<QTreeWidget>(h, "dayFaultsList");
-        QCOMPARE(linesOf(faults),
+        QCOMPARE(test::rowsOf(faults),
                  (QStringList{"103, High, missing, new today, S2, 1, mainline, US 10 E, EB 1",
                               "105, High, missing, new today, S9, 1, merge, MN 36 W, On",
                               "101, High, missing, 2024-02-20, S1, 1, mainline, US 10 E, EB 1"}));
@@ -162,13 +146,11 @@ class HistoryCalendarTest : public QObject {
         QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
         QCOMPARE(test::chartsOf(f.window())[0]->chart()->title(), QStringLiteral("Detector: 103"));
 
-        QTest::mouseClick(test::control<QWidget>(h, "datesHeader"), Qt::LeftButton, {},
-                          dateLabel(view, 12));  // 2024-03-03, a gap
+        QTest::mouseClick(dates, Qt::LeftButton, {}, dateLabel(view, 12));  // 2024-03-03, a gap
         QTRY_COMPARE(test::textOf(h, "dayCountsLabel"), QStringLiteral("Not in the ledger."));
         test::click(h, "closeDayPanelButton");
         QVERIFY(panel.isHidden());
         // The keyboard: End, three Lefts and Enter open 2024-03-02 again.
-        auto* dates = test::control<QWidget>(h, "datesHeader");
         dates->setFocus();
         for (int key : {Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return})
             QTest::keyClick(dates, static_cast<Qt::Key>(key));

@@ -60,13 +60,6 @@ struct RepairsFixture : test::HistoryFixture {
     }
 };
 
-QStringList column(const QAbstractItemView* table, int c) {
-    QStringList texts;
-    for (int row = 0; row < table->model()->rowCount(); ++row)
-        texts.append(table->model()->index(row, c).data().toString());
-    return texts;
-}
-
 }  // namespace
 
 class HistoryRepairsTest : public QObject {
@@ -82,15 +75,15 @@ class HistoryRepairsTest : public QObject {
         QCOMPARE(headers.join(QLatin1Char(',')),
                  QStringLiteral("Det,Station,Lane,Lane type,Corridor,Label,Streak,Bad days,"
                                 "Switches,Last step,Last ratio,Last change"));
-        QCOMPARE(column(table, 0), (QStringList{"202", "203", "201", "204"}));
-        QCOMPARE(column(table, 3), (QStringList{"exit", "", "mainline", ""}));
+        QCOMPARE(test::rowsOf(table, {0}), (QStringList{"202", "203", "201", "204"}));
+        QCOMPARE(test::rowsOf(table, {3}), (QStringList{"exit", "", "mainline", ""}));
 
         // Numbers sort as numbers; the filters and the search narrow the rows.
         table->sortByColumn(7, Qt::AscendingOrder);
-        QCOMPARE(column(table, 7), (QStringList{"1/29", "5/28", "12/29", "14/29"}));
+        QCOMPARE(test::rowsOf(table, {7}), (QStringList{"1/29", "5/28", "12/29", "14/29"}));
         table->sortByColumn(6, Qt::DescendingOrder);
         test::control<QComboBox>(h, "labelFilter")->setCurrentText(QStringLiteral("new"));
-        QCOMPARE(column(table, 0), (QStringList{"201", "204"}));
+        QCOMPARE(test::rowsOf(table, {0}), (QStringList{"201", "204"}));
 
         // The list as shown, in its order, and every detector, as the command line writes them.
         f.cli({"report", "--csv", f.data().file("cli.csv")});
@@ -107,11 +100,11 @@ class HistoryRepairsTest : public QObject {
                  QStringLiteral("repair-list-2024-03-01-2024-03-29.csv"));
         QCOMPARE(exported("exportEveryAction", "every.csv"), cli);
         test::control<QComboBox>(h, "corridorFilter")->setCurrentText(QStringLiteral("US 10 E"));
-        QCOMPARE(column(table, 0), QStringList{"201"});
+        QCOMPARE(test::rowsOf(table, {0}), QStringList{"201"});
         test::control<QComboBox>(h, "corridorFilter")->setCurrentIndex(0);
         test::control<QComboBox>(h, "labelFilter")->setCurrentIndex(0);
         test::typeInto(h, "detectorSearch", QStringLiteral(" 02"));
-        QCOMPARE(column(table, 0), QStringList{"202"});
+        QCOMPARE(test::rowsOf(table, {0}), QStringList{"202"});
         test::typeInto(h, "detectorSearch", QString());
 
         // The keys move the selection and the picture follows; Enter opens the last bad day.
@@ -131,7 +124,7 @@ class HistoryRepairsTest : public QObject {
         // A detector's days side by side.
         // A double click on a detector number (a click, then the double click) opens its days.
         QRect number = table->visualRect(
-            table->model()->index(static_cast<int>(column(table, 0).indexOf("201")), 0));
+            table->model()->index(static_cast<int>(test::rowsOf(table, {0}).indexOf("201")), 0));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, number.center());
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, number.center());
         auto* days = qobject_cast<DetectorDaysWindow*>(test::openedWindow("DetectorDaysWindow"));
