@@ -78,22 +78,8 @@ struct LedgerFixture : test::HistoryFixture {
     std::string missingArchive = data().file("20240302.traffic");
 };
 
-// The repair list's lines as the printed report has them: det, label, streak,
-// bad_days/days, last_step, last_ratio (the table's columns 0, 5, 6, 7, 9 and 10).
-QStringList linesOf(const QAbstractItemView* table) {
-    QStringList lines;
-    const QAbstractItemModel* model = table->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList fields;
-        for (int c : {0, 5, 6, 7, 9, 10})
-            fields.append(model->index(row, c).data().toString());
-        lines.append(fields.join(QStringLiteral(", ")));
-    }
-    return lines;
-}
-
 // The lines between "Repair list:" (and its header line) and "Feed outages:" of the printed
-// report, without their recent_switches.
+// report, without their recent_switches: as the table's columns 0, 5, 6, 7, 9 and 10 are.
 QStringList repairLinesOf(const std::string& report) {
     QStringList lines = QString::fromStdString(report).split(QLatin1Char('\n'));
     qsizetype first = lines.indexOf(QStringLiteral("Repair list:")) + 2;
@@ -111,7 +97,7 @@ QStringList repairLinesOf(const std::string& report) {
 class HistoryWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void cellsShowTheirVerdictsColoursAndTooltips() {
+    void theGridAndTheRepairListAgreeWithTheCommandLine() {
         LedgerFixture f;
         HistoryWindow& h = f.openHistory();
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - sorvane-history.sqlite"));
@@ -165,12 +151,8 @@ class HistoryWindowTest : public QObject {
         QApplication::sendEvent(view.viewport(), &wheel);
         QVERIFY(view.cellSize() < size);
         QCOMPARE(view.tiles().tile(0, 0).width(), 2 * view.cellSize());
-    }
 
-    void aCellClickOpensItsDaysChartOrNamesTheMissingArchive() {
-        LedgerFixture f;
-        HistoryWindow& h = f.openHistory();
-        HistoryGridView& view = *test::control<HistoryGridView>(h, "historyGrid");
+        // A click opens the cell's day in a chart, or names the archive that is gone.
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(104, 0).center());
         QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
         QList<ChartWindow*> charts = test::chartsOf(f.window());
@@ -186,11 +168,8 @@ class HistoryWindowTest : public QObject {
                  QStringList{QStringLiteral("The archive recorded for 2024-03-02 is no longer "
                                             "there: ") +
                              QString::fromStdString(f.missingArchive)});
-    }
 
-    void exportAndRepairListAreThoseOfTheCommandLine() {
-        LedgerFixture f;
-        HistoryWindow& h = f.openHistory();
+        // The CSV and the repair list are the command line's.
         auto exported = [&](const char* name) {
             f.dialogs.answers.push_back(f.qfile(name));
             h.findChild<QAction*>(QStringLiteral("exportEveryAction"))->trigger();
@@ -199,10 +178,12 @@ class HistoryWindowTest : public QObject {
         std::string cliCsv = f.data().file("cli.csv");
         std::string printed = f.cli({"report", "--csv", cliCsv});
         QCOMPARE(exported("whole.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(test::control<QAbstractItemView>(h, "repairList")),
-                 repairLinesOf(printed));
-        QCOMPARE(linesOf(test::control<QAbstractItemView>(h, "repairList")),
-                 QStringList{QStringLiteral("101, chronic, 2, 2/2, missing, ")});
+        QCOMPARE(
+            test::rowsOf(test::control<QAbstractItemView>(h, "repairList"), {0, 5, 6, 7, 9, 10}),
+            repairLinesOf(printed));
+        QCOMPARE(
+            test::rowsOf(test::control<QAbstractItemView>(h, "repairList"), {0, 5, 6, 7, 9, 10}),
+            QStringList{QStringLiteral("101, chronic, 2, 2/2, missing, ")});
 
         auto* to = test::control<QDateEdit>(h, "toDate");
         QSignalSpy refreshed(&h, &HistoryWindow::refreshed);
@@ -210,13 +191,13 @@ class HistoryWindowTest : public QObject {
         QVERIFY(refreshed.wait(10000));
         printed = f.cli({"report", "--from", "2024-03-01", "--to", "2024-03-01", "--csv", cliCsv});
         QCOMPARE(exported("first.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(test::control<QAbstractItemView>(h, "repairList")),
-                 repairLinesOf(printed));
+        QCOMPARE(
+            test::rowsOf(test::control<QAbstractItemView>(h, "repairList"), {0, 5, 6, 7, 9, 10}),
+            repairLinesOf(printed));
         QVERIFY(test::control<QLabel>(h, "summaryLabel")
                     ->text()
                     .startsWith(QStringLiteral("Window: 2024-03-01 to 2024-03-01    Days: 1")));
     }
-
     void archivesAreAddedWhileTheWindowStaysUsable() {
         LedgerFixture f;
         HistoryWindow& h = f.openHistory();
