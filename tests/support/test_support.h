@@ -66,6 +66,9 @@ int exitCodeOf(pid_t pid);
 // The description of the SorvaneError that `work` throws, or "" when it throws none.
 std::string refusal(const std::function<void()>& work);
 
+// The names in a folder, sorted.
+std::vector<std::string> filesIn(const std::string& folder);
+
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
