@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "common/error.h"
 #include "hardening/ledger_sample.h"
 #include "hardening/limited_child.h"
 #include "history/history_report.h"
@@ -99,10 +98,8 @@ TEST(LedgerMigration, AMigrationThatFailsLeavesTheFileAsItWas) {
         // was refused with a message.
         std::function<int(const std::string&)> fail;
     };
-    auto refusedAdd = [](const std::string& path) {
-        return test::refusal([&] { LedgerStore ledger(path, LedgerStore::Access::Add); }).empty()
-                   ? 1
-                   : 0;
+    auto refusedAdd = [](const std::string& path) -> int {  // 0 when refused
+        return test::refusal([&] { LedgerStore ledger(path, LedgerStore::Access::Add); }).empty();
     };
     const Case cases[] = {
         {"a read-only file",

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include "common/error.h"
 #include "common/program_folder.h"
 #include "health/health_parameters.h"
 #include "health/lane_parameters.h"
