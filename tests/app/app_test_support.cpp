@@ -132,9 +132,8 @@ QWidget* openedWindow(const char* name) {
     QWidget* found = nullptr;
     (void)QTest::qWaitFor(
         [&] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
+            for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->objectName() == QLatin1String(name) && w->isVisible()) found = w;
-            }
             return found != nullptr;
         },
         10000);
@@ -259,10 +258,9 @@ QStringList rowsOf(const QAbstractItemView* view, const QList<int>& columns) {
     QStringList rows;
     for (int row = 0; row < model->rowCount(); ++row) {
         QStringList cells;
-        for (int c = 0; c < model->columnCount(); ++c) {
+        for (int c = 0; c < model->columnCount(); ++c)
             if (columns.isEmpty() || columns.contains(c))
                 cells.append(model->index(row, c).data().toString());
-        }
         rows.append(cells.join(QStringLiteral(", ")));
     }
     return rows;
