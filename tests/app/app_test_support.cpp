@@ -1,11 +1,15 @@
 #include "app_test_support.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolTip>
 
 namespace sorvane::test {
 
@@ -84,6 +88,56 @@ QString WindowFixture::loadArchive(const std::vector<int>& detectors) {
     window_->openArchive(path);
     waitForJobs(*window_);
     return path;
+}
+
+HistoryFixture::HistoryFixture() {
+    loadArchive({100});
+    openTab(window(), app::kTabHealthParam);
+    click(window(), "cmdSetFactoryDefault");
+    dialogs.messages.clear();
+}
+
+app::HistoryWindow& HistoryFixture::openHistory() {
+    openTab(window(), app::kTabHealthTest);
+    click(window(), "cmdHistory");
+    app::HistoryWindow* history = window().historyWindow();
+    if (history->shown() == nullptr)
+        QSignalSpy(history, &app::HistoryWindow::refreshed).wait(10000);
+    return *history;
+}
+
+std::string HistoryFixture::cli(std::vector<std::string> args) const {
+    args.insert(args.begin(), {SORVANE_CLI, "history"});
+    args.insert(args.end(), {"--db", ledger});
+    return runCommand(args).out;
+}
+
+history::DetectorDayRecord verdictRow(const std::string& date, int16_t det, bool bad) {
+    history::DetectorDayRecord r;
+    r.date = date;
+    r.det = det;
+    r.healthClass = bad ? modBaddet::HealthClass::High : modBaddet::HealthClass::Hlth;
+    r.step = bad ? modBaddet::DecisionStep::Missing : modBaddet::DecisionStep::Healthy;
+    r.attribution = bad ? history::Attribution::Detector : history::Attribution::None;
+    return r;
+}
+
+QString toolTipAt(QWidget* widget, QPoint point) {
+    QHelpEvent event(QEvent::ToolTip, point, widget->mapToGlobal(point));
+    QApplication::sendEvent(widget, &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+QWidget* openedWindow(const char* name) {
+    QWidget* found = nullptr;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String(name) && w->isVisible()) found = w;
+            return found != nullptr;
+        },
+        10000);
+    return found;
 }
 
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
@@ -197,6 +251,19 @@ QStringList linesOf(QWidget& root, std::string_view list) {
     for (int i = 0; i < lines->count(); ++i)
         texts.append(lines->item(i)->text());
     return texts;
+}
+
+QStringList rowsOf(const QAbstractItemView* view, const QList<int>& columns) {
+    const QAbstractItemModel* model = view->model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (columns.isEmpty() || columns.contains(c))
+                cells.append(model->index(row, c).data().toString());
+        rows.append(cells.join(QStringLiteral(", ")));
+    }
+    return rows;
 }
 
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QListWidget>
 #include <QObject>
@@ -16,7 +17,9 @@
 #include "app/charts/chart_window.h"
 #include "app/dialogs.h"
 #include "app/frm_traffic_extrac.h"
+#include "app/history/history_window.h"
 #include "app/qt_text.h"
+#include "history/ledger_store.h"
 #include "support/test_support.h"
 
 namespace sorvane::test {
@@ -88,6 +91,27 @@ class WindowFixture {
     std::unique_ptr<app::frmTrafficExtrac> window_;
 };
 
+// A window with an archive loaded (which opens the health test tab), the factory parameters
+// set, and a ledger in the program folder, where the history window looks first.
+struct HistoryFixture : WindowFixture {
+    HistoryFixture();
+    // Opens the history window and waits for its first picture.
+    app::HistoryWindow& openHistory();
+    // What `sorvane-cli history ARGS --db LEDGER` prints.
+    std::string cli(std::vector<std::string> args) const;
+
+    std::string ledger = file("sorvane-history.sqlite");
+};
+
+// A detector's day: bad (High, missing, owed to the detector) or healthy.
+history::DetectorDayRecord verdictRow(const std::string& date, int16_t det, bool bad);
+
+// The tooltip a widget shows for a point, as the pointer resting there asks for it.
+QString toolTipAt(QWidget* widget, QPoint point);
+
+// The visible top-level window of that name once it is open; nullptr after ten seconds without.
+QWidget* openedWindow(const char* name);
+
 // An archive holding a volume and an occupancy member for each detector, in order.
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
                             const std::vector<int>& detectors);
@@ -132,6 +156,10 @@ bool isEnabled(QWidget& root, std::string_view name);  // the control can be use
 // Texts of a selector's entries and of a list's lines.
 QStringList entriesOf(QWidget& root, std::string_view selector);
 QStringList linesOf(QWidget& root, std::string_view list);
+
+// The rows of a table or tree, each its cells' texts (of every column, or of those given, in
+// order) joined by ", ".
+QStringList rowsOf(const QAbstractItemView* view, const QList<int>& columns = {});
 
 // The chart windows the window has open, oldest first.
 QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window);

@@ -4,50 +4,38 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QHelpEvent>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include "app/history/day_panel.h"
 #include "app/history/history_grid_view.h"
-#include "app/history/history_window.h"
 #include "app/history/verdict_colors.h"
 #include "app_test_support.h"
-#include "history/ledger_store.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
-using history::Attribution;
-using modBaddet::DecisionStep;
-using modBaddet::HealthClass;
 
 namespace {
 
 // Four days with gaps between (2024-02-20, 03-01, 03-02 a Saturday, 03-05) of detectors 101 to
 // 106, and an inventory: 101 and 102 at station S1 (milepost 5), 103 and 104 (abandoned) at S2
 // (milepost 2) on "US 10 E", 105 on "MN 36 W"; 106 is not in it. The archive of 03-01 is there.
-struct CalendarFixture : test::WindowFixture {
-    CalendarFixture() : ledger(file("sorvane-history.sqlite")) {
-        loadArchive({100});
+struct CalendarFixture : test::HistoryFixture {
+    CalendarFixture() {
         std::string archive =
             makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
                 .toStdString();
         history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
-        for (const char* date : {"2024-02-20", "2024-03-01", "2024-03-02", "2024-03-05"}) {
+        for (std::string date : {"2024-02-20", "2024-03-01", "2024-03-02", "2024-03-05"}) {
             history::DayRecord day{date, archive, 6, "", "", {}, {}};
             for (int16_t det = 101; det <= 106; ++det) {
-                history::DetectorDayRecord r;
-                r.date = date;
-                r.det = det;
                 // 101 bad throughout, 103 bad from 03-02 on, 105 bad on 03-02 alone.
-                bool bad = det == 101 || (det == 103 && r.date >= "2024-03-02") ||
-                           (det == 105 && r.date == "2024-03-02");
-                r.healthClass = bad ? HealthClass::High : HealthClass::Hlth;
-                r.step = bad ? DecisionStep::Missing : DecisionStep::Healthy;
-                r.attribution = bad ? Attribution::Detector : Attribution::None;
+                history::DetectorDayRecord r =
+                    test::verdictRow(date, det,
+                                     det == 101 || (det == 103 && date >= "2024-03-02") ||
+                                         (det == 105 && date == "2024-03-02"));
                 r.measures = modBaddet::HealthMeasures{};
                 day.rows.push_back(r);
             }
@@ -63,34 +51,7 @@ struct CalendarFixture : test::WindowFixture {
                                                        "105,S9,1,merge,MN 36 W,,On,\n",
                                                        "inventory.csv"));
     }
-
-    HistoryWindow& openHistory() {
-        test::openTab(window(), kTabHealthTest);
-        test::click(window(), "cmdHistory");
-        HistoryWindow* history = window().historyWindow();
-        if (history->shown() == nullptr) QSignalSpy(history, &HistoryWindow::refreshed).wait(10000);
-        return *history;
-    }
-
-    std::string ledger;
 };
-
-QString toolTipAt(QWidget* widget, QPoint point) {
-    QHelpEvent event(QEvent::ToolTip, point, widget->mapToGlobal(point));
-    QApplication::sendEvent(widget, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
-
-QStringList linesOf(const QTreeWidget* list) {
-    QStringList lines;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QStringList fields;
-        for (int c = 0; c < list->columnCount(); ++c)
-            fields.append(list->topLevelItem(i)->text(c));
-        lines.append(fields.join(QStringLiteral(", ")));
-    }
-    return lines;
-}
 
 // The middle of a date's label in the header above the picture.
 QPoint dateLabel(HistoryGridView& view, int column) {
@@ -103,7 +64,7 @@ QPoint dateLabel(HistoryGridView& view, int column) {
 class HistoryCalendarTest : public QObject {
     Q_OBJECT
   private slots:
-    void datesTheLedgerLacksAreHatchedColumns() {
+    void theCalendarTheNetworkAndADatesVerdict() {
         CalendarFixture f;
         HistoryWindow& h = f.openHistory();
         auto& view = *test::control<HistoryGridView>(h, "historyGrid");
@@ -112,10 +73,10 @@ class HistoryCalendarTest : public QObject {
         QCOMPARE(view.gridColumnOf(11), 2);
         QCOMPARE(view.gridColumnOf(12), -1);
         QVERIFY(history::isWeekend("2024-03-02") && !history::isWeekend("2024-03-01"));
-        QCOMPARE(toolTipAt(view.viewport(), view.cellRect(101, 12).center()),
+        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(101, 12).center()),
                  QStringLiteral("Date: 2024-03-03\nDetector: 101\nnot in the ledger"));
         auto* dates = test::control<QWidget>(h, "datesHeader");
-        QCOMPARE(toolTipAt(dates, dateLabel(view, 13)),
+        QCOMPARE(test::toolTipAt(dates, dateLabel(view, 13)),
                  QStringLiteral("2024-03-04\nnot in the ledger"));
         // A gap's cells are hatched, never a verdict's colour.
         const QImage& tile = view.tiles().tile(0, 0);
@@ -143,58 +104,8 @@ class HistoryCalendarTest : public QObject {
             QCOMPARE(view.calendar().dates.size(), p.columns);
             QCOMPARE(test::control<QComboBox>(h, "datePreset")->currentIndex(), p.index);
         }
-    }
 
-    void aDatesVerdictIsTheCommandLinesAndItsFaultsOpenTheirCharts() {
-        CalendarFixture f;
-        HistoryWindow& h = f.openHistory();
-        auto& view = *test::control<HistoryGridView>(h, "historyGrid");
-        auto& panel = *test::control<DayPanel>(h, "dayPanel");
-        QVERIFY(panel.isHidden());
-        QSignalSpy shown(&panel, &DayPanel::verdictShown);
-        QTest::mouseClick(test::control<QWidget>(h, "datesHeader"), Qt::LeftButton, {},
-                          dateLabel(view, 11));  // 2024-03-02
-        QVERIFY(shown.wait(10000));
-        QVERIFY(panel.isVisible());
-        std::string cli =
-            test::runCommand({SORVANE_CLI, "history", "day", "--db", f.ledger, "2024-03-02"}).out;
-        QCOMPARE(test::control<QPlainTextEdit>(h, "dayVerdictText")->toPlainText().toStdString(),
-                 cli);
-        QCOMPARE(test::textOf(h, "dayOutagesLabel"),
-                 QStringLiteral("No feed outage\nNo station or controller outage"));
-        QCOMPARE(test::textOf(h, "dayCountsLabel"),
-                 QStringLiteral("Owed to feed outages: 0\nOwed to station and controller "
-                                "outages: 0\nOwed to the detectors: 3"));
-        // New today first; each with its place in the network.
-        auto* faults = test::control<QTreeWidget>(h, "dayFaultsList");
-        QCOMPARE(linesOf(faults),
-                 (QStringList{"103, High, missing, new today, S2, 1, mainline, US 10 E, EB 1",
-                              "105, High, missing, new today, S9, 1, merge, MN 36 W, On",
-                              "101, High, missing, 2024-02-20, S1, 1, mainline, US 10 E, EB 1"}));
-
-        QTest::mouseClick(faults->viewport(), Qt::LeftButton, {},
-                          faults->visualItemRect(faults->topLevelItem(0)).center());
-        QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
-        QCOMPARE(test::chartsOf(f.window())[0]->chart()->title(), QStringLiteral("Detector: 103"));
-
-        QTest::mouseClick(test::control<QWidget>(h, "datesHeader"), Qt::LeftButton, {},
-                          dateLabel(view, 12));  // 2024-03-03, a gap
-        QTRY_COMPARE(test::textOf(h, "dayCountsLabel"), QStringLiteral("Not in the ledger."));
-        test::click(h, "closeDayPanelButton");
-        QVERIFY(panel.isHidden());
-        // The keyboard: End, three Lefts and Enter open 2024-03-02 again.
-        auto* dates = test::control<QWidget>(h, "datesHeader");
-        dates->setFocus();
-        for (int key : {Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return})
-            QTest::keyClick(dates, static_cast<Qt::Key>(key));
-        QVERIFY(shown.wait(10000));
-        QCOMPARE(panel.date(), std::string("2024-03-02"));
-    }
-
-    void rowsByCorridorAndStationWithoutTheAbandoned() {
-        CalendarFixture f;
-        HistoryWindow& h = f.openHistory();
-        auto& view = *test::control<HistoryGridView>(h, "historyGrid");
+        // Rows by corridor and station; the abandoned hidden until asked for.
         QVERIFY(view.cellRect(104, 0).isEmpty());  // abandoned: hidden in every order
         test::click(h, "networkOrderOption");
         // MN 36 W, S9: 105; US 10 E, S2 (milepost 2): 103, S1 (milepost 5): 101, 102; then 106,
@@ -205,9 +116,46 @@ class HistoryCalendarTest : public QObject {
         QCOMPARE(view.tiles().rows(), 11);
         test::click(h, "abandonedCheck");
         QCOMPARE(rowOf(104), 6);
-        QVERIFY(toolTipAt(view.viewport(), view.cellRect(105, 0).center())
+        QVERIFY(test::toolTipAt(view.viewport(), view.cellRect(105, 0).center())
                     .endsWith(QStringLiteral("\nStation: S9\nLane: 1\nLane type: merge\n"
                                              "Corridor: MN 36 W\nLabel: On")));
+
+        // A date's verdict, as the command line gives it; its faults open their charts.
+        auto& panel = *test::control<DayPanel>(h, "dayPanel");
+        QVERIFY(panel.isHidden());
+        QSignalSpy shown(&panel, &DayPanel::verdictShown);
+        QTest::mouseClick(dates, Qt::LeftButton, {}, dateLabel(view, 11));  // 2024-03-02
+        QVERIFY(shown.wait(10000));
+        QVERIFY(panel.isVisible());
+        QCOMPARE(test::control<QPlainTextEdit>(h, "dayVerdictText")->toPlainText().toStdString(),
+                 f.cli({"day", "2024-03-02"}));
+        QCOMPARE(test::textOf(h, "dayOutagesLabel"),
+                 QStringLiteral("No feed outage\nNo station or controller outage"));
+        QCOMPARE(test::textOf(h, "dayCountsLabel"),
+                 QStringLiteral("Owed to feed outages: 0\nOwed to station and controller "
+                                "outages: 0\nOwed to the detectors: 3"));
+        // New today first; each with its place in the network.
+        auto* faults = test::control<QTreeWidget>(h, "dayFaultsList");
+        QCOMPARE(test::rowsOf(faults),
+                 (QStringList{"103, High, missing, new today, S2, 1, mainline, US 10 E, EB 1",
+                              "105, High, missing, new today, S9, 1, merge, MN 36 W, On",
+                              "101, High, missing, 2024-02-20, S1, 1, mainline, US 10 E, EB 1"}));
+
+        QTest::mouseClick(faults->viewport(), Qt::LeftButton, {},
+                          faults->visualItemRect(faults->topLevelItem(0)).center());
+        QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
+        QCOMPARE(test::chartsOf(f.window())[0]->chart()->title(), QStringLiteral("Detector: 103"));
+
+        QTest::mouseClick(dates, Qt::LeftButton, {}, dateLabel(view, 12));  // 2024-03-03, a gap
+        QTRY_COMPARE(test::textOf(h, "dayCountsLabel"), QStringLiteral("Not in the ledger."));
+        test::click(h, "closeDayPanelButton");
+        QVERIFY(panel.isHidden());
+        // The keyboard: End, three Lefts and Enter open 2024-03-02 again.
+        dates->setFocus();
+        for (int key : {Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return})
+            QTest::keyClick(dates, static_cast<Qt::Key>(key));
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(panel.date(), std::string("2024-03-02"));
     }
 };
 

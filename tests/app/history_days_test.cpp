@@ -2,54 +2,33 @@
 // removing days, on a file and on a server ledger opened through its dialog; the add that asks
 // (a missing date, a held date, a ledger that cannot be written, a close while adding); a server
 // that cannot be reached.
-#include <QLabel>
-#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
 #include <filesystem>
 #include <thread>
 
-#include "app/history/history_window.h"
 #include "app/history/ledger_days_dialog.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/server_ledger_dialog.h"
 #include "app_test_support.h"
 #include "history/ledger_location.h"
-#include "history/ledger_store.h"
 #include "history/sqlite_db.h"
 #include "pg_test_server.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
-using sorvane::test::WindowFixture;
 
 namespace {
 
 // A ledger of 2024-03-01 and 2024-03-03, added by sorvane-cli: in the program folder, or at
 // `location` (a server's).
-struct DaysFixture : WindowFixture {
-    explicit DaysFixture(const std::string& location = {})
-        : ledger(location.empty() ? file("sorvane-history.sqlite") : location) {
-        loadArchive({100});
-        test::openTab(window(), kTabHealthParam);
-        test::click(window(), "cmdSetFactoryDefault");
-        dialogs.messages.clear();
+struct DaysFixture : test::HistoryFixture {
+    explicit DaysFixture(const std::string& location = {}) {
+        if (!location.empty()) ledger = location;
         for (const char* name : {"20240301.traffic", "20240303.traffic"})
             archives.append(test::makeDetectorArchive(data(), name, {201, 202}));
         cli({"add", archives[0].toStdString(), archives[1].toStdString()});
-    }
-    std::string cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {SORVANE_CLI, "history"});
-        args.insert(args.end(), {"--db", ledger});
-        return test::runCommand(args).out;
-    }
-    HistoryWindow& openHistory() {
-        test::openTab(window(), kTabHealthTest);
-        test::click(window(), "cmdHistory");
-        HistoryWindow* history = window().historyWindow();
-        if (history->shown() == nullptr) QSignalSpy(history, &HistoryWindow::refreshed).wait(10000);
-        return *history;
     }
     // Opens the server ledger through its dialog, as a user does.
     void openServer(HistoryWindow& h) {
@@ -64,18 +43,10 @@ struct DaysFixture : WindowFixture {
         QVERIFY(test::readFile(file("ParamSettings.ini")).find("Database=" + ledger) !=
                 std::string::npos);
     }
-    // Clicks `button` of the days dialog and waits for what it started.
-    static void clickAndWait(LedgerDaysDialog& days, std::string_view button) {
-        QSignalSpy updated(&days, &LedgerDaysDialog::updated);
-        test::click(days, button);
-        QVERIFY(updated.wait(10000));
-    }
     std::vector<std::string> ledgerDates() {
-        history::LedgerStore store(ledger, history::LedgerStore::Access::Read);
-        return store.dates({});
+        return history::LedgerStore(ledger, history::LedgerStore::Access::Read).dates({});
     }
 
-    std::string ledger;
     QStringList archives;
 };
 
@@ -122,7 +93,9 @@ class HistoryDaysTest : public QObject {
                  cliDays);
 
         std::filesystem::remove(f.archives[1].toStdString());
-        DaysFixture::clickAndWait(days, "checkArchivesButton");
+        QSignalSpy updated(&days, &LedgerDaysDialog::updated);
+        test::click(days, "checkArchivesButton");
+        QVERIFY(updated.wait(10000));
         QStringList cliCheck = QString::fromStdString(f.cli({"check"})).trimmed().split('\n');
         QCOMPARE(table.item(0, 13)->text(), QStringLiteral("ok"));
         QCOMPARE(table.item(1, 13)->text(), QStringLiteral("missing"));
@@ -145,7 +118,7 @@ class HistoryDaysTest : public QObject {
         QCOMPARE(h.shown()->ledgerDates, std::vector<std::string>{"2024-03-01"});
     }
 
-    void addingAsksForADateAndBeforeReplacingAndChecksTheLedgerFirst() {
+    void addingAsksAndChecksTheLedgerFirstAndAServerOutOfReachIsSaidSo() {
         DaysFixture f;
         HistoryWindow& h = f.openHistory();
         // A ledger that cannot be written is said so before any archive is chosen.
@@ -183,48 +156,8 @@ class HistoryDaysTest : public QObject {
         std::vector<history::LedgerDay> replaced = store.days({"2024-03-03", "2024-03-03"});
         QCOMPARE(replaced.at(0).archive, other.toStdString());
         QCOMPARE(replaced.at(0).detectors, 3);
-    }
 
-    void closingWhileAddingAsksAndNamesWhatWasNotAdded() {
-        DaysFixture f;
-        HistoryWindow& h = f.openHistory();
-        QStringList archives;
-        for (const char* name : {"20240310.traffic", "20240311.traffic", "20240312.traffic",
-                                 "20240313.traffic", "20240314.traffic"})
-            archives.append(test::makeDetectorArchive(f.data(), name, {201}));
-        f.dialogs.fileLists.push_back(archives);
-        // Another connection holds the write lock: no day goes in until it lets go.
-        history::sql::Database other(f.ledger, history::sql::Database::Mode::ReadWrite);
-        other.setBusyTimeout(30000);
-        other.exec("BEGIN IMMEDIATE");
-        test::click(h, "addArchivesButton");
-        QVERIFY(h.adding());
-        f.dialogs.choices.push_back(1);  // keep adding
-        QVERIFY(!h.close());
-        QVERIFY(h.isVisible() && h.adding());
-        QVERIFY(f.dialogs.questions.last().contains(QStringLiteral("Stop adding?")));
-
-        f.dialogs.choices.push_back(0);  // stop: the lock goes once the stop is asked for
-        std::thread release([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            other.exec("ROLLBACK");
-        });
-        QVERIFY(h.close());
-        release.join();
-        QTRY_VERIFY_WITH_TIMEOUT(!h.adding(), 30000);
-        QStringList summary = f.dialogs.texts().last().split(QStringLiteral("\r\n"));
-        qsizetype notAdded = summary.size() - 2;
-        QVERIFY(notAdded >= 1);
-        QCOMPARE(summary[0], QString::number(archives.size() - notAdded) +
-                                 QStringLiteral(" days added, ") + QString::number(notAdded) +
-                                 QStringLiteral(" archives not added (adding was stopped)."));
-        QVERIFY(summary.last().endsWith(QStringLiteral(": not begun: adding was stopped")));
-        QCOMPARE(f.ledgerDates().size(), size_t(2 + archives.size() - notAdded));
-    }
-
-    void aServerThatCannotBeReachedIsSaidSoAndNoPasswordShows() {
-        DaysFixture f;
-        HistoryWindow& h = f.openHistory();
+        // A server that cannot be reached is said so, and no password shows.
         test::click(h, "serverLedgerButton");
         auto& server = *test::control<ServerLedgerDialog>(h, "ServerLedgerDialog");
         QVERIFY(server.isVisible());
@@ -245,6 +178,40 @@ class HistoryDaysTest : public QObject {
         QCOMPARE(h.ledger(), QString::fromStdString(f.ledger));
         test::click(server, "cancelServerButton");
         QVERIFY(!server.isVisible());
+
+        // Closing while adding asks, and names what was not added.
+        QStringList archives;
+        for (const char* name : {"20240310.traffic", "20240311.traffic", "20240312.traffic",
+                                 "20240313.traffic", "20240314.traffic"})
+            archives.append(test::makeDetectorArchive(f.data(), name, {201}));
+        f.dialogs.fileLists.push_back(archives);
+        // Another connection holds the write lock: no day goes in until it lets go.
+        history::sql::Database holder(f.ledger, history::sql::Database::Mode::ReadWrite);
+        holder.setBusyTimeout(30000);
+        holder.exec("BEGIN IMMEDIATE");
+        test::click(h, "addArchivesButton");
+        QVERIFY(h.adding());
+        f.dialogs.choices.push_back(1);  // keep adding
+        QVERIFY(!h.close());
+        QVERIFY(h.isVisible() && h.adding());
+        QVERIFY(f.dialogs.questions.last().contains(QStringLiteral("Stop adding?")));
+
+        f.dialogs.choices.push_back(0);  // stop: the lock goes once the stop is asked for
+        std::thread release([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            holder.exec("ROLLBACK");
+        });
+        QVERIFY(h.close());
+        release.join();
+        QTRY_VERIFY_WITH_TIMEOUT(!h.adding(), 30000);
+        QStringList summary = f.dialogs.texts().last().split(QStringLiteral("\r\n"));
+        qsizetype notAdded = summary.size() - 2;
+        QVERIFY(notAdded >= 1);
+        QCOMPARE(summary[0], QString::number(archives.size() - notAdded) +
+                                 QStringLiteral(" days added, ") + QString::number(notAdded) +
+                                 QStringLiteral(" archives not added (adding was stopped)."));
+        QVERIFY(summary.last().endsWith(QStringLiteral(": not begun: adding was stopped")));
+        QCOMPARE(f.ledgerDates().size(), size_t(3 + archives.size() - notAdded));
     }
 
   private:

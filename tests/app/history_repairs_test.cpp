@@ -3,30 +3,22 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QLineSeries>
 #include <QListWidget>
-#include <QScatterSeries>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QXYSeries>
 #include <QtTest>
 
 #include "app/charts/chart_editor.h"
 #include "app/history/day_strip_window.h"
 #include "app/history/detector_days_window.h"
-#include "app/history/history_window.h"
 #include "app/history/repair_list_panel.h"
 #include "app_test_support.h"
 #include "history/archive_date.h"
-#include "history/ledger_store.h"
 
 using namespace sorvane;
 using namespace sorvane::app;
-using history::Attribution;
 using modBaddet::DecisionStep;
-using modBaddet::HealthClass;
-using sorvane::test::WindowFixture;
 
 namespace {
 
@@ -34,9 +26,8 @@ namespace {
 // on 201's bad days (200): 201 bad on the last 5 days, 202 on the last 12, 203 on every other
 // day, 204 only on the last day, 205 never; 201 has a feed outage on 03-10. The archives of
 // 03-28 and 03-29 are there, the others are gone. An inventory places 201 and 202.
-struct RepairsFixture : WindowFixture {
-    RepairsFixture() : ledger(file("sorvane-history.sqlite")) {
-        loadArchive({100});
+struct RepairsFixture : test::HistoryFixture {
+    RepairsFixture() {
         history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
         for (int day = 0; day < 29; ++day) {
             std::string date = history::dateOfDay(history::dayNumber("2024-03-01") + day);
@@ -46,86 +37,35 @@ struct RepairsFixture : WindowFixture {
             history::DayRecord record{date, archive, 5, "", "", {}, {}};
             const bool bad[] = {day >= 24, day >= 17, day % 2 == 1, day == 28, false};
             for (int16_t det = 201; det <= 205; ++det) {
-                history::DetectorDayRecord r;
-                r.date = date;
-                r.det = det;
                 bool isBad = bad[det - 201];
-                r.healthClass = isBad ? HealthClass::High : HealthClass::Hlth;
-                r.step = isBad ? DecisionStep::Missing : DecisionStep::Healthy;
-                r.attribution = isBad ? Attribution::Detector : Attribution::None;
+                history::DetectorDayRecord r = test::verdictRow(date, det, isBad);
                 if (det == 202 && isBad) r.step = DecisionStep::LockOn;
-                if (det == 201 && day == 9) r.attribution = Attribution::FeedOutage;
+                if (det == 201 && day == 9) r.attribution = history::Attribution::FeedOutage;
                 r.daytimeVolume = det == 201 && isBad ? 200 : 1000;
                 r.daytimeValid = 2040;
                 record.rows.push_back(r);
             }
             store.writeDay(record);
         }
-        history::Inventory inventory;
-        for (auto [det, station, lane, type, corridor] :
-             {std::tuple{201, "S1", 1, LaneType::Mainline, "US 10 E"},
-              std::tuple{202, "S2", 2, LaneType::Exit, "I 94 W"}}) {
-            history::InventoryRow row;
-            row.det = static_cast<int16_t>(det);
-            row.station = station;
-            row.lane = lane;
-            row.laneType = type;
-            row.corridor = corridor;
-            inventory.rows.push_back(row);
-        }
-        store.writeInventory("2024-03-01", inventory);
+        store.writeInventory("2024-03-01", history::inventoryFromCsv(
+                                               "detector,station,lane,lane_type,corridor\n"
+                                               "201,S1,1,mainline,US 10 E\n202,S2,2,exit,I 94 W\n",
+                                               "inventory.csv"));
     }
 
-    HistoryWindow& openHistory() {
-        test::openTab(window(), kTabHealthTest);
-        test::click(window(), "cmdHistory");
-        HistoryWindow* history = window().historyWindow();
-        if (history->shown() == nullptr) QSignalSpy(history, &HistoryWindow::refreshed).wait(10000);
-        return *history;
-    }
-    std::string cliCsv() {
-        std::string csv = data().file("cli.csv");
-        test::runCommand({SORVANE_CLI, "history", "report", "--db", ledger, "--csv", csv});
-        return test::readFile(csv);
-    }
     // The line of `det` in a report CSV.
     static std::string lineOf(const std::string& csv, int det) {
         size_t at = csv.find("\r\n" + std::to_string(det) + ",") + 2;
         return csv.substr(at, csv.find("\r\n", at) + 2 - at);
     }
-
-    std::string ledger;
 };
-
-QStringList column(const QAbstractItemView* table, int c) {
-    QStringList texts;
-    for (int row = 0; row < table->model()->rowCount(); ++row)
-        texts.append(table->model()->index(row, c).data().toString());
-    return texts;
-}
-
-// The window of that name once it is open; nullptr after ten seconds without.
-template <class W>
-W* openedWindow(const char* name) {
-    W* found = nullptr;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (w->objectName() == QLatin1String(name) && w->isVisible())
-                    found = qobject_cast<W*>(w);
-            }
-            return found != nullptr;
-        },
-        10000);
-    return found;
-}
 
 }  // namespace
 
 class HistoryRepairsTest : public QObject {
     Q_OBJECT
   private slots:
-    void theRepairListIsAWorkOrder() {
+    void theRepairListIsAWorkOrderAndADetectorsDaysSideBySide() {
         RepairsFixture f;
         HistoryWindow& h = f.openHistory();
         auto* table = test::control<QTableView>(h, "repairList");
@@ -135,18 +75,19 @@ class HistoryRepairsTest : public QObject {
         QCOMPARE(headers.join(QLatin1Char(',')),
                  QStringLiteral("Det,Station,Lane,Lane type,Corridor,Label,Streak,Bad days,"
                                 "Switches,Last step,Last ratio,Last change"));
-        QCOMPARE(column(table, 0), (QStringList{"202", "203", "201", "204"}));
-        QCOMPARE(column(table, 3), (QStringList{"exit", "", "mainline", ""}));
+        QCOMPARE(test::rowsOf(table, {0}), (QStringList{"202", "203", "201", "204"}));
+        QCOMPARE(test::rowsOf(table, {3}), (QStringList{"exit", "", "mainline", ""}));
 
         // Numbers sort as numbers; the filters and the search narrow the rows.
         table->sortByColumn(7, Qt::AscendingOrder);
-        QCOMPARE(column(table, 7), (QStringList{"1/29", "5/28", "12/29", "14/29"}));
+        QCOMPARE(test::rowsOf(table, {7}), (QStringList{"1/29", "5/28", "12/29", "14/29"}));
         table->sortByColumn(6, Qt::DescendingOrder);
         test::control<QComboBox>(h, "labelFilter")->setCurrentText(QStringLiteral("new"));
-        QCOMPARE(column(table, 0), (QStringList{"201", "204"}));
+        QCOMPARE(test::rowsOf(table, {0}), (QStringList{"201", "204"}));
 
         // The list as shown, in its order, and every detector, as the command line writes them.
-        std::string cli = f.cliCsv();
+        f.cli({"report", "--csv", f.data().file("cli.csv")});
+        std::string cli = test::readFile(f.data().file("cli.csv"));
         auto exported = [&](const char* action, const char* name) {
             f.dialogs.answers.push_back(f.qfile(name));
             h.findChild<QAction*>(QString::fromLatin1(action))->trigger();
@@ -159,11 +100,11 @@ class HistoryRepairsTest : public QObject {
                  QStringLiteral("repair-list-2024-03-01-2024-03-29.csv"));
         QCOMPARE(exported("exportEveryAction", "every.csv"), cli);
         test::control<QComboBox>(h, "corridorFilter")->setCurrentText(QStringLiteral("US 10 E"));
-        QCOMPARE(column(table, 0), QStringList{"201"});
+        QCOMPARE(test::rowsOf(table, {0}), QStringList{"201"});
         test::control<QComboBox>(h, "corridorFilter")->setCurrentIndex(0);
         test::control<QComboBox>(h, "labelFilter")->setCurrentIndex(0);
         test::typeInto(h, "detectorSearch", QStringLiteral(" 02"));
-        QCOMPARE(column(table, 0), QStringList{"202"});
+        QCOMPARE(test::rowsOf(table, {0}), QStringList{"202"});
         test::typeInto(h, "detectorSearch", QString());
 
         // The keys move the selection and the picture follows; Enter opens the last bad day.
@@ -175,22 +116,18 @@ class HistoryRepairsTest : public QObject {
         QTest::keyClick(table, Qt::Key_PageDown);
         QCOMPARE(chosen.last().first().value<int16_t>(), int16_t{203});
         QTest::keyClick(table, Qt::Key_Return);
-        ChartWindow* chart = openedWindow<ChartWindow>("frmGraphL");
+        ChartWindow* chart = qobject_cast<ChartWindow*>(test::openedWindow("frmGraphL"));
         QVERIFY(chart != nullptr);
         QVERIFY(chart->windowTitle().endsWith(QStringLiteral("2024-03-28")));
         chart->close();
-    }
 
-    void aDetectorsDaysSideBySide() {
-        RepairsFixture f;
-        HistoryWindow& h = f.openHistory();
+        // A detector's days side by side.
         // A double click on a detector number (a click, then the double click) opens its days.
-        auto* table = test::control<QTableView>(h, "repairList");
         QRect number = table->visualRect(
-            table->model()->index(static_cast<int>(column(table, 0).indexOf("201")), 0));
+            table->model()->index(static_cast<int>(test::rowsOf(table, {0}).indexOf("201")), 0));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, number.center());
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, number.center());
-        auto* days = openedWindow<DetectorDaysWindow>("DetectorDaysWindow");
+        auto* days = qobject_cast<DetectorDaysWindow*>(test::openedWindow("DetectorDaysWindow"));
         QVERIFY(days != nullptr);
         auto series = [&](const QString& name) {
             for (QAbstractSeries* s : days->chart()->series())
@@ -213,7 +150,7 @@ class HistoryRepairsTest : public QObject {
                                                  "2024-03-28", "2024-03-29"}));
         f.dialogs.messages.clear();
         test::click(*days, "showStripButton");
-        auto* strip = openedWindow<DayStripWindow>("DayStripWindow");
+        auto* strip = qobject_cast<DayStripWindow*>(test::openedWindow("DayStripWindow"));
         QVERIFY(strip != nullptr);
         QCOMPARE(strip->chart()->series().size(), 4);  // volume and occupancy of each day
         QCOMPARE(f.dialogs.texts(),

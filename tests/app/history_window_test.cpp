@@ -6,21 +6,16 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QDateEdit>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QToolTip>
 #include <QtTest>
 #include <set>
-#include <sstream>
 
 #include "app/history/history_grid_view.h"
 #include "app/history/ledger_worker.h"
 #include "app/history/verdict_colors.h"
 #include "app_test_support.h"
-#include "history/ledger_store.h"
 #include "history/sqlite_db.h"
 
 using namespace sorvane;
@@ -29,7 +24,6 @@ using history::Attribution;
 using history::CellVerdict;
 using modBaddet::DecisionStep;
 using modBaddet::HealthClass;
-using sorvane::test::WindowFixture;
 
 namespace {
 
@@ -52,14 +46,11 @@ history::DetectorDayRecord record(const char* date, int16_t det, HealthClass hea
 // A ledger of two days in the program folder, where the window looks first. 2024-03-01 has
 // every kind of verdict and a feed outage, and its archive is there; the archive of
 // 2024-03-02, which records only 101 and 102, is gone.
-struct LedgerFixture : WindowFixture {
-    LedgerFixture() : ledger(file("sorvane-history.sqlite")) {
-        loadArchive({100});  // opens the "Det Health Test" tab
-        test::openTab(window(), kTabHealthParam);
-        test::click(window(), "cmdSetFactoryDefault");
-        dialogs.messages.clear();
-        archive = makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
-                      .toStdString();
+struct LedgerFixture : test::HistoryFixture {
+    LedgerFixture() {
+        std::string archive =
+            makeDetectorArchive(data(), "20240301.traffic", {101, 102, 103, 104, 105, 106})
+                .toStdString();
         history::LedgerStore store(ledger, history::LedgerStore::Access::Add);
         using Verdict = std::tuple<int16_t, HealthClass, DecisionStep, Attribution>;
         auto add = [&](const char* date, const std::string& path, std::vector<Verdict> verdicts,
@@ -84,61 +75,11 @@ struct LedgerFixture : WindowFixture {
             {});
     }
 
-    // Opens the history window and waits for its first picture.
-    HistoryWindow& openHistory() {
-        test::openTab(window(), kTabHealthTest);
-        test::click(window(), "cmdHistory");
-        HistoryWindow* history = window().historyWindow();
-        if (history->shown() == nullptr) {
-            QSignalSpy first(history, &HistoryWindow::refreshed);
-            first.wait(10000);
-        }
-        return *history;
-    }
-    static HistoryGridView& grid(HistoryWindow& h) {
-        return *test::control<HistoryGridView>(h, "historyGrid");
-    }
-    // Waits for the window to show a new read after `change`.
-    template <typename Change>
-    static bool refreshedAfter(HistoryWindow& h, Change change) {
-        QSignalSpy spy(&h, &HistoryWindow::refreshed);
-        change();
-        return spy.wait(10000);
-    }
-    std::string cliReport(const std::vector<std::string>& options) {
-        std::vector<std::string> args{SORVANE_CLI, "history", "report", "--db", ledger};
-        args.insert(args.end(), options.begin(), options.end());
-        return test::runCommand(args).out;
-    }
-
-    std::string ledger;
-    std::string archive;
     std::string missingArchive = data().file("20240302.traffic");
 };
 
-// The tooltip a widget shows for a point, as the pointer resting there asks for it.
-QString toolTipAt(QWidget* widget, QPoint point) {
-    QHelpEvent event(QEvent::ToolTip, point, widget->mapToGlobal(point));
-    QApplication::sendEvent(widget, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
-
-// The repair list's lines as the printed report has them: det, label, streak,
-// bad_days/days, last_step, last_ratio (the table's columns 0, 5, 6, 7, 9 and 10).
-QStringList linesOf(const QAbstractItemView* table) {
-    QStringList lines;
-    const QAbstractItemModel* model = table->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList fields;
-        for (int c : {0, 5, 6, 7, 9, 10})
-            fields.append(model->index(row, c).data().toString());
-        lines.append(fields.join(QStringLiteral(", ")));
-    }
-    return lines;
-}
-
 // The lines between "Repair list:" (and its header line) and "Feed outages:" of the printed
-// report, without their recent_switches.
+// report, without their recent_switches: as the table's columns 0, 5, 6, 7, 9 and 10 are.
 QStringList repairLinesOf(const std::string& report) {
     QStringList lines = QString::fromStdString(report).split(QLatin1Char('\n'));
     qsizetype first = lines.indexOf(QStringLiteral("Repair list:")) + 2;
@@ -156,12 +97,26 @@ QStringList repairLinesOf(const std::string& report) {
 class HistoryWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void cellsShowTheirVerdictsColours() {
+    void theGridAndTheRepairListAgreeWithTheCommandLine() {
         LedgerFixture f;
         HistoryWindow& h = f.openHistory();
         QCOMPARE(h.windowTitle(), QStringLiteral("Health History - sorvane-history.sqlite"));
         test::click(h, "numberOrderOption");
-        HistoryGridView& view = LedgerFixture::grid(h);
+        HistoryGridView& view = *test::control<HistoryGridView>(h, "historyGrid");
+        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(101, 0).center()),
+                 QStringLiteral("Date: 2024-03-01\nDetector: 101\nClass: High\n"
+                                "Reason: Reason of 101\nDaily status: Insufficient Data\n"
+                                "Attribution: detector\nmissing: 700\nzero_run: 3\nlock_on: 0\n"
+                                "corr_coef: 0.8123\nocc_spikes: 2\nvol_spikes: 1\n"
+                                "dev_index: 4.5\nvol_high_occ: 12.3\nmax_vol5: 40\n"
+                                "overcount_slots: 5\nvalid_vol_slots: 2180"));
+        QCOMPARE(test::toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
+                 QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
+        auto* dates = test::control<QWidget>(h, "datesHeader");
+        QPoint first(view.cellSize() / 2, dates->height() / 2);
+        QCOMPARE(test::toolTipAt(dates, first),
+                 QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
+
         QImage tile = view.tiles().tile(0, 0).copy();
         const int size = view.cellSize();
         struct Cell {
@@ -196,31 +151,8 @@ class HistoryWindowTest : public QObject {
         QApplication::sendEvent(view.viewport(), &wheel);
         QVERIFY(view.cellSize() < size);
         QCOMPARE(view.tiles().tile(0, 0).width(), 2 * view.cellSize());
-    }
 
-    void toolTipsOfACellAndAnOutageDate() {
-        LedgerFixture f;
-        HistoryWindow& h = f.openHistory();
-        HistoryGridView& view = LedgerFixture::grid(h);
-        QCOMPARE(toolTipAt(view.viewport(), view.cellRect(101, 0).center()),
-                 QStringLiteral("Date: 2024-03-01\nDetector: 101\nClass: High\n"
-                                "Reason: Reason of 101\nDaily status: Insufficient Data\n"
-                                "Attribution: detector\nmissing: 700\nzero_run: 3\nlock_on: 0\n"
-                                "corr_coef: 0.8123\nocc_spikes: 2\nvol_spikes: 1\n"
-                                "dev_index: 4.5\nvol_high_occ: 12.3\nmax_vol5: 40\n"
-                                "overcount_slots: 5\nvalid_vol_slots: 2180"));
-        QCOMPARE(toolTipAt(view.viewport(), view.cellRect(106, 1).center()),
-                 QStringLiteral("Date: 2024-03-02\nDetector: 106\nNo record that day"));
-        auto* dates = test::control<QWidget>(h, "datesHeader");
-        QPoint first(view.cellSize() / 2, dates->height() / 2);
-        QCOMPARE(toolTipAt(dates, first),
-                 QStringLiteral("2024-03-01\nFeed outage 10:00:00-12:59:30 (95.0 %)"));
-    }
-
-    void aCellClickOpensItsDaysChartOrNamesTheMissingArchive() {
-        LedgerFixture f;
-        HistoryWindow& h = f.openHistory();
-        HistoryGridView& view = LedgerFixture::grid(h);
+        // A click opens the cell's day in a chart, or names the archive that is gone.
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellRect(104, 0).center());
         QTRY_COMPARE(test::chartsOf(f.window()).size(), 1);
         QList<ChartWindow*> charts = test::chartsOf(f.window());
@@ -236,35 +168,36 @@ class HistoryWindowTest : public QObject {
                  QStringList{QStringLiteral("The archive recorded for 2024-03-02 is no longer "
                                             "there: ") +
                              QString::fromStdString(f.missingArchive)});
-    }
 
-    void exportAndRepairListAreThoseOfTheCommandLine() {
-        LedgerFixture f;
-        HistoryWindow& h = f.openHistory();
+        // The CSV and the repair list are the command line's.
         auto exported = [&](const char* name) {
             f.dialogs.answers.push_back(f.qfile(name));
             h.findChild<QAction*>(QStringLiteral("exportEveryAction"))->trigger();
             return test::readFile(f.file(name));
         };
         std::string cliCsv = f.data().file("cli.csv");
-        std::string printed = f.cliReport({"--csv", cliCsv});
+        std::string printed = f.cli({"report", "--csv", cliCsv});
         QCOMPARE(exported("whole.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(test::control<QAbstractItemView>(h, "repairList")),
-                 repairLinesOf(printed));
-        QCOMPARE(linesOf(test::control<QAbstractItemView>(h, "repairList")),
-                 QStringList{QStringLiteral("101, chronic, 2, 2/2, missing, ")});
+        QCOMPARE(
+            test::rowsOf(test::control<QAbstractItemView>(h, "repairList"), {0, 5, 6, 7, 9, 10}),
+            repairLinesOf(printed));
+        QCOMPARE(
+            test::rowsOf(test::control<QAbstractItemView>(h, "repairList"), {0, 5, 6, 7, 9, 10}),
+            QStringList{QStringLiteral("101, chronic, 2, 2/2, missing, ")});
 
         auto* to = test::control<QDateEdit>(h, "toDate");
-        QVERIFY(LedgerFixture::refreshedAfter(h, [&] { to->setDate(QDate(2024, 3, 1)); }));
-        printed = f.cliReport({"--from", "2024-03-01", "--to", "2024-03-01", "--csv", cliCsv});
+        QSignalSpy refreshed(&h, &HistoryWindow::refreshed);
+        to->setDate(QDate(2024, 3, 1));
+        QVERIFY(refreshed.wait(10000));
+        printed = f.cli({"report", "--from", "2024-03-01", "--to", "2024-03-01", "--csv", cliCsv});
         QCOMPARE(exported("first.csv"), test::readFile(cliCsv));
-        QCOMPARE(linesOf(test::control<QAbstractItemView>(h, "repairList")),
-                 repairLinesOf(printed));
+        QCOMPARE(
+            test::rowsOf(test::control<QAbstractItemView>(h, "repairList"), {0, 5, 6, 7, 9, 10}),
+            repairLinesOf(printed));
         QVERIFY(test::control<QLabel>(h, "summaryLabel")
                     ->text()
                     .startsWith(QStringLiteral("Window: 2024-03-01 to 2024-03-01    Days: 1")));
     }
-
     void archivesAreAddedWhileTheWindowStaysUsable() {
         LedgerFixture f;
         HistoryWindow& h = f.openHistory();

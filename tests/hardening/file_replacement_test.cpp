@@ -14,7 +14,6 @@
 #include <functional>
 
 #include "archive/unzip.h"
-#include "common/error.h"
 #include "common/log.h"
 #include "common/text_file.h"
 #include "export/csv_export.h"
@@ -32,20 +31,6 @@ constexpr uid_t kThirdUser = 65533;
 
 bool isRoot() {
     return ::geteuid() == 0;
-}
-
-size_t entriesIn(const std::string& folder) {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
-}
-
-// The message of the SorvaneError that `work` throws, or "" when it throws none.
-std::string refusal(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const SorvaneError& e) {
-        return e.description();
-    }
-    return "";
 }
 
 // An archive whose detector 101 has a volume member with a damaged deflate stream.
@@ -100,7 +85,9 @@ TEST_F(FileReplacement, InPlaceDestinationIsTouchedOnlyByACompleteOutput) {
     auto exportTwice = [&](const std::string& to, const std::function<std::string()>& content) {
         settings.destination = to;
         std::string before = content();
-        std::string message = refusal([&] { ExportCsv({"100", "101"}, reader, settings, log); });
+        std::string message = test::refusal([&] {
+            ExportCsv({"100", "101"}, reader, settings, log);
+        });
         if (message.find("101.v30") == std::string::npos) return 1;
         if (content() != before) return 2;
         ExportCsv({"100"}, reader, settings, log);
@@ -118,7 +105,7 @@ TEST_F(FileReplacement, InPlaceDestinationIsTouchedOnlyByACompleteOutput) {
               0)
         << "a file in a folder that takes no new files";
     ::chmod(locked.c_str(), 0755);
-    EXPECT_EQ(entriesIn(locked), 1u);
+    EXPECT_EQ(test::filesIn(locked).size(), 1u);
 
     const std::string fifo = dir.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -135,7 +122,7 @@ TEST_F(FileReplacement, InPlaceDestinationIsTouchedOnlyByACompleteOutput) {
     EXPECT_EQ(exportTwice(fifo, drain), 0) << "a pipe";
     ::close(reading);
 
-    EXPECT_EQ(entriesIn(spool), 0u);
+    EXPECT_EQ(test::filesIn(spool).size(), 0u);
     if (oldTmp != nullptr)
         ::setenv("TMPDIR", keptTmp.c_str(), 1);
     else
@@ -172,7 +159,7 @@ TEST_F(FileReplacement, ReplacementKeepsModeAndOwner) {
             ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
         }
 
-        std::string message = refusal([&] { writeWholeFile(path, "new\r\n"); });
+        std::string message = test::refusal([&] { writeWholeFile(path, "new\r\n"); });
         EXPECT_EQ(message,
                   c.refused ? "The file " + path + " cannot be written: Permission denied" : "")
             << c.what;
@@ -226,7 +213,7 @@ TEST_F(FileReplacement, LinksInSharedFoldersAreFollowedOnlyWhenTrusted) {
             ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
         }
 
-        std::string message = refusal([&] { writeWholeFile(link, "new\r\n"); });
+        std::string message = test::refusal([&] { writeWholeFile(link, "new\r\n"); });
         if (c.refusedBecause == nullptr) {
             EXPECT_EQ(message, "") << c.what;
         } else {
@@ -235,7 +222,7 @@ TEST_F(FileReplacement, LinksInSharedFoldersAreFollowedOnlyWhenTrusted) {
                 << c.what << ": " << message;
         }
         EXPECT_TRUE(fs::is_symlink(link)) << c.what;
-        EXPECT_EQ(entriesIn(shared), 1u) << c.what;
+        EXPECT_EQ(test::filesIn(shared).size(), 1u) << c.what;
         EXPECT_EQ(fs::exists(pointsTo), !c.dangling) << c.what;
         if (!c.dangling) {
             EXPECT_EQ(test::readFile(target), c.refusedBecause ? "old\r\n" : "new\r\n") << c.what;
@@ -258,7 +245,7 @@ TEST_F(FileReplacement, SignalsLeaveNoTemporaryFile) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
-        EXPECT_EQ(entriesIn(dir.path()), 1u) << sig;
+        EXPECT_EQ(test::filesIn(dir.path()).size(), 1u) << sig;
         EXPECT_EQ(test::readFile(to), "old\r\n") << sig;
     }
 }

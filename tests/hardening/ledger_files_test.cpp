@@ -25,14 +25,6 @@ constexpr uid_t kNobody = 65534;
 constexpr int kRefusedForWal = 200;
 constexpr int kOtherFailure = 201;
 
-std::vector<std::string> filesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The days that user `nobody` reads from the ledger, or kRefusedForWal when it is refused for
 // its -wal, or kOtherFailure.
 int daysReadByAnotherUser(const std::string& ledger) {
@@ -94,9 +86,9 @@ TEST(LedgerFiles, AnotherUserReadsEveryDayOrIsRefusedAndCreatesNoFile) {
         ::chmod(dir.path().c_str(), 0755);
         leaveLedger(folder, c.left);
         ::chmod(folder.c_str(), c.folderMode);
-        std::vector<std::string> before = filesIn(folder);
+        std::vector<std::string> before = test::filesIn(folder);
         EXPECT_EQ(daysReadByAnotherUser(folder + "/ledger.sqlite"), c.expected);
-        EXPECT_EQ(filesIn(folder), before);
+        EXPECT_EQ(test::filesIn(folder), before);
         // The owner's ledger is still the owner's: a day is added, and every day is there.
         test::addSampleDays(folder + "/ledger.sqlite", 1, 20);
         LedgerStore store(folder + "/ledger.sqlite", LedgerStore::Access::Read);
@@ -162,17 +154,13 @@ TEST(LedgerFiles, WhatIsNoLedgerFileIsRefusedBeforeItIsOpened) {
                 continue;  // only root may give a link to another user, or make a device
             test::TempDir dir;
             c.prepare(dir.path());
-            std::vector<std::string> before = filesIn(dir.path());
+            std::vector<std::string> before = test::filesIn(dir.path());
             std::string message =
                 access == LedgerStore::Access::Read && c.readMessage ? c.readMessage : c.message;
-            try {
-                LedgerStore store(dir.file("ledger.sqlite"), access);
-                EXPECT_EQ(message, "") << "accepted";
-            } catch (const SorvaneError& e) {
-                EXPECT_NE(message, "");
-                EXPECT_NE(e.description().find(message), std::string::npos) << e.description();
-            }
-            EXPECT_EQ(filesIn(dir.path()), before);
+            std::string said =
+                test::refusal([&] { LedgerStore store(dir.file("ledger.sqlite"), access); });
+            EXPECT_NE(said.find(message), std::string::npos) << said;
+            EXPECT_EQ(test::filesIn(dir.path()), before);
         }
     }
 }
@@ -224,7 +212,7 @@ TEST(LedgerFiles, ALedgerThatMayNotBeChangedIsRefusedAndLeftAsItWas) {
                 EXPECT_NE(e.description().find(c.message), std::string::npos) << e.description();
             }
             EXPECT_EQ(test::readFile(ledger), bytes);
-            EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"ledger.sqlite"});
+            EXPECT_EQ(test::filesIn(dir.path()), std::vector<std::string>{"ledger.sqlite"});
         }
         // Once it may be written, the owner adds to it.
         if (!*c.change) {
@@ -247,13 +235,10 @@ TEST(LedgerFiles, AnAddWaitsForAnotherProgramNoLongerThanTheBusyTimeout) {
     reader.exec("BEGIN");
     history::sql::Statement read(reader, "SELECT date FROM days");
     ASSERT_TRUE(read.step());
-    try {
+    std::string said = test::refusal([&] {
         LedgerStore store(ledger, LedgerStore::Access::Add, std::chrono::milliseconds(300));
-        ADD_FAILURE() << "opened";
-    } catch (const SorvaneError& e) {
-        EXPECT_NE(e.description().find("is held by another program"), std::string::npos)
-            << e.description();
-    }
+    });
+    EXPECT_NE(said.find("is held by another program"), std::string::npos) << said;
 }
 
 TEST(LedgerFiles, TheReportsCsvIsNoneOfTheLedgersOwnFiles) {
@@ -269,7 +254,7 @@ TEST(LedgerFiles, TheReportsCsvIsNoneOfTheLedgersOwnFiles) {
                 {SORVANE_CLI_PATH, "history", "report", "--db", db, "--csv", csv}, dir.path());
             EXPECT_EQ(r.exitCode, 2);
             EXPECT_NE(r.err.find("is the ledger's"), std::string::npos) << r.err;
-            EXPECT_EQ(filesIn(dir.path()),
+            EXPECT_EQ(test::filesIn(dir.path()),
                       (std::vector<std::string>{"ledger.sqlite", "link.sqlite"}));
         }
     }

@@ -48,11 +48,7 @@ std::string prepare(const test::TempDir& dir, const Destination& d) {
 // The names in the test's folder, and the destination's content.
 std::pair<std::vector<std::string>, std::string> stateOf(const test::TempDir& dir,
                                                          const std::string& to) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return {names, fs::is_regular_file(to) ? test::readFile(to) : ""};
+    return {test::filesIn(dir.path()), fs::is_regular_file(to) ? test::readFile(to) : ""};
 }
 
 class OutputDestinations : public ::testing::Test {
@@ -111,6 +107,7 @@ TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
     };
     for (const auto& c : commands) {
         for (const Destination& d : kDestinations) {
+            SCOPED_TRACE(std::string(c.what) + ", " + d.what);
             test::TempDir dir;
             std::vector<std::string> args = c.args;
             args.push_back(prepare(dir, d));
@@ -119,12 +116,10 @@ TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
             std::string err = r.err.substr(0, r.err.find_last_not_of('\n') + 1);
             std::string lastLine = err.substr(err.find_last_of('\n') + 1);
             std::string says = "The file " + args.back() + " cannot be written: " + d.reason;
-            EXPECT_EQ(r.exitCode, 1) << c.what << ", " << d.what;
-            EXPECT_EQ(*d.reason != '\0' ? lastLine : lastLine.substr(0, says.size()), says)
-                << c.what << ", " << d.what;
-            EXPECT_EQ(r.out.find("List of highly suspicious detectors") == 0, c.printsLists)
-                << c.what << ", " << d.what;
-            EXPECT_EQ(stateOf(dir, args.back()), before) << c.what << ", " << d.what;
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(*d.reason != '\0' ? lastLine : lastLine.substr(0, says.size()), says);
+            EXPECT_EQ(r.out.find("List of highly suspicious detectors") == 0, c.printsLists);
+            EXPECT_EQ(stateOf(dir, args.back()), before);
         }
     }
 }

@@ -223,18 +223,10 @@ TEST(SettingsInputs, DefaultFileThatCannotBeReadStopsTheRun) {
         const fs::file_type before = fs::symlink_status(settings).type();
         const int refused = test::runAsOrdinaryUser([&] {
             SettingsFile file(settings);
-            int refusals = 0;
-            try {
-                loadHealthParameters(file);
-            } catch (const SorvaneError&) {
-                refusals += 1;
-            }
-            try {
-                saveHealthParameters(file, factoryParameterTexts());
-            } catch (const SorvaneError&) {
-                refusals += 2;
-            }
-            return refusals;
+            bool loaded = test::refusal([&] { loadHealthParameters(file); }).empty();
+            bool saved =
+                test::refusal([&] { saveHealthParameters(file, factoryParameterTexts()); }).empty();
+            return (loaded ? 0 : 1) + (saved ? 0 : 2);
         });
         EXPECT_EQ(refused, c.reason.empty() ? 0 : 3) << c.what;
         if (!c.reason.empty()) {

@@ -1,8 +1,8 @@
 // sorvane-cli health as a user runs it: arguments in; stdout, stderr, files and status out.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "health/daily_status.h"
 #include "health/lane_parameters.h"
@@ -12,6 +12,8 @@
 
 namespace sorvane {
 namespace {
+
+using ::testing::HasSubstr;
 
 using test::kHealthyDay;
 using test::RawDay;
@@ -30,10 +32,7 @@ class HealthCommand : public ::testing::Test {
     test::CommandResult run(const std::string& args,
                             std::vector<std::string> argv = {SORVANE_CLI}) const {
         argv.insert(argv.end(), {"health", "day.traffic"});
-        std::istringstream words(args);
-        for (std::string word; words >> word;)
-            argv.push_back(word);
-        return test::runCommand(argv, day.dir.path());
+        return test::runCommand(test::withWords(argv, args), day.dir.path());
     }
     std::string file(const std::string& name) const { return test::readFile(day.dir.file(name)); }
 
@@ -75,9 +74,8 @@ TEST_F(HealthCommand, ParametersFromFileAndArguments) {
     test::CommandResult r =
         run("--settings mine.ini --set MargTh=12 --set volspiketh=10 --set VolSpikeCountTh=30 "
             "--set DetNoTo=4000");
-    EXPECT_NE(r.out.find("103, 30 Vol spikes, Susp\n105, Mid DevIndex, Marginal\n"),
-              std::string::npos);
-    EXPECT_NE(r.out.find("1 marginal, 2 healthy, 0 excluded"), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("103, 30 Vol spikes, Susp\n105, Mid DevIndex, Marginal\n"));
+    EXPECT_THAT(r.out, HasSubstr("1 marginal, 2 healthy, 0 excluded"));
 
     // Without --settings: ParamSettings.ini of the program folder, which is beside a built
     // program and the per-user folder for an installed one.
@@ -91,7 +89,7 @@ TEST_F(HealthCommand, ParametersFromFileAndArguments) {
         test::writeFile(root.file(settings) + "/ParamSettings.ini", "[Param]\r\nMargTh=13\r\n");
         r = run("", {"/usr/bin/env", "XDG_DATA_HOME=" + root.file("data"),
                      root.file(program) + "/sorvane-cli"});
-        EXPECT_NE(r.out.find("0 marginal, 3 healthy"), std::string::npos) << program << r.out;
+        EXPECT_THAT(r.out, HasSubstr("0 marginal, 3 healthy")) << program << r.out;
     }
 }
 
@@ -105,7 +103,7 @@ TEST_F(HealthCommand, RefusesBadParametersAndAMissingArchive) {
     for (auto [args, message] : cases) {
         test::CommandResult r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args;
-        EXPECT_NE(r.err.find(message), std::string::npos) << args << ": " << r.err;
+        EXPECT_THAT(r.err, HasSubstr(message)) << args << ": " << r.err;
     }
     EXPECT_EQ(test::runCommand({SORVANE_CLI, "health", day.dir.file("missing.traffic")}).exitCode,
               1);
@@ -132,7 +130,7 @@ TEST(HealthCommandInventory, TestsEachDetectorWithItsLaneTypesParameters) {
 
     test::CommandResult plain = run({"--settings", "factory.ini"});
     EXPECT_EQ(plain.exitCode, 0) << plain.err;
-    EXPECT_NE(plain.out.find("301, 40slots Locked On"), std::string::npos) << plain.out;
+    EXPECT_THAT(plain.out, HasSubstr("301, 40slots Locked On"));
     // Lane-type sections that are not there change nothing.
     test::CommandResult same = run({"--settings", "param.ini", "--inventory", "inventory.csv"});
     EXPECT_EQ(same.out, plain.out);
@@ -140,33 +138,29 @@ TEST(HealthCommandInventory, TestsEachDetectorWithItsLaneTypesParameters) {
     test::CommandResult r = run({"--settings", "factory.ini", "--inventory", "inventory.csv"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.find("301, "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("302, 40slots Locked On"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("303, 40slots Locked On"), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("302, 40slots Locked On"));
+    EXPECT_THAT(r.out, HasSubstr("303, 40slots Locked On"));
     const std::string others =
         "OccSpikeTh=40, OccSpikeCountTh=30, VolSpikeTh=15, "
         "VolSpikeCountTh=25, SuspTh=15, MargTh=12, MissingPercent=20, ";
-    EXPECT_NE(r.out.find("\r\n\r\nPARAMETERS BY LANE TYPE\r\n"
-                         "queue: 1 detector: " +
-                         others +
-                         "ConsecZeroVolMin=12, LockOnMin=30, CorCoeffTh=0.9985\r\n"
-                         "exit: 1 detector: " +
-                         others +
-                         "ConsecZeroVolMin=8, LockOnMin=30, CorCoeffTh=0.9985\r\n"
-                         "[Param]: 2 detectors\r\n"),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("\r\n\r\nPARAMETERS BY LANE TYPE\r\n"
+                                 "queue: 1 detector: " +
+                                 others +
+                                 "ConsecZeroVolMin=12, LockOnMin=30, CorCoeffTh=0.9985\r\n"
+                                 "exit: 1 detector: " +
+                                 others +
+                                 "ConsecZeroVolMin=8, LockOnMin=30, CorCoeffTh=0.9985\r\n"
+                                 "[Param]: 2 detectors\r\n"));
 
     // A single detector's report, too, says what it was tested with.
     r = run({"--settings", "factory.ini", "--inventory", "inventory.csv", "--det", "301"});
-    EXPECT_NE(r.out.find("\r\nGood Detector\r\n\r\nPARAMETERS BY LANE TYPE\r\nqueue: 1 "),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("\r\nGood Detector\r\n\r\nPARAMETERS BY LANE TYPE\r\nqueue: 1 "));
 
     // A --set changes [Param] before the sections take their missing keys from it.
     r = run({"--settings", "factory.ini", "--inventory", "inventory.csv", "--set", "MargTh=11"});
-    EXPECT_NE(r.out.find("queue: 1 detector: OccSpikeTh=40, OccSpikeCountTh=30, VolSpikeTh=15, "
-                         "VolSpikeCountTh=25, SuspTh=15, MargTh=11,"),
-              std::string::npos);
+    EXPECT_THAT(r.out,
+                HasSubstr("queue: 1 detector: OccSpikeTh=40, OccSpikeCountTh=30, VolSpikeTh=15, "
+                          "VolSpikeCountTh=25, SuspTh=15, MargTh=11,"));
 
     test::writeFile(day.dir.file("bad.ini"), "[Param]\r\n[Param.queue]\r\nLockOnMin=abc\r\n");
     test::writeFile(day.dir.file("bad.csv"), "detector,station,lane_type\n301,S1,ramp\n");

@@ -165,16 +165,11 @@ TEST(LaneSections, TakeMissingKeysFromParamAndFollowTheIniRules) {
     };
     for (auto [text, message] : refused) {
         test::writeFile(settings.path(), text);
-        try {
-            readLaneSections(settings);
-            ADD_FAILURE() << text;
-        } catch (const SorvaneError& e) {
-            EXPECT_EQ(
-                e.description().rfind(
-                    "In the settings file " + settings.path() + ", the section " + message, 0),
-                0u)
-                << e.description();
-        }
+        std::string said = test::refusal([&] { readLaneSections(settings); });
+        EXPECT_EQ(
+            said.rfind("In the settings file " + settings.path() + ", the section " + message, 0),
+            0u)
+            << said;
     }
 }
 

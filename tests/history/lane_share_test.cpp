@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "history/inventory.h"
+
 namespace sorvane::history {
 namespace {
 
@@ -78,19 +80,10 @@ TEST(LaneShare, EachLaneAgainstItsStation) {
     }
 }
 
-InventoryRow row(int16_t det, const char* station, LaneType type) {
-    InventoryRow r;
-    r.det = det;
-    r.station = station;
-    r.laneType = type;
-    return r;
-}
-
 TEST(LaneShare, StationsOfThroughLanes) {
-    Inventory inventory;
-    inventory.rows = {row(1, "A", LaneType::Mainline), row(2, "A", LaneType::Hov),
-                      row(3, "A", LaneType::Queue), row(4, "B", LaneType::Mainline),
-                      row(5, "B", LaneType::Exit)};
+    Inventory inventory = inventoryFromCsv(
+        "detector,station,lane_type\n1,A,mainline\n2,A,hov\n3,A,queue\n4,B,mainline\n5,B,exit\n",
+        "inventory.csv");
     EXPECT_EQ(shareStations(inventory), (std::vector<StationLanes>{{1, 2}}));
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "history/archive_date.h"
 #include "history/history_report.h"
 #include "history/parameter_sets.h"
@@ -11,29 +13,13 @@ namespace {
 
 using test::dateOf;
 
-// The count ratio of a healthy day's letter, if it has one.
+// The count ratio of a healthy day's letter, if it has one (0.7 and 1.3: the edges, no drift).
 std::optional<double> ratioOf(char letter) {
-    switch (letter) {
-        case 'L':
-            return 0.6;
-        case 'l':
-            return 0.69;
-        case 'k':
-            return 0.7;  // the edges are no drift
-        case 'h':
-            return 1.3;
-        case 'H':
-            return 1.4;
-        case 'g':
-        case 'q':
-        case 's':
-        case 'W':
-            return 1.0;
-        case 'D':
-            return 0.6;
-        default:
-            return std::nullopt;
-    }
+    static const std::map<char, double> ratios{{'L', 0.6}, {'l', 0.69}, {'k', 0.7}, {'h', 1.3},
+                                               {'H', 1.4}, {'g', 1.0},  {'q', 1.0}, {'s', 1.0},
+                                               {'W', 1.0}, {'D', 0.6}};
+    auto it = ratios.find(letter);
+    return it == ratios.end() ? std::nullopt : std::optional<double>(it->second);
 }
 
 // s, W (delta -0.2) and D a share day, q a day with a reference share that is no share day.

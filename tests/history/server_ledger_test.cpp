@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 
 #include "history/ledger_store.h"
 #include "mkarchive/synthetic_run.h"
@@ -29,46 +28,53 @@ class ServerEnvironment : public ::testing::Environment {
 };
 const auto* environment = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
 
-// Four generated days (the third with a feed outage, one with a station or controller outage)
-// and their network's inventory, in the folder; returns the archives.
-std::vector<std::string> writeRun(const test::TempDir& dir) {
-    synth::RunOptions run;
-    run.day.detectors = kDetectors;
-    run.day.faultShare = 0.3;
-    run.days = 5;
-    run.start = "20240304";
-    std::vector<std::string> paths;
-    for (const synth::RunDay& day : synth::planRun(run)) {
-        paths.push_back(test::makeArchive(
-            dir, day.date + ".traffic",
-            synth::archiveMembers(synth::makeDay(day.options), synth::MemberOrder::Grouped)));
+// The ledgers a case runs on: a file, and a database of its own on the server.
+enum class Backend { File, Server };
+
+// Five generated days (the third with a feed outage, one with a station or controller outage)
+// and their network's inventory, in the test's folder.
+class ServerLedger : public ::testing::TestWithParam<Backend> {
+  protected:
+    void SetUp() override {
+        if (!server || !server->unavailable().empty())
+            GTEST_SKIP() << (server ? server->unavailable() : "no server");
+        synth::RunOptions run;
+        run.day.detectors = kDetectors;
+        run.day.faultShare = 0.3;
+        run.days = 5;
+        run.start = "20240304";
+        days = test::writeRun(dir, run);
+        test::writeFile(dir.file("inventory.csv"),
+                        synth::inventoryCsv(synth::runNetwork(run), run.day.firstDetector));
     }
-    test::writeFile(dir.file("inventory.csv"),
-                    synth::inventoryCsv(synth::runNetwork(run), run.day.firstDetector));
-    return paths;
-}
-
-test::CommandResult history(const test::TempDir& dir, const std::string& args,
-                            const std::string& db) {
-    std::vector<std::string> argv{SORVANE_CLI, "history"};
-    std::istringstream in(args);
-    for (std::string w; in >> w;)
-        argv.push_back(w);
-    argv.push_back("--db");
-    argv.push_back(db);
-    return test::runCommand(argv, dir.path());
-}
-
-pid_t startHistory(const test::TempDir& dir, const std::string& args, const std::string& db,
-                   const std::string& err) {
-    std::vector<std::string> argv{SORVANE_CLI, "history"};
-    std::istringstream in(args);
-    for (std::string w; in >> w;)
-        argv.push_back(w);
-    argv.push_back("--db");
-    argv.push_back(db);
-    return test::startCommand(argv, dir.path(), "/dev/null", err);
-}
+    // Runs `sorvane-cli history ARGS` in the folder, with `--db DB` when one is given.
+    test::CommandResult history(const std::string& args, const std::string& db = "") const {
+        std::string words = db.empty() ? args : args + " --db " + db;
+        return test::runCommand(test::withWords({SORVANE_CLI, "history"}, words), dir.path());
+    }
+    pid_t startHistory(const std::string& args, const std::string& db, const char* err) const {
+        return test::startCommand(test::withWords({SORVANE_CLI, "history"}, args + " --db " + db),
+                                  dir.path(), "/dev/null", dir.file(err));
+    }
+    std::string freshLedger() const {
+        return GetParam() == Backend::File ? dir.file("ledger.sqlite") : server->createDatabase();
+    }
+    // What the read commands print for the ledger: `history days`, `history report --csv` and
+    // `history day --csv` of every date, one after the other.
+    std::string readings(const std::string& db) const {
+        std::string all = history("days", db).out;
+        history("report --csv report.csv", db);
+        all += test::readFile(dir.file("report.csv"));
+        for (const std::string& date : LedgerStore(db, LedgerStore::Access::Read).dates({})) {
+            history("day " + date + " --csv day.csv", db);
+            all += test::readFile(dir.file("day.csv"));
+        }
+        return all;
+    }
+    test::TempDir dir;
+    std::vector<std::string> days;
+};
+class BothLedgers : public ServerLedger {};
 
 // The database a test server's URI names.
 std::string databaseOf(const std::string& uri) {
@@ -76,101 +82,57 @@ std::string databaseOf(const std::string& uri) {
     return uri.substr(start, uri.find('?') - start);
 }
 
-std::string archives(const std::vector<std::string>& paths) {
-    std::string text;
-    for (const std::string& p : paths)
-        text += p + " ";
-    return text;
-}
-
-// What the read commands print for the ledger: `history days`, `history report --csv` and
-// `history day --csv` of every date, one after the other.
-std::string readings(const test::TempDir& dir, const std::string& db) {
-    std::string all = history(dir, "days", db).out;
-    history(dir, "report --csv report.csv", db);
-    all += test::readFile(dir.file("report.csv"));
-    LedgerStore ledger(db, LedgerStore::Access::Read);
-    for (const std::string& date : ledger.dates({})) {
-        history(dir, "day " + date + " --csv day.csv", db);
-        all += test::readFile(dir.file("day.csv"));
-    }
-    return all;
-}
-
-class ServerLedger : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!server || !server->unavailable().empty())
-            GTEST_SKIP() << (server ? server->unavailable() : "no server");
-    }
-};
-
-// The ledgers a case runs on: a file, and a database of its own on the server.
-enum class Backend { File, Server };
-
-class BothLedgers : public ServerLedger, public ::testing::WithParamInterface<Backend> {
-  protected:
-    std::string freshLedger(const test::TempDir& dir) {
-        return GetParam() == Backend::File ? dir.file("ledger.sqlite") : server->createDatabase();
-    }
-};
-
 TEST_F(ServerLedger, PrintsTheFilesBytesAndCopiesBothWays) {
-    test::TempDir dir;
-    std::vector<std::string> days = writeRun(dir);
     const std::string file = dir.file("desk.sqlite");
     const std::string uri = server->createDatabase();
     for (const std::string& db : {file, uri}) {
-        ASSERT_EQ(history(dir, "inventory import inventory.csv", db).exitCode, 0) << db;
-        test::CommandResult r = history(dir, "add " + archives(days) + "--jobs 2", db);
+        ASSERT_EQ(history("inventory import inventory.csv", db).exitCode, 0) << db;
+        test::CommandResult r = history("add " + days[0] + " " + days[1] + " " + days[2] + " " +
+                                            days[3] + " " + days[4] + " --jobs 2",
+                                        db);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
     }
     // Added apart, the two differ only in the time each day was tested.
     std::regex testedAt("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
-    std::string fromFile = readings(dir, file);
+    std::string fromFile = readings(file);
     EXPECT_NE(fromFile.find("station"), std::string::npos);  // the unit outages are there
-    EXPECT_EQ(std::regex_replace(readings(dir, uri), testedAt, "T"),
+    EXPECT_EQ(std::regex_replace(readings(uri), testedAt, "T"),
               std::regex_replace(fromFile, testedAt, "T"));
 
     // A copy is the very ledger, either way.
     const std::string copy = server->createDatabase();
-    test::CommandResult r = test::runCommand(
-        {SORVANE_CLI, "history", "copy", "--from", file, "--to", copy}, dir.path());
+    test::CommandResult r = history("copy --from " + file + " --to " + copy);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Copied 5 days (2024-03-04 to 2024-03-08) and 1 inventory version from " +
                          file + " to " + copy + "\n");
-    EXPECT_EQ(readings(dir, copy), fromFile);
+    EXPECT_EQ(readings(copy), fromFile);
     const std::string back = dir.file("back.sqlite");
-    r = test::runCommand({SORVANE_CLI, "history", "copy", "--from", copy, "--to", back});
+    r = history("copy --from " + copy + " --to " + back);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(readings(dir, back), fromFile);
-    EXPECT_EQ(test::runCommand({SORVANE_CLI, "history", "inventory", "show", "--db", back}).out,
-              test::runCommand({SORVANE_CLI, "history", "inventory", "show", "--db", file}).out);
+    EXPECT_EQ(readings(back), fromFile);
+    EXPECT_EQ(history("inventory show", back).out, history("inventory show", file).out);
 
     // A target that holds any of the dates is refused, naming them, unless replaced.
-    history(dir, "remove 2024-03-05 2024-03-06 2024-03-07 2024-03-08", back);
-    r = test::runCommand({SORVANE_CLI, "history", "copy", "--from", back, "--to", copy});
+    history("remove 2024-03-05 2024-03-06 2024-03-07 2024-03-08", back);
+    r = history("copy --from " + back + " --to " + copy);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "The ledger " + copy +
                          " holds the days 2024-03-04 and the inventory versions of 0001-01-01 "
                          "already; copy with --replace to replace them\n");
-    r = test::runCommand(
-        {SORVANE_CLI, "history", "copy", "--from", back, "--to", copy, "--replace"});
+    r = history("copy --replace --from " + back + " --to " + copy);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(readings(dir, copy), fromFile);
+    EXPECT_EQ(readings(copy), fromFile);
 }
 
 TEST_P(BothLedgers, WritersOfOneDateAndAReader) {
-    test::TempDir dir;
-    std::vector<std::string> days = writeRun(dir);
-    const std::string db = freshLedger(dir);
-    ASSERT_EQ(history(dir, "add " + days[0], db).exitCode, 0);
+    const std::string db = freshLedger();
+    ASSERT_EQ(history("add " + days[0], db).exitCode, 0);
     // Two adders of the same new dates and one of other dates at once; a reader meanwhile.
     const std::string same = days[1] + " " + days[2] + " --jobs 1";
-    pid_t first = startHistory(dir, "add " + same, db, dir.file("first.err"));
-    pid_t second = startHistory(dir, "add " + same, db, dir.file("second.err"));
-    pid_t other = startHistory(dir, "add " + days[3] + " " + days[4], db, dir.file("other.err"));
+    pid_t first = startHistory("add " + same, db, "first.err");
+    pid_t second = startHistory("add " + same, db, "second.err");
+    pid_t other = startHistory("add " + days[3] + " " + days[4], db, "other.err");
     for (int read = 0; read < 20; ++read) {
         LedgerStore ledger(db, LedgerStore::Access::Read);
         ledger.readConsistently([&] {
@@ -188,8 +150,8 @@ TEST_P(BothLedgers, WritersOfOneDateAndAReader) {
     EXPECT_TRUE(std::regex_search(refused, std::regex("The ledger holds 2024-03-0[56] already")))
         << refused;
     // With --replace the later one waits and replaces whole.
-    first = startHistory(dir, "add --replace " + same, db, dir.file("first.err"));
-    second = startHistory(dir, "add --replace " + same, db, dir.file("second.err"));
+    first = startHistory("add --replace " + same, db, "first.err");
+    second = startHistory("add --replace " + same, db, "second.err");
     EXPECT_EQ(test::exitCodeOf(first), 0) << test::readFile(dir.file("first.err"));
     EXPECT_EQ(test::exitCodeOf(second), 0) << test::readFile(dir.file("second.err"));
     LedgerStore ledger(db, LedgerStore::Access::Read);
@@ -198,10 +160,8 @@ TEST_P(BothLedgers, WritersOfOneDateAndAReader) {
 }
 
 TEST_P(BothLedgers, NewerSchemaVersionRefused) {
-    test::TempDir dir;
-    std::vector<std::string> days = writeRun(dir);
-    const std::string db = freshLedger(dir);
-    ASSERT_EQ(history(dir, "add " + days[0], db).exitCode, 0);
+    const std::string db = freshLedger();
+    ASSERT_EQ(history("add " + days[0], db).exitCode, 0);
     if (GetParam() == Backend::File) {
         sql::Database(db, sql::Database::Mode::ReadWrite).exec("PRAGMA user_version = 4");
     } else {
@@ -211,15 +171,14 @@ TEST_P(BothLedgers, NewerSchemaVersionRefused) {
                                 " was written by a newer Sorvane (schema version 4); this "
                                 "Sorvane knows schema version 3 and leaves it as it is\n";
     for (const std::string& command : {std::string("days"), "add " + days[1]}) {
-        test::CommandResult r = history(dir, command, db);
+        test::CommandResult r = history(command, db);
         EXPECT_EQ(r.exitCode, 1) << command;
         EXPECT_EQ(r.err, refusal) << command;
     }
 }
 
 TEST_P(BothLedgers, ReadsMoreCellsThanABatchWithQueriesBetween) {
-    test::TempDir dir;
-    const std::string db = freshLedger(dir);
+    const std::string db = freshLedger();
     constexpr int kMany = 12000;  // two days: more cells than a server sends at once
     {
         LedgerStore ledger(db, LedgerStore::Access::Add);
@@ -255,12 +214,35 @@ INSTANTIATE_TEST_SUITE_P(, BothLedgers, ::testing::Values(Backend::File, Backend
                              return info.param == Backend::File ? "File" : "Server";
                          });
 
-TEST_F(ServerLedger, AConnectionLostMidAddKeepsTheDaysWritten) {
-    test::TempDir dir;
-    std::vector<std::string> days = writeRun(dir);
+// A role that only reads, as the README grants it; then a connection lost mid-add and a server
+// that is not there.
+TEST_F(ServerLedger, ARoleThatOnlyReadsAndALostConnection) {
     std::string uri = server->createDatabase();
     const std::string database = databaseOf(uri);
-    ASSERT_EQ(history(dir, "add " + days[0], uri).exitCode, 0);
+    ASSERT_EQ(history("add " + days[0], uri).exitCode, 0);
+    server->exec(database,
+                 "DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
+                 "'reader') THEN CREATE ROLE reader LOGIN; END IF; END $$; "
+                 "GRANT CONNECT ON DATABASE " +
+                     database +
+                     " TO reader; "
+                     "GRANT USAGE ON SCHEMA sorvane TO reader; "
+                     "GRANT SELECT ON ALL TABLES IN SCHEMA sorvane TO reader;");
+    const std::string reader = server->uri(database, "reader");
+    test::CommandResult r = history("days", reader);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, history("days", uri).out);
+    EXPECT_EQ(history("report", reader).exitCode, 0);
+    r = history("add " + days[1], reader);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("The ledger " + reader +
+                         " failed: permission denied for table detector_days.\n"),
+              std::string::npos)
+        << r.err;
+    r = history("remove 2024-03-04", reader);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_EQ(LedgerStore(uri, LedgerStore::Access::Read).dates({}).size(), 1u);
+
     // The server ends the connection while it writes the third date, inside its transaction.
     server->exec(database, R"(
         CREATE FUNCTION sorvane.cut() RETURNS trigger LANGUAGE plpgsql AS $$
@@ -272,8 +254,7 @@ TEST_F(ServerLedger, AConnectionLostMidAddKeepsTheDaysWritten) {
     )");
     // The password in the URI is no part of any message.
     std::string withPassword = "postgresql://postgres:s3cret@" + uri.substr(uri.find("@") + 1);
-    test::CommandResult r =
-        history(dir, "add " + days[1] + " " + days[2] + " --jobs 1", withPassword);
+    r = history("add " + days[1] + " " + days[2] + " --jobs 1", withPassword);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.find("s3cret"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("The connection to the ledger " + uri + " was lost: "), std::string::npos)
@@ -286,42 +267,11 @@ TEST_F(ServerLedger, AConnectionLostMidAddKeepsTheDaysWritten) {
 
     // A server that is not there: the message names it, without the password.
     server->stop();
-    r = history(dir, "days", withPassword);
+    r = history("days", withPassword);
     server->start();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.rfind("The ledger " + uri + " cannot be opened: ", 0), 0u) << r.err;
     EXPECT_EQ(r.err.find("s3cret"), std::string::npos) << r.err;
-}
-
-TEST_F(ServerLedger, ARoleThatOnlyReads) {
-    test::TempDir dir;
-    std::vector<std::string> days = writeRun(dir);
-    std::string uri = server->createDatabase();
-    const std::string database = databaseOf(uri);
-    ASSERT_EQ(history(dir, "add " + days[0], uri).exitCode, 0);
-    // The README's grants for engineers who only read.
-    server->exec(database,
-                 "DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
-                 "'reader') THEN CREATE ROLE reader LOGIN; END IF; END $$; "
-                 "GRANT CONNECT ON DATABASE " +
-                     database +
-                     " TO reader; "
-                     "GRANT USAGE ON SCHEMA sorvane TO reader; "
-                     "GRANT SELECT ON ALL TABLES IN SCHEMA sorvane TO reader;");
-    const std::string reader = server->uri(database, "reader");
-    test::CommandResult r = history(dir, "days", reader);
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, history(dir, "days", uri).out);
-    EXPECT_EQ(history(dir, "report", reader).exitCode, 0);
-    r = history(dir, "add " + days[1], reader);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("The ledger " + reader +
-                         " failed: permission denied for table detector_days.\n"),
-              std::string::npos)
-        << r.err;
-    r = history(dir, "remove 2024-03-04", reader);
-    EXPECT_NE(r.exitCode, 0);
-    EXPECT_EQ(LedgerStore(uri, LedgerStore::Access::Read).dates({}).size(), 1u);
 }
 
 }  // namespace

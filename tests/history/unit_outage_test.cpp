@@ -15,24 +15,12 @@ namespace {
 // Detectors 1 to 4 at station S1 (1 and 2 on controller C1, 3 and 4 on C2), 5 and 6 at S2 on no
 // controller, 7 (abandoned) and 8 at S3 on C3; 9 to 12 are not in the inventory.
 Inventory network() {
-    Inventory inventory;
-    auto add = [&](int16_t det, const char* station, const char* controller, bool abandoned) {
-        InventoryRow row;
-        row.det = det;
-        row.station = station;
-        row.controller = controller;
-        row.abandoned = abandoned;
-        inventory.rows.push_back(row);
-    };
-    add(1, "S1", "C1", false);
-    add(2, "S1", "C1", false);
-    add(3, "S1", "C2", false);
-    add(4, "S1", "C2", false);
-    add(5, "S2", "", false);
-    add(6, "S2", "", false);
-    add(7, "S3", "C3", true);
-    add(8, "S3", "C3", false);
-    return inventory;
+    return inventoryFromCsv(
+        "detector,station,lane_type,controller,abandoned\n"
+        "1,S1,mainline,C1,\n2,S1,mainline,C1,\n3,S1,mainline,C2,\n"
+        "4,S1,mainline,C2,\n5,S2,mainline,,\n6,S2,mainline,,\n"
+        "7,S3,mainline,C3,true\n8,S3,mainline,C3,\n",
+        "inventory.csv");
 }
 
 struct Slots {

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include "common/error.h"
 #include "common/program_folder.h"
 #include "health/health_parameters.h"
 #include "health/lane_parameters.h"
@@ -85,13 +84,9 @@ TEST(ProgramFolder, FirstStartCopiesTheFactorySettingsAndNeverReplacesAFile) {
     // A per-user folder that cannot be made is named in the error.
     test::writeFile(l.root.file("file"), "");
     installed.path = l.root.file("file/sorvane");
-    try {
-        prepareProgramFolder(installed, {"ParamSettings.ini"});
-        ADD_FAILURE() << "no error";
-    } catch (const SorvaneError& e) {
-        EXPECT_NE(e.description().find(installed.path + " cannot be created"), std::string::npos)
-            << e.description();
-    }
+    std::string said =
+        test::refusal([&] { prepareProgramFolder(installed, {"ParamSettings.ini"}); });
+    EXPECT_NE(said.find(installed.path + " cannot be created"), std::string::npos) << said;
 }
 
 // The build's and the package's ParamSettings.ini is what "Restore Factory Default Parameters"

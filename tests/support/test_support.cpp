@@ -4,11 +4,14 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "common/error.h"
 
 namespace sorvane::test {
 
@@ -51,6 +54,20 @@ std::string makeArchive(const TempDir& dir, const std::string& name,
     return path;
 }
 
+std::vector<std::string> writeRun(const TempDir& dir, const synth::RunOptions& run) {
+    std::vector<std::string> paths;
+    for (const synth::RunDay& day : synth::planRun(run))
+        paths.push_back(makeArchive(dir, day.date + ".traffic", generatedDay(day.options)));
+    return paths;
+}
+
+std::vector<std::string> withWords(std::vector<std::string> argv, const std::string& words) {
+    std::istringstream in(words);
+    for (std::string w; in >> w;)
+        argv.push_back(w);
+    return argv;
+}
+
 pid_t startCommand(const std::vector<std::string>& args, const std::string& folder,
                    const std::string& stdoutTo, const std::string& stderrTo) {
     posix_spawn_file_actions_t actions;
@@ -83,6 +100,23 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::string
     if (stdoutTo.empty()) result.out = readFile(out);
     result.err = readFile(dir.file("err"));
     return result;
+}
+
+std::string refusal(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const SorvaneError& e) {
+        return e.description();
+    }
+    return "";
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

@@ -3,11 +3,13 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "mkarchive/archive_writer.h"
 #include "mkarchive/synthetic_day.h"
+#include "mkarchive/synthetic_run.h"
 
 namespace sorvane::test {
 
@@ -36,6 +38,10 @@ std::vector<synth::ArchiveMember> generatedDay(const synth::DayOptions& options)
 // Writes an archive with the members in order and returns its path inside `dir`.
 std::string makeArchive(const TempDir& dir, const std::string& name,
                         const std::vector<synth::ArchiveMember>& members);
+// Writes the generated days of a run into `dir` as YYYYMMDD.traffic; returns their paths.
+std::vector<std::string> writeRun(const TempDir& dir, const synth::RunOptions& run);
+// `argv` with the words of `words` (split at blanks) after it.
+std::vector<std::string> withWords(std::vector<std::string> argv, const std::string& words);
 
 // What a program run by a test did: its exit status (-1 when it did not exit normally) and
 // everything it wrote.
@@ -56,6 +62,12 @@ pid_t startCommand(const std::vector<std::string>& args, const std::string& fold
                    const std::string& stdoutTo = "/dev/null",
                    const std::string& stderrTo = "/dev/null");
 int exitCodeOf(pid_t pid);
+
+// The description of the SorvaneError that `work` throws, or "" when it throws none.
+std::string refusal(const std::function<void()>& work);
+
+// The names in a folder, sorted.
+std::vector<std::string> filesIn(const std::string& folder);
 
 // Writes a file with exactly these bytes.
 void writeFile(const std::string& path, const std::string& bytes);
