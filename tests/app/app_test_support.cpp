@@ -1,5 +1,7 @@
 #include "app_test_support.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -272,6 +274,31 @@ QList<app::ChartWindow*> chartsOf(app::frmTrafficExtrac& window) {
         if (chart->isVisible()) open.append(chart);
     }
     return open;
+}
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    if (accessible == nullptr) return QString();
+    if (qobject_cast<QComboBox*>(widget) == nullptr) return accessible->text(QAccessible::Name);
+    for (const auto& [label, relation] : accessible->relations(QAccessible::Label))
+        return label->text(QAccessible::Name);
+    return QString();
+}
+
+std::pair<QStringList, int> unnamedInputs(QWidget& root) {
+    QStringList unnamed;
+    int inputs = 0;
+    for (QWidget* w : root.findChildren<QWidget*>()) {
+        bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                     qobject_cast<QAbstractItemView*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                     qobject_cast<QAbstractSpinBox*>(w);
+        // A combo box's own line edit and popup list, a date box's line edit, are its parts.
+        if (!input || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+        ++inputs;
+        if (accessibleName(w).isEmpty() || !(w->focusPolicy() & Qt::TabFocus))
+            unnamed.append(w->objectName());
+    }
+    return {unnamed, inputs};
 }
 
 }  // namespace sorvane::test

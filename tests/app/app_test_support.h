@@ -116,6 +116,15 @@ QWidget* openedWindow(const char* name);
 QString makeDetectorArchive(const TempDir& dir, const std::string& name,
                             const std::vector<int>& detectors);
 
+// The name a screen reader announces for a control. On Linux a combo box announces its value
+// and takes its name from the label related to it.
+QString accessibleName(QWidget* widget);
+
+// The objectNames of the inputs below `root` (line edits, combo boxes, item views, text and
+// date boxes) that a screen reader announces without a name or that Tab never reaches, and the
+// number of inputs looked at.
+std::pair<QStringList, int> unnamedInputs(QWidget& root);
+
 // The control named `name` below `root`, found as a user's robot finds it: by its objectName.
 // A control that is not there ends the test program.
 template <class W = QWidget>

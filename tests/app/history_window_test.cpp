@@ -197,6 +197,10 @@ class HistoryWindowTest : public QObject {
         QVERIFY(test::control<QLabel>(h, "summaryLabel")
                     ->text()
                     .startsWith(QStringLiteral("Window: 2024-03-01 to 2024-03-01    Days: 1")));
+        // Every input of the window and its dialogs is named for a screen reader and on Tab.
+        for (const char* button : {"ledgerDaysButton", "serverLedgerButton"})
+            test::control<QAbstractButton>(h, button)->click();
+        QCOMPARE(test::unnamedInputs(h), (std::pair<QStringList, int>{{}, 13}));
     }
     void archivesAreAddedWhileTheWindowStaysUsable() {
         LedgerFixture f;

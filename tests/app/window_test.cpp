@@ -24,18 +24,6 @@ using namespace sorvane::test;
 
 namespace {
 
-// The name a screen reader announces for a control. On Linux a combo box announces its value
-// and takes its name from the label related to it.
-QString accessibleName(QWidget* widget) {
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-    if (accessible == nullptr) return QString();
-    if (qobject_cast<QComboBox*>(widget) == nullptr) return accessible->text(QAccessible::Name);
-    for (const auto& [label, relation] : accessible->relations(QAccessible::Label)) {
-        return label->text(QAccessible::Name);
-    }
-    return QString();
-}
-
 QList<bool> tabsEnabled(frmTrafficExtrac& w) {
     auto* tabs = control<QTabWidget>(w, "SSTab1");
     QList<bool> enabled;
@@ -204,15 +192,8 @@ class WindowTest : public QObject {
 
     void everyInputIsNamedAfterItsLabel() {
         WindowFixture f;
-        int inputs = 0;
-        for (QWidget* w : f.window().findChildren<QWidget*>()) {
-            bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
-                         qobject_cast<QAbstractItemView*>(w) || qobject_cast<QPlainTextEdit*>(w);
-            // A combo box's own line edit and popup list are parts of the combo box.
-            if (!input || w->objectName().isEmpty()) continue;
-            ++inputs;
-            QVERIFY2(!accessibleName(w).isEmpty(), qPrintable(w->objectName()));
-        }
+        auto [unnamed, inputs] = unnamedInputs(f.window());
+        QCOMPARE(unnamed, QStringList());
         QVERIFY(inputs >= 25);
         QCOMPARE(accessibleName(control(f.window(), "cmbPlotInterval")),
                  QStringLiteral("Time Interval"));

@@ -6,7 +6,7 @@ namespace sorvane {
 namespace {
 
 test::CommandResult cli(std::vector<std::string> args) {
-    args.insert(args.begin(), SORVANE_CLI_PATH);
+    args.insert(args.begin(), SORVANE_CLI);
     return test::runCommand(args);
 }
 

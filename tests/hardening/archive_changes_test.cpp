@@ -127,7 +127,7 @@ TEST(ArchiveChanges, HistoryAddSaysWhenMemoryRunsOut) {
 #else
     test::TempDir dir;
     const std::string first = test::makeArchive(dir, "20240101.traffic", generatedDay(3, 1500));
-    std::vector<std::string> args{SORVANE_CLI_PATH,     "history", "add", "--db",
+    std::vector<std::string> args{SORVANE_CLI,     "history", "add", "--db",
                                   dir.file("l.sqlite"), "--jobs",  "64"};
     for (int d = 1; d <= 24; ++d) {
         const std::string name =
@@ -144,7 +144,7 @@ TEST(ArchiveChanges, HistoryAddSaysWhenMemoryRunsOut) {
         EXPECT_TRUE(says) << line;
     }
     const test::CommandResult report =
-        test::runCommand({SORVANE_CLI_PATH, "history", "report", "--db", dir.file("l.sqlite")});
+        test::runCommand({SORVANE_CLI, "history", "report", "--db", dir.file("l.sqlite")});
     // (A ledger that no day reached is refused as one without days.)
     EXPECT_TRUE(report.exitCode == 0 || report.err.ends_with(" holds no days yet\n")) << report.err;
 #endif

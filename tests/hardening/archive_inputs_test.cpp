@@ -140,7 +140,7 @@ TEST_F(ArchiveInputs, BrokenFilesAndBadNamesAreRefusedAndTheLoadedOneStays) {
         EXPECT_EQ(v[0], 5) << c.what;
         EXPECT_EQ(o[2879], 25.0f) << c.what;
 
-        test::CommandResult r = test::runCommand({SORVANE_CLI_PATH, "list", path});
+        test::CommandResult r = test::runCommand({SORVANE_CLI, "list", path});
         EXPECT_EQ(r.exitCode, 1) << c.what;
         std::string start = "Error No: " + (c.number > 0 ? std::to_string(c.number) + ", " : "");
         EXPECT_EQ(r.err.rfind(start, 0), 0u) << c.what << ": " << r.err;
@@ -251,7 +251,7 @@ TEST_F(ArchiveInputs, UnreadableMembersAreErrorsAndTheArchiveStaysUsable) {
         day(101);  // the other members stay readable
 
         test::CommandResult cli =
-            test::runCommand({SORVANE_CLI_PATH, "view", dir.file("input.traffic"), "100"});
+            test::runCommand({SORVANE_CLI, "view", dir.file("input.traffic"), "100"});
         EXPECT_EQ(cli.exitCode, 1) << says;
         EXPECT_EQ(cli.err.rfind("Error No: ", 0), 0u) << cli.err;
         EXPECT_EQ(cli.out, "") << says;

@@ -29,7 +29,7 @@ class IdInputs : public ::testing::Test {
 
     // sorvane-cli export --ids-file with this list file, an hour an interval.
     test::CommandResult exportList(const std::string& listFile) {
-        return test::runCommand({SORVANE_CLI_PATH, "export", archive, "--ids-file", listFile,
+        return test::runCommand({SORVANE_CLI, "export", archive, "--ids-file", listFile,
                                  "--interval", "1 hour", "-o", dir.file("out.csv")});
     }
 
@@ -138,7 +138,7 @@ TEST_F(IdInputs, TypedDetectorNumbers) {
     for (const auto& [text, det] : cases) {
         const bool refused = det.empty(), present = det == "100";
         test::CommandResult view =
-            test::runCommand({SORVANE_CLI_PATH, "view", archive, text, "--interval", "1 hour"});
+            test::runCommand({SORVANE_CLI, "view", archive, text, "--interval", "1 hour"});
         EXPECT_EQ(view.exitCode, refused ? 2 : present ? 0 : 1) << text;
         EXPECT_EQ(view.err, refused   ? "You must enter a valid detector ID number.\n"
                             : present ? ""
@@ -150,7 +150,7 @@ TEST_F(IdInputs, TypedDetectorNumbers) {
 
         std::string report = dir.file("single.txt");
         test::CommandResult health =
-            test::runCommand({SORVANE_CLI_PATH, "health", archive, "--det", text, "-o", report});
+            test::runCommand({SORVANE_CLI, "health", archive, "--det", text, "-o", report});
         EXPECT_EQ(health.exitCode, refused ? 2 : 0) << text;
         EXPECT_EQ(health.err, refused ? "Detector no. is not valid\n" : "") << text;
         if (!refused && !present) {

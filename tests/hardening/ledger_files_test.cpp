@@ -251,7 +251,7 @@ TEST(LedgerFiles, TheReportsCsvIsNoneOfTheLedgersOwnFiles) {
         for (const char* db : {"ledger.sqlite", "link.sqlite"}) {
             SCOPED_TRACE(std::string(csv) + " of " + db);
             test::CommandResult r = test::runCommand(
-                {SORVANE_CLI_PATH, "history", "report", "--db", db, "--csv", csv}, dir.path());
+                {SORVANE_CLI, "history", "report", "--db", db, "--csv", csv}, dir.path());
             EXPECT_EQ(r.exitCode, 2);
             EXPECT_NE(r.err.find("is the ledger's"), std::string::npos) << r.err;
             EXPECT_EQ(test::filesIn(dir.path()),

@@ -49,7 +49,7 @@ TEST(LedgerValues, AValueTheProgramNeverWritesFailsTheCommandNamingIt) {
             history::sql::Database db(ledger, history::sql::Database::Mode::ReadWrite);
             db.exec(c.change);
         }
-        std::vector<std::string> args{SORVANE_CLI_PATH, "history", c.command, "--db", ledger};
+        std::vector<std::string> args{SORVANE_CLI, "history", c.command, "--db", ledger};
         if (std::string(c.command) == "detector") args.insert(args.begin() + 3, "101");
         test::CommandResult r = test::runCommand(args);
         EXPECT_EQ(r.exitCode, 1);

@@ -98,11 +98,11 @@ TEST_F(OutputDestinations, CommandLineReportsTheFileItCannotWrite) {
         std::vector<std::string> args;  // the destination follows
         bool printsLists;
     } commands[] = {
-        {"export", {SORVANE_CLI_PATH, "export", archive, "--ids", "100", "-o"}, false},
-        {"health report", {SORVANE_CLI_PATH, "health", archive, "-o"}, true},
-        {"single report", {SORVANE_CLI_PATH, "health", archive, "--det", "100", "-o"}, true},
+        {"export", {SORVANE_CLI, "export", archive, "--ids", "100", "-o"}, false},
+        {"health report", {SORVANE_CLI, "health", archive, "-o"}, true},
+        {"single report", {SORVANE_CLI, "health", archive, "--det", "100", "-o"}, true},
         {"measures table",
-         {SORVANE_CLI_PATH, "health", archive, "-o", data.file("r.txt"), "--measures-csv"},
+         {SORVANE_CLI, "health", archive, "-o", data.file("r.txt"), "--measures-csv"},
          true},
     };
     for (const auto& c : commands) {
@@ -136,7 +136,7 @@ TEST_F(OutputDestinations, CommandLineRefusesOutputsThatNameAnInput) {
     fs::create_directory(dir.file("sub"));
     test::writeFile(dir.file("ids.txt"), "100\r\n");
     test::writeFile(dir.file("settings.ini"), "[Param]\r\nSuspTh=16\r\n");
-    const std::string cli = SORVANE_CLI_PATH;
+    const std::string cli = SORVANE_CLI;
     const std::string isArchive = " is the archive this run reads: it cannot be an output.";
     const struct {
         const char* what;
@@ -195,7 +195,7 @@ TEST_F(OutputDestinations, CommandLineRefusesOutputsThatNameAnInput) {
 // Data that cannot reach stdout is a failure: a message on stderr and exit status 1.
 TEST_F(OutputDestinations, CommandLineReportsAStdoutItCannotWrite) {
     test::TempDir dir;
-    const std::string cli = SORVANE_CLI_PATH;
+    const std::string cli = SORVANE_CLI;
     const std::vector<std::string> commands[] = {
         {cli, "list", archive},
         {cli, "view", archive, "100"},
@@ -231,9 +231,9 @@ TEST_F(OutputDestinations, CommandLineSaysWhenMemoryRunsOut) {
         std::vector<std::string> args;
         const char* says;
     } cases[] = {
-        {{SORVANE_CLI_PATH, "export", archive, "--ids-file", big, "-o", dir.file("out.csv")},
+        {{SORVANE_CLI, "export", archive, "--ids-file", big, "-o", dir.file("out.csv")},
          "not enough memory for the export\n"},
-        {{SORVANE_CLI_PATH, "health", archive, "--settings", big, "-o", dir.file("r.txt")},
+        {{SORVANE_CLI, "health", archive, "--settings", big, "-o", dir.file("r.txt")},
          "not enough memory for the health test\n"},
     };
     for (const auto& c : cases) {

@@ -101,7 +101,7 @@ TEST(SettingsInputs, BoxesShowWhatTheFileHoldsAndSavingLosesNothing) {
         SettingsFile settings(c.path.empty() ? modUtility::SettingsFilePath(dir.path()) : c.path);
         if (c.content) test::writeFile(settings.path(), *c.content);
 
-        test::CommandResult r = test::runCommand({SORVANE_CLI_PATH, "health", archive, "--settings",
+        test::CommandResult r = test::runCommand({SORVANE_CLI, "health", archive, "--settings",
                                                   settings.path(), "-o", dir.file("r.txt")});
         EXPECT_EQ(r.exitCode, c.cliExit) << c.what << ": " << r.err;
         if (c.cliError.empty()) {
@@ -154,7 +154,7 @@ TEST(SettingsInputs, DefaultFileThatCannotBeReadStopsTheRun) {
     fs::create_directories(root.file("usr/share/sorvane"));  // an installed program
     fs::create_directories(root.file("usr/bin"));
     const std::string cli = root.file("usr/bin/sorvane-cli");
-    fs::copy_file(SORVANE_CLI_PATH, cli);
+    fs::copy_file(SORVANE_CLI, cli);
     const std::string userFolder = root.file("data/sorvane");
     fs::create_directories(userFolder);
     ::chmod(userFolder.c_str(), 0777);
