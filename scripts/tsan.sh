@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tests of the code that runs on worker threads (the ordered workers, the health test
 # and the export, sorvane-cli included, and the window's jobs: the load, the health test, the
-# export and the history window's work on the job runner) with the thread sanitizer and runs
+# export and the history window's work on the job runner: adding, reading, the day panel, the
+# strip of days, the list of days, the server connection) with the thread sanitizer and runs
 # them: any data race fails the run. The window's tests run offscreen.
 # Usage: scripts/tsan.sh   (exit status non-zero on a race or a failed test)
 set -euo pipefail
@@ -9,7 +10,8 @@ cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
 core_targets=(test_common test_health test_export)
-window_targets=(test_app_export_and_health_tabs test_app_history_window)
+window_targets=(test_app_export_and_health_tabs test_app_history_window test_app_history_calendar
+  test_app_history_repairs test_app_history_days)
 
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANE_TSAN=ON \
   -DSORVANE_GUI=ON -DSORVANE_BENCH=OFF >/dev/null
