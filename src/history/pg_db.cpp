@@ -480,10 +480,7 @@ std::vector<std::string> PgConnection::columnsOf(const std::string& table) {
         "SELECT attname::text FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(?1)) "
         "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
     s.bind(1, std::string_view(table));
-    std::vector<std::string> columns;
-    while (s.step())
-        columns.push_back(s.text(0));
-    return columns;
+    return s.firstColumn();
 }
 
 std::vector<std::string> PgConnection::primaryKeyOf(const std::string& table) {
@@ -495,10 +492,7 @@ std::vector<std::string> PgConnection::primaryKeyOf(const std::string& table) {
                 "array_lower(i.indkey::int2[], 1) + i.indnkeyatts "
                 "ORDER BY array_position(i.indkey::int2[], a.attnum)");
     s.bind(1, std::string_view(table));
-    std::vector<std::string> key;
-    while (s.step())
-        key.push_back(s.text(0));
-    return key;
+    return s.firstColumn();
 }
 
 bool PgConnection::indexLeadsWith(const std::string& table, const std::string& column) {

@@ -124,6 +124,13 @@ class Statement {
     int64_t integer(int column) const { return core_->integer(column); }
     double real(int column) const { return core_->real(column); }
     std::string text(int column) const { return core_->text(column); }
+    // The first column of every row left, as text (a list of names).
+    std::vector<std::string> firstColumn() {
+        std::vector<std::string> values;
+        while (step())
+            values.push_back(text(0));
+        return values;
+    }
 
   private:
     std::unique_ptr<StatementCore> core_;

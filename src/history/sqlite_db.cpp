@@ -187,19 +187,13 @@ bool Database::holdsNoTables() {
 std::vector<std::string> Database::columnsOf(const std::string& table) {
     Statement info(*this, "SELECT name FROM pragma_table_info(?1)");
     info.bind(1, std::string_view(table));
-    std::vector<std::string> columns;
-    while (info.step())
-        columns.push_back(info.text(0));
-    return columns;
+    return info.firstColumn();
 }
 
 std::vector<std::string> Database::primaryKeyOf(const std::string& table) {
     Statement info(*this, "SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
     info.bind(1, std::string_view(table));
-    std::vector<std::string> key;
-    while (info.step())
-        key.push_back(info.text(0));
-    return key;
+    return info.firstColumn();
 }
 
 bool Database::indexLeadsWith(const std::string& table, const std::string& column) {
